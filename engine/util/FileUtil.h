@@ -1,0 +1,12 @@
+#pragma once
+
+#include "engine/util/StringTypes.h"
+
+/// Appends the file's lines to lines (the list is not cleared). A last line feed leaves a last,
+/// empty entry; an empty file gives one empty entry. False, and nothing appended, when the
+/// file cannot be opened.
+bool FileReadLines(const String& fileName, StringList& lines);
+
+/// Appends line and a line end to the file, creating it when missing. False when it cannot
+/// be opened.
+bool FileAppendLine(const String& fileName, const String& line);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/util/StringTypes.h"
+
+#include <ios>
+#include <sstream>
+
+/// Free string helpers. All work byte by byte in the classic locale.
+
+/// The text without leading and trailing characters that occur in trimChars.
+String TrimString(const String& text, const String& trimChars);
+/// TrimString with blanks, tabs, line feeds and carriage returns.
+String TrimString(const String& text);
+
+String ToLower(const String& text);
+String ToUpper(const String& text);
+
+/// Writes value through a string stream with the given manipulator (std::dec, std::hex ...).
+template <typename T>
+String ToStringWith(const T& value, std::ios_base& (*manipulator)(std::ios_base&))
+{
+    std::ostringstream out;
+    out << manipulator << value;
+    return out.str();
+}
+
+String IntToString(int value);
+
+/// Splits at any character of delimiters. Empty pieces between delimiters are kept unless
+/// skipEmpty is set; a trailing empty piece is always dropped.
+StringList SplitString(const String& text, const String& delimiters, bool skipEmpty);
+
+/// Reads a two-digit hexadecimal value with "%x"; pairs that are not hexadecimal give 0.
+int HexToInt(const String& hexText);

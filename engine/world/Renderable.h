@@ -1,0 +1,26 @@
+#pragma once
+
+/// The base of everything the World updates and draws.
+class Renderable
+{
+public:
+    virtual ~Renderable() = default;
+
+    virtual void Update(float dt) = 0;
+    virtual void Render() = 0;
+    /// Hook that Destroy() runs once, before setting the destroyed flag.
+    virtual void PreDestroy() {}
+
+    /// Marks the object for deletion by the World's next clean-up pass; a second call does
+    /// nothing. Neither removes nor deletes it.
+    void Destroy();
+    bool IsDestroyed() const { return m_destroyed; }
+    /// The World layer that holds it (0 until added).
+    int GetLayer() const { return m_layer; }
+
+private:
+    friend class World;
+
+    bool m_destroyed = false;
+    int m_layer = 0;
+};

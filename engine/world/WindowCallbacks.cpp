@@ -1,0 +1,17 @@
+#include "engine/world/WindowCallbacks.h"
+
+#include "engine/world/World.h"
+#include "engine/world/glfw2/Glfw2.h"
+
+int WindowClosed()
+{
+    World::GetInstance()->StopGame();
+    return 1;
+}
+
+void InstallWindowCallbacks()
+{
+    // Order: window size, key, character, key repeat off, mouse position, mouse button, close.
+    glfw2::Disable(glfw2::KEY_REPEAT);
+    glfw2::SetWindowCloseCallback(WindowClosed);
+}

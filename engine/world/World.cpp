@@ -1,0 +1,171 @@
+#include "engine/world/World.h"
+
+#include "engine/console/Log.h"
+#include "engine/messaging/Message.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/util/Color.h"
+#include "engine/util/MathUtil.h"
+#include "engine/world/FrameClock.h"
+#include "engine/world/GameManager.h"
+#include "engine/world/WindowCallbacks.h"
+#include "engine/world/glfw2/Glfw2.h"
+#include "engine/world/opengl/GL.h"
+
+World* World::GetInstance()
+{
+    static World* instance = new World();
+    return instance;
+}
+
+bool World::Initialize(int windowWidth, int windowHeight, const String& windowTitle,
+                       bool antiAliasing)
+{
+    if (m_initialized)
+        return false;
+
+    m_running = true;
+    if (!glfw2::Init())
+    {
+        GetSystemLog()->Log("ERROR: Could not start the window system - is there a display?");
+        m_running = false;
+        return false;
+    }
+    if (antiAliasing)
+        glfw2::OpenWindowHint(glfw2::FSAA_SAMPLES, 4);
+    if (!glfw2::OpenWindow(windowWidth, windowHeight, 8, 8, 8, 8, 8, 1, glfw2::WINDOW))
+    {
+        GetSystemLog()->Printf("ERROR: Could not open a %dx%d window.", windowWidth,
+                               windowHeight);
+        glfw2::Terminate();
+        m_running = false;
+        return false;
+    }
+    glfw2::SetWindowPos(50, 50);
+    glfw2::SetWindowTitle(windowTitle.c_str());
+    glfw2::SwapInterval(1);
+
+    InstallWindowCallbacks();
+
+    m_previousTime = static_cast<float>(ReadClock());
+
+    glShadeModel(GL_FLAT);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClearStencil(0);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+
+    Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
+
+    m_initialized = true;
+    return true;
+}
+
+void World::StartGame()
+{
+    if (m_started)
+        return;
+    m_started = true;
+
+    Switchboard::GetInstance()->Broadcast(new Message("GameStart"));
+
+    while (m_running)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        TickAndRender();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        glfw2::SwapBuffers();
+    }
+}
+
+void World::StopGame()
+{
+    m_running = false;
+    glfw2::Terminate();
+}
+
+void World::TickAndRender()
+{
+    Tick(m_simulate);
+
+    DrawRenderables();
+    if (m_gameManager)
+        m_gameManager->Render();
+}
+
+float World::CalculateNewDT()
+{
+    m_currentTime = static_cast<float>(ReadClock());
+    m_dt = MathUtil::Clamp(m_currentTime - m_previousTime, 0.0f, 1.0f);
+    m_previousTime = m_currentTime;
+    return m_dt;
+}
+
+void World::Tick(bool simulate)
+{
+    const float dt = CalculateNewDT();
+
+    if (m_gameManager)
+        m_gameManager->Update(dt);
+
+    if (!simulate)
+        return;
+
+    Switchboard::GetInstance()->SendAllMessages();
+
+    m_elementsLocked = true;
+    UpdateRenderables(dt);
+    CleanupRenderables();
+    m_elementsLocked = false;
+
+    ProcessDeferredAdds();
+    ProcessDeferredLayerChanges();
+    ProcessDeferredRemoves();
+
+    Switchboard::GetInstance()->Update(dt);
+}
+
+void World::Destroy()
+{
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const String& name : switchboard->GetSubscriptionsFor(this))
+        switchboard->UnsubscribeFrom(this, name);
+}
+
+void World::SetGameManager(GameManager* gameManager)
+{
+    if (m_gameManager != nullptr || gameManager == nullptr)
+    {
+        GetSystemLog()->Log("ERROR: Can only have one game manager!");
+        return;
+    }
+    m_gameManager = gameManager;
+}
+
+void World::SetBackgroundColor(const Color& color)
+{
+    glClearColor(color.R, color.G, color.B, 1.0f);
+}
+
+void World::SetClock(FrameClock* clock)
+{
+    m_clock = clock;
+    m_previousTime = static_cast<float>(ReadClock());
+}
+
+double World::ReadClock() const
+{
+    return m_clock ? m_clock->GetTime() : glfw2::GetTime();
+}
+
+void World::ReceiveMessage(Message*) {}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "engine/messaging/MessageListener.h"
+#include "engine/util/StringTypes.h"
+#include "engine/world/RenderableIterator.h"
+
+#include <map>
+#include <vector>
+
+class Color;
+class Console;
+class FrameClock;
+class GameManager;
+class Renderable;
+
+/// The engine's central singleton: opens the window, brings the services up, runs the main
+/// loop and owns the layers of renderables. Everything here runs on the main thread.
+class World : public MessageListener
+{
+public:
+    static World* GetInstance();
+
+    /// Opens the window and brings the services up. False when already initialised, or (with an
+    /// "ERROR: " line in the system log) when no window could be opened.
+    bool Initialize(int windowWidth, int windowHeight, const String& windowTitle,
+                    bool antiAliasing);
+    /// Runs the main loop until StopGame; only the first call does anything.
+    void StartGame();
+    /// Ends the loop after the current frame and closes the window.
+    void StopGame();
+    /// Shuts the services down. Deletes neither the game manager nor the renderables.
+    void Destroy();
+
+    void TickAndRender();
+    void Tick(bool simulate);
+    /// Reads the clock and returns the frame time clamped to 0 ... 1 s.
+    float CalculateNewDT();
+
+    /// Stores the one game manager; a second or a null one is refused with an error line.
+    void SetGameManager(GameManager* gameManager);
+    GameManager* GetGameManager() const { return m_gameManager; }
+    void RegisterConsole(Console* console) { m_console = console; }
+    Console* GetConsole() const { return m_console; }
+
+    /// The timer value taken at the start of the current frame's tick, in seconds.
+    float GetCurrentTimeSeconds() const { return m_currentTime; }
+    /// The last frame's clamped time step, in seconds.
+    float GetDT() const { return m_dt; }
+    bool IsRunning() const { return m_running; }
+    bool IsInitialized() const { return m_initialized; }
+    /// The clear colour; alpha is ignored.
+    void SetBackgroundColor(const Color& color);
+
+    /// Replaces the frame timer (not owned; null restores the window system's timer). The
+    /// previous frame time is re-read from the new clock.
+    void SetClock(FrameClock* clock);
+
+    // Layers (see WorldLayers.cpp).
+
+    /// Takes ownership of element on layer. Deferred while the world walks its renderables.
+    void Add(Renderable* element, int layer = 0);
+    void Add(Renderable* element, const String& layerName);
+    /// Gives element back to the caller. Deferred while the world walks its renderables.
+    void Remove(Renderable* element);
+    /// Moves element after the next simulated update pass.
+    void UpdateLayer(Renderable* element, int newLayer);
+    void UpdateLayer(Renderable* element, const String& layerName);
+    void NameLayer(const String& name, int layer);
+    /// The layer's number, or 0 for a name never entered.
+    int GetLayerByName(const String& name) const;
+
+    void ProcessDeferredAdds();
+    void ProcessDeferredLayerChanges();
+    void ProcessDeferredRemoves();
+    void UpdateRenderables(float dt);
+    void CleanupRenderables();
+    void DrawRenderables();
+
+    /// Destroys and deletes every renderable the game manager does not protect.
+    void UnloadAll();
+    void ResetWorld();
+    void LoadLevel(const String& levelName);
+    void ScriptExec(const String& code);
+
+    RenderableIterator GetRenderablesBegin() { return RenderableIterator(m_layers); }
+    RenderableIterator GetRenderablesEnd() { return RenderableIterator(); }
+
+    void ReceiveMessage(Message* message) override;
+
+private:
+    World() = default;
+    ~World() = default;
+
+    struct DeferredLayerChange
+    {
+        Renderable* element;
+        int layer;
+    };
+
+    double ReadClock() const;
+
+    bool m_running = false;
+    float m_previousTime = 0.0f;
+    float m_currentTime = 0.0f;
+    float m_dt = 0.0f;
+    float m_physicsDelta = 0.0f;
+    bool m_simulate = true;
+    bool m_initialized = false;
+    bool m_started = false;
+
+    LayerMap m_layers;
+    std::vector<DeferredLayerChange> m_deferredAdds;
+    std::vector<DeferredLayerChange> m_deferredLayerChanges;
+    std::vector<Renderable*> m_deferredRemoves;
+    std::map<String, int> m_layerNames;
+    bool m_elementsLocked = false;
+
+    GameManager* m_gameManager = nullptr;
+    Console* m_console = nullptr;
+    FrameClock* m_clock = nullptr;
+};

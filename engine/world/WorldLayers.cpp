@@ -1,0 +1,163 @@
+// The World's layers of renderables and the changes deferred while it walks them.
+
+#include "engine/console/Log.h"
+#include "engine/world/GameManager.h"
+#include "engine/world/Renderable.h"
+#include "engine/world/World.h"
+
+#include <algorithm>
+
+void World::Add(Renderable* element, int layer)
+{
+    if (element == nullptr)
+    {
+        GetSystemLog()->Log("WARNING: Can't add a null element to the World.");
+        return;
+    }
+    if (m_elementsLocked)
+    {
+        m_deferredAdds.push_back(DeferredLayerChange{element, layer});
+        return;
+    }
+    element->m_layer = layer;
+    m_layers[layer].push_back(element);
+}
+
+void World::Add(Renderable* element, const String& layerName)
+{
+    Add(element, GetLayerByName(layerName));
+}
+
+void World::Remove(Renderable* element)
+{
+    if (element == nullptr)
+        return;
+    if (m_elementsLocked)
+    {
+        m_deferredRemoves.push_back(element);
+        return;
+    }
+
+    auto waiting = std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(),
+                                [element](const DeferredLayerChange& add) {
+                                    return add.element == element;
+                                });
+    if (waiting != m_deferredAdds.end())
+    {
+        m_deferredAdds.erase(waiting);
+        return;
+    }
+
+    auto layer = m_layers.find(element->m_layer);
+    if (layer == m_layers.end())
+        return;
+    RenderList& list = layer->second;
+    auto found = std::find(list.begin(), list.end(), element);
+    if (found != list.end())
+        list.erase(found);
+}
+
+void World::UpdateLayer(Renderable* element, int newLayer)
+{
+    if (element == nullptr || element->m_layer == newLayer)
+        return;
+    m_deferredLayerChanges.push_back(DeferredLayerChange{element, newLayer});
+}
+
+void World::UpdateLayer(Renderable* element, const String& layerName)
+{
+    UpdateLayer(element, GetLayerByName(layerName));
+}
+
+void World::NameLayer(const String& name, int layer)
+{
+    m_layerNames[name] = layer;
+}
+
+int World::GetLayerByName(const String& name) const
+{
+    auto found = m_layerNames.find(name);
+    return found == m_layerNames.end() ? 0 : found->second;
+}
+
+void World::ProcessDeferredAdds()
+{
+    std::vector<DeferredLayerChange> adds;
+    adds.swap(m_deferredAdds);
+    for (const DeferredLayerChange& add : adds)
+        Add(add.element, add.layer);
+}
+
+void World::ProcessDeferredLayerChanges()
+{
+    std::vector<DeferredLayerChange> changes;
+    changes.swap(m_deferredLayerChanges);
+    for (const DeferredLayerChange& change : changes)
+    {
+        Remove(change.element);
+        Add(change.element, change.layer);
+    }
+}
+
+void World::ProcessDeferredRemoves()
+{
+    std::vector<Renderable*> removes;
+    removes.swap(m_deferredRemoves);
+    for (Renderable* element : removes)
+        Remove(element);
+}
+
+void World::UpdateRenderables(float dt)
+{
+    for (RenderableIterator it = GetRenderablesBegin(); it != GetRenderablesEnd(); ++it)
+        (*it)->Update(dt);
+}
+
+void World::CleanupRenderables()
+{
+    RenderableIterator it = GetRenderablesBegin();
+    while (it != GetRenderablesEnd())
+    {
+        if ((*it)->IsDestroyed())
+            it.erase();
+        else
+            ++it;
+    }
+}
+
+void World::DrawRenderables()
+{
+    for (RenderableIterator it = GetRenderablesBegin(); it != GetRenderablesEnd(); ++it)
+        (*it)->Render();
+}
+
+void World::UnloadAll()
+{
+    RenderableIterator it = GetRenderablesBegin();
+    while (it != GetRenderablesEnd())
+    {
+        Renderable* renderable = *it;
+        if (m_gameManager && m_gameManager->IsProtectedFromUnloadAll(renderable))
+        {
+            ++it;
+            continue;
+        }
+        renderable->Destroy();
+        it.erase();
+    }
+}
+
+void World::ResetWorld()
+{
+    UnloadAll();
+}
+
+void World::LoadLevel(const String& levelName)
+{
+    ScriptExec("LoadLevel('" + levelName + "')");
+}
+
+void World::ScriptExec(const String&)
+{
+    // Runs in the embedded interpreter once scripting is part of the engine.
+}

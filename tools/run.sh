@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs the game from the repository root.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+bash tools/install-deps.sh
+bash tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    echo "flockmar needs an X display, and none answers (DISPLAY='${DISPLAY:-}')." >&2
+    echo "Run it on a desktop, or under a virtual one: xvfb-run -a -s '-screen 0 1280x1024x24' bash tools/run.sh" >&2
+    exit 1
+fi
+exec build/flockmar
