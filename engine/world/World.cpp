@@ -9,7 +9,7 @@
 #include "engine/world/GameManager.h"
 #include "engine/world/WindowCallbacks.h"
 #include "engine/world/glfw2/Glfw2.h"
-#include "engine/world/opengl/GL.h"
+#include "engine/util/opengl/GL.h"
 
 World* World::GetInstance()
 {
