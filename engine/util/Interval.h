@@ -4,13 +4,13 @@
 
 /// A value that moves from start to end over a duration, linearly or with a smooth step.
 /// T is float, Vector2 or Color.
-template <typename T>
-class Interval
+template <typename T> class Interval
 {
 public:
     /// Not stepping.
-    Interval() : m_start(), m_end(), m_current(), m_duration(0.0f), m_elapsed(0.0f),
-                 m_shouldStep(false), m_smooth(false)
+    Interval()
+        : m_start(), m_end(), m_current(), m_duration(0.0f), m_elapsed(0.0f), m_shouldStep(false),
+          m_smooth(false)
     {
     }
 

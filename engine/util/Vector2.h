@@ -8,11 +8,13 @@ struct Vector2
     float X, Y;
 
     /// (0, 0).
-    Vector2() : X(0.0f), Y(0.0f) {}
+    constexpr Vector2() : X(0.0f), Y(0.0f) {}
     /// (value, value).
-    explicit Vector2(float value) : X(value), Y(value) {}
-    Vector2(float x, float y) : X(x), Y(y) {}
+    constexpr explicit Vector2(float value) : X(value), Y(value) {}
+    constexpr Vector2(float x, float y) : X(x), Y(y) {}
 
+    // Constant-initialised, so they hold their values before any dynamic initialiser runs.
+    // Scripts may overwrite them.
     static Vector2 Zero;
     static Vector2 One;
     static Vector2 UnitX;

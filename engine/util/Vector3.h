@@ -5,8 +5,8 @@ struct Vector3
 {
     float X, Y, Z;
 
-    Vector3() : X(0.0f), Y(0.0f), Z(0.0f) {}
-    Vector3(float x, float y, float z) : X(x), Y(y), Z(z) {}
+    constexpr Vector3() : X(0.0f), Y(0.0f), Z(0.0f) {}
+    constexpr Vector3(float x, float y, float z) : X(x), Y(y), Z(z) {}
 
     static Vector3 Zero;
     static Vector3 One;
