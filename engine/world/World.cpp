@@ -46,7 +46,7 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
 
     InstallWindowCallbacks();
 
-    m_previousTime = static_cast<float>(ReadClock());
+    m_previousTime = ReadClock();
 
     glShadeModel(GL_FLAT);
     glPolygonMode(GL_FRONT, GL_FILL);
@@ -105,8 +105,8 @@ void World::TickAndRender()
 
 float World::CalculateNewDT()
 {
-    m_currentTime = static_cast<float>(ReadClock());
-    m_dt = MathUtil::Clamp(m_currentTime - m_previousTime, 0.0f, 1.0f);
+    m_currentTime = ReadClock();
+    m_dt = MathUtil::Clamp(static_cast<float>(m_currentTime - m_previousTime), 0.0f, 1.0f);
     m_previousTime = m_currentTime;
     return m_dt;
 }
@@ -160,7 +160,7 @@ void World::SetBackgroundColor(const Color& color)
 void World::SetClock(FrameClock* clock)
 {
     m_clock = clock;
-    m_previousTime = static_cast<float>(ReadClock());
+    m_previousTime = ReadClock();
 }
 
 double World::ReadClock() const

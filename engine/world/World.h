@@ -43,7 +43,7 @@ public:
     Console* GetConsole() const { return m_console; }
 
     /// The timer value taken at the start of the current frame's tick, in seconds.
-    float GetCurrentTimeSeconds() const { return m_currentTime; }
+    float GetCurrentTimeSeconds() const { return static_cast<float>(m_currentTime); }
     /// The last frame's clamped time step, in seconds.
     float GetDT() const { return m_dt; }
     bool IsRunning() const { return m_running; }
@@ -100,8 +100,10 @@ private:
     double ReadClock() const;
 
     bool m_running = false;
-    float m_previousTime = 0.0f;
-    float m_currentTime = 0.0f;
+    // Frame times are kept in double so that frame steps stay exact after hours of running;
+    // a float has only millisecond resolution past 4.6 hours.
+    double m_previousTime = 0.0;
+    double m_currentTime = 0.0;
     float m_dt = 0.0f;
     float m_physicsDelta = 0.0f;
     bool m_simulate = true;
