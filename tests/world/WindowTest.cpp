@@ -1,0 +1,80 @@
+// Needs an X display (run under Xvfb): opens the real window once and runs the real loop.
+#include "engine/util/Color.h"
+#include "engine/util/opengl/GL.h"
+#include "engine/world/Renderable.h"
+#include "engine/world/World.h"
+#include "tests/support/X11Window.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+
+/// Runs an action each frame from inside the loop.
+class FrameHook : public Renderable
+{
+public:
+    explicit FrameHook(std::function<void(int)> action) : m_action(std::move(action)) {}
+    void Update(float) override { m_action(++frames); }
+    void Render() override {}
+    int frames = 0;
+
+private:
+    std::function<void(int)> m_action;
+};
+
+} // namespace
+
+TEST(WindowTest, WindowClearColourAndCloseEndTheLoop)
+{
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    EXPECT_FALSE(world->Initialize(800, 600, "Again", false)) << "a second start is refused";
+
+    X11Window x11;
+    ASSERT_TRUE(x11.Connected());
+    ASSERT_TRUE(x11.Find("Tessaly Engine")) << "no X window carries the title";
+    int width = 0, height = 0;
+    ASSERT_TRUE(x11.GetSize(&width, &height));
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 768);
+
+    world->SetBackgroundColor(Color(0.2f, 0.4f, 0.6f, 0.0f)); // alpha is ignored
+
+    unsigned char pixel[4] = {0, 0, 0, 0};
+    constexpr int kCloseAtFrame = 5;
+    constexpr int kGiveUpAtFrame = 600;
+    int closeRequestedAt = 0;
+    auto* hook = new FrameHook([&](int frame) {
+        if (frame == 2)
+        {
+            // The loop cleared the back buffer with the background colour before this tick.
+            glReadBuffer(GL_BACK);
+            glReadPixels(512, 384, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        }
+        if (frame == kCloseAtFrame)
+        {
+            x11.RequestClose();
+            closeRequestedAt = frame;
+        }
+        if (frame >= kGiveUpAtFrame)
+            world->StopGame(); // never hang the suite if the close request is lost
+    });
+    world->Add(hook);
+
+    world->StartGame(); // returns when the window is closed
+    EXPECT_FALSE(world->IsRunning());
+    EXPECT_EQ(closeRequestedAt, kCloseAtFrame);
+    EXPECT_LT(hook->frames, kGiveUpAtFrame) << "closing the window did not end the loop";
+    EXPECT_LE(hook->frames, kCloseAtFrame + 2) << "the loop ran on after the close";
+
+    EXPECT_NEAR(pixel[0], 51, 1);
+    EXPECT_NEAR(pixel[1], 102, 1);
+    EXPECT_NEAR(pixel[2], 153, 1);
+
+    X11Window after;
+    EXPECT_FALSE(after.Find("Tessaly Engine")) << "the window is gone once the loop has ended";
+    world->Destroy();
+}
