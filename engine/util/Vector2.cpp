@@ -11,8 +11,8 @@ Vector2 Vector2::UnitY(0.0f, 1.0f);
 
 namespace
 {
-// Below this length the direction is meaningless; compared as a double.
-constexpr double kNormalizeThreshold = 0.0000001;
+// Below this length the direction is meaningless and a unit axis is used instead.
+constexpr float kNormalizeThreshold = 0.0000001f;
 } // namespace
 
 Vector2 Vector2::operator-() const
