@@ -1,5 +1,6 @@
 // The World's layers of renderables and the changes deferred while it walks them.
 
+#include "engine/actors/Actor.h"
 #include "engine/console/Log.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/Renderable.h"
@@ -14,6 +15,9 @@ void World::Add(Renderable* element, int layer)
         GetSystemLog()->Log("WARNING: Can't add a null element to the World.");
         return;
     }
+    // Every actor in the World has a name; an unnamed one gets its class name.
+    if (Actor* actor = dynamic_cast<Actor*>(element))
+        actor->SetName(actor->GetName());
     if (m_elementsLocked)
     {
         m_deferredAdds.push_back(DeferredLayerChange{element, layer});
@@ -139,6 +143,8 @@ void World::UnloadAll()
         Renderable* renderable = *it;
         if (m_gameManager && m_gameManager->IsProtectedFromUnloadAll(renderable))
         {
+            if (Actor* actor = dynamic_cast<Actor*>(renderable))
+                actor->LevelUnloaded();
             ++it;
             continue;
         }
