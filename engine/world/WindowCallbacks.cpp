@@ -1,5 +1,6 @@
 #include "engine/world/WindowCallbacks.h"
 
+#include "engine/world/Camera.h"
 #include "engine/world/World.h"
 #include "engine/world/glfw2/Glfw2.h"
 
@@ -12,6 +13,7 @@ int WindowClosed()
 void InstallWindowCallbacks()
 {
     // Order: window size, key, character, key repeat off, mouse position, mouse button, close.
+    glfw2::SetWindowSizeCallback(Camera::ResizeCallback);
     glfw2::Disable(glfw2::KEY_REPEAT);
     glfw2::SetWindowCloseCallback(WindowClosed);
 }

@@ -5,6 +5,7 @@
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/Color.h"
 #include "engine/util/MathUtil.h"
+#include "engine/world/Camera.h"
 #include "engine/world/FrameClock.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/WindowCallbacks.h"
@@ -62,6 +63,10 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
     glClearStencil(0);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
 
+    // Viewport and projection for the initial size; its "CameraChange" reaches the first tick.
+    Camera::GetInstance();
+    Camera::ResizeCallback(windowWidth, windowHeight);
+
     Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
 
     m_initialized = true;
@@ -98,6 +103,7 @@ void World::TickAndRender()
 {
     Tick(m_simulate);
 
+    Camera::GetInstance()->Render();
     DrawRenderables();
     if (m_gameManager)
         m_gameManager->Render();
@@ -115,6 +121,7 @@ void World::Tick(bool simulate)
 {
     const float dt = CalculateNewDT();
 
+    Camera::GetInstance()->Update(dt);
     if (m_gameManager)
         m_gameManager->Update(dt);
 

@@ -2,6 +2,7 @@
 
 #include "engine/actors/Actor.h"
 #include "engine/console/Log.h"
+#include "engine/world/Camera.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/Renderable.h"
 #include "engine/world/World.h"
@@ -155,6 +156,7 @@ void World::UnloadAll()
 
 void World::ResetWorld()
 {
+    Camera::GetInstance()->Reset();
     UnloadAll();
 }
 

@@ -1,0 +1,75 @@
+#include "engine/actors/TextActor.h"
+
+#include "engine/actors/FontRegistry.h"
+#include "engine/messaging/Message.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/util/MathUtil.h"
+#include "engine/util/opengl/GL.h"
+
+TextActor::TextActor(const String& fontNickname, const String& displayString, TextAlignment align,
+                     int lineSpacing)
+    : m_fontNickname(fontNickname), m_alignment(align), m_lineSpacing(lineSpacing)
+{
+    SetColor(0.0f, 0.0f, 0.0f, 1.0f);
+    SetDisplayString(displayString);
+    Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
+}
+
+void TextActor::SetDisplayString(const String& newString)
+{
+    m_displayString = newString;
+    m_lines = SplitTextLines(newString);
+    CalculatePosition();
+}
+
+void TextActor::SetFont(const String& newFont)
+{
+    m_fontNickname = newFont;
+    CalculatePosition();
+}
+
+void TextActor::SetAlignment(TextAlignment newAlignment)
+{
+    m_alignment = newAlignment;
+    CalculatePosition();
+}
+
+void TextActor::SetLineSpacing(int spacing)
+{
+    m_lineSpacing = spacing;
+    CalculatePosition();
+}
+
+void TextActor::SetPosition(const Vector2& position)
+{
+    Actor::SetPosition(position);
+    CalculatePosition();
+}
+
+void TextActor::SetPosition(float x, float y)
+{
+    Actor::SetPosition(x, y);
+    CalculatePosition();
+}
+
+void TextActor::CalculatePosition()
+{
+    for (TextLine& line : m_lines)
+        line.extents = GetTextExtents(line.text, m_fontNickname);
+    LayOutTextLines(m_lines, MathUtil::WorldToScreen(GetPosition()), m_alignment, m_lineSpacing);
+}
+
+void TextActor::Render()
+{
+    const Color& color = GetColor();
+    glColor4f(color.R, color.G, color.B, color.A);
+    for (const TextLine& line : m_lines)
+        DrawScreenText(line.text, m_fontNickname, static_cast<int>(line.position.X),
+                       static_cast<int>(line.position.Y), 0.0f);
+}
+
+void TextActor::ReceiveMessage(Message* message)
+{
+    if (message->GetMessageName() == "CameraChange")
+        CalculatePosition();
+}
