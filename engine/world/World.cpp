@@ -1,6 +1,9 @@
 #include "engine/world/World.h"
 
 #include "engine/console/Log.h"
+#include "engine/console/TestConsole.h"
+#include "engine/input/Controller.h"
+#include "engine/input/InputManager.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/Color.h"
@@ -67,7 +70,13 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
     Camera::GetInstance();
     Camera::ResizeCallback(windowWidth, windowHeight);
 
+    ControllerManager::GetInstance()->InitializeAll();
+
     Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
+
+    InputManager::GetInstance(); // reads the key bindings
+
+    RegisterConsole(new TestConsole());
 
     m_initialized = true;
     return true;
@@ -107,6 +116,10 @@ void World::TickAndRender()
     DrawRenderables();
     if (m_gameManager)
         m_gameManager->Render();
+
+    // Last, so the console lies over everything.
+    if (m_console)
+        m_console->Render();
 }
 
 float World::CalculateNewDT()
@@ -120,6 +133,10 @@ float World::CalculateNewDT()
 void World::Tick(bool simulate)
 {
     const float dt = CalculateNewDT();
+
+    if (m_console)
+        m_console->Update(dt);
+    ControllerManager::GetInstance()->PollAll();
 
     Camera::GetInstance()->Update(dt);
     if (m_gameManager)
@@ -144,6 +161,9 @@ void World::Tick(bool simulate)
 
 void World::Destroy()
 {
+    InputManager::GetInstance();
+    InputManager::Destroy();
+
     Switchboard* switchboard = Switchboard::GetInstance();
     for (const String& name : switchboard->GetSubscriptionsFor(this))
         switchboard->UnsubscribeFrom(this, name);

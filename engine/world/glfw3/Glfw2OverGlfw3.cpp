@@ -7,6 +7,8 @@
 //   (GLFW 3's Enter is 257, which is GLFW 2's Escape).
 // - GLFW 2 key repeat on/off becomes dropping GLFW_REPEAT actions and the char events that
 //   follow them.
+// - GLFW 2 called the mouse-position callback with the current position when it was set;
+//   SetMousePosCallback does the same. GLFW 3 has no character release events.
 // - GLFW 3 forbids glfwTerminate inside a callback; a Terminate() asked for while events are
 //   polled runs once polling has returned.
 
@@ -301,6 +303,14 @@ void SetCharCallback(CharFun callback)
 void SetMousePosCallback(MousePosFun callback)
 {
     s_mousePosFun = callback;
+    // GLFW 2 reported the current position as soon as the callback was set; GLFW 3 waits for
+    // the first motion. Report it now so button events have a position from the start.
+    if (s_window && callback)
+    {
+        double x = 0.0, y = 0.0;
+        glfwGetCursorPos(s_window, &x, &y);
+        callback(static_cast<int>(x), static_cast<int>(y));
+    }
 }
 
 void SetMouseButtonCallback(MouseButtonFun callback)

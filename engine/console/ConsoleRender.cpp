@@ -1,0 +1,123 @@
+#include "engine/console/Console.h"
+
+#include "engine/actors/FontRegistry.h"
+#include "engine/util/opengl/GL.h"
+#include "engine/world/Camera.h"
+
+#include <algorithm>
+
+namespace
+{
+const Color kPanelColor(0.0f, 0.0f, 0.0f, 0.75f);
+const Color kOutputColor(1.0f, 1.0f, 1.0f, 1.0f);
+const Color kInputBarColor(0.0f, 1.0f, 0.0f, 0.375f);
+const Color kInputTextColor(0.0f, 1.0f, 0.0f, 1.0f);
+
+ConsoleDrawItem Background(const Color& color, int x, int bottom, int width, int height)
+{
+    return ConsoleDrawItem{ConsoleDrawItem::Background, color, x, bottom, width, height, String()};
+}
+
+ConsoleDrawItem Text(const Color& color, int x, int y, const String& text)
+{
+    return ConsoleDrawItem{ConsoleDrawItem::Text, color, x, y, 0, 0, text};
+}
+} // namespace
+
+ConsoleDrawList Console::BuildDrawList(int windowWidth, int windowHeight)
+{
+    const int W = windowWidth;
+    const int H = windowHeight;
+    if (!m_sizesKnown)
+    {
+        m_margin = H / 192;
+        m_lineHeight = H / 32 + m_margin;
+        m_sizesKnown = true;
+    }
+    const int m = m_margin;
+    const int L = m_lineHeight;
+    const int P = static_cast<int>(H * 0.5);
+
+    ConsoleDrawList items;
+    items.push_back(Background(kPanelColor, 0, P, W, P));
+
+    // Newest line at the bottom of the panel, older ones above; those past the top fall off.
+    const int lineStep = static_cast<int>(m_outputLineHeight) + m;
+    int y = P - m;
+    for (auto line = m_outputLines.rbegin(); line != m_outputLines.rend(); ++line)
+    {
+        items.push_back(Text(kOutputColor, m, y, *line));
+        y -= lineStep;
+    }
+
+    items.push_back(Background(kInputBarColor, 0, P + L, W, L));
+    items.push_back(Background(kPanelColor, m / 2, P + L - m / 2, W - m, L - m));
+    items.push_back(
+        Text(kInputTextColor, m / 2 + m, P + L - 2 * (m / 2) - m, m_prompt + m_currentInput + "_"));
+
+    const int rows = std::min<int>(kMaxCompletionRows, static_cast<int>(m_completions.size()));
+    if (rows > 0)
+    {
+        const int textX = m / 2 + m + H / 24;
+        const int boxX = textX - m;
+        items.push_back(Background(kPanelColor, boxX, P + L + rows * L, W - boxX, rows * L));
+        const bool overflow = static_cast<int>(m_completions.size()) >= kMaxCompletionRows;
+        for (int row = 0; row < rows; ++row)
+        {
+            const bool ellipsis = overflow && row == kMaxCompletionRows - 1;
+            items.push_back(Text(kInputTextColor, textX, P + L + (2 * L) / 3 + row * L,
+                                 ellipsis ? String("...") : m_completions[row]));
+        }
+    }
+    return items;
+}
+
+void Console::Render()
+{
+    if (!m_open)
+        return;
+    const Camera* camera = Camera::GetInstance();
+    for (const ConsoleDrawItem& item :
+         BuildDrawList(camera->GetWindowWidth(), camera->GetWindowHeight()))
+    {
+        glColor4f(item.color.R, item.color.G, item.color.B, item.color.A);
+        if (item.kind == ConsoleDrawItem::Background)
+            RenderBackground(item.x, item.y, item.width, item.height);
+        else
+            DrawScreenText(item.text, kSmallFontName, item.x, item.y, 0.0f);
+    }
+}
+
+void Console::RenderBackground(int x, int bottom, int width, int height)
+{
+    const Camera* camera = Camera::GetInstance();
+    const int windowHeight = camera->GetWindowHeight();
+
+    // A y-up projection keeps the quad counter-clockwise, so back-face culling keeps it.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0, camera->GetWindowWidth(), 0, windowHeight);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    const float left = static_cast<float>(x);
+    const float right = static_cast<float>(x + width);
+    const float low = static_cast<float>(windowHeight - bottom);
+    const float high = static_cast<float>(windowHeight - (bottom - height));
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glBegin(GL_QUADS);
+    glVertex2f(left, low);
+    glVertex2f(right, low);
+    glVertex2f(right, high);
+    glVertex2f(left, high);
+    glEnd();
+    glEnable(GL_DEPTH_TEST);
+
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
