@@ -1,0 +1,197 @@
+#include "engine/sound/SoundDevice.h"
+
+#include "engine/console/Log.h"
+#include "engine/world/GameManager.h"
+
+namespace
+{
+
+constexpr unsigned int kRequiredVersion = 0x41600;
+constexpr int kMaxChannels = 100;
+constexpr unsigned int kEmulatedBufferLength = 1024;
+constexpr int kEmulatedBufferCount = 10;
+
+} // namespace
+
+SoundDevice* SoundDevice::s_soundDevice = nullptr;
+
+void ERRCHECK(sound::Result result)
+{
+    if (result != sound::OK)
+        GetSystemLog()->Printf("FMOD error! (%d) %s\n", result, sound::ErrorString(result));
+}
+
+SoundDevice* SoundDevice::GetInstance()
+{
+    if (s_soundDevice == nullptr)
+        s_soundDevice = new SoundDevice();
+    return s_soundDevice;
+}
+
+SoundDevice::SoundDevice() : m_system(nullptr)
+{
+    m_soundCallback.SetCallback(nullptr, nullptr);
+    m_samples.clear();
+    Initialize();
+}
+
+void SoundDevice::Initialize()
+{
+    ERRCHECK(sound::CreateSystem(&m_system));
+    // Nothing can be asked of a library that did not come up; every later call only logs.
+    if (m_system == nullptr)
+        return;
+
+    unsigned int version = 0;
+    ERRCHECK(m_system->GetVersion(&version));
+    if (version < kRequiredVersion)
+    {
+        GetSystemLog()->Printf(
+            "Error! You are using an old version of FMOD %08x. This program requires %08x\n",
+            version, kRequiredVersion);
+        return;
+    }
+
+    sound::Caps caps = sound::CAPS_NONE;
+    sound::SpeakerMode speakerMode = sound::SPEAKERMODE_STEREO;
+    ERRCHECK(m_system->GetDriverCaps(0, &caps, &speakerMode));
+    ERRCHECK(m_system->SetSpeakerMode(speakerMode));
+    if (caps & sound::CAPS_HARDWARE_EMULATED)
+    {
+        // Emulated drivers stutter with short buffers.
+        ERRCHECK(m_system->SetDSPBufferSize(kEmulatedBufferLength, kEmulatedBufferCount));
+    }
+
+    const sound::Result result = m_system->Init(kMaxChannels, sound::INIT_NORMAL, nullptr);
+    if (result == sound::ERR_OUTPUT_CREATEBUFFER)
+    {
+        // The configured speaker mode is not supported by the output: fall back to stereo once.
+        ERRCHECK(m_system->SetSpeakerMode(sound::SPEAKERMODE_STEREO));
+        ERRCHECK(m_system->Init(kMaxChannels, sound::INIT_NORMAL, nullptr));
+    }
+}
+
+SAMPLE_HANDLE SoundDevice::LoadSample(const char* filename, bool isStream)
+{
+    if (m_system == nullptr)
+    {
+        ERRCHECK(sound::ERR_UNINITIALIZED);
+        return nullptr;
+    }
+    sound::Mode mode = sound::DEFAULT;
+    if (isStream)
+        mode |= sound::CREATESTREAM;
+    sound::Sound* sample = nullptr;
+    const sound::Result result = m_system->CreateSound(filename, mode, nullptr, &sample);
+    ERRCHECK(result);
+    if (result != sound::OK || sample == nullptr)
+        return nullptr;
+    m_samples.push_back(sample);
+    return sample;
+}
+
+SOUND_HANDLE SoundDevice::PlaySound(SAMPLE_HANDLE sample, float volume, bool looping, int flags)
+{
+    if (flags != 0)
+        GetSystemLog()->Log("WARNING: PlaySound doesn't use the passed in flags yet.");
+    if (m_system == nullptr)
+    {
+        ERRCHECK(sound::ERR_UNINITIALIZED);
+        return nullptr;
+    }
+
+    // Started paused so that volume and loop mode apply before the first sample is heard.
+    sound::Channel* channel = nullptr;
+    const sound::Result result = m_system->PlaySound(sound::CHANNEL_FREE, sample, true, &channel);
+    ERRCHECK(result);
+    if (result != sound::OK || channel == nullptr)
+        return nullptr;
+
+    ERRCHECK(m_system->SetChannelVolume(channel, volume));
+    ERRCHECK(m_system->SetChannelMode(channel, looping ? sound::LOOP_NORMAL : sound::LOOP_OFF));
+    ERRCHECK(m_system->SetChannelPaused(channel, false));
+    m_system->SetChannelCallback(channel, sound::CHANNEL_CALLBACKTYPE_END, &FMODChannelCallback, 0);
+    return channel;
+}
+
+void SoundDevice::StopSound(SOUND_HANDLE sound)
+{
+    if (sound == nullptr)
+        return;
+    ERRCHECK(m_system ? m_system->StopChannel(sound) : sound::ERR_UNINITIALIZED);
+}
+
+void SoundDevice::PauseSound(SOUND_HANDLE sound, bool paused)
+{
+    if (sound == nullptr)
+        return;
+    ERRCHECK(m_system ? m_system->SetChannelPaused(sound, paused) : sound::ERR_UNINITIALIZED);
+}
+
+void SoundDevice::SetVolume(SOUND_HANDLE sound, float volume)
+{
+    if (sound == nullptr)
+        return;
+    ERRCHECK(m_system ? m_system->SetChannelVolume(sound, volume) : sound::ERR_UNINITIALIZED);
+}
+
+void SoundDevice::SetPan(SOUND_HANDLE sound, float pan)
+{
+    if (sound == nullptr)
+        return;
+    ERRCHECK(m_system ? m_system->SetChannelPan(sound, pan) : sound::ERR_UNINITIALIZED);
+}
+
+bool SoundDevice::IsPlaying(SOUND_HANDLE sound)
+{
+    bool playing = false;
+    if (sound == nullptr)
+        return playing;
+    ERRCHECK(m_system ? m_system->IsChannelPlaying(sound, &playing) : sound::ERR_UNINITIALIZED);
+    return playing;
+}
+
+bool SoundDevice::IsPaused(SOUND_HANDLE sound)
+{
+    bool paused = false;
+    if (sound == nullptr)
+        return paused;
+    ERRCHECK(m_system ? m_system->GetChannelPaused(sound, &paused) : sound::ERR_UNINITIALIZED);
+    return paused;
+}
+
+void SoundDevice::SetSoundCallback(GameManager* target, void (GameManager::*function)(void*))
+{
+    m_soundCallback.SetCallback(target, function);
+}
+
+void SoundDevice::Update()
+{
+    if (m_system != nullptr)
+        ERRCHECK(m_system->Update());
+}
+
+void SoundDevice::Shutdown()
+{
+    if (m_system != nullptr)
+    {
+        for (SAMPLE_HANDLE sample : m_samples)
+            m_system->ReleaseSound(sample);
+        m_samples.clear();
+        ERRCHECK(m_system->Release());
+        m_system = nullptr;
+    }
+    s_soundDevice = nullptr;
+    delete this;
+}
+
+sound::Result SoundDevice::FMODChannelCallback(sound::Channel* channel, sound::ChannelCallbackType,
+                                               int, unsigned int, unsigned int)
+{
+    SoundDevice* device = s_soundDevice;
+    if (device == nullptr || device->m_soundCallback.GetTarget() == nullptr ||
+        device->m_soundCallback.GetFunction() == nullptr)
+        return sound::OK;
+    device->m_soundCallback(channel);
+    return sound::OK;
+}
