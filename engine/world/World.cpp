@@ -11,6 +11,7 @@
 #include "engine/world/Camera.h"
 #include "engine/world/FrameClock.h"
 #include "engine/world/GameManager.h"
+#include "engine/world/NavGraphManager.h"
 #include "engine/world/WindowCallbacks.h"
 #include "engine/world/glfw2/Glfw2.h"
 #include "engine/util/opengl/GL.h"
@@ -75,6 +76,7 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
     Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
 
     InputManager::GetInstance(); // reads the key bindings
+    NavGraphManager::GetInstance();
 
     RegisterConsole(new TestConsole());
 
@@ -116,6 +118,7 @@ void World::TickAndRender()
     DrawRenderables();
     if (m_gameManager)
         m_gameManager->Render();
+    NavGraphManager::GetInstance()->Render();
 
     // Last, so the console lies over everything.
     if (m_console)
@@ -146,6 +149,8 @@ void World::Tick(bool simulate)
         return;
 
     Switchboard::GetInstance()->SendAllMessages();
+    // The points that the delivered collision messages carried are used up.
+    m_contactPointCount = 0;
 
     m_elementsLocked = true;
     UpdateRenderables(dt);
@@ -156,6 +161,8 @@ void World::Tick(bool simulate)
     ProcessDeferredLayerChanges();
     ProcessDeferredRemoves();
 
+    RunPhysics(dt);
+
     Switchboard::GetInstance()->Update(dt);
 }
 
@@ -163,6 +170,8 @@ void World::Destroy()
 {
     InputManager::GetInstance();
     InputManager::Destroy();
+
+    DestroyDebugDraw();
 
     Switchboard* switchboard = Switchboard::GetInstance();
     for (const String& name : switchboard->GetSubscriptionsFor(this))
@@ -194,5 +203,3 @@ double World::ReadClock() const
 {
     return m_clock ? m_clock->GetTime() : glfw2::GetTime();
 }
-
-void World::ReceiveMessage(Message*) {}

@@ -2,15 +2,21 @@
 
 #include "engine/messaging/MessageListener.h"
 #include "engine/util/StringTypes.h"
+#include "engine/util/Vector2.h"
 #include "engine/world/RenderableIterator.h"
 
 #include <map>
 #include <vector>
 
+class b2World;
+struct b2ContactPoint;
+class CollisionRecord;
 class Color;
 class Console;
+class DebugDraw;
 class FrameClock;
 class GameManager;
+class PhysicsActor;
 class Renderable;
 
 /// The engine's central singleton: opens the window, brings the services up, runs the main
@@ -85,6 +91,33 @@ public:
     RenderableIterator GetRenderablesBegin() { return RenderableIterator(m_layers); }
     RenderableIterator GetRenderablesEnd() { return RenderableIterator(); }
 
+    // Physics (see WorldPhysics.cpp).
+
+    /// Most contact points stored (and reported) per tick; the rest are dropped.
+    static constexpr int kMaxContactPoints = 2048;
+
+    /// Creates the Box2D world, once; false when it already exists. The vertices bounded
+    /// 2.0's world and are no longer used: bodies may leave any box.
+    bool SetupPhysics(const Vector2& gravity = Vector2(0.0f, -10.0f),
+                      const Vector2& maxVertex = Vector2(100.0f, 100.0f),
+                      const Vector2& minVertex = Vector2(-100.0f, -100.0f));
+    bool IsPhysicsSetUp() const { return m_physicsSetUp; }
+    /// Null before SetupPhysics.
+    b2World* GetPhysicsWorld() const { return m_physicsWorld; }
+    /// Steps the physics in fixed 1/60 s steps, carrying the remainder to the next tick; sends
+    /// the collision messages and syncs every physics actor, also when no step was due.
+    void RunPhysics(float dt);
+    /// Stores the point and broadcasts "CollisionWith" + name once per ordered pair and tick
+    /// to names that have subscribers. Points without an actor on both bodies are ignored.
+    void ProcessContact(const b2ContactPoint* point);
+    /// Surrounds the visible area with four static edge actors, or removes them. A restitution
+    /// of -1 keeps the remembered one. Call it outside the update and clean-up passes.
+    void SetBlockers(bool turnOn, float restitution);
+    /// Frame time not yet stepped (under one step). Tests start from an empty accumulator.
+    float GetPhysicsTimeCarried() const { return m_physicsDelta; }
+    void ResetPhysicsTimeCarried() { m_physicsDelta = 0.0f; }
+
+    /// Rebuilds the edge blockers around the new view on "CameraChange".
     void ReceiveMessage(Message* message) override;
 
 private:
@@ -116,6 +149,25 @@ private:
     std::vector<Renderable*> m_deferredRemoves;
     std::map<String, int> m_layerNames;
     bool m_elementsLocked = false;
+
+    b2World* m_physicsWorld = nullptr;
+    bool m_physicsSetUp = false;
+    DebugDraw* m_debugDraw = nullptr;
+    // kMaxContactPoints entries, allocated with the physics world and never freed, so the
+    // points that collision messages carry stay valid until the next tick's delivery is over.
+    b2ContactPoint* m_contactPoints = nullptr;
+    int m_contactPointCount = 0;
+    CollisionRecord* m_collisionRecord = nullptr;
+    bool m_blockersOn = false;
+    float m_blockerRestitution = 0.0f;
+    PhysicsActor* m_blockerRight = nullptr;
+    PhysicsActor* m_blockerLeft = nullptr;
+    PhysicsActor* m_blockerTop = nullptr;
+    PhysicsActor* m_blockerBottom = nullptr;
+    /// Blockers deleted by someone else (a level unload) are forgotten, not deleted again.
+    friend class EdgeBlocker;
+    void ForgetBlocker(PhysicsActor* blocker);
+    void DestroyDebugDraw();
 
     GameManager* m_gameManager = nullptr;
     Console* m_console = nullptr;

@@ -1,0 +1,254 @@
+// The World's physics: the Box2D world, its fixed-step clock, collision messages and the edge
+// blockers around the visible area.
+
+#include "engine/actors/PhysicsActor.h"
+#include "engine/messaging/Message.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/messaging/TypedMessage.h"
+#include "engine/util/MathUtil.h"
+#include "engine/world/Camera.h"
+#include "engine/world/World.h"
+#include "engine/world/box2d/Box2D20.h"
+#include "engine/world/box2d/DebugDraw.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <unordered_map>
+#include <vector>
+
+namespace
+{
+
+constexpr float kPhysicsStep = 1.0f / 60.0f;
+constexpr int kVelocityIterations = 3;
+constexpr int kPositionIterations = 3;
+constexpr float kBlockerThickness = 5.0f;
+
+PhysicsActor* ActorOf(b2Fixture* fixture)
+{
+    if (fixture == nullptr)
+        return nullptr;
+    return reinterpret_cast<PhysicsActor*>(fixture->GetBody()->GetUserData().pointer);
+}
+
+} // namespace
+
+/// For each actor named in a collision message this tick, the senders already reported with
+/// it. Entries outlive the tick so that the message name and its allocation are reused; each
+/// is refreshed (name, subscriber test, senders) the first time it is used in a tick.
+class CollisionRecord
+{
+public:
+    /// Starts a new tick: every pair may be reported again.
+    void Clear()
+    {
+        // Drop the entries of actors that took part in nothing lately (and may be gone).
+        if (m_entries.size() > 2 * m_usedThisTick + 256)
+        {
+            for (auto it = m_entries.begin(); it != m_entries.end();)
+                it = it->second.tick == m_tick ? std::next(it) : m_entries.erase(it);
+        }
+        ++m_tick;
+        m_usedThisTick = 0;
+    }
+
+    /// The message name for named when its pair with sender is new this tick and the name has
+    /// subscribers; null otherwise. Records the pair only when the name is returned.
+    const String* RecordPair(Actor* named, Actor* sender)
+    {
+        Entry& entry = m_entries[named];
+        if (entry.tick != m_tick)
+        {
+            entry.tick = m_tick;
+            ++m_usedThisTick;
+            if (entry.actorName != named->GetName() || entry.messageName.empty())
+            {
+                entry.actorName = named->GetName();
+                entry.messageName = "CollisionWith" + entry.actorName;
+            }
+            entry.subscribed = Switchboard::GetInstance()->HasSubscribers(entry.messageName);
+            entry.senders.clear();
+        }
+        if (!entry.subscribed ||
+            std::find(entry.senders.begin(), entry.senders.end(), sender) != entry.senders.end())
+            return nullptr;
+        entry.senders.push_back(sender);
+        return &entry.messageName;
+    }
+
+private:
+    struct Entry
+    {
+        unsigned tick = 0;
+        bool subscribed = false;
+        String actorName;
+        String messageName;
+        std::vector<Actor*> senders;
+    };
+
+    std::unordered_map<Actor*, Entry> m_entries;
+    unsigned m_tick = 1;
+    size_t m_usedThisTick = 0;
+};
+
+/// An edge blocker tells the World when it is deleted, so that a blocker removed by a level
+/// unload is forgotten rather than deleted a second time.
+class EdgeBlocker : public PhysicsActor
+{
+public:
+    ~EdgeBlocker() override { World::GetInstance()->ForgetBlocker(this); }
+};
+
+bool World::SetupPhysics(const Vector2& gravity, const Vector2& /*maxVertex*/,
+                         const Vector2& /*minVertex*/)
+{
+    if (m_physicsSetUp)
+        return false;
+    m_physicsWorld = new b2World(b2Vec2(gravity.X, gravity.Y));
+    m_physicsWorld->SetAllowSleeping(true);
+    m_debugDraw = new DebugDraw();
+    m_physicsWorld->SetDebugDraw(m_debugDraw);
+    m_contactPoints = new b2ContactPoint[kMaxContactPoints];
+    m_contactPointCount = 0;
+    m_collisionRecord = new CollisionRecord();
+    m_physicsSetUp = true;
+    return true;
+}
+
+void World::DestroyDebugDraw()
+{
+    if (m_physicsWorld != nullptr)
+        m_physicsWorld->SetDebugDraw(nullptr);
+    delete m_debugDraw;
+    m_debugDraw = nullptr;
+}
+
+void World::RunPhysics(float dt)
+{
+    if (!m_physicsSetUp)
+        return;
+    m_collisionRecord->Clear();
+
+    float carried = m_physicsDelta + dt;
+    while (carried >= kPhysicsStep)
+    {
+        m_physicsWorld->Step(kPhysicsStep, kVelocityIterations, kPositionIterations);
+        box2d20::ForEachContactPoint(m_physicsWorld,
+                                     [this](const b2ContactPoint& point)
+                                     {
+                                         ProcessContact(&point);
+                                         return m_contactPointCount < kMaxContactPoints;
+                                     });
+        carried -= kPhysicsStep;
+    }
+    m_physicsDelta = carried;
+
+    for (b2Body* body = m_physicsWorld->GetBodyList(); body; body = body->GetNext())
+    {
+        auto* actor = reinterpret_cast<PhysicsActor*>(body->GetUserData().pointer);
+        if (actor == nullptr)
+            continue;
+        const b2Vec2& position = body->GetPosition();
+        actor->_syncPosRot(position.x, position.y, MathUtil::ToDegrees(body->GetAngle()));
+    }
+}
+
+void World::ProcessContact(const b2ContactPoint* point)
+{
+    if (m_contactPoints == nullptr || m_contactPointCount >= kMaxContactPoints)
+        return;
+    PhysicsActor* first = ActorOf(point->shape1);
+    PhysicsActor* second = ActorOf(point->shape2);
+    if (first == nullptr || second == nullptr)
+        return;
+
+    b2ContactPoint* stored = &m_contactPoints[m_contactPointCount];
+    *stored = *point;
+    Switchboard* switchboard = Switchboard::GetInstance();
+    if (const String* name = m_collisionRecord->RecordPair(first, second))
+        switchboard->Broadcast(new TypedMessage<b2ContactPoint*>(
+            *name, stored, static_cast<MessageListener*>(second)));
+    if (const String* name = m_collisionRecord->RecordPair(second, first))
+        switchboard->Broadcast(
+            new TypedMessage<b2ContactPoint*>(*name, stored, static_cast<MessageListener*>(first)));
+    ++m_contactPointCount;
+}
+
+void World::SetBlockers(bool turnOn, float restitution)
+{
+    if (!MathUtil::FuzzyEquals(restitution, -1.0f, 1e-6f))
+        m_blockerRestitution = restitution;
+
+    PhysicsActor* old[] = {m_blockerRight, m_blockerLeft, m_blockerTop, m_blockerBottom};
+    for (PhysicsActor* blocker : old)
+    {
+        if (blocker == nullptr)
+            continue;
+        if (m_elementsLocked)
+        {
+            // Inside a pass the removal would be deferred: let the clean-up delete it instead.
+            blocker->Destroy();
+        }
+        else
+        {
+            Remove(blocker);
+            delete blocker;
+        }
+    }
+    m_blockerRight = m_blockerLeft = m_blockerTop = m_blockerBottom = nullptr;
+
+    if (!turnOn)
+    {
+        m_blockersOn = false;
+        return;
+    }
+    m_blockersOn = true;
+
+    const Camera* camera = Camera::GetInstance();
+    const Vector2 min = camera->GetWorldMinVertex();
+    const Vector2 max = camera->GetWorldMaxVertex();
+    const float w = max.X - min.X;
+    const float h = max.Y - min.Y;
+    const Vector2 centre(min.X + w * 0.5f, min.Y + h * 0.5f);
+    const float t = kBlockerThickness;
+
+    auto make = [this](const char* name, const Vector2& position, const Vector2& size)
+    {
+        PhysicsActor* blocker = new EdgeBlocker();
+        blocker->SetName(name);
+        blocker->SetPosition(position.X, position.Y);
+        blocker->SetColor(1.0f, 0.5f, 0.5f, 1.0f);
+        blocker->SetSize(size.X, size.Y);
+        blocker->SetDensity(0.0f);
+        blocker->SetFriction(0.1f);
+        blocker->SetRestitution(m_blockerRestitution);
+        blocker->InitPhysics();
+        return blocker;
+    };
+    m_blockerRight =
+        make("BlockerRight", Vector2(max.X + t * 0.5f, centre.Y), Vector2(t, h + 1.0f));
+    m_blockerLeft = make("BlockerLeft", Vector2(min.X - t * 0.5f, centre.Y), Vector2(t, h + 1.0f));
+    m_blockerTop = make("BlockerTop", Vector2(centre.X, max.Y + t * 0.5f), Vector2(w + 1.0f, t));
+    m_blockerBottom =
+        make("BlockerBottom", Vector2(centre.X, min.Y - t * 0.5f), Vector2(w + 1.0f, t));
+
+    PhysicsActor* blockers[] = {m_blockerRight, m_blockerLeft, m_blockerTop, m_blockerBottom};
+    for (PhysicsActor* blocker : blockers)
+        blocker->Tag("NoDelete");
+    for (PhysicsActor* blocker : blockers)
+        Add(blocker, 0);
+}
+
+void World::ForgetBlocker(PhysicsActor* blocker)
+{
+    for (PhysicsActor** slot : {&m_blockerRight, &m_blockerLeft, &m_blockerTop, &m_blockerBottom})
+        if (*slot == blocker)
+            *slot = nullptr;
+}
+
+void World::ReceiveMessage(Message* message)
+{
+    if (message->GetMessageName() == "CameraChange" && m_blockersOn)
+        SetBlockers(true, -1.0f);
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+// Windowless physics tests: the one World with its physics set up (no gravity by default), a
+// manual clock, and listeners that record collision messages as they are delivered.
+
+#include "engine/actors/PhysicsActor.h"
+#include "engine/messaging/MessageListener.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/messaging/TypedMessage.h"
+#include "engine/world/World.h"
+#include "engine/world/box2d/Box2D20.h"
+#include "tests/support/ManualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+/// Collision messages as delivered, with what the carried point held at that moment.
+class CollisionSpy : public MessageListener
+{
+public:
+    struct Received
+    {
+        String name;
+        MessageListener* sender;
+        b2ContactPoint point;
+        int tick;
+    };
+
+    ~CollisionSpy()
+    {
+        Switchboard* switchboard = Switchboard::GetInstance();
+        for (const String& name : switchboard->GetSubscriptionsFor(this))
+            switchboard->UnsubscribeFrom(this, name);
+    }
+
+    void Listen(const Actor* actor)
+    {
+        Switchboard::GetInstance()->SubscribeTo(this, "CollisionWith" + actor->GetName());
+    }
+
+    void ReceiveMessage(Message* message) override
+    {
+        auto* typed = static_cast<TypedMessage<b2ContactPoint*>*>(message);
+        received.push_back(
+            Received{message->GetMessageName(), message->GetSender(), *typed->GetValue(), tick});
+    }
+
+    /// Messages named "CollisionWith" + named's name from sender, in the given tick.
+    int Count(const Actor* named, const Actor* sender, int inTick) const
+    {
+        int count = 0;
+        for (const Received& r : received)
+            if (r.name == "CollisionWith" + named->GetName() &&
+                r.sender == static_cast<const MessageListener*>(sender) && r.tick == inTick)
+                ++count;
+        return count;
+    }
+
+    std::vector<Received> received;
+    int tick = 0;
+};
+
+class PhysicsFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        world = World::GetInstance();
+        if (!world->IsPhysicsSetUp())
+        {
+            ASSERT_TRUE(world->SetupPhysics(Vector2(0.0f, 0.0f)));
+        }
+        world->GetPhysicsWorld()->SetGravity(b2Vec2(0.0f, 0.0f));
+        world->ResetPhysicsTimeCarried();
+        clock.Set(100.0);
+        world->SetClock(&clock);
+        Switchboard::GetInstance()->SendAllMessages();
+    }
+
+    void TearDown() override
+    {
+        world->SetBlockers(false, 0.0f);
+        world->UnloadAll();
+        Switchboard::GetInstance()->SendAllMessages();
+        world->SetClock(nullptr);
+    }
+
+    /// A physics actor in the world, created with its body.
+    PhysicsActor* Make(const char* name, Vector2 position, Vector2 size, float density,
+                       PhysicsActor::eShapeType shape = PhysicsActor::SHAPETYPE_BOX,
+                       bool sensor = false)
+    {
+        auto* actor = new PhysicsActor();
+        actor->SetName(name);
+        actor->SetPosition(position);
+        actor->SetSize(size.X, size.Y);
+        actor->SetDensity(density);
+        actor->SetShapeType(shape);
+        actor->SetIsSensor(sensor);
+        actor->InitPhysics();
+        world->Add(actor);
+        return actor;
+    }
+
+    /// One simulated frame that took `seconds`; spy (if any) numbers the deliveries.
+    void Frame(double seconds = 1.0 / 60.0)
+    {
+        ++spy.tick;
+        clock.Advance(seconds);
+        world->Tick(true);
+    }
+
+    World* world = nullptr;
+    ManualClock clock;
+    CollisionSpy spy;
+};
