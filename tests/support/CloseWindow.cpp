@@ -1,5 +1,6 @@
-// close_window TITLE [SECONDS]: waits up to SECONDS (default 20) for a window titled TITLE,
-// then asks it to close as a window manager would. Exit status 0 when the request was sent.
+// close_window TITLE PID [SECONDS]: waits up to SECONDS (default 20) for a window titled TITLE
+// of process PID, then asks it to close as a window manager would. Exit status 0 when the
+// request was sent.
 #include "tests/support/X11Window.h"
 
 #include <chrono>
@@ -9,12 +10,13 @@
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
+    if (argc < 3)
     {
-        std::fprintf(stderr, "usage: close_window TITLE [SECONDS]\n");
+        std::fprintf(stderr, "usage: close_window TITLE PID [SECONDS]\n");
         return 2;
     }
-    const double seconds = argc > 2 ? std::atof(argv[2]) : 20.0;
+    const long pid = std::atol(argv[2]);
+    const double seconds = argc > 3 ? std::atof(argv[3]) : 20.0;
     X11Window window;
     if (!window.Connected())
     {
@@ -22,7 +24,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!window.Find(argv[1]))
+    while (!window.Find(argv[1], pid))
     {
         if (std::chrono::steady_clock::now() > deadline)
         {

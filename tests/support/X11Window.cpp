@@ -42,9 +42,28 @@ bool HasTitle(Display* display, Window window, const std::string& title)
     return match;
 }
 
-Window Search(Display* display, Window root, const std::string& title)
+bool HasPid(Display* display, Window window, long pid)
 {
-    if (HasTitle(display, root, title))
+    if (pid == 0)
+        return true;
+    Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    bool match = false;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
+        data && count == 1)
+        match = static_cast<long>(*reinterpret_cast<unsigned long*>(data)) == pid;
+    if (data)
+        XFree(data);
+    return match;
+}
+
+Window Search(Display* display, Window root, const std::string& title, long pid)
+{
+    if (HasTitle(display, root, title) && HasPid(display, root, pid))
         return root;
     Window parent, rootReturn;
     Window* children = nullptr;
@@ -53,7 +72,7 @@ Window Search(Display* display, Window root, const std::string& title)
         return 0;
     Window found = 0;
     for (unsigned int i = 0; i < count && !found; ++i)
-        found = Search(display, children[i], title);
+        found = Search(display, children[i], title, pid);
     if (children)
         XFree(children);
     return found;
@@ -69,12 +88,12 @@ X11Window::~X11Window()
         XCloseDisplay(AsDisplay(m_display));
 }
 
-bool X11Window::Find(const std::string& title)
+bool X11Window::Find(const std::string& title, long pid)
 {
     if (!m_display)
         return false;
     Display* display = AsDisplay(m_display);
-    m_window = Search(display, DefaultRootWindow(display), title);
+    m_window = Search(display, DefaultRootWindow(display), title, pid);
     return m_window != 0;
 }
 

@@ -14,8 +14,9 @@ public:
     X11Window& operator=(const X11Window&) = delete;
 
     bool Connected() const { return m_display != nullptr; }
-    /// Looks for a window titled title; true when found.
-    bool Find(const std::string& title);
+    /// Looks for a window titled title that belongs to process pid (any process when 0);
+    /// true when found.
+    bool Find(const std::string& title, long pid = 0);
     /// Size of the found window in pixels.
     bool GetSize(int* width, int* height);
     /// Asks the found window to close and waits until the server has sent the request.

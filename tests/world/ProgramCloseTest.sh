@@ -6,7 +6,7 @@ program="$1"
 closer="$2"
 "$program" &
 pid=$!
-"$closer" "Tessaly Engine" 20
+"$closer" "Tessaly Engine" "$pid" 20
 closed=$?
 # Bounded wait for the program to end.
 for _ in $(seq 1 200); do

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -35,7 +37,7 @@ TEST(WindowTest, WindowClearColourAndCloseEndTheLoop)
 
     X11Window x11;
     ASSERT_TRUE(x11.Connected());
-    ASSERT_TRUE(x11.Find("Tessaly Engine")) << "no X window carries the title";
+    ASSERT_TRUE(x11.Find("Tessaly Engine", getpid())) << "no X window of ours carries the title";
     int width = 0, height = 0;
     ASSERT_TRUE(x11.GetSize(&width, &height));
     EXPECT_EQ(width, 1024);
@@ -75,6 +77,7 @@ TEST(WindowTest, WindowClearColourAndCloseEndTheLoop)
     EXPECT_NEAR(pixel[2], 153, 1);
 
     X11Window after;
-    EXPECT_FALSE(after.Find("Tessaly Engine")) << "the window is gone once the loop has ended";
+    EXPECT_FALSE(after.Find("Tessaly Engine", getpid()))
+        << "the window is gone once the loop has ended";
     world->Destroy();
 }
