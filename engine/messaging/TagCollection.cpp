@@ -3,7 +3,7 @@
 #include "engine/util/StringUtil.h"
 
 #include <algorithm>
-#include <iterator>
+#include <vector>
 
 TagCollection* TagCollection::GetInstance()
 {
@@ -28,22 +28,31 @@ void TagCollection::RemoveObjFromTagList(Actor* actor, const String& tag)
 
 ActorSet TagCollection::GetObjectsTagged(const String& findTags) const
 {
-    const StringList tags = SplitString(findTags, ", ", true);
-    ActorSet result;
-    for (StringList::size_type i = 0; i < tags.size(); ++i)
+    std::vector<const ActorSet*> sets;
+    for (const String& tag : SplitString(findTags, ", ", true))
     {
-        auto entry = m_tags.find(tags[i]);
+        auto entry = m_tags.find(tag);
         if (entry == m_tags.end())
             return ActorSet();
-        if (i == 0)
-        {
-            result = entry->second;
-            continue;
-        }
-        ActorSet both;
-        std::set_intersection(result.begin(), result.end(), entry->second.begin(),
-                              entry->second.end(), std::inserter(both, both.end()));
-        result.swap(both);
+        sets.push_back(&entry->second);
+    }
+    if (sets.empty())
+        return ActorSet();
+
+    // The intersection does not depend on the order: walk the smallest set and look the
+    // candidates up in the others, instead of copying the first set whole.
+    std::sort(sets.begin(), sets.end(),
+              [](const ActorSet* a, const ActorSet* b) { return a->size() < b->size(); });
+    if (sets.size() == 1)
+        return *sets.front();
+    ActorSet result;
+    for (Actor* actor : *sets.front())
+    {
+        const bool inAll =
+            std::all_of(sets.begin() + 1, sets.end(),
+                        [actor](const ActorSet* set) { return set->count(actor) != 0; });
+        if (inAll)
+            result.insert(result.end(), actor);
     }
     return result;
 }
