@@ -101,13 +101,12 @@ TEST_F(InputBindingsTest, LinesThatBindNothing)
         EXPECT_EQ(manager.GetBinding(key), nullptr) << key;
 }
 
-TEST_F(InputBindingsTest, OnlyColumnOneStartsAComment)
+TEST_F(InputBindingsTest, LeadingBlanksAreTrimmedFromTheKeyName)
 {
     ReadBindings(" R=Restart\n"
-                 "\t;S=Stop\n");
-    // The blank before R is trimmed away with the key name; before ';' it makes no comment, and
-    // the key name ";S" is unknown.
+                 "\t ;S=Stop\n");
     EXPECT_EQ(DownMessage('r'), "Restart");
+    // Not a comment, but ";S" names no key.
     EXPECT_EQ(manager.GetBinding('s'), nullptr);
 }
 
