@@ -180,25 +180,6 @@ TEST_F(ActorPictureTest, TexturesShowUpRightAndMirrorWithSwappedUVs)
     EXPECT_TRUE(ShowsColour(frame, -2.0f, 2.0f, Rgba{0, 0, 0, 255})) << "blue tinted red";
 }
 
-TEST_F(ActorPictureTest, TransparentPixelsShowTheBackground)
-{
-    TempDir dir;
-    const Rgba teal{20, 160, 140, 255};
-    ASSERT_TRUE(WritePalettePngWithTransparency(dir.File("palette.png"), 8, 4, teal));
-    ASSERT_TRUE(WriteHalfTransparentPng(dir.File("half.png"), 8, 4, teal));
-
-    Actor* palette = AddActor(Vector2(-4.0f, 0.0f), Vector2(4.0f, 2.0f), Color());
-    ASSERT_TRUE(palette->SetSprite(dir.File("palette.png"), 0, GL_CLAMP, GL_NEAREST));
-    Actor* half = AddActor(Vector2(4.0f, 0.0f), Vector2(4.0f, 2.0f), Color());
-    ASSERT_TRUE(half->SetSprite(dir.File("half.png"), 0, GL_CLAMP, GL_NEAREST));
-
-    const Picture frame = DrawFrame();
-    EXPECT_TRUE(ShowsColour(frame, -5.0f, 0.0f, kWhite));
-    EXPECT_TRUE(ShowsColour(frame, -3.0f, 0.0f, teal));
-    EXPECT_TRUE(ShowsColour(frame, 3.0f, 0.0f, kWhite));
-    EXPECT_TRUE(ShowsColour(frame, 5.0f, 0.0f, teal));
-}
-
 TEST_F(ActorPictureTest, SpriteFramesChangeWhatIsDrawn)
 {
     TempDir dir;

@@ -15,10 +15,10 @@ struct Rgba
     unsigned char r, g, b, a;
 };
 
-/// A width x height PNG of one colour; 32 bits with alpha when alpha is below 255, else 24.
-inline bool WriteSolidPng(const String& path, int width, int height, Rgba colour)
+/// A 24-bit PNG, or 32-bit withAlpha, whose pixel (x, y), y from the bottom, is colourAt(x, y).
+template <typename ColourAt>
+bool WritePng(const String& path, int width, int height, bool withAlpha, ColourAt colourAt)
 {
-    const bool withAlpha = colour.a != 255;
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, withAlpha ? 32 : 24);
     if (bitmap == nullptr)
         return false;
@@ -28,6 +28,7 @@ inline bool WriteSolidPng(const String& path, int width, int height, Rgba colour
         BYTE* line = FreeImage_GetScanLine(bitmap, y);
         for (int x = 0; x < width; ++x)
         {
+            const Rgba colour = colourAt(x, y);
             BYTE* pixel = line + x * bytesPerPixel;
             pixel[FI_RGBA_RED] = colour.r;
             pixel[FI_RGBA_GREEN] = colour.g;
@@ -41,27 +42,22 @@ inline bool WriteSolidPng(const String& path, int width, int height, Rgba colour
     return saved;
 }
 
+/// A PNG of one colour; 32 bits with alpha when alpha is below 255, else 24.
+inline bool WriteSolidPng(const String& path, int width, int height, Rgba colour)
+{
+    return WritePng(path, width, height, colour.a != 255, [colour](int, int) { return colour; });
+}
+
 /// A 32-bit PNG whose left half is fully transparent and whose right half is colour.
 inline bool WriteHalfTransparentPng(const String& path, int width, int height, Rgba colour)
 {
-    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 32);
-    if (bitmap == nullptr)
-        return false;
-    for (int y = 0; y < height; ++y)
-    {
-        BYTE* line = FreeImage_GetScanLine(bitmap, y);
-        for (int x = 0; x < width; ++x)
-        {
-            BYTE* pixel = line + x * 4;
-            pixel[FI_RGBA_RED] = colour.r;
-            pixel[FI_RGBA_GREEN] = colour.g;
-            pixel[FI_RGBA_BLUE] = colour.b;
-            pixel[FI_RGBA_ALPHA] = x < width / 2 ? 0 : 255;
-        }
-    }
-    const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0) != 0;
-    FreeImage_Unload(bitmap);
-    return saved;
+    return WritePng(path, width, height, true,
+                    [colour, width](int x, int)
+                    {
+                        Rgba pixel = colour;
+                        pixel.a = x < width / 2 ? 0 : 255;
+                        return pixel;
+                    });
 }
 
 /// An 8-bit palette PNG with a transparency table: palette entry 0 is transparent and fills
