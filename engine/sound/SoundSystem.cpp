@@ -1,6 +1,6 @@
 #include "engine/sound/SoundSystem.h"
 
-#include "engine/sound/openal/OpenALSystem.h"
+#include "engine/sound/openal/OpenALBackend.h"
 
 namespace sound
 {

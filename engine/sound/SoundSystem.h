@@ -4,8 +4,8 @@
 // checked for its version and driver, initialised with a number of channels and pumped once a
 // frame; sounds created from files (decoded to memory or streamed from disk) and played on
 // channels. It keeps the calls, result numbers, mode bits and callback shape of the older sound
-// library the engine was first written for, so the engine's start-up and error lines stay as
-// they were. The back-end in engine/sound/openal/ implements it over OpenAL Soft and
+// library the engine was first written for (FMOD Ex 4.x), so the engine's start-up and error lines
+// stay as they were. The back-end in engine/sound/openal/ implements it over OpenAL Soft and
 // libsndfile. Everything here is called from one thread.
 
 namespace sound
@@ -29,7 +29,6 @@ constexpr Result ERR_MEMORY = 43;
 constexpr Result ERR_OUTPUT_CREATEBUFFER = 56;
 constexpr Result ERR_OUTPUT_INIT = 60;
 constexpr Result ERR_UNINITIALIZED = 79;
-constexpr Result ERR_UNSUPPORTED = 80;
 constexpr Result ERR_UPDATE = 81;
 /// The highest code with a text of its own; higher ones read "Unknown error.".
 constexpr Result LAST_RESULT = 87;

@@ -7,7 +7,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace
 {
@@ -155,20 +157,21 @@ TEST_F(SoundOutputTest, ClickIsHeardOnceForItsLengthAndScaledByItsVolume)
 TEST_F(SoundOutputTest, LoopingClickSoundsOnAndPausedChannelIsSilent)
 {
     SOUND_HANDLE channel = device->PlaySound(click, 1.0f, true);
-    UpdateFor(0.25);
+    UpdateFor(0.3);
     device->PauseSound(channel, true);
     UpdateFor(0.4);
     device->PauseSound(channel, false);
-    UpdateFor(0.25);
+    UpdateFor(0.3);
     device->StopSound(channel);
     UpdateFor(0.05);
     const std::vector<Burst> bursts = Finish().Bursts();
 
     // Several clicks back to back make one sound on each side of the pause.
     ASSERT_EQ(bursts.size(), 2u);
-    EXPECT_GT(bursts[0].Seconds(), 4 * kClickSeconds);
-    EXPECT_GT(bursts[1].Seconds(), 4 * kClickSeconds);
-    EXPECT_GT(double(bursts[1].begin - bursts[0].end) / kRate, 0.3) << "silent while paused";
+    // Timings are loose: the writer may mix a few periods late on a busy machine.
+    EXPECT_GT(bursts[0].Seconds(), 3 * kClickSeconds);
+    EXPECT_GT(bursts[1].Seconds(), 3 * kClickSeconds);
+    EXPECT_GT(double(bursts[1].begin - bursts[0].end) / kRate, 0.25) << "silent while paused";
 }
 
 TEST_F(SoundOutputTest, LoopingStreamSoundsOnUntilStopped)
@@ -180,7 +183,23 @@ TEST_F(SoundOutputTest, LoopingStreamSoundsOnUntilStopped)
     const std::vector<Burst> bursts = Finish().Bursts();
 
     ASSERT_EQ(bursts.size(), 1u);
-    EXPECT_GT(bursts[0].Seconds(), 0.5);
+    EXPECT_GT(bursts[0].Seconds(), 0.4) << "eight times the file's length";
+}
+
+TEST_F(SoundOutputTest, StreamThatRanDryDuringALongFrameResumes)
+{
+    SOUND_HANDLE channel = device->PlaySound(streamedClick, 1.0f, true);
+    UpdateFor(0.1);
+    // A frame longer than the queued stream buffers (about 0.75 s): the stream runs dry.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    UpdateFor(0.3);
+    EXPECT_TRUE(manager.ended.empty());
+    device->StopSound(channel);
+    UpdateFor(0.05);
+    const std::vector<Burst> bursts = Finish().Bursts();
+
+    ASSERT_EQ(bursts.size(), 2u);
+    EXPECT_GT(bursts[1].Seconds(), 0.2) << "sounding again after the long frame";
 }
 
 TEST_F(SoundOutputTest, PanMovesTheSoundToOneSide)
@@ -208,6 +227,43 @@ TEST_F(SoundOutputTest, PanMovesTheSoundToOneSide)
         Recording::Rms(recording.right, begin + half + tenth, begin + 2 * half - tenth);
     EXPECT_LT(rightFirst, 0.1 * leftFirst);
     EXPECT_LT(leftSecond, 0.1 * rightSecond);
+}
+
+TEST_F(SoundOutputTest, PanTurnsAStereoSoundToOneSide)
+{
+    // 0.1 s of a 500 Hz tone on both channels.
+    const std::string stereoFile = MakeTempDir() + "/stereo.wav";
+    SF_INFO info = {};
+    info.samplerate = kRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(stereoFile.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<float> frames;
+    for (int i = 0; i < kRate / 10; ++i)
+    {
+        const float value = 0.5f * std::sin(2.0f * 3.14159265f * 500.0f * float(i) / kRate);
+        frames.push_back(value);
+        frames.push_back(value);
+    }
+    sf_writef_float(file, frames.data(), kRate / 10);
+    sf_close(file);
+
+    SAMPLE_HANDLE stereo = device->LoadSample(stereoFile.c_str(), false);
+    ASSERT_NE(stereo, nullptr);
+    SOUND_HANDLE channel = device->PlaySound(stereo, 1.0f, true);
+    device->SetPan(channel, 1.0f);
+    UpdateFor(0.3);
+    device->StopSound(channel);
+    UpdateFor(0.05);
+    const Recording recording = Finish();
+    const std::vector<Burst> bursts = recording.Bursts();
+    ASSERT_EQ(bursts.size(), 1u);
+
+    const long long begin = bursts[0].begin + (bursts[0].end - bursts[0].begin) / 4;
+    const long long end = bursts[0].end - (bursts[0].end - bursts[0].begin) / 4;
+    EXPECT_LT(Recording::Rms(recording.left, begin, end),
+              0.1 * Recording::Rms(recording.right, begin, end));
 }
 
 } // namespace
