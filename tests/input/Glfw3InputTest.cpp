@@ -81,46 +81,23 @@ protected:
 
 TEST_F(Glfw3InputTest, SpecialKeysAreTranslatedAndUnknownKeysDropped)
 {
+    // GLFW 3's Enter (257) is GLFW 2's Escape: neither may pass through untranslated.
     Stroke(GLFW_KEY_ESCAPE, GLFW_PRESS);
     Stroke(GLFW_KEY_ENTER, GLFW_PRESS);
     Stroke(GLFW_KEY_TAB, GLFW_RELEASE);
-    Stroke(GLFW_KEY_BACKSPACE, GLFW_PRESS);
-    Stroke(GLFW_KEY_DELETE, GLFW_PRESS);
     Stroke(GLFW_KEY_UP, GLFW_PRESS);
-    Stroke(GLFW_KEY_DOWN, GLFW_PRESS);
-    Stroke(GLFW_KEY_LEFT, GLFW_PRESS);
-    Stroke(GLFW_KEY_RIGHT, GLFW_PRESS);
-    Stroke(GLFW_KEY_LEFT_SHIFT, GLFW_PRESS);
-    Stroke(GLFW_KEY_RIGHT_SHIFT, GLFW_PRESS);
     Stroke(GLFW_KEY_F3, GLFW_PRESS);
     Stroke(GLFW_KEY_WORLD_1, GLFW_PRESS);
     Stroke(GLFW_KEY_UNKNOWN, GLFW_PRESS);
     Stroke(GLFW_KEY_A, GLFW_PRESS, 'a');
     Stroke(GLFW_KEY_GRAVE_ACCENT, GLFW_PRESS, '`');
-    Stroke(GLFW_KEY_SPACE, GLFW_RELEASE);
 
     const std::vector<Event> expected = {
-        {'k', glfw2::KEY_ESC, glfw2::PRESS},
-        {'k', glfw2::KEY_ENTER, glfw2::PRESS},
-        {'k', glfw2::KEY_TAB, glfw2::RELEASE},
-        {'k', glfw2::KEY_BACKSPACE, glfw2::PRESS},
-        {'k', glfw2::KEY_DEL, glfw2::PRESS},
-        {'k', glfw2::KEY_UP, glfw2::PRESS},
-        {'k', glfw2::KEY_DOWN, glfw2::PRESS},
-        {'k', glfw2::KEY_LEFT, glfw2::PRESS},
-        {'k', glfw2::KEY_RIGHT, glfw2::PRESS},
-        {'k', glfw2::KEY_LSHIFT, glfw2::PRESS},
-        {'k', glfw2::KEY_RSHIFT, glfw2::PRESS},
-        {'k', glfw2::KEY_F1 + 2, glfw2::PRESS},
-        {'k', 'A', glfw2::PRESS},
-        {'c', 'a', glfw2::PRESS},
-        {'k', '`', glfw2::PRESS},
-        {'c', '`', glfw2::PRESS},
-        {'k', ' ', glfw2::RELEASE},
+        {'k', 257, glfw2::PRESS}, {'k', 294, glfw2::PRESS}, {'k', 293, glfw2::RELEASE},
+        {'k', 283, glfw2::PRESS}, {'k', 260, glfw2::PRESS}, {'k', 'A', glfw2::PRESS},
+        {'c', 'a', glfw2::PRESS}, {'k', '`', glfw2::PRESS}, {'c', '`', glfw2::PRESS},
     };
     EXPECT_EQ(s_events, expected);
-    EXPECT_EQ(glfw2::KEY_ESC, 257);
-    EXPECT_EQ(glfw2::KEY_ENTER, 294);
 }
 
 TEST_F(Glfw3InputTest, RepeatsAndTheirCharactersPassOnlyWithKeyRepeatOn)

@@ -42,26 +42,18 @@ protected:
 TEST_F(InputBindingsTest, KeyNamesMapToGlfw2Codes)
 {
     manager.Initialize(dir.File("none.ini"));
+    // Letters are stored lower-case, names match in any case.
     EXPECT_EQ(manager.GetHashFromKeyName("A"), 'a');
     EXPECT_EQ(manager.GetHashFromKeyName("z"), 'z');
-    EXPECT_EQ(manager.GetHashFromKeyName("Space"), ' ');
-    EXPECT_EQ(manager.GetHashFromKeyName("ZERO"), '0');
     EXPECT_EQ(manager.GetHashFromKeyName("nine"), '9');
-    EXPECT_EQ(manager.GetHashFromKeyName("MINUS"), '-');
+    EXPECT_EQ(manager.GetHashFromKeyName("Space"), ' ');
+    // The two slash names are crossed over.
     EXPECT_EQ(manager.GetHashFromKeyName("FORWARDSLASH"), '\\');
     EXPECT_EQ(manager.GetHashFromKeyName("BACKSLASH"), '/');
     EXPECT_EQ(manager.GetHashFromKeyName("BACKSPACE"), glfw2::KEY_BACKSPACE);
-    EXPECT_EQ(manager.GetHashFromKeyName("DELETE"), glfw2::KEY_DEL);
-    EXPECT_EQ(manager.GetHashFromKeyName("UP_ARROW"), glfw2::KEY_UP);
-    EXPECT_EQ(manager.GetHashFromKeyName("DOWN_ARROW"), glfw2::KEY_DOWN);
-    EXPECT_EQ(manager.GetHashFromKeyName("LEFT_ARROW"), glfw2::KEY_LEFT);
-    EXPECT_EQ(manager.GetHashFromKeyName("RIGHT_ARROW"), glfw2::KEY_RIGHT);
-    EXPECT_EQ(manager.GetHashFromKeyName("L_SHIFT"), glfw2::KEY_LSHIFT);
     EXPECT_EQ(manager.GetHashFromKeyName("R_SHIFT"), glfw2::KEY_RSHIFT);
-    EXPECT_EQ(manager.GetHashFromKeyName("P1BUTTON_A"), 1000);
     EXPECT_EQ(manager.GetHashFromKeyName("P1BUTTON_RIGHTBUMPER"), 1011);
     EXPECT_EQ(manager.GetHashFromKeyName("p2button_a"), 1020);
-    EXPECT_EQ(manager.GetHashFromKeyName("P2BUTTON_LEFTTRIGGER"), 1028);
     // Keys the engine keeps for itself have no name.
     for (const char* name : {"ESCAPE", "ENTER", "TAB", "GRAVE", "F1", "", "P3BUTTON_A"})
         EXPECT_EQ(manager.GetHashFromKeyName(name), InputManager::kUnknownKey) << name;
