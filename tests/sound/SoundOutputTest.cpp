@@ -61,7 +61,7 @@ struct Recording
     }
 };
 
-class SoundOutputTest : public ::testing::Test
+class SoundOutputTest : public StartedSoundDevice
 {
 protected:
     static void SetUpTestSuite()
@@ -75,21 +75,10 @@ protected:
         UseOpenALDrivers("wave", config.c_str());
     }
 
-    void SetUp() override
-    {
-        RecordingLog::Installed().lines.clear();
-        device = SoundDevice::GetInstance();
-        device->SetSoundCallback(&manager, &GameManager::SoundEnded);
-        click = device->LoadSample(kClickFile, false);
-        streamedClick = device->LoadSample(kClickFile, true);
-        ASSERT_NE(click, nullptr);
-        ASSERT_NE(streamedClick, nullptr);
-    }
     void TearDown() override
     {
-        if (device != nullptr)
-            device->Shutdown();
-        EXPECT_TRUE(RecordingLog::Installed().lines.empty());
+        StartedSoundDevice::TearDown();
+        EXPECT_TRUE(Log().empty());
     }
 
     /// Plays `sample` once and waits until it has been heard out.
@@ -99,6 +88,14 @@ protected:
         ASSERT_NE(device->PlaySound(sample, volume), nullptr);
         ASSERT_TRUE(UpdateUntil([&] { return manager.ended.size() > ended; }, 3.0));
         UpdateFor(0.1);
+    }
+
+    /// Lets a looping channel sound for `seconds`, then stops it.
+    void StopAfter(SOUND_HANDLE channel, double seconds)
+    {
+        UpdateFor(seconds);
+        device->StopSound(channel);
+        UpdateFor(0.05);
     }
 
     /// Closes the device, which completes the file, and reads it.
@@ -126,10 +123,6 @@ protected:
     }
 
     static std::string s_wavFile;
-    SoundDevice* device = nullptr;
-    RecordingGameManager manager;
-    SAMPLE_HANDLE click = nullptr;
-    SAMPLE_HANDLE streamedClick = nullptr;
 };
 
 std::string SoundOutputTest::s_wavFile;
@@ -161,9 +154,7 @@ TEST_F(SoundOutputTest, LoopingClickSoundsOnAndPausedChannelIsSilent)
     device->PauseSound(channel, true);
     UpdateFor(0.4);
     device->PauseSound(channel, false);
-    UpdateFor(0.3);
-    device->StopSound(channel);
-    UpdateFor(0.05);
+    StopAfter(channel, 0.3);
     const std::vector<Burst> bursts = Finish().Bursts();
 
     // Several clicks back to back make one sound on each side of the pause.
@@ -177,9 +168,7 @@ TEST_F(SoundOutputTest, LoopingClickSoundsOnAndPausedChannelIsSilent)
 TEST_F(SoundOutputTest, LoopingStreamSoundsOnUntilStopped)
 {
     SOUND_HANDLE channel = device->PlaySound(streamedClick, 1.0f, true);
-    UpdateFor(0.6);
-    device->StopSound(channel);
-    UpdateFor(0.05);
+    StopAfter(channel, 0.6);
     const std::vector<Burst> bursts = Finish().Bursts();
 
     ASSERT_EQ(bursts.size(), 1u);
@@ -192,10 +181,8 @@ TEST_F(SoundOutputTest, StreamThatRanDryDuringALongFrameResumes)
     UpdateFor(0.1);
     // A frame longer than the queued stream buffers (about 0.75 s): the stream runs dry.
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    UpdateFor(0.3);
-    EXPECT_TRUE(manager.ended.empty());
-    device->StopSound(channel);
-    UpdateFor(0.05);
+    StopAfter(channel, 0.3);
+    EXPECT_EQ(manager.ended.size(), 1u) << "ended by the stop only";
     const std::vector<Burst> bursts = Finish().Bursts();
 
     ASSERT_EQ(bursts.size(), 2u);
@@ -208,9 +195,7 @@ TEST_F(SoundOutputTest, PanMovesTheSoundToOneSide)
     device->SetPan(channel, -1.0f);
     UpdateFor(0.3);
     device->SetPan(channel, 1.0f);
-    UpdateFor(0.3);
-    device->StopSound(channel);
-    UpdateFor(0.05);
+    StopAfter(channel, 0.3);
     const Recording recording = Finish();
     const std::vector<Burst> bursts = recording.Bursts();
     ASSERT_EQ(bursts.size(), 1u);
@@ -253,9 +238,7 @@ TEST_F(SoundOutputTest, PanTurnsAStereoSoundToOneSide)
     ASSERT_NE(stereo, nullptr);
     SOUND_HANDLE channel = device->PlaySound(stereo, 1.0f, true);
     device->SetPan(channel, 1.0f);
-    UpdateFor(0.3);
-    device->StopSound(channel);
-    UpdateFor(0.05);
+    StopAfter(channel, 0.3);
     const Recording recording = Finish();
     const std::vector<Burst> bursts = recording.Bursts();
     ASSERT_EQ(bursts.size(), 1u);

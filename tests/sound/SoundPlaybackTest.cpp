@@ -18,38 +18,15 @@ constexpr double kEndDeadline = 3.0;
 constexpr double kSeveralClicks = 0.3;
 const std::string kInvalidHandle = "FMOD error! (36) An invalid object handle was used.\n";
 
-class SoundPlaybackTest : public ::testing::Test
+class SoundPlaybackTest : public StartedSoundDevice
 {
 protected:
     static void SetUpTestSuite() { UseOpenALDrivers("null"); }
-
-    void SetUp() override
-    {
-        Log().clear();
-        device = SoundDevice::GetInstance();
-        device->SetSoundCallback(&manager, &GameManager::SoundEnded);
-        click = device->LoadSample(kClickFile, false);
-        streamedClick = device->LoadSample(kClickFile, true);
-        ASSERT_NE(click, nullptr);
-        ASSERT_NE(streamedClick, nullptr);
-        ASSERT_TRUE(Log().empty()) << Log().front();
-    }
-    void TearDown() override
-    {
-        device->Shutdown();
-        EXPECT_EQ(manager.endedOutsideUpdate, 0);
-    }
 
     bool UpdateUntilEnded(size_t count)
     {
         return UpdateUntil([&] { return manager.ended.size() >= count; }, kEndDeadline);
     }
-    static Lines& Log() { return RecordingLog::Installed().lines; }
-
-    SoundDevice* device = nullptr;
-    RecordingGameManager manager;
-    SAMPLE_HANDLE click = nullptr;
-    SAMPLE_HANDLE streamedClick = nullptr;
 };
 
 TEST_F(SoundPlaybackTest, PlayedSampleRunsToItsEndAndIsReportedOnce)

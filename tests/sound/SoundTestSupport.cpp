@@ -1,7 +1,5 @@
 #include "tests/sound/SoundTestSupport.h"
 
-#include "engine/sound/SoundDevice.h"
-
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -31,6 +29,25 @@ void RecordingGameManager::SoundEnded(void* channel)
     ended.push_back(channel);
     if (!s_insideUpdate || std::this_thread::get_id() != s_testThread)
         ++endedOutsideUpdate;
+}
+
+void StartedSoundDevice::SetUp()
+{
+    Log().clear();
+    device = SoundDevice::GetInstance();
+    device->SetSoundCallback(&manager, &GameManager::SoundEnded);
+    click = device->LoadSample(kClickFile, false);
+    streamedClick = device->LoadSample(kClickFile, true);
+    ASSERT_NE(click, nullptr);
+    ASSERT_NE(streamedClick, nullptr);
+    ASSERT_TRUE(Log().empty()) << Log().front();
+}
+
+void StartedSoundDevice::TearDown()
+{
+    if (device != nullptr)
+        device->Shutdown();
+    EXPECT_EQ(manager.endedOutsideUpdate, 0);
 }
 
 void UpdateSoundDevice()

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "engine/console/Log.h"
+#include "engine/sound/SoundDevice.h"
 #include "engine/world/GameManager.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -24,6 +27,21 @@ public:
     void SoundEnded(void* channel) override;
     std::vector<void*> ended;
     int endedOutsideUpdate = 0;
+};
+
+/// A started device with `manager` registered for sound ends and the click loaded both decoded
+/// and streamed. Shut down after each test; no end may arrive outside Update.
+class StartedSoundDevice : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static std::vector<std::string>& Log() { return RecordingLog::Installed().lines; }
+
+    SoundDevice* device = nullptr;
+    RecordingGameManager manager;
+    SAMPLE_HANDLE click = nullptr;
+    SAMPLE_HANDLE streamedClick = nullptr;
 };
 
 /// SoundDevice::Update, marked so RecordingGameManager can tell where its calls come from.
