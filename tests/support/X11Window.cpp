@@ -9,6 +9,12 @@
 namespace
 {
 
+// Windows of other processes can vanish while we walk the tree; their errors are expected.
+int IgnoreXErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
 Display* AsDisplay(void* display)
 {
     return static_cast<Display*>(display);
@@ -93,7 +99,11 @@ bool X11Window::Find(const std::string& title, long pid)
     if (!m_display)
         return false;
     Display* display = AsDisplay(m_display);
+    XSync(display, False);
+    auto previous = XSetErrorHandler(IgnoreXErrors);
     m_window = Search(display, DefaultRootWindow(display), title, pid);
+    XSync(display, False);
+    XSetErrorHandler(previous);
     return m_window != 0;
 }
 
