@@ -6,6 +6,7 @@
 #include "engine/input/InputManager.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
+#include "engine/sound/SoundDevice.h"
 #include "engine/util/Color.h"
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
@@ -76,6 +77,7 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
     Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
 
     InputManager::GetInstance(); // reads the key bindings
+    SoundDevice::GetInstance();
     NavGraphManager::GetInstance();
 
     RegisterConsole(new TestConsole());
@@ -142,6 +144,7 @@ void World::Tick(bool simulate)
     ControllerManager::GetInstance()->PollAll();
 
     Camera::GetInstance()->Update(dt);
+    SoundDevice::GetInstance()->Update();
     if (m_gameManager)
         m_gameManager->Update(dt);
 
@@ -168,6 +171,7 @@ void World::Tick(bool simulate)
 
 void World::Destroy()
 {
+    SoundDevice::GetInstance()->Shutdown();
     InputManager::GetInstance();
     InputManager::Destroy();
 
