@@ -200,8 +200,9 @@ void PhysicsActor::ApplyTorque(float torque)
 void PhysicsActor::_syncPosRot(float x, float y, float rotation)
 {
     m_position = Vector2(x, y);
-    // fmod first: a huge angle would not change by subtracting 360 and never leave the loop.
-    rotation = std::fmod(rotation, 360.0f);
+    // A huge angle would not change by subtracting 360 and never leave the loops.
+    if (std::fabs(rotation) > 540.0f)
+        rotation = std::fmod(rotation, 360.0f);
     while (rotation > 180.0f)
         rotation -= 360.0f;
     while (rotation < -180.0f)

@@ -12,7 +12,7 @@ struct b2FixtureDef;
 class PhysicsActor : public Actor
 {
 public:
-    enum eShapeType
+    enum eShapeType : int
     {
         SHAPETYPE_BOX = 0,
         SHAPETYPE_CIRCLE = 1
