@@ -1,0 +1,43 @@
+#include "tests/tuio/TuioTestSupport.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace TuioTest;
+
+// The bundles come from liblo, so the client is checked against an OSC encoder not its own.
+TEST(TuioLibloTest, SessionSentByLibloIsReported)
+{
+    ConnectedClient c;
+    std::string command =
+        "/usr/bin/python3 tests/tuio/tuio_liblo_sender.py " + std::to_string(c.port);
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+    ASSERT_TRUE(c.listener.WaitForRefreshes(4));
+    std::vector<Event> events = c.listener.Events();
+    ASSERT_EQ(events.size(), 8u);
+
+    EXPECT_EQ(events[0].kind, Event::AddCursor);
+    EXPECT_EQ(events[0].sessionID, 7);
+    EXPECT_EQ(events[0].id, 0);
+    EXPECT_FLOAT_EQ(events[0].x, 0.25f);
+    EXPECT_FLOAT_EQ(events[0].y, 0.75f);
+    EXPECT_EQ(events[1].kind, Event::Refresh);
+
+    EXPECT_EQ(events[2].kind, Event::UpdateCursor);
+    EXPECT_FLOAT_EQ(events[2].x, 0.5f);
+    EXPECT_FLOAT_EQ(events[2].xSpeed, 0.1f);
+    EXPECT_EQ(events[2].state, 1);
+    EXPECT_EQ(events[3].kind, Event::Refresh);
+
+    EXPECT_EQ(events[4].kind, Event::AddObject);
+    EXPECT_EQ(events[4].sessionID, 3);
+    EXPECT_EQ(events[4].id, 12);
+    EXPECT_FLOAT_EQ(events[4].angle, 1.25f);
+    EXPECT_EQ(events[5].kind, Event::Refresh);
+
+    EXPECT_EQ(events[6].kind, Event::RemoveCursor);
+    EXPECT_EQ(events[6].sessionID, 7);
+    EXPECT_EQ(events[7].kind, Event::Refresh);
+}

@@ -1,0 +1,642 @@
+#include "tuio/TuioClient.h"
+
+#include "tuio/TuioCursor.h"
+#include "tuio/TuioListener.h"
+#include "tuio/TuioObject.h"
+#include "tuio/UdpReceiver.h"
+
+#include <oscpack/osc/OscReceivedElements.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+
+namespace TUIO
+{
+
+namespace
+{
+constexpr int DefaultPort = 3333;
+/// A frame number at most this far behind the current one is a late frame and dropped; one
+/// further behind means the tracker restarted its count.
+constexpr int32_t MaxLateFrames = 100;
+
+void ReadAliveIDs(osc::ReceivedMessageArgumentStream& args, std::vector<int32_t>& ids)
+{
+    ids.clear();
+    while (!args.Eos())
+    {
+        osc::int32 id;
+        args >> id;
+        ids.push_back(id);
+    }
+}
+
+/// Leaves in alive only the IDs that newIDs no longer names (one entry per occurrence).
+void KeepGoneIDs(std::vector<int32_t>& alive, const std::vector<int32_t>& newIDs)
+{
+    for (int32_t id : newIDs)
+    {
+        auto it = std::find(alive.begin(), alive.end(), id);
+        if (it != alive.end())
+        {
+            alive.erase(it);
+        }
+    }
+}
+
+/// oscpack 1.1.0 never leaves its bundle check on an element size of -4 and walks backwards on
+/// other negative sizes, so element sizes are checked here before it sees a bundle.
+void CheckBundleElementSizes(const char* contents, osc::osc_bundle_element_size_t size)
+{
+    constexpr ptrdiff_t HeaderSize = 16; // "#bundle", its terminator and the time tag
+    if (size < HeaderSize)
+    {
+        return; // oscpack reports the short bundle itself
+    }
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(contents) + HeaderSize;
+    const unsigned char* end = reinterpret_cast<const unsigned char*>(contents) + size;
+    while (end - p >= osc::OSC_SIZEOF_INT32)
+    {
+        int32_t elementSize = static_cast<int32_t>(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 |
+                                                   uint32_t(p[2]) << 8 | uint32_t(p[3]));
+        p += osc::OSC_SIZEOF_INT32;
+        if (elementSize < 0 || elementSize > end - p)
+        {
+            throw osc::MalformedBundleException("invalid bundle element size");
+        }
+        p += elementSize;
+    }
+}
+
+template <typename Container>
+Container* FindBySessionID(const std::list<Container*>& list, int32_t sessionID)
+{
+    for (Container* container : list)
+    {
+        if (container->getSessionID() == sessionID)
+        {
+            return container;
+        }
+    }
+    return nullptr;
+}
+} // namespace
+
+TuioClient* TuioClient::s_TuioClient = nullptr;
+
+TuioClient* TuioClient::GetInstance()
+{
+    static std::once_flag created;
+    std::call_once(created, [] { s_TuioClient = new TuioClient(DefaultPort); });
+    return s_TuioClient;
+}
+
+TuioClient::TuioClient(int port)
+{
+    auto socket = std::make_unique<UdpReceiver>();
+    if (!socket->Bind(port))
+    {
+        std::cerr << "could not bind to UDP port " << port << std::endl;
+        return;
+    }
+    m_socket = std::move(socket);
+    std::cout << "listening to TUIO messages on UDP port " << port << std::endl;
+}
+
+TuioClient::~TuioClient()
+{
+    disconnect();
+    for (TuioObject* object : m_objects)
+    {
+        delete object;
+    }
+    for (TuioCursor* cursor : m_cursors)
+    {
+        delete cursor;
+    }
+    for (TuioCursor* cursor : m_freeCursors)
+    {
+        delete cursor;
+    }
+}
+
+void TuioClient::connect(bool lock)
+{
+    if (!m_socket || m_connected.load())
+    {
+        return;
+    }
+    TuioTime::initSession();
+    m_currentTime.reset();
+    m_locked.store(lock);
+    // A disconnect() from now on ends the loop even if it comes before the loop starts.
+    m_socket->ResetBreak();
+    m_connected.store(true);
+    if (lock)
+    {
+        m_socket->Run(*this);
+    }
+    else
+    {
+        m_thread = std::thread(ClientThreadFunc, this);
+    }
+}
+
+void TuioClient::disconnect()
+{
+    if (!m_socket || !m_connected.load())
+    {
+        return;
+    }
+    m_socket->Break();
+    if (!m_locked.load() && m_thread.joinable())
+    {
+        if (m_thread.get_id() == std::this_thread::get_id())
+        {
+            // Called by a listener: the loop ends once that call returns.
+            m_thread.detach();
+        }
+        else
+        {
+            m_thread.join();
+        }
+    }
+    m_connected.store(false);
+}
+
+unsigned long TuioClient::ClientThreadFunc(void* client)
+{
+    TuioClient* self = static_cast<TuioClient*>(client);
+    self->m_socket->Run(*self);
+    return 0;
+}
+
+void TuioClient::addTuioListener(TuioListener* listener)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_listenerMutex);
+    m_listeners.push_back(listener);
+}
+
+void TuioClient::removeTuioListener(TuioListener* listener)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_listenerMutex);
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
+                      m_listeners.end());
+}
+
+std::list<TuioObject*> TuioClient::getTuioObjects()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
+    return m_objects;
+}
+
+std::list<TuioCursor*> TuioClient::getTuioCursors()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
+    return m_cursors;
+}
+
+TuioObject* TuioClient::getTuioObject(long sessionID)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
+    for (TuioObject* object : m_objects)
+    {
+        if (object->getSessionID() == sessionID)
+        {
+            return object;
+        }
+    }
+    return nullptr;
+}
+
+TuioCursor* TuioClient::getTuioCursor(long sessionID)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
+    for (TuioCursor* cursor : m_cursors)
+    {
+        if (cursor->getSessionID() == sessionID)
+        {
+            return cursor;
+        }
+    }
+    return nullptr;
+}
+
+void TuioClient::lockObjectList()
+{
+    if (m_connected.load())
+    {
+        m_objectMutex.lock();
+    }
+}
+
+void TuioClient::unlockObjectList()
+{
+    if (m_connected.load())
+    {
+        m_objectMutex.unlock();
+    }
+}
+
+void TuioClient::lockCursorList()
+{
+    if (m_connected.load())
+    {
+        m_cursorMutex.lock();
+    }
+}
+
+void TuioClient::unlockCursorList()
+{
+    if (m_connected.load())
+    {
+        m_cursorMutex.unlock();
+    }
+}
+
+void TuioClient::ProcessPacket(const char* data, int size, const IpEndpointName& remoteEndpoint)
+{
+    if (data == nullptr || size <= 0)
+    {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_listenerMutex);
+    try
+    {
+        osc::ReceivedPacket packet(data, static_cast<std::size_t>(size));
+        if (packet.IsBundle())
+        {
+            CheckBundleElementSizes(packet.Contents(), packet.Size());
+            ProcessBundle(osc::ReceivedBundle(packet), remoteEndpoint);
+        }
+        else
+        {
+            ProcessMessage(osc::ReceivedMessage(packet), remoteEndpoint);
+        }
+    }
+    catch (const osc::MalformedBundleException& e)
+    {
+        std::cerr << "malformed OSC bundle" << std::endl << e.what() << std::endl;
+    }
+    catch (const osc::Exception&)
+    {
+        // Not OSC at all (empty, not a multiple of four bytes, a broken message): dropped.
+    }
+}
+
+void TuioClient::ProcessBundle(const osc::ReceivedBundle& bundle,
+                               const IpEndpointName& remoteEndpoint)
+{
+    // Nested bundles are walked with a stack of their element ranges rather than by recursion:
+    // a 64 KB datagram can nest thousands of bundles deep.
+    auto position = [](const osc::ReceivedBundleElementIterator& it)
+    { return it->Contents() - osc::OSC_SIZEOF_INT32; };
+    m_bundleStack.clear();
+    m_bundleStack.emplace_back(position(bundle.ElementsBegin()), position(bundle.ElementsEnd()));
+    try
+    {
+        while (!m_bundleStack.empty())
+        {
+            auto& range = m_bundleStack.back();
+            if (range.first == range.second)
+            {
+                m_bundleStack.pop_back();
+                continue;
+            }
+            osc::ReceivedBundleElementIterator it(range.first);
+            const osc::ReceivedBundleElement element = *it;
+            range.first = position(++it);
+            if (element.IsBundle())
+            {
+                CheckBundleElementSizes(element.Contents(), element.Size());
+                osc::ReceivedBundle inner(element);
+                m_bundleStack.emplace_back(position(inner.ElementsBegin()),
+                                           position(inner.ElementsEnd()));
+            }
+            else
+            {
+                ProcessMessage(osc::ReceivedMessage(element), remoteEndpoint);
+            }
+        }
+    }
+    catch (const osc::Exception& e)
+    {
+        std::cerr << "malformed OSC bundle" << std::endl << e.what() << std::endl;
+    }
+}
+
+void TuioClient::ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName&)
+{
+    const char* address = message.AddressPattern();
+    bool objects = std::strcmp(address, "/tuio/2Dobj") == 0;
+    if (!objects && std::strcmp(address, "/tuio/2Dcur") != 0)
+    {
+        return;
+    }
+    try
+    {
+        osc::ReceivedMessageArgumentStream args = message.ArgumentStream();
+        const char* command = nullptr;
+        args >> command;
+        if (std::strcmp(command, "set") == 0)
+        {
+            StampCurrentTime();
+            if (objects)
+            {
+                SetObject(args);
+            }
+            else
+            {
+                SetCursor(args);
+            }
+        }
+        else if (std::strcmp(command, "alive") == 0)
+        {
+            StampCurrentTime();
+            if (objects)
+            {
+                ReadAliveIDs(args, m_newObjectIDs);
+                RemoveObjects();
+            }
+            else
+            {
+                ReadAliveIDs(args, m_newCursorIDs);
+                RemoveCursors();
+            }
+        }
+        else if (std::strcmp(command, "fseq") == 0)
+        {
+            osc::int32 frame;
+            args >> frame;
+            EndFrame(objects, frame);
+        }
+    }
+    catch (const osc::Exception& e)
+    {
+        std::cerr << "error parsing TUIO message: " << address << " - " << e.what() << std::endl;
+    }
+}
+
+void TuioClient::StampCurrentTime()
+{
+    if (m_currentTime.getTotalMilliseconds() == 0)
+    {
+        m_currentTime = TuioTime::getSessionTime();
+    }
+}
+
+void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
+{
+    osc::int32 sessionID, symbolID;
+    ObjectChange change;
+    args >> sessionID >> symbolID >> change.x >> change.y >> change.angle >> change.xSpeed >>
+        change.ySpeed >> change.rotationSpeed >> change.motionAccel >> change.rotationAccel;
+    change.sessionID = sessionID;
+
+    std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
+    TuioObject* live = FindBySessionID(m_objects, sessionID);
+    if (live == nullptr)
+    {
+        TuioObject* object =
+            new TuioObject(m_currentTime, sessionID, symbolID, change.x, change.y, change.angle);
+        m_objects.push_back(object);
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->addTuioObject(object);
+        }
+        return;
+    }
+    if (live->getX() == change.x && live->getY() == change.y && live->getAngle() == change.angle &&
+        live->getXSpeed() == change.xSpeed && live->getYSpeed() == change.ySpeed &&
+        live->getRotationSpeed() == change.rotationSpeed &&
+        live->getMotionAccel() == change.motionAccel &&
+        live->getRotationAccel() == change.rotationAccel)
+    {
+        return;
+    }
+    m_frameObjects.push_back(change);
+}
+
+void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
+{
+    osc::int32 sessionID;
+    CursorChange change;
+    args >> sessionID >> change.x >> change.y >> change.xSpeed >> change.ySpeed >>
+        change.motionAccel;
+    change.sessionID = sessionID;
+
+    std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
+    TuioCursor* live = FindBySessionID(m_cursors, sessionID);
+    if (live == nullptr)
+    {
+        int cursorID = TakeCursorID(change.x, change.y);
+        TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
+        m_cursors.push_back(cursor);
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->addTuioCursor(cursor);
+        }
+        return;
+    }
+    if (live->getX() == change.x && live->getY() == change.y &&
+        live->getXSpeed() == change.xSpeed && live->getYSpeed() == change.ySpeed &&
+        live->getMotionAccel() == change.motionAccel)
+    {
+        return;
+    }
+    m_frameCursors.push_back(change);
+}
+
+void TuioClient::RemoveObjects()
+{
+    KeepGoneIDs(m_aliveObjectIDs, m_newObjectIDs);
+    for (int32_t sessionID : m_aliveObjectIDs)
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
+        auto it =
+            std::find_if(m_objects.begin(), m_objects.end(),
+                         [sessionID](TuioObject* o) { return o->getSessionID() == sessionID; });
+        if (it == m_objects.end())
+        {
+            continue;
+        }
+        TuioObject* object = *it;
+        m_objects.erase(it);
+        object->remove(m_currentTime);
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->removeTuioObject(object);
+        }
+        delete object;
+    }
+    m_aliveObjectIDs.swap(m_newObjectIDs);
+    m_newObjectIDs.clear();
+}
+
+void TuioClient::RemoveCursors()
+{
+    KeepGoneIDs(m_aliveCursorIDs, m_newCursorIDs);
+    for (int32_t sessionID : m_aliveCursorIDs)
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
+        auto it =
+            std::find_if(m_cursors.begin(), m_cursors.end(),
+                         [sessionID](TuioCursor* c) { return c->getSessionID() == sessionID; });
+        if (it == m_cursors.end())
+        {
+            continue;
+        }
+        TuioCursor* cursor = *it;
+        m_cursors.erase(it);
+        cursor->remove(m_currentTime);
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->removeTuioCursor(cursor);
+        }
+        ReleaseCursorID(cursor);
+    }
+    m_aliveCursorIDs.swap(m_newCursorIDs);
+    m_newCursorIDs.clear();
+}
+
+bool TuioClient::IsLateFrame(int32_t frame) const
+{
+    return frame > 0 && frame < m_currentFrame && m_currentFrame - frame <= MaxLateFrames;
+}
+
+void TuioClient::EndFrame(bool objects, int32_t frame)
+{
+    bool late = IsLateFrame(frame);
+    if (frame > 0 && !late)
+    {
+        m_currentFrame = frame;
+    }
+    if (!late)
+    {
+        if (objects)
+        {
+            CommitObjects();
+        }
+        else
+        {
+            CommitCursors();
+        }
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->refresh(m_currentTime);
+        }
+        m_currentTime.reset();
+    }
+    if (objects)
+    {
+        m_frameObjects.clear();
+    }
+    else
+    {
+        m_frameCursors.clear();
+    }
+}
+
+void TuioClient::CommitObjects()
+{
+    for (const ObjectChange& change : m_frameObjects)
+    {
+        TuioObject* live;
+        {
+            std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
+            live = FindBySessionID(m_objects, change.sessionID);
+            if (live == nullptr)
+            {
+                continue;
+            }
+            live->update(m_currentTime, change.x, change.y, change.angle, change.xSpeed,
+                         change.ySpeed, change.rotationSpeed, change.motionAccel,
+                         change.rotationAccel);
+        }
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->updateTuioObject(live);
+        }
+    }
+}
+
+void TuioClient::CommitCursors()
+{
+    for (const CursorChange& change : m_frameCursors)
+    {
+        TuioCursor* live;
+        {
+            std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
+            live = FindBySessionID(m_cursors, change.sessionID);
+            if (live == nullptr)
+            {
+                continue;
+            }
+            live->update(m_currentTime, change.x, change.y, change.xSpeed, change.ySpeed,
+                         change.motionAccel);
+        }
+        for (size_t i = 0; i < m_listeners.size(); ++i)
+        {
+            m_listeners[i]->updateTuioCursor(live);
+        }
+    }
+}
+
+int TuioClient::TakeCursorID(float x, float y)
+{
+    int32_t liveCount = static_cast<int32_t>(m_cursors.size());
+    if (liveCount > m_maxCursorID || m_freeCursors.empty())
+    {
+        // Live and free cursors always hold 0 ... highest ID; an empty free list with fewer
+        // live cursors cannot happen, but would still get a fresh ID here.
+        m_maxCursorID = std::max(liveCount, m_maxCursorID + 1);
+        return m_maxCursorID;
+    }
+    // The nearest free cursor; the earliest freed of equally near ones.
+    auto nearest = m_freeCursors.begin();
+    float nearestDistance = (*nearest)->getDistance(x, y);
+    for (auto it = std::next(nearest); it != m_freeCursors.end(); ++it)
+    {
+        float distance = (*it)->getDistance(x, y);
+        if (distance < nearestDistance)
+        {
+            nearest = it;
+            nearestDistance = distance;
+        }
+    }
+    int cursorID = (*nearest)->getCursorID();
+    delete *nearest;
+    m_freeCursors.erase(nearest);
+    return cursorID;
+}
+
+void TuioClient::ReleaseCursorID(TuioCursor* cursor)
+{
+    if (cursor->getCursorID() < m_maxCursorID)
+    {
+        m_freeCursors.push_back(cursor);
+        return;
+    }
+    delete cursor;
+    m_maxCursorID = -1;
+    for (TuioCursor* live : m_cursors)
+    {
+        m_maxCursorID = std::max(m_maxCursorID, static_cast<int32_t>(live->getCursorID()));
+    }
+    // Free IDs above the new highest would leave a gap: they are handed out as fresh ones.
+    for (auto it = m_freeCursors.begin(); it != m_freeCursors.end();)
+    {
+        if ((*it)->getCursorID() > m_maxCursorID)
+        {
+            delete *it;
+            it = m_freeCursors.erase(it);
+        }
+        else
+        {
+            ++it;
+        }
+    }
+}
+
+} // namespace TUIO

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "tuio/TuioTime.h"
+
+#include <oscpack/ip/PacketListener.h>
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace osc
+{
+class ReceivedBundle;
+class ReceivedMessage;
+class ReceivedMessageArgumentStream;
+} // namespace osc
+
+namespace TUIO
+{
+
+class TuioCursor;
+class TuioListener;
+class TuioObject;
+class UdpReceiver;
+
+/// Receives TUIO 1.x (OSC over UDP) from a touch tracker, keeps the live cursors and objects
+/// and reports every added, changed and removed one to its listeners. Parsing, list upkeep and
+/// listener calls all happen on the receive thread. Malformed input is reported on standard
+/// error and dropped; it never ends the receive loop.
+class TuioClient : public PacketListener
+{
+public:
+    /// The process-wide client on UDP port 3333, created on first call.
+    static TuioClient* GetInstance();
+
+    /// Binds the UDP port at once; on failure says so on standard error and stays unconnected.
+    explicit TuioClient(int port);
+    /// Stops a receive thread that still runs.
+    ~TuioClient() override;
+    TuioClient(const TuioClient&) = delete;
+    TuioClient& operator=(const TuioClient&) = delete;
+
+    /// Starts receiving: on a thread of its own, or with lock true on the caller, returning only
+    /// once disconnect() broke the loop. Does nothing without a bound port.
+    void connect(bool lock = false);
+    /// Stops receiving; safe right after connect() and from any thread.
+    void disconnect();
+    bool isConnected() const { return m_connected.load(); }
+
+    /// A listener added twice is called twice; remove drops every entry of it. After remove
+    /// returns, the listener is not called again.
+    void addTuioListener(TuioListener* listener);
+    void removeTuioListener(TuioListener* listener);
+
+    /// Copies of the live lists; the containers stay the client's. Hold the matching list lock
+    /// while using them on another thread.
+    std::list<TuioObject*> getTuioObjects();
+    std::list<TuioCursor*> getTuioCursors();
+    /// The live container with that session ID, or null.
+    TuioObject* getTuioObject(long sessionID);
+    TuioCursor* getTuioCursor(long sessionID);
+
+    /// The list locks are recursive; these do nothing while the client is not connected.
+    void lockObjectList();
+    void unlockObjectList();
+    void lockCursorList();
+    void unlockCursorList();
+
+    /// Handles one datagram: a bundle or a single message. Called by the receive loop; tests,
+    /// benchmarks and fuzzers call it directly.
+    void ProcessPacket(const char* data, int size, const IpEndpointName& remoteEndpoint) override;
+
+    /// The receive thread's body; returns 0 when the loop has been broken.
+    static unsigned long ClientThreadFunc(void* client);
+
+private:
+    /// A change received by "set", applied when its frame is committed.
+    struct CursorChange
+    {
+        int32_t sessionID;
+        float x, y, xSpeed, ySpeed, motionAccel;
+    };
+    struct ObjectChange
+    {
+        int32_t sessionID;
+        float x, y, angle, xSpeed, ySpeed, rotationSpeed, motionAccel, rotationAccel;
+    };
+
+    void ProcessBundle(const osc::ReceivedBundle& bundle, const IpEndpointName& remoteEndpoint);
+    void ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName& remoteEndpoint);
+
+    void StampCurrentTime();
+    void SetObject(osc::ReceivedMessageArgumentStream& args);
+    void SetCursor(osc::ReceivedMessageArgumentStream& args);
+    /// Remove what the last "alive" named and the new one (already read whole) does not.
+    void RemoveObjects();
+    void RemoveCursors();
+    /// "fseq": commits the profile's frame, or drops it when late.
+    void EndFrame(bool objects, int32_t frame);
+    bool IsLateFrame(int32_t frame) const;
+    void CommitObjects();
+    void CommitCursors();
+
+    /// The cursor ID for a new cursor at (x, y): the next number, or that of the nearest free one.
+    int TakeCursorID(float x, float y);
+    /// Deletes a removed cursor, or keeps it so its ID can be handed out again.
+    void ReleaseCursorID(TuioCursor* cursor);
+
+    static TuioClient* s_TuioClient;
+
+    std::unique_ptr<UdpReceiver> m_socket;
+
+    /// Guards m_listeners and is held while a datagram is handled: a removed listener is never
+    /// called afterwards, and datagrams handed in from several threads are taken one at a time.
+    /// Recursive: listeners may add or remove listeners from their calls.
+    std::recursive_mutex m_listenerMutex;
+    std::vector<TuioListener*> m_listeners;
+    /// Element ranges of the bundles being walked, innermost last.
+    std::vector<std::pair<const char*, const char*>> m_bundleStack;
+
+    std::list<TuioObject*> m_objects;
+    std::vector<ObjectChange> m_frameObjects;
+    std::vector<int32_t> m_aliveObjectIDs;
+    std::vector<int32_t> m_newObjectIDs;
+
+    std::list<TuioCursor*> m_cursors;
+    std::vector<CursorChange> m_frameCursors;
+    std::vector<int32_t> m_aliveCursorIDs;
+    std::vector<int32_t> m_newCursorIDs;
+
+    int32_t m_currentFrame = -1;
+    TuioTime m_currentTime;
+
+    /// Removed cursors whose IDs can be handed out again, oldest removal first.
+    std::list<TuioCursor*> m_freeCursors;
+    int32_t m_maxCursorID = -1;
+
+    std::thread m_thread;
+    std::recursive_mutex m_objectMutex;
+    std::recursive_mutex m_cursorMutex;
+    std::atomic<bool> m_locked{false};
+    std::atomic<bool> m_connected{false};
+};
+
+} // namespace TUIO
