@@ -1,0 +1,126 @@
+// Needs an X display (run under Xvfb): the Box2D debug drawer and the grid overlay on screen.
+#include "engine/world/NavGraph.h"
+#include "engine/world/NavGraphManager.h"
+#include "engine/world/box2d/DebugDraw.h"
+#include "tests/actors/PictureSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class DebugDrawPictureTest : public WorldWindowTest
+{
+protected:
+    void TearDown() override
+    {
+        NavGraphManager::GetInstance()->SetGraph(nullptr);
+        NavGraphManager::GetInstance()->SetShows(false, false, false, false, false);
+        glEnable(GL_BLEND); // the debug drawer leaves blending off, as Box2D's testbed did
+        WorldWindowTest::TearDown();
+    }
+
+    Picture Shoot()
+    {
+        std::vector<unsigned char> rgba;
+        Frame(1.0 / 60.0, [&] { rgba = ReadFrame(); });
+        return Picture(std::move(rgba));
+    }
+
+    static bool White(const Pixel& p) { return IsColour(p, 255, 255, 255); }
+};
+
+// World point -> window pixel with the reset camera: 38.4 pixels per unit, origin at the centre.
+constexpr int PixelX(float x)
+{
+    return static_cast<int>(512 + x * 38.4f);
+}
+constexpr int PixelY(float y)
+{
+    return static_cast<int>(384 - y * 38.4f);
+}
+
+} // namespace
+
+TEST_F(DebugDrawPictureTest, SolidShapesAreTranslucentFillsInHalfTheColour)
+{
+    DebugDraw drawer;
+    world->Add(new DrawHook(
+        [&drawer]
+        {
+            const b2Vec2 square[] = {b2Vec2(-6.0f, -2.0f), b2Vec2(-2.0f, -2.0f),
+                                     b2Vec2(-2.0f, 2.0f), b2Vec2(-6.0f, 2.0f)};
+            drawer.DrawSolidPolygon(square, 4, b2Color(1.0f, 0.0f, 0.0f));
+            glEnable(GL_BLEND);
+            drawer.DrawSolidCircle(b2Vec2(4.0f, 0.0f), 2.0f, b2Vec2(1.0f, 0.0f),
+                                   b2Color(0.0f, 0.0f, 1.0f));
+            glEnable(GL_BLEND);
+            drawer.DrawSegment(b2Vec2(-6.0f, -6.0f), b2Vec2(6.0f, -6.0f),
+                               b2Color(0.0f, 1.0f, 0.0f));
+        }));
+    const Picture picture = Shoot();
+
+    // Half of red at half opacity over white; the outline in full red around it.
+    EXPECT_TRUE(IsColour(picture.At(PixelX(-4.0f), PixelY(0.0f)), 191, 128, 128));
+    const Picture::Box fill =
+        picture.Find([](const Pixel& p) { return IsColour(p, 191, 128, 128); });
+    EXPECT_NEAR(fill.width(), 4 * 38.4, 4);
+    EXPECT_NEAR(fill.height(), 4 * 38.4, 4);
+    const Picture::Box outline =
+        picture.Find([](const Pixel& p) { return IsColour(p, 255, 0, 0); });
+    EXPECT_NEAR(outline.left, PixelX(-6.0f), 2);
+    EXPECT_NEAR(outline.right, PixelX(-2.0f), 2);
+
+    // The circle: a 16-sided fill, and the axis line from its centre in full blue.
+    EXPECT_TRUE(IsColour(picture.At(PixelX(4.0f), PixelY(1.0f)), 128, 128, 191));
+    const Picture::Box blue = picture.Find([](const Pixel& p) { return IsColour(p, 0, 0, 255); });
+    EXPECT_NEAR(blue.left, PixelX(2.0f), 2);
+    EXPECT_NEAR(blue.right, PixelX(6.0f), 2);
+    EXPECT_FALSE(IsColour(picture.At(PixelX(4.0f) + 20, PixelY(0.0f)), 128, 128, 191))
+        << "the axis line runs along +x";
+
+    const Picture::Box green = picture.Find([](const Pixel& p) { return IsColour(p, 0, 255, 0); });
+    EXPECT_NEAR(green.width(), 12 * 38.4, 3);
+    EXPECT_LE(green.height(), 2);
+}
+
+TEST_F(DebugDrawPictureTest, TheOverlayDrawsOnlyWhatItsFlagsAskFor)
+{
+    NavGraphManager* overlay = NavGraphManager::GetInstance();
+    NavGraph graph(Vector2(1.0f, 1.0f));
+    auto root = std::make_unique<NavGraphNode>(
+        &graph, AlignedBox(Vector2(-4.0f, -2.0f), Vector2(4.0f, 2.0f)), 0);
+    auto left = std::make_unique<NavGraphNode>(
+        &graph, AlignedBox(Vector2(-4.0f, -2.0f), Vector2(0.0f, 2.0f)), 1);
+    auto right = std::make_unique<NavGraphNode>(
+        &graph, AlignedBox(Vector2(0.0f, -2.0f), Vector2(4.0f, 2.0f)), 2);
+    left->SetBlocked(true);
+    root->SetChildren(std::move(left), std::move(right));
+    graph.SetRoot(std::move(root));
+
+    auto nothingDrawn = [](const Picture& picture)
+    { return picture.Find([](const Pixel& p) { return !White(p); }).empty(); };
+
+    overlay->SetShows(true, true, true, true, false);
+    EXPECT_TRUE(nothingDrawn(Shoot())) << "no graph set";
+
+    overlay->SetGraph(&graph);
+    overlay->SetShows(false, false, false, false, true);
+    EXPECT_TRUE(nothingDrawn(Shoot())) << "node ids alone draw nothing";
+
+    // Blocked leaves get a light red fill; the free leaf stays white inside.
+    overlay->SetShows(false, true, false, false, false);
+    Picture blocked = Shoot();
+    EXPECT_TRUE(IsColour(blocked.At(PixelX(-2.0f), PixelY(0.0f)), 255, 191, 191));
+    EXPECT_TRUE(White(blocked.At(PixelX(2.0f), PixelY(0.0f))));
+
+    // Grid points: small red diamonds at the cell centres of every leaf.
+    overlay->SetShows(false, false, true, false, false);
+    Picture grid = Shoot();
+    const Picture::Box red = grid.Find([](const Pixel& p) { return IsColour(p, 255, 0, 0, 40); });
+    ASSERT_FALSE(red.empty());
+    EXPECT_NEAR(red.left, PixelX(-3.5f - 0.075f), 3) << "the blocked leaf has points as well";
+    EXPECT_NEAR(red.right, PixelX(3.5f + 0.075f), 3);
+    EXPECT_NEAR(red.top, PixelY(1.5f + 0.075f), 3);
+    EXPECT_TRUE(White(grid.At(PixelX(0.0f), PixelY(0.0f)))) << "nothing between the points";
+}
