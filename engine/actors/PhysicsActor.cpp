@@ -42,50 +42,42 @@ bool PhysicsActor::CanChange(const char* setterName) const
 
 void PhysicsActor::SetDensity(float density)
 {
-    if (CanChange("SetDensity"))
-        m_density = density;
+    Change(m_density, density, "SetDensity");
 }
 
 void PhysicsActor::SetFriction(float friction)
 {
-    if (CanChange("SetFriction"))
-        m_friction = friction;
+    Change(m_friction, friction, "SetFriction");
 }
 
 void PhysicsActor::SetRestitution(float restitution)
 {
-    if (CanChange("SetRestitution"))
-        m_restitution = restitution;
+    Change(m_restitution, restitution, "SetRestitution");
 }
 
 void PhysicsActor::SetLinearDamping(float linearDamping)
 {
-    if (CanChange("SetLinearDamping"))
-        m_linearDamping = linearDamping;
+    Change(m_linearDamping, linearDamping, "SetLinearDamping");
 }
 
 void PhysicsActor::SetShapeType(eShapeType shapeType)
 {
-    if (CanChange("SetShapeType"))
-        m_shapeType = shapeType;
+    Change(m_shapeType, shapeType, "SetShapeType");
 }
 
 void PhysicsActor::SetIsSensor(bool isSensor)
 {
-    if (CanChange("SetIsSensor"))
-        m_isSensor = isSensor;
+    Change(m_isSensor, isSensor, "SetIsSensor");
 }
 
 void PhysicsActor::SetGroupIndex(int groupIndex)
 {
-    if (CanChange("SetGroupIndex"))
-        m_groupIndex = groupIndex;
+    Change(m_groupIndex, groupIndex, "SetGroupIndex");
 }
 
 void PhysicsActor::SetFixedRotation(bool fixedRotation)
 {
-    if (CanChange("SetFixedRotation"))
-        m_fixedRotation = fixedRotation;
+    Change(m_fixedRotation, fixedRotation, "SetFixedRotation");
 }
 
 void PhysicsActor::SetSize(float x, float y)

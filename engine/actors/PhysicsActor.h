@@ -88,4 +88,9 @@ protected:
 private:
     /// False, with the warning for setterName, once the body exists.
     bool CanChange(const char* setterName) const;
+    template <typename T> void Change(T& field, T value, const char* setterName)
+    {
+        if (CanChange(setterName))
+            field = value;
+    }
 };

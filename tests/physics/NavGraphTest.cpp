@@ -1,5 +1,4 @@
 #include "engine/world/NavGraph.h"
-#include "engine/world/NavGraphManager.h"
 
 #include <gtest/gtest.h>
 
@@ -47,13 +46,4 @@ TEST(NavGraphTest, DegenerateGridsHaveNoPoints)
     EXPECT_EQ(rows, 0);
     EXPECT_TRUE(GridPoints(box, Vector2(0.0f, 1.0f), columns, rows).empty()) << "empty cell";
     EXPECT_TRUE(GridPoints(box, Vector2(1.0f, -1.0f), columns, rows).empty());
-}
-
-TEST(NavGraphTest, TheOverlayStartsEmptyAndDark)
-{
-    NavGraphManager* overlay = NavGraphManager::GetInstance();
-    EXPECT_EQ(overlay, NavGraphManager::GetInstance());
-    EXPECT_EQ(overlay->GetGraph(), nullptr);
-    EXPECT_FALSE(overlay->ShowsBounds() || overlay->ShowsBlocked() || overlay->ShowsGridPoints() ||
-                 overlay->ShowsLinks() || overlay->ShowsNodeIds());
 }
