@@ -1,5 +1,6 @@
 #include "tuio/TuioClient.h"
 
+#include "tuio/OscPacketChecks.h"
 #include "tuio/TuioCursor.h"
 #include "tuio/TuioListener.h"
 #include "tuio/TuioObject.h"
@@ -42,30 +43,6 @@ void KeepGoneIDs(std::vector<int32_t>& alive, const std::vector<int32_t>& newIDs
         {
             alive.erase(it);
         }
-    }
-}
-
-/// oscpack 1.1.0 never leaves its bundle check on an element size of -4 and walks backwards on
-/// other negative sizes, so element sizes are checked here before it sees a bundle.
-void CheckBundleElementSizes(const char* contents, osc::osc_bundle_element_size_t size)
-{
-    constexpr ptrdiff_t HeaderSize = 16; // "#bundle", its terminator and the time tag
-    if (size < HeaderSize)
-    {
-        return; // oscpack reports the short bundle itself
-    }
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(contents) + HeaderSize;
-    const unsigned char* end = reinterpret_cast<const unsigned char*>(contents) + size;
-    while (end - p >= osc::OSC_SIZEOF_INT32)
-    {
-        int32_t elementSize = static_cast<int32_t>(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 |
-                                                   uint32_t(p[2]) << 8 | uint32_t(p[3]));
-        p += osc::OSC_SIZEOF_INT32;
-        if (elementSize < 0 || elementSize > end - p)
-        {
-            throw osc::MalformedBundleException("invalid bundle element size");
-        }
-        p += elementSize;
     }
 }
 
@@ -272,6 +249,7 @@ void TuioClient::ProcessPacket(const char* data, int size, const IpEndpointName&
         }
         else
         {
+            CheckMessage(packet.Contents(), packet.Size());
             ProcessMessage(osc::ReceivedMessage(packet), remoteEndpoint);
         }
     }
@@ -316,6 +294,7 @@ void TuioClient::ProcessBundle(const osc::ReceivedBundle& bundle,
             }
             else
             {
+                CheckMessage(element.Contents(), element.Size());
                 ProcessMessage(osc::ReceivedMessage(element), remoteEndpoint);
             }
         }

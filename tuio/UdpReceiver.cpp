@@ -34,6 +34,10 @@ UdpReceiver::~UdpReceiver()
 
 bool UdpReceiver::Bind(int port)
 {
+    if (port < 0 || port > 65535)
+    {
+        return false;
+    }
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
     {
@@ -43,8 +47,7 @@ bool UdpReceiver::Bind(int port)
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     address.sin_port = htons(static_cast<uint16_t>(port));
-    if (port < 0 || port > 65535 ||
-        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
     {
         close(fd);
         return false;
