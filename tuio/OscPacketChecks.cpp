@@ -2,8 +2,6 @@
 
 #include <oscpack/osc/OscReceivedElements.h>
 
-#include <cstring>
-
 namespace TUIO
 {
 
@@ -18,32 +16,27 @@ int64_t ReadBigEndian32(const char* p)
                    uint32_t(bytes[3]));
 }
 
-/// The start of what follows the string at p, or null unless the string's terminator and its
-/// padding (all zero bytes, up to a multiple of four) lie before end.
+/// The start of what follows the string at p, or null unless it ends before end. Strings fill
+/// whole four-byte words: the terminator and the padding after it are zero bytes.
 const char* SkipString(const char* p, const char* end)
 {
-    if (p >= end)
+    for (; end - p >= WordSize; p += WordSize)
     {
-        return nullptr;
-    }
-    const char* terminator = static_cast<const char*>(std::memchr(p, '\0', end - p));
-    if (terminator == nullptr)
-    {
-        return nullptr;
-    }
-    const char* next = p + ((terminator - p) / WordSize + 1) * WordSize;
-    if (next > end)
-    {
-        return nullptr;
-    }
-    for (const char* padding = terminator; padding < next; ++padding)
-    {
-        if (*padding != '\0')
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(p);
+        // Byte i of the string is byte i of the word, counted from the least significant.
+        uint32_t word = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                        uint32_t(bytes[3]) << 24;
+        // The lowest flagged byte is the first zero byte (the flags above it may be spurious).
+        uint32_t zeroBytes = (word - 0x01010101u) & ~word & 0x80808080u;
+        if (zeroBytes == 0)
         {
-            return nullptr;
+            continue;
         }
+        int firstZero = __builtin_ctz(zeroBytes) / 8;
+        // Everything from the terminator to the end of the word must be zero padding.
+        return (word >> (8 * firstZero)) == 0 ? p + WordSize : nullptr;
     }
-    return next;
+    return nullptr;
 }
 
 /// The start of the argument after the one of typeTag at p, or null when it does not fit.

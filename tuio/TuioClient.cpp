@@ -46,17 +46,34 @@ void KeepGoneIDs(std::vector<int32_t>& alive, const std::vector<int32_t>& newIDs
     }
 }
 
-template <typename Container>
-Container* FindBySessionID(const std::list<Container*>& list, int32_t sessionID)
+/// The index of sessionID among the live session IDs, or -1. Trackers name their touches in
+/// the same order every frame, so the likely index is tried first.
+ptrdiff_t FindLive(const std::vector<int32_t>& sessionIDs, int32_t sessionID,
+                   ptrdiff_t likelyIndex = -1)
 {
-    for (Container* container : list)
+    if (likelyIndex >= 0 && likelyIndex < static_cast<ptrdiff_t>(sessionIDs.size()) &&
+        sessionIDs[likelyIndex] == sessionID)
     {
-        if (container->getSessionID() == sessionID)
-        {
-            return container;
-        }
+        return likelyIndex;
     }
-    return nullptr;
+    auto it = std::find(sessionIDs.begin(), sessionIDs.end(), sessionID);
+    return it == sessionIDs.end() ? -1 : it - sessionIDs.begin();
+}
+
+/// Takes the live container with sessionID out of the live list; null when there is none.
+template <typename Container>
+Container* TakeLive(std::vector<Container*>& live, std::vector<int32_t>& sessionIDs,
+                    int32_t sessionID)
+{
+    ptrdiff_t index = FindLive(sessionIDs, sessionID);
+    if (index < 0)
+    {
+        return nullptr;
+    }
+    Container* container = live[index];
+    live.erase(live.begin() + index);
+    sessionIDs.erase(sessionIDs.begin() + index);
+    return container;
 }
 } // namespace
 
@@ -165,13 +182,13 @@ void TuioClient::removeTuioListener(TuioListener* listener)
 std::list<TuioObject*> TuioClient::getTuioObjects()
 {
     std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-    return m_objects;
+    return std::list<TuioObject*>(m_objects.begin(), m_objects.end());
 }
 
 std::list<TuioCursor*> TuioClient::getTuioCursors()
 {
     std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-    return m_cursors;
+    return std::list<TuioCursor*>(m_cursors.begin(), m_cursors.end());
 }
 
 TuioObject* TuioClient::getTuioObject(long sessionID)
@@ -308,8 +325,9 @@ void TuioClient::ProcessBundle(const osc::ReceivedBundle& bundle,
 void TuioClient::ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName&)
 {
     const char* address = message.AddressPattern();
-    bool objects = std::strcmp(address, "/tuio/2Dobj") == 0;
-    if (!objects && std::strcmp(address, "/tuio/2Dcur") != 0)
+    bool cursors = std::strcmp(address, "/tuio/2Dcur") == 0;
+    bool objects = !cursors && std::strcmp(address, "/tuio/2Dobj") == 0;
+    if (!cursors && !objects)
     {
         return;
     }
@@ -374,18 +392,21 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
     change.sessionID = sessionID;
 
     std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-    TuioObject* live = FindBySessionID(m_objects, sessionID);
-    if (live == nullptr)
+    ptrdiff_t index = FindLive(m_objectSessionIDs, sessionID, m_nextObjectIndex);
+    m_nextObjectIndex = index + 1;
+    if (index < 0)
     {
         TuioObject* object =
             new TuioObject(m_currentTime, sessionID, symbolID, change.x, change.y, change.angle);
         m_objects.push_back(object);
+        m_objectSessionIDs.push_back(sessionID);
         for (size_t i = 0; i < m_listeners.size(); ++i)
         {
             m_listeners[i]->addTuioObject(object);
         }
         return;
     }
+    const TuioObject* live = m_objects[index];
     if (live->getX() == change.x && live->getY() == change.y && live->getAngle() == change.angle &&
         live->getXSpeed() == change.xSpeed && live->getYSpeed() == change.ySpeed &&
         live->getRotationSpeed() == change.rotationSpeed &&
@@ -394,6 +415,7 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
     {
         return;
     }
+    change.liveIndex = index;
     m_frameObjects.push_back(change);
 }
 
@@ -406,24 +428,30 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
     change.sessionID = sessionID;
 
     std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-    TuioCursor* live = FindBySessionID(m_cursors, sessionID);
-    if (live == nullptr)
+    ptrdiff_t index = FindLive(m_cursorSessionIDs, sessionID, m_nextCursorIndex);
+    m_nextCursorIndex = index + 1;
+    if (index < 0)
     {
         int cursorID = TakeCursorID(change.x, change.y);
         TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
         m_cursors.push_back(cursor);
+        m_cursorSessionIDs.push_back(sessionID);
         for (size_t i = 0; i < m_listeners.size(); ++i)
         {
             m_listeners[i]->addTuioCursor(cursor);
         }
         return;
     }
+    // The client's own cursors: no override to honour, so the getters are called directly.
+    const TuioCursor* live = m_cursors[index];
     if (live->getX() == change.x && live->getY() == change.y &&
-        live->getXSpeed() == change.xSpeed && live->getYSpeed() == change.ySpeed &&
-        live->getMotionAccel() == change.motionAccel)
+        live->TuioContainer::getXSpeed() == change.xSpeed &&
+        live->TuioContainer::getYSpeed() == change.ySpeed &&
+        live->TuioContainer::getMotionAccel() == change.motionAccel)
     {
         return;
     }
+    change.liveIndex = index;
     m_frameCursors.push_back(change);
 }
 
@@ -433,15 +461,11 @@ void TuioClient::RemoveObjects()
     for (int32_t sessionID : m_aliveObjectIDs)
     {
         std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-        auto it =
-            std::find_if(m_objects.begin(), m_objects.end(),
-                         [sessionID](TuioObject* o) { return o->getSessionID() == sessionID; });
-        if (it == m_objects.end())
+        TuioObject* object = TakeLive(m_objects, m_objectSessionIDs, sessionID);
+        if (object == nullptr)
         {
             continue;
         }
-        TuioObject* object = *it;
-        m_objects.erase(it);
         object->remove(m_currentTime);
         for (size_t i = 0; i < m_listeners.size(); ++i)
         {
@@ -459,15 +483,11 @@ void TuioClient::RemoveCursors()
     for (int32_t sessionID : m_aliveCursorIDs)
     {
         std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-        auto it =
-            std::find_if(m_cursors.begin(), m_cursors.end(),
-                         [sessionID](TuioCursor* c) { return c->getSessionID() == sessionID; });
-        if (it == m_cursors.end())
+        TuioCursor* cursor = TakeLive(m_cursors, m_cursorSessionIDs, sessionID);
+        if (cursor == nullptr)
         {
             continue;
         }
-        TuioCursor* cursor = *it;
-        m_cursors.erase(it);
         cursor->remove(m_currentTime);
         for (size_t i = 0; i < m_listeners.size(); ++i)
         {
@@ -524,11 +544,12 @@ void TuioClient::CommitObjects()
         TuioObject* live;
         {
             std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-            live = FindBySessionID(m_objects, change.sessionID);
-            if (live == nullptr)
+            ptrdiff_t index = FindLive(m_objectSessionIDs, change.sessionID, change.liveIndex);
+            if (index < 0)
             {
                 continue;
             }
+            live = m_objects[index];
             live->update(m_currentTime, change.x, change.y, change.angle, change.xSpeed,
                          change.ySpeed, change.rotationSpeed, change.motionAccel,
                          change.rotationAccel);
@@ -547,11 +568,12 @@ void TuioClient::CommitCursors()
         TuioCursor* live;
         {
             std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-            live = FindBySessionID(m_cursors, change.sessionID);
-            if (live == nullptr)
+            ptrdiff_t index = FindLive(m_cursorSessionIDs, change.sessionID, change.liveIndex);
+            if (index < 0)
             {
                 continue;
             }
+            live = m_cursors[index];
             live->update(m_currentTime, change.x, change.y, change.xSpeed, change.ySpeed,
                          change.motionAccel);
         }

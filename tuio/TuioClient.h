@@ -5,6 +5,7 @@
 #include <oscpack/ip/PacketListener.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -80,15 +81,18 @@ public:
 
 private:
     /// A change received by "set", applied when its frame is committed.
+    /// liveIndex is where the live one was at the "set"; it is checked again at commit.
     struct CursorChange
     {
         int32_t sessionID;
         float x, y, xSpeed, ySpeed, motionAccel;
+        ptrdiff_t liveIndex;
     };
     struct ObjectChange
     {
         int32_t sessionID;
         float x, y, angle, xSpeed, ySpeed, rotationSpeed, motionAccel, rotationAccel;
+        ptrdiff_t liveIndex;
     };
 
     void ProcessBundle(const osc::ReceivedBundle& bundle, const IpEndpointName& remoteEndpoint);
@@ -123,12 +127,18 @@ private:
     /// Element ranges of the bundles being walked, innermost last.
     std::vector<std::pair<const char*, const char*>> m_bundleStack;
 
-    std::list<TuioObject*> m_objects;
+    /// The live containers and, at the same index, their session IDs for quick look-ups.
+    std::vector<TuioObject*> m_objects;
+    std::vector<int32_t> m_objectSessionIDs;
+    /// Where the next "set" most likely finds its live object: after the last one found.
+    ptrdiff_t m_nextObjectIndex = 0;
     std::vector<ObjectChange> m_frameObjects;
     std::vector<int32_t> m_aliveObjectIDs;
     std::vector<int32_t> m_newObjectIDs;
 
-    std::list<TuioCursor*> m_cursors;
+    std::vector<TuioCursor*> m_cursors;
+    std::vector<int32_t> m_cursorSessionIDs;
+    ptrdiff_t m_nextCursorIndex = 0;
     std::vector<CursorChange> m_frameCursors;
     std::vector<int32_t> m_aliveCursorIDs;
     std::vector<int32_t> m_newCursorIDs;

@@ -92,6 +92,7 @@ TEST(TuioClientThreadsTest, ReadersHoldingTheLockSeeOnlyLiveCursors)
     SendPaced(c, querying, 200, 5);
     stop = true;
     reader.join();
+    c.client->removeTuioListener(&querying);
     EXPECT_EQ(faults.load(), 0);
     EXPECT_GT(reads.load(), 0);
     std::vector<Event> events = querying.Events();
