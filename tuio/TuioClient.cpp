@@ -109,10 +109,6 @@ TuioClient::~TuioClient()
     {
         delete cursor;
     }
-    for (TuioCursor* cursor : m_freeCursors)
-    {
-        delete cursor;
-    }
 }
 
 void TuioClient::connect(bool lock)
@@ -432,7 +428,7 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
     m_nextCursorIndex = index + 1;
     if (index < 0)
     {
-        int cursorID = TakeCursorID(change.x, change.y);
+        int cursorID = m_cursorIDs.Take(change.x, change.y, m_cursors.size());
         TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
         m_cursors.push_back(cursor);
         m_cursorSessionIDs.push_back(sessionID);
@@ -493,7 +489,7 @@ void TuioClient::RemoveCursors()
         {
             m_listeners[i]->removeTuioCursor(cursor);
         }
-        ReleaseCursorID(cursor);
+        m_cursorIDs.Release(cursor, m_cursors);
     }
     m_aliveCursorIDs.swap(m_newCursorIDs);
     m_newCursorIDs.clear();
@@ -580,62 +576,6 @@ void TuioClient::CommitCursors()
         for (size_t i = 0; i < m_listeners.size(); ++i)
         {
             m_listeners[i]->updateTuioCursor(live);
-        }
-    }
-}
-
-int TuioClient::TakeCursorID(float x, float y)
-{
-    int32_t liveCount = static_cast<int32_t>(m_cursors.size());
-    if (liveCount > m_maxCursorID || m_freeCursors.empty())
-    {
-        // Live and free cursors always hold 0 ... highest ID; an empty free list with fewer
-        // live cursors cannot happen, but would still get a fresh ID here.
-        m_maxCursorID = std::max(liveCount, m_maxCursorID + 1);
-        return m_maxCursorID;
-    }
-    // The nearest free cursor; the earliest freed of equally near ones.
-    auto nearest = m_freeCursors.begin();
-    float nearestDistance = (*nearest)->getDistance(x, y);
-    for (auto it = std::next(nearest); it != m_freeCursors.end(); ++it)
-    {
-        float distance = (*it)->getDistance(x, y);
-        if (distance < nearestDistance)
-        {
-            nearest = it;
-            nearestDistance = distance;
-        }
-    }
-    int cursorID = (*nearest)->getCursorID();
-    delete *nearest;
-    m_freeCursors.erase(nearest);
-    return cursorID;
-}
-
-void TuioClient::ReleaseCursorID(TuioCursor* cursor)
-{
-    if (cursor->getCursorID() < m_maxCursorID)
-    {
-        m_freeCursors.push_back(cursor);
-        return;
-    }
-    delete cursor;
-    m_maxCursorID = -1;
-    for (TuioCursor* live : m_cursors)
-    {
-        m_maxCursorID = std::max(m_maxCursorID, static_cast<int32_t>(live->getCursorID()));
-    }
-    // Free IDs above the new highest would leave a gap: they are handed out as fresh ones.
-    for (auto it = m_freeCursors.begin(); it != m_freeCursors.end();)
-    {
-        if ((*it)->getCursorID() > m_maxCursorID)
-        {
-            delete *it;
-            it = m_freeCursors.erase(it);
-        }
-        else
-        {
-            ++it;
         }
     }
 }

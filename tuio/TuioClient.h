@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tuio/CursorIDPool.h"
 #include "tuio/TuioTime.h"
 
 #include <oscpack/ip/PacketListener.h>
@@ -110,11 +111,6 @@ private:
     void CommitObjects();
     void CommitCursors();
 
-    /// The cursor ID for a new cursor at (x, y): the next number, or that of the nearest free one.
-    int TakeCursorID(float x, float y);
-    /// Deletes a removed cursor, or keeps it so its ID can be handed out again.
-    void ReleaseCursorID(TuioCursor* cursor);
-
     static TuioClient* s_TuioClient;
 
     std::unique_ptr<UdpReceiver> m_socket;
@@ -146,9 +142,7 @@ private:
     int32_t m_currentFrame = -1;
     TuioTime m_currentTime;
 
-    /// Removed cursors whose IDs can be handed out again, oldest removal first.
-    std::list<TuioCursor*> m_freeCursors;
-    int32_t m_maxCursorID = -1;
+    CursorIDPool m_cursorIDs;
 
     std::thread m_thread;
     std::recursive_mutex m_objectMutex;

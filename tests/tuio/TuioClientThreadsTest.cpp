@@ -117,14 +117,13 @@ TEST(TuioClientThreadsTest, RemovedListenerIsNeverCalledAgain)
                 c.sender->Send(MovingFrame(frame, 3));
             }
         });
+    // Listeners that come and go while frames arrive: once removed, a listener is destroyed
+    // here, and a call still reaching it shows under the sanitizers.
     for (int round = 0; round < 50; ++round)
     {
         RecordingListener passing;
         c.client->addTuioListener(&passing);
         c.client->removeTuioListener(&passing);
-        size_t seen = passing.Events().size();
-        // Anything still arriving here would reach a destroyed listener.
-        EXPECT_EQ(passing.Events().size(), seen);
     }
     RecordingListener late;
     c.client->addTuioListener(&late);

@@ -65,21 +65,6 @@ TEST(TuioPointTest, ScreenPositionRoundsToNearestPixel)
     EXPECT_FLOAT_EQ(TuioPoint(Ms(0), 0.3f, 0.4f).getDistance(0.0f, 0.0f), 0.5f);
 }
 
-TEST(TuioPointTest, CopyTakesPositionButNotTime)
-{
-    TuioTime::initSession();
-    TuioPoint original(TuioTime(1000, 0), 0.2f, 0.7f);
-    TuioPoint copy(&original);
-    EXPECT_FLOAT_EQ(copy.getX(), 0.2f);
-    EXPECT_FLOAT_EQ(copy.getY(), 0.7f);
-    EXPECT_LT(copy.getTuioTime().getSeconds(), 1000);
-
-    copy.update(TuioTime(5, 0), 0.1f, 0.1f);
-    copy.update(&original);
-    EXPECT_FLOAT_EQ(copy.getX(), 0.2f);
-    EXPECT_EQ(copy.getTuioTime().getSeconds(), 5);
-}
-
 TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
 {
     TuioContainer container(Ms(0), 7, 0.5f, 0.5f);
