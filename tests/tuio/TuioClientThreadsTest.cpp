@@ -138,8 +138,9 @@ TEST(TuioClientThreadsTest, RemovedListenerIsNeverCalledAgain)
 TEST(TuioClientThreadsTest, DisconnectRightAfterConnectEndsTheThread)
 {
     Watchdog watchdog("connect/disconnect", std::chrono::seconds(60));
-    int port = FindFreeUdpPort();
-    TUIO::TuioClient client(port);
+    int port = -1;
+    std::unique_ptr<TUIO::TuioClient> bound = BoundClient(port);
+    TUIO::TuioClient& client = *bound;
     for (int round = 0; round < 200; ++round)
     {
         client.connect(false);
@@ -164,8 +165,9 @@ TEST(TuioClientThreadsTest, DisconnectRightAfterConnectEndsTheThread)
 TEST(TuioClientThreadsTest, LockBeforeConnectLocksNothing)
 {
     Watchdog watchdog("lock before connect", std::chrono::seconds(60));
-    int port = FindFreeUdpPort();
-    TUIO::TuioClient client(port);
+    int port = -1;
+    std::unique_ptr<TUIO::TuioClient> bound = BoundClient(port);
+    TUIO::TuioClient& client = *bound;
     RecordingListener listener;
     client.addTuioListener(&listener);
     client.lockCursorList();

@@ -198,16 +198,28 @@ Watchdog::~Watchdog()
     m_thread.join();
 }
 
-ConnectedClient::ConnectedClient()
+std::unique_ptr<TUIO::TuioClient> BoundClient(int& port)
 {
+    std::unique_ptr<TUIO::TuioClient> client;
     // Another process may take the free port between the look-up and the bind: try again.
-    for (int attempt = 0; attempt < 5 && !(client && client->isConnected()); ++attempt)
+    for (int attempt = 0; attempt < 5; ++attempt)
     {
         port = FindFreeUdpPort();
         client = std::make_unique<TUIO::TuioClient>(port);
-        client->connect(false);
+        client->connect(false); // only a bound client connects
+        if (client->isConnected())
+        {
+            client->disconnect();
+            return client;
+        }
     }
-    EXPECT_TRUE(client->isConnected());
+    ADD_FAILURE() << "no free UDP port to bind";
+    return client;
+}
+
+ConnectedClient::ConnectedClient() : client(BoundClient(port))
+{
+    client->connect(false);
     client->addTuioListener(&listener);
     sender = std::make_unique<UdpSender>(port);
 }

@@ -43,6 +43,8 @@ private:
 
 /// A port no socket uses at the moment of the call.
 int FindFreeUdpPort();
+/// An unconnected client bound to a free port, which is stored in port.
+std::unique_ptr<TUIO::TuioClient> BoundClient(int& port);
 
 /// What a listener call carried, copied at the time of the call.
 struct Event
