@@ -38,11 +38,8 @@ Color::Color(const String& hexString) : Color()
     if (digits.size() == 3)
         digits = String{digits[0], digits[0], digits[1], digits[1], digits[2], digits[2]};
 
-    R = static_cast<float>(HexToInt(digits.substr(0, 2)) / 255.0);
-    G = static_cast<float>(HexToInt(digits.substr(2, 2)) / 255.0);
-    B = static_cast<float>(HexToInt(digits.substr(4, 2)) / 255.0);
-    A = 1.0f;
-    Clamp();
+    *this = Color(HexToInt(digits.substr(0, 2)), HexToInt(digits.substr(2, 2)),
+                  HexToInt(digits.substr(4, 2)));
 }
 
 void Color::Clamp()

@@ -36,7 +36,7 @@ float MathUtil::Lerp(float a, float b, float t)
 
 Vector2 MathUtil::Lerp(const Vector2& a, const Vector2& b, float t)
 {
-    return a + (b - a) * t;
+    return Vector2::Lerp(a, b, t);
 }
 
 Color MathUtil::Lerp(const Color& a, const Color& b, float t)

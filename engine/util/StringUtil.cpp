@@ -17,20 +17,25 @@ String TrimString(const String& text)
     return TrimString(text, " \t\n\r");
 }
 
-String ToLower(const String& text)
+namespace
+{
+String MapBytes(const String& text, int (*map)(int))
 {
     String result(text);
     for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(map(static_cast<unsigned char>(c)));
     return result;
+}
+} // namespace
+
+String ToLower(const String& text)
+{
+    return MapBytes(text, [](int c) { return std::tolower(c); });
 }
 
 String ToUpper(const String& text)
 {
-    String result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
+    return MapBytes(text, [](int c) { return std::toupper(c); });
 }
 
 String IntToString(int value)

@@ -1,95 +1,66 @@
 #include "engine/console/Log.h"
 
+#include "tests/support/LogCapture.h"
 #include "tests/util/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace
 {
-class CapturingLog : public DeveloperLog
+/// Appends Name + line to a list several logs may share, so that their order shows.
+struct CapturingLog : DeveloperLog
 {
-public:
-    void Log(const String& line) override { Lines.push_back(line); }
-
-    StringList Lines;
+    CapturingLog(StringList& lines, const char* name = "") : Lines(lines), Name(name) {}
+    void Log(const String& line) override { Lines.push_back(Name + line); }
+    StringList& Lines;
+    String Name;
 };
 } // namespace
 
-TEST(LogTest, PrintfFormatsOneLine)
+TEST(LogTest, CompoundLogForwardsPrintfLinesInOrderOncePerLog)
 {
-    CapturingLog log;
-    log.Printf("FMOD error! (%d) %s\n", 36, "An invalid parameter was passed.");
-    EXPECT_EQ(log.Lines, StringList{"FMOD error! (36) An invalid parameter was passed.\n"});
-}
-
-TEST(LogTest, PrintfCutsLongOutputToTheBuffer)
-{
-    CapturingLog log;
-    const String huge(5000, 'a');
-    log.Printf("%s", huge.c_str());
-    ASSERT_EQ(log.Lines.size(), 1u);
-    EXPECT_EQ(log.Lines[0], String(1023, 'a'));
-
-    const String fits(1023, 'b');
-    log.Printf("%s", fits.c_str());
-    EXPECT_EQ(log.Lines[1], fits);
-
-    log.Printf("%s!", fits.c_str());
-    EXPECT_EQ(log.Lines[2], fits);
-}
-
-TEST(LogTest, CompoundLogForwardsInOrderAndOnlyOncePerLog)
-{
-    StringList order;
-    struct OrderLog : DeveloperLog
-    {
-        OrderLog(StringList& order, String name) : m_order(order), m_name(std::move(name)) {}
-        void Log(const String& line) override { m_order.push_back(m_name + ":" + line); }
-        StringList& m_order;
-        String m_name;
-    };
-    OrderLog first(order, "first");
-    OrderLog second(order, "second");
-
+    StringList lines;
+    CapturingLog first(lines, "1:");
+    CapturingLog second(lines, "2:");
     CompoundLog compound;
     compound.AddLog(&first);
     compound.AddLog(&second);
     compound.AddLog(&first);
     compound.AddLog(nullptr);
     compound.Log("hello");
-    EXPECT_EQ(order, (StringList{"first:hello", "second:hello"}));
+    compound.Printf("FMOD error! (%d) %s\n", 36, "An invalid parameter was passed.");
+    EXPECT_EQ(lines, (StringList{"1:hello", "2:hello",
+                                 "1:FMOD error! (36) An invalid parameter was passed.\n",
+                                 "2:FMOD error! (36) An invalid parameter was passed.\n"}));
 
-    compound.Printf("n=%d", 3);
-    EXPECT_EQ(order, (StringList{"first:hello", "second:hello", "first:n=3", "second:n=3"}));
+    // Printf keeps at most 1023 characters and never writes past its buffer.
+    lines.clear();
+    const String fits(1023, 'b');
+    first.Printf("%s", fits.c_str());
+    first.Printf("%s!", fits.c_str());
+    first.Printf("%s", String(5000, 'a').c_str());
+    EXPECT_EQ(lines, (StringList{"1:" + fits, "1:" + fits, "1:" + String(1023, 'a')}));
 }
 
-TEST(LogTest, SystemLogEndsEachLineOnce)
+TEST(LogTest, SystemLogWritesEachLineToStandardError)
 {
-    SystemLog log;
     ::testing::internal::CaptureStderr();
-    log.Log("plain");
-    log.Printf("FMOD error! (%d) %s\n", 36, "text");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "plain\nFMOD error! (36) text\n\n");
-}
+    SystemLog().Log("plain");
+    SystemLog().Log("ended\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "plain\nended\n\n");
 
-TEST(LogTest, SystemLogIsOneLazilyCreatedCompound)
-{
-    CompoundLog* log = GetSystemLog();
-    ASSERT_NE(log, nullptr);
-    EXPECT_EQ(GetSystemLog(), log);
-
-    // Lives as long as the system log, which is never deleted.
-    static CapturingLog extra;
-    log->AddLog(&extra);
+    // The process-wide log is one compound that starts with a SystemLog.
+    LogCapture::Get().Clear();
     ::testing::internal::CaptureStderr();
-    log->Log("ERROR: something");
+    GetSystemLog()->Log("ERROR: something");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "ERROR: something\n");
-    EXPECT_EQ(extra.Lines, StringList{"ERROR: something"});
+    EXPECT_EQ(LogCapture::Get().Lines(), StringList{"ERROR: something"});
 }
 
-TEST(LogTest, FileLogAppendsAndReportsFailure)
+TEST(LogTest, FileLogCreatesAppendsAndReportsAMissingFolder)
 {
     TempDir dir;
     ASSERT_TRUE(dir.IsValid());
@@ -97,11 +68,11 @@ TEST(LogTest, FileLogAppendsAndReportsFailure)
     good.Log("first");
     good.Printf("second %d", 2);
     EXPECT_TRUE(good.LastWriteSucceeded());
-    std::ifstream file(dir.File("engine.log"));
-    const String content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "first\nsecond 2\n");
+    std::ifstream file(dir.File("engine.log"), std::ios::binary);
+    EXPECT_EQ(String(std::istreambuf_iterator<char>(file), {}), "first\nsecond 2\n");
 
     FileLog bad(dir.File("missing/engine.log"));
     bad.Log("lost");
     EXPECT_FALSE(bad.LastWriteSucceeded());
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing/engine.log")));
 }
