@@ -1,17 +1,11 @@
 #include "tests/tuio/TuioTestSupport.h"
 
-#include "tuio/TuioCursor.h"
-#include "tuio/TuioObject.h"
-
 #include <oscpack/osc/OscOutboundPacketStream.h>
 
 #include <arpa/inet.h>
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace TuioTest
 {
@@ -19,10 +13,10 @@ namespace TuioTest
 std::vector<char> CursorBundle(const std::vector<int>& alive, const std::vector<CursorSet>& sets,
                                int fseq)
 {
-    std::vector<char> buffer(1024 + 64 * sets.size() + 4 * alive.size());
+    std::vector<char> buffer(1024 + 64 * sets.size() +
+                             5 * alive.size()); // a type tag and a word each
     osc::OutboundPacketStream stream(buffer.data(), buffer.size());
-    stream << osc::BeginBundleImmediate;
-    stream << osc::BeginMessage("/tuio/2Dcur") << "alive";
+    stream << osc::BeginBundleImmediate << osc::BeginMessage("/tuio/2Dcur") << "alive";
     for (int id : alive)
     {
         stream << osc::int32(id);
@@ -39,115 +33,44 @@ std::vector<char> CursorBundle(const std::vector<int>& alive, const std::vector<
     return buffer;
 }
 
-UdpSender::UdpSender(int port) : m_socket(socket(AF_INET, SOCK_DGRAM, 0)), m_port(port) {}
-
-UdpSender::~UdpSender()
-{
-    close(m_socket);
-}
-
-void UdpSender::Send(const std::vector<char>& datagram)
-{
-    Send(datagram.data(), datagram.size());
-}
-
-void UdpSender::Send(const char* data, size_t size)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(m_port));
-    ssize_t sent =
-        sendto(m_socket, data, size, 0, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    ASSERT_EQ(sent, static_cast<ssize_t>(size)) << "sendto failed";
-}
-
-int FindFreeUdpPort()
+void SendTo(int port, const std::vector<char>& datagram)
 {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    EXPECT_EQ(sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address),
+                     sizeof(address)),
+              static_cast<ssize_t>(datagram.size()));
+    close(fd);
+}
+
+int BindFreeUdpPort(int& port)
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     socklen_t length = sizeof(address);
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
+    port = ntohs(address.sin_port);
+    return fd;
 }
 
-void RecordingListener::addTuioObject(TUIO::TuioObject* tobj)
+std::string Trace(const std::vector<Event>& events)
 {
-    Record({Event::AddObject, tobj->getSessionID(), tobj->getSymbolID(), tobj->getX(), tobj->getY(),
-            tobj->getXSpeed(), tobj->getAngle(), tobj->getTuioState()});
-}
-
-void RecordingListener::updateTuioObject(TUIO::TuioObject* tobj)
-{
-    Record({Event::UpdateObject, tobj->getSessionID(), tobj->getSymbolID(), tobj->getX(),
-            tobj->getY(), tobj->getXSpeed(), tobj->getAngle(), tobj->getTuioState()});
-}
-
-void RecordingListener::removeTuioObject(TUIO::TuioObject* tobj)
-{
-    Record({Event::RemoveObject, tobj->getSessionID(), tobj->getSymbolID(), tobj->getX(),
-            tobj->getY(), tobj->getXSpeed(), tobj->getAngle(), tobj->getTuioState()});
-}
-
-void RecordingListener::addTuioCursor(TUIO::TuioCursor* tcur)
-{
-    Record({Event::AddCursor, tcur->getSessionID(), tcur->getCursorID(), tcur->getX(), tcur->getY(),
-            tcur->getXSpeed(), 0.0f, tcur->getTuioState()});
-}
-
-void RecordingListener::updateTuioCursor(TUIO::TuioCursor* tcur)
-{
-    Record({Event::UpdateCursor, tcur->getSessionID(), tcur->getCursorID(), tcur->getX(),
-            tcur->getY(), tcur->getXSpeed(), 0.0f, tcur->getTuioState()});
-}
-
-void RecordingListener::removeTuioCursor(TUIO::TuioCursor* tcur)
-{
-    Record({Event::RemoveCursor, tcur->getSessionID(), tcur->getCursorID(), tcur->getX(),
-            tcur->getY(), tcur->getXSpeed(), 0.0f, tcur->getTuioState()});
-}
-
-void RecordingListener::refresh(TUIO::TuioTime)
-{
-    Record({Event::Refresh});
-}
-
-void RecordingListener::Record(const Event& event)
-{
+    static const char* const names[] = {"+cur", "~cur", "-cur", "+obj", "~obj", "-obj", "R"};
+    std::string trace;
+    for (const Event& event : events)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_events.push_back(event);
+        trace += (trace.empty() ? "" : " ") + std::string(names[event.kind]);
+        if (event.kind != Event::Refresh)
+        {
+            trace += " " + std::to_string(event.sessionID) + "/" + std::to_string(event.id);
+        }
     }
-    m_changed.notify_all();
-}
-
-bool RecordingListener::WaitUntil(const std::function<bool(const std::vector<Event>&)>& predicate,
-                                  std::chrono::milliseconds deadline)
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, deadline, [&] { return predicate(m_events); });
-}
-
-bool RecordingListener::WaitForRefreshes(size_t count)
-{
-    return WaitUntil([count](const std::vector<Event>& events)
-                     { return Count(events, Event::Refresh) >= count; });
-}
-
-std::vector<Event> RecordingListener::Events()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_events;
-}
-
-void RecordingListener::Clear()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_events.clear();
+    return trace;
 }
 
 size_t Count(const std::vector<Event>& events, Event::Kind kind)
@@ -160,73 +83,64 @@ size_t Count(const std::vector<Event>& events, Event::Kind kind)
     return count;
 }
 
-std::vector<Event> Changes(const std::vector<Event>& events)
+void RecordingListener::Record(Event::Kind kind, const TUIO::TuioCursor* c)
 {
-    std::vector<Event> changes;
-    for (const Event& event : events)
-    {
-        if (event.kind != Event::Refresh)
-        {
-            changes.push_back(event);
-        }
-    }
-    return changes;
+    Record({kind, c->getSessionID(), c->getCursorID(), c->getX(), c->getY(), c->getXSpeed(), 0.0f,
+            c->getTuioState()});
 }
 
-Watchdog::Watchdog(std::string what, std::chrono::seconds deadline)
-    : m_thread(
-          [this, what, deadline]
-          {
-              std::unique_lock<std::mutex> lock(m_mutex);
-              if (!m_done.wait_for(lock, deadline, [this] { return m_finished; }))
-              {
-                  std::fprintf(stderr, "%s hung for %lld s\n", what.c_str(),
-                               static_cast<long long>(deadline.count()));
-                  std::abort();
-              }
-          })
+void RecordingListener::Record(Event::Kind kind, const TUIO::TuioObject* o)
 {
+    Record({kind, o->getSessionID(), o->getSymbolID(), o->getX(), o->getY(), o->getXSpeed(),
+            o->getAngle(), o->getTuioState()});
 }
 
-Watchdog::~Watchdog()
+void RecordingListener::Record(const Event& event)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_finished = true;
-    }
-    m_done.notify_all();
-    m_thread.join();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_events.push_back(event);
+    m_changed.notify_all();
 }
 
-std::unique_ptr<TUIO::TuioClient> BoundClient(int& port)
+bool RecordingListener::WaitForRefreshes(size_t count)
 {
-    std::unique_ptr<TUIO::TuioClient> client;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::seconds(10),
+                              [&] { return Count(m_events, Event::Refresh) >= count; });
+}
+
+std::vector<Event> RecordingListener::Events()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_events;
+}
+
+ConnectedClient::ConnectedClient()
+{
     // Another process may take the free port between the look-up and the bind: try again.
-    for (int attempt = 0; attempt < 5; ++attempt)
+    for (int attempt = 0; attempt < 5 && !(client && client->isConnected()); ++attempt)
     {
-        port = FindFreeUdpPort();
+        close(BindFreeUdpPort(port));
         client = std::make_unique<TUIO::TuioClient>(port);
         client->connect(false); // only a bound client connects
-        if (client->isConnected())
-        {
-            client->disconnect();
-            return client;
-        }
     }
-    ADD_FAILURE() << "no free UDP port to bind";
-    return client;
-}
-
-ConnectedClient::ConnectedClient() : client(BoundClient(port))
-{
-    client->connect(false);
+    EXPECT_TRUE(client->isConnected()) << "no free UDP port to bind";
     client->addTuioListener(&listener);
-    sender = std::make_unique<UdpSender>(port);
 }
 
-ConnectedClient::~ConnectedClient()
+std::string ConnectedClient::TraceOf(const std::vector<std::vector<char>>& datagrams,
+                                     size_t refreshes)
 {
-    client->disconnect();
+    std::vector<Event> events = listener.Events();
+    size_t before = events.size();
+    refreshes += Count(events, Event::Refresh);
+    for (const std::vector<char>& datagram : datagrams)
+    {
+        SendTo(port, datagram);
+    }
+    EXPECT_TRUE(listener.WaitForRefreshes(refreshes)) << "timed out waiting for refresh";
+    events = listener.Events();
+    return Trace({events.begin() + static_cast<ptrdiff_t>(before), events.end()});
 }
 
 } // namespace TuioTest

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "tuio/TuioClient.h"
+#include "tuio/TuioCursor.h"
 #include "tuio/TuioListener.h"
+#include "tuio/TuioObject.h"
 
-#include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace TuioTest
@@ -26,25 +26,10 @@ struct CursorSet
 /// A TUIO 1.x cursor bundle: "alive", the "set"s and "fseq".
 std::vector<char> CursorBundle(const std::vector<int>& alive, const std::vector<CursorSet>& sets,
                                int fseq);
-
-/// A UDP socket that sends datagrams to 127.0.0.1:port.
-class UdpSender
-{
-public:
-    explicit UdpSender(int port);
-    ~UdpSender();
-    void Send(const std::vector<char>& datagram);
-    void Send(const char* data, size_t size);
-
-private:
-    int m_socket;
-    int m_port;
-};
-
-/// A port no socket uses at the moment of the call.
-int FindFreeUdpPort();
-/// An unconnected client bound to a free port, which is stored in port.
-std::unique_ptr<TUIO::TuioClient> BoundClient(int& port);
+/// Sends one datagram to 127.0.0.1:port.
+void SendTo(int port, const std::vector<char>& datagram);
+/// A socket bound to a free UDP port, which is stored in port; the caller closes it.
+int BindFreeUdpPort(int& port);
 
 /// What a listener call carried, copied at the time of the call.
 struct Event
@@ -66,28 +51,30 @@ struct Event
     int state = -1;
 };
 
-/// Records every call and lets the test wait for a condition with a deadline.
+/// The calls in order, e.g. "+cur 5/0 R ~cur 5/0 R -obj 4/17": add (+), update (~) or remove (-)
+/// of a cursor or object with its session ID / cursor or symbol ID, and R for refresh.
+std::string Trace(const std::vector<Event>& events);
+size_t Count(const std::vector<Event>& events, Event::Kind kind);
+
+/// Records every call and lets the test wait for refresh calls with a deadline.
 class RecordingListener : public TUIO::TuioListener
 {
 public:
-    void addTuioObject(TUIO::TuioObject* tobj) override;
-    void updateTuioObject(TUIO::TuioObject* tobj) override;
-    void removeTuioObject(TUIO::TuioObject* tobj) override;
-    void addTuioCursor(TUIO::TuioCursor* tcur) override;
-    void updateTuioCursor(TUIO::TuioCursor* tcur) override;
-    void removeTuioCursor(TUIO::TuioCursor* tcur) override;
-    void refresh(TUIO::TuioTime frameTime) override;
+    void addTuioObject(TUIO::TuioObject* o) override { Record(Event::AddObject, o); }
+    void updateTuioObject(TUIO::TuioObject* o) override { Record(Event::UpdateObject, o); }
+    void removeTuioObject(TUIO::TuioObject* o) override { Record(Event::RemoveObject, o); }
+    void addTuioCursor(TUIO::TuioCursor* c) override { Record(Event::AddCursor, c); }
+    void updateTuioCursor(TUIO::TuioCursor* c) override { Record(Event::UpdateCursor, c); }
+    void removeTuioCursor(TUIO::TuioCursor* c) override { Record(Event::RemoveCursor, c); }
+    void refresh(TUIO::TuioTime) override { Record({Event::Refresh}); }
 
-    /// True once predicate holds for the events so far; false after the deadline.
-    bool WaitUntil(const std::function<bool(const std::vector<Event>&)>& predicate,
-                   std::chrono::milliseconds deadline = std::chrono::seconds(10));
-    /// Waits until count refresh calls came in all.
+    /// True once count refresh calls came in all; false after ten seconds.
     bool WaitForRefreshes(size_t count);
     std::vector<Event> Events();
-    /// Drops what was recorded so far.
-    void Clear();
 
 private:
+    void Record(Event::Kind kind, const TUIO::TuioCursor* c);
+    void Record(Event::Kind kind, const TUIO::TuioObject* o);
     void Record(const Event& event);
 
     std::mutex m_mutex;
@@ -95,36 +82,27 @@ private:
     std::vector<Event> m_events;
 };
 
-size_t Count(const std::vector<Event>& events, Event::Kind kind);
-/// The events without refresh calls.
-std::vector<Event> Changes(const std::vector<Event>& events);
-
-/// Ends the process with a message when a test hangs past its deadline, instead of leaving it
+/// Ends the process when a test hangs (in a join, say) for two minutes, instead of leaving it
 /// to the test runner's much later timeout.
-class Watchdog
+struct Deadline
 {
-public:
-    Watchdog(std::string what, std::chrono::seconds deadline);
-    ~Watchdog();
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    bool m_finished = false;
-    std::thread m_thread;
+    Deadline() { alarm(120); }
+    ~Deadline() { alarm(0); }
 };
 
-/// A client connected on a free port with a recording listener, and a sender aimed at it.
+/// A client connected on a free port with a recording listener.
 struct ConnectedClient
 {
     ConnectedClient();
-    ~ConnectedClient();
+    ~ConnectedClient() { client->disconnect(); }
+    /// Sends the datagrams and returns the trace of the calls they made, once they made the
+    /// given number of refresh calls.
+    std::string TraceOf(const std::vector<std::vector<char>>& datagrams, size_t refreshes = 1);
 
-    Watchdog watchdog{"TUIO client test", std::chrono::seconds(120)};
+    Deadline deadline;
     int port = -1;
     std::unique_ptr<TUIO::TuioClient> client;
     RecordingListener listener;
-    std::unique_ptr<UdpSender> sender;
 };
 
 } // namespace TuioTest
