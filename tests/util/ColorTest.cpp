@@ -12,7 +12,6 @@ TEST(ColorTest, HexStrings)
         EXPECT_EQ(Color(String(text)), orange) << text;
     EXPECT_EQ(Color(String("#123456")), Color(Byte(0x12), Byte(0x34), Byte(0x56)));
     EXPECT_EQ(Color(String("#f80")), Color(1.0f, Byte(0x88), 0.0f));
-    EXPECT_EQ(Color(String("0x0f0")), Color(0.0f, 1.0f, 0.0f));
     // Pairs that are not hexadecimal read as 0, and a sign cannot make a channel negative.
     EXPECT_EQ(Color(String("#zz8000")), Color(0.0f, Byte(0x80), 0.0f));
     EXPECT_EQ(Color(String("#-1ffff")), Color(0.0f, 1.0f, 1.0f));

@@ -40,8 +40,6 @@ TEST(MathUtilTest, InterpolationAndIntervals)
     EXPECT_EQ(instant.Step(0.0f), 8.0f);
     EXPECT_FALSE(instant.ShouldStep());
 
-    Interval<Vector2> move(Vector2(0.0f, 4.0f), Vector2(8.0f, 0.0f), 4.0f, false);
-    EXPECT_EQ(move.Step(1.0f), Vector2(2.0f, 3.0f));
     Interval<Vector2> ease(Vector2(0.0f, 0.0f), Vector2(4.0f, -8.0f), 1.0f, true);
     EXPECT_EQ(ease.Step(0.75f), Vector2(3.375f, -6.75f));
     // Colours move all four channels.
