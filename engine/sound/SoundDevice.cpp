@@ -114,49 +114,46 @@ SOUND_HANDLE SoundDevice::PlaySound(SAMPLE_HANDLE sample, float volume, bool loo
     return channel;
 }
 
-void SoundDevice::StopSound(SOUND_HANDLE sound)
+template <typename... Params, typename... Args>
+void SoundDevice::CallChannel(sound::Result (sound::System::*call)(sound::Channel*, Params...),
+                              SOUND_HANDLE sound, Args... args)
 {
     if (sound == nullptr)
         return;
-    ERRCHECK(m_system ? m_system->StopChannel(sound) : sound::ERR_UNINITIALIZED);
+    ERRCHECK(m_system ? (m_system->*call)(sound, args...) : sound::ERR_UNINITIALIZED);
+}
+
+void SoundDevice::StopSound(SOUND_HANDLE sound)
+{
+    CallChannel(&sound::System::StopChannel, sound);
 }
 
 void SoundDevice::PauseSound(SOUND_HANDLE sound, bool paused)
 {
-    if (sound == nullptr)
-        return;
-    ERRCHECK(m_system ? m_system->SetChannelPaused(sound, paused) : sound::ERR_UNINITIALIZED);
+    CallChannel(&sound::System::SetChannelPaused, sound, paused);
 }
 
 void SoundDevice::SetVolume(SOUND_HANDLE sound, float volume)
 {
-    if (sound == nullptr)
-        return;
-    ERRCHECK(m_system ? m_system->SetChannelVolume(sound, volume) : sound::ERR_UNINITIALIZED);
+    CallChannel(&sound::System::SetChannelVolume, sound, volume);
 }
 
 void SoundDevice::SetPan(SOUND_HANDLE sound, float pan)
 {
-    if (sound == nullptr)
-        return;
-    ERRCHECK(m_system ? m_system->SetChannelPan(sound, pan) : sound::ERR_UNINITIALIZED);
+    CallChannel(&sound::System::SetChannelPan, sound, pan);
 }
 
 bool SoundDevice::IsPlaying(SOUND_HANDLE sound)
 {
     bool playing = false;
-    if (sound == nullptr)
-        return playing;
-    ERRCHECK(m_system ? m_system->IsChannelPlaying(sound, &playing) : sound::ERR_UNINITIALIZED);
+    CallChannel(&sound::System::IsChannelPlaying, sound, &playing);
     return playing;
 }
 
 bool SoundDevice::IsPaused(SOUND_HANDLE sound)
 {
     bool paused = false;
-    if (sound == nullptr)
-        return paused;
-    ERRCHECK(m_system ? m_system->GetChannelPaused(sound, &paused) : sound::ERR_UNINITIALIZED);
+    CallChannel(&sound::System::GetChannelPaused, sound, &paused);
     return paused;
 }
 

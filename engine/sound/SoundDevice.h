@@ -65,6 +65,12 @@ private:
     SoundDevice();
     ~SoundDevice() = default;
 
+    /// Calls the library for a channel: nothing for a null one, only a logged error without a
+    /// library, else the result checked.
+    template <typename... Params, typename... Args>
+    void CallChannel(sound::Result (sound::System::*call)(sound::Channel*, Params...),
+                     SOUND_HANDLE sound, Args... args);
+
     static SoundDevice* s_soundDevice;
 
     TGenericCallback<GameManager, void*> m_soundCallback;
