@@ -40,46 +40,6 @@ bool PhysicsActor::CanChange(const char* setterName) const
     return false;
 }
 
-void PhysicsActor::SetDensity(float density)
-{
-    Change(m_density, density, "SetDensity");
-}
-
-void PhysicsActor::SetFriction(float friction)
-{
-    Change(m_friction, friction, "SetFriction");
-}
-
-void PhysicsActor::SetRestitution(float restitution)
-{
-    Change(m_restitution, restitution, "SetRestitution");
-}
-
-void PhysicsActor::SetLinearDamping(float linearDamping)
-{
-    Change(m_linearDamping, linearDamping, "SetLinearDamping");
-}
-
-void PhysicsActor::SetShapeType(eShapeType shapeType)
-{
-    Change(m_shapeType, shapeType, "SetShapeType");
-}
-
-void PhysicsActor::SetIsSensor(bool isSensor)
-{
-    Change(m_isSensor, isSensor, "SetIsSensor");
-}
-
-void PhysicsActor::SetGroupIndex(int groupIndex)
-{
-    Change(m_groupIndex, groupIndex, "SetGroupIndex");
-}
-
-void PhysicsActor::SetFixedRotation(bool fixedRotation)
-{
-    Change(m_fixedRotation, fixedRotation, "SetFixedRotation");
-}
-
 void PhysicsActor::SetSize(float x, float y)
 {
     if (CanChange("SetSize"))

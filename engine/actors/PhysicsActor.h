@@ -38,17 +38,17 @@ public:
     // Physical properties: each is refused with a warning once the body exists.
 
     /// kg per square metre; 0 or less makes a static body that forces do not move.
-    void SetDensity(float density);
-    void SetFriction(float friction);
-    void SetRestitution(float restitution);
-    void SetLinearDamping(float linearDamping);
-    void SetShapeType(eShapeType shapeType);
+    void SetDensity(float density) { Change(m_density, density, "SetDensity"); }
+    void SetFriction(float friction) { Change(m_friction, friction, "SetFriction"); }
+    void SetRestitution(float restitution) { Change(m_restitution, restitution, "SetRestitution"); }
+    void SetLinearDamping(float damping) { Change(m_linearDamping, damping, "SetLinearDamping"); }
+    void SetShapeType(eShapeType shapeType) { Change(m_shapeType, shapeType, "SetShapeType"); }
     /// A sensor reports contacts but is not pushed and pushes nothing.
-    void SetIsSensor(bool isSensor);
+    void SetIsSensor(bool isSensor) { Change(m_isSensor, isSensor, "SetIsSensor"); }
     /// Bodies sharing a negative group never touch, a positive one always; only the low 16
     /// bits are used.
-    void SetGroupIndex(int groupIndex);
-    void SetFixedRotation(bool fixedRotation);
+    void SetGroupIndex(int groupIndex) { Change(m_groupIndex, groupIndex, "SetGroupIndex"); }
+    void SetFixedRotation(bool fixed) { Change(m_fixedRotation, fixed, "SetFixedRotation"); }
     /// The body's shape follows the size: a box of the full size, or a circle of diameter x.
     void SetSize(float x, float y = -1.0f);
     void SetSize(const Vector2& size);
