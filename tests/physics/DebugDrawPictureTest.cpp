@@ -19,25 +19,26 @@ protected:
         glEnable(GL_BLEND); // the debug drawer leaves blending off, as Box2D's testbed did
         WorldWindowTest::TearDown();
     }
-
     Picture Shoot()
     {
         std::vector<unsigned char> rgba;
         Frame(1.0 / 60.0, [&] { rgba = ReadFrame(); });
         return Picture(std::move(rgba));
     }
-
-    static bool White(const Pixel& p) { return IsColour(p, 255, 255, 255); }
 };
 
 // World point -> window pixel with the reset camera: 38.4 pixels per unit, origin at the centre.
-constexpr int PixelX(float x)
+int PixelX(float x)
 {
     return static_cast<int>(512 + x * 38.4f);
 }
-constexpr int PixelY(float y)
+int PixelY(float y)
 {
     return static_cast<int>(384 - y * 38.4f);
+}
+Picture::Box Bounds(const Picture& picture, int r, int g, int b, int tolerance = 8)
+{
+    return picture.Find([=](const Pixel& p) { return IsColour(p, r, g, b, tolerance); });
 }
 
 } // namespace
@@ -60,26 +61,21 @@ TEST_F(DebugDrawPictureTest, SolidShapesAreTranslucentFillsInHalfTheColour)
         }));
     const Picture picture = Shoot();
 
-    // Half of red at half opacity over white; the outline in full red around it.
+    // Half of red at half opacity over white, inside a full red outline.
     EXPECT_TRUE(IsColour(picture.At(PixelX(-4.0f), PixelY(0.0f)), 191, 128, 128));
-    const Picture::Box fill =
-        picture.Find([](const Pixel& p) { return IsColour(p, 191, 128, 128); });
-    EXPECT_NEAR(fill.width(), 4 * 38.4, 4);
-    EXPECT_NEAR(fill.height(), 4 * 38.4, 4);
-    const Picture::Box outline =
-        picture.Find([](const Pixel& p) { return IsColour(p, 255, 0, 0); });
+    EXPECT_NEAR(Bounds(picture, 191, 128, 128).height(), 4 * 38.4, 4);
+    const Picture::Box outline = Bounds(picture, 255, 0, 0);
     EXPECT_NEAR(outline.left, PixelX(-6.0f), 2);
     EXPECT_NEAR(outline.right, PixelX(-2.0f), 2);
 
-    // The circle: a 16-sided fill, and the axis line from its centre in full blue.
+    // The circle's fill, and its outline and axis line (along +x) in full blue.
     EXPECT_TRUE(IsColour(picture.At(PixelX(4.0f), PixelY(1.0f)), 128, 128, 191));
-    const Picture::Box blue = picture.Find([](const Pixel& p) { return IsColour(p, 0, 0, 255); });
+    EXPECT_FALSE(IsColour(picture.At(PixelX(4.0f) + 20, PixelY(0.0f)), 128, 128, 191));
+    const Picture::Box blue = Bounds(picture, 0, 0, 255);
     EXPECT_NEAR(blue.left, PixelX(2.0f), 2);
     EXPECT_NEAR(blue.right, PixelX(6.0f), 2);
-    EXPECT_FALSE(IsColour(picture.At(PixelX(4.0f) + 20, PixelY(0.0f)), 128, 128, 191))
-        << "the axis line runs along +x";
 
-    const Picture::Box green = picture.Find([](const Pixel& p) { return IsColour(p, 0, 255, 0); });
+    const Picture::Box green = Bounds(picture, 0, 255, 0);
     EXPECT_NEAR(green.width(), 12 * 38.4, 3);
     EXPECT_LE(green.height(), 2);
 }
@@ -88,39 +84,38 @@ TEST_F(DebugDrawPictureTest, TheOverlayDrawsOnlyWhatItsFlagsAskFor)
 {
     NavGraphManager* overlay = NavGraphManager::GetInstance();
     NavGraph graph(Vector2(1.0f, 1.0f));
-    auto root = std::make_unique<NavGraphNode>(
-        &graph, AlignedBox(Vector2(-4.0f, -2.0f), Vector2(4.0f, 2.0f)), 0);
-    auto left = std::make_unique<NavGraphNode>(
-        &graph, AlignedBox(Vector2(-4.0f, -2.0f), Vector2(0.0f, 2.0f)), 1);
-    auto right = std::make_unique<NavGraphNode>(
-        &graph, AlignedBox(Vector2(0.0f, -2.0f), Vector2(4.0f, 2.0f)), 2);
+    auto node = [&graph](float minX, float maxX, int index)
+    {
+        return std::make_unique<NavGraphNode>(
+            &graph, AlignedBox(Vector2(minX, -2.0f), Vector2(maxX, 2.0f)), index);
+    };
+    auto root = node(-4.0f, 4.0f, 0);
+    auto left = node(-4.0f, 0.0f, 1);
     left->SetBlocked(true);
-    root->SetChildren(std::move(left), std::move(right));
+    root->SetChildren(std::move(left), node(0.0f, 4.0f, 2));
     graph.SetRoot(std::move(root));
-
-    auto nothingDrawn = [](const Picture& picture)
-    { return picture.Find([](const Pixel& p) { return !White(p); }).empty(); };
+    auto blank = [](const Picture& picture)
+    { return picture.Find([](const Pixel& p) { return !IsColour(p, 255, 255, 255); }).empty(); };
 
     overlay->SetShows(true, true, true, true, false);
-    EXPECT_TRUE(nothingDrawn(Shoot())) << "no graph set";
-
+    EXPECT_TRUE(blank(Shoot())) << "no graph set";
     overlay->SetGraph(&graph);
     overlay->SetShows(false, false, false, false, true);
-    EXPECT_TRUE(nothingDrawn(Shoot())) << "node ids alone draw nothing";
+    EXPECT_TRUE(blank(Shoot())) << "node ids alone draw nothing";
 
     // Blocked leaves get a light red fill; the free leaf stays white inside.
     overlay->SetShows(false, true, false, false, false);
-    Picture blocked = Shoot();
+    const Picture blocked = Shoot();
     EXPECT_TRUE(IsColour(blocked.At(PixelX(-2.0f), PixelY(0.0f)), 255, 191, 191));
-    EXPECT_TRUE(White(blocked.At(PixelX(2.0f), PixelY(0.0f))));
+    EXPECT_TRUE(IsColour(blocked.At(PixelX(2.0f), PixelY(0.0f)), 255, 255, 255));
 
-    // Grid points: small red diamonds at the cell centres of every leaf.
+    // Grid points: small red diamonds at the cell centres of every leaf, blocked or not.
     overlay->SetShows(false, false, true, false, false);
-    Picture grid = Shoot();
-    const Picture::Box red = grid.Find([](const Pixel& p) { return IsColour(p, 255, 0, 0, 40); });
+    const Picture grid = Shoot();
+    const Picture::Box red = Bounds(grid, 255, 0, 0, 40);
     ASSERT_FALSE(red.empty());
-    EXPECT_NEAR(red.left, PixelX(-3.5f - 0.075f), 3) << "the blocked leaf has points as well";
+    EXPECT_NEAR(red.left, PixelX(-3.5f - 0.075f), 3);
     EXPECT_NEAR(red.right, PixelX(3.5f + 0.075f), 3);
     EXPECT_NEAR(red.top, PixelY(1.5f + 0.075f), 3);
-    EXPECT_TRUE(White(grid.At(PixelX(0.0f), PixelY(0.0f)))) << "nothing between the points";
+    EXPECT_TRUE(IsColour(grid.At(PixelX(0.0f), PixelY(0.0f)), 255, 255, 255));
 }

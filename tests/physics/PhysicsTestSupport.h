@@ -1,7 +1,7 @@
 #pragma once
 
-// Windowless physics tests: the one World with its physics set up (no gravity by default), a
-// manual clock, and listeners that record collision messages as they are delivered.
+// Windowless physics tests: the one World with its physics set up (no gravity unless a test sets
+// it), a manual clock, and a listener that records collision messages as they are delivered.
 
 #include "engine/actors/PhysicsActor.h"
 #include "engine/messaging/MessageListener.h"
@@ -15,7 +15,6 @@
 
 #include <vector>
 
-/// Collision messages as delivered, with what the carried point held at that moment.
 class CollisionSpy : public MessageListener
 {
 public:
@@ -23,37 +22,32 @@ public:
     {
         String name;
         MessageListener* sender;
-        b2ContactPoint point;
+        b2ContactPoint point; // copied while the message is delivered
         int tick;
     };
 
     ~CollisionSpy()
     {
-        Switchboard* switchboard = Switchboard::GetInstance();
-        for (const String& name : switchboard->GetSubscriptionsFor(this))
-            switchboard->UnsubscribeFrom(this, name);
+        for (const String& name : Switchboard::GetInstance()->GetSubscriptionsFor(this))
+            Switchboard::GetInstance()->UnsubscribeFrom(this, name);
     }
-
     void Listen(const Actor* actor)
     {
         Switchboard::GetInstance()->SubscribeTo(this, "CollisionWith" + actor->GetName());
     }
-
     void ReceiveMessage(Message* message) override
     {
         auto* typed = static_cast<TypedMessage<b2ContactPoint*>*>(message);
         received.push_back(
-            Received{message->GetMessageName(), message->GetSender(), *typed->GetValue(), tick});
+            {message->GetMessageName(), message->GetSender(), *typed->GetValue(), tick});
     }
-
-    /// Messages named "CollisionWith" + named's name from sender, in the given tick.
+    /// Messages "CollisionWith" + named's name from sender delivered in the given tick.
     int Count(const Actor* named, const Actor* sender, int inTick) const
     {
         int count = 0;
         for (const Received& r : received)
-            if (r.name == "CollisionWith" + named->GetName() &&
-                r.sender == static_cast<const MessageListener*>(sender) && r.tick == inTick)
-                ++count;
+            count += r.name == "CollisionWith" + named->GetName() && r.tick == inTick &&
+                     r.sender == static_cast<const MessageListener*>(sender);
         return count;
     }
 
@@ -77,7 +71,6 @@ protected:
         world->SetClock(&clock);
         Switchboard::GetInstance()->SendAllMessages();
     }
-
     void TearDown() override
     {
         world->SetBlockers(false, 0.0f);
@@ -86,7 +79,7 @@ protected:
         world->SetClock(nullptr);
     }
 
-    /// A physics actor in the world, created with its body.
+    /// A physics actor in the world, with its body.
     PhysicsActor* Make(const char* name, Vector2 position, Vector2 size, float density,
                        PhysicsActor::eShapeType shape = PhysicsActor::SHAPETYPE_BOX,
                        bool sensor = false)
@@ -103,7 +96,7 @@ protected:
         return actor;
     }
 
-    /// One simulated frame that took `seconds`; spy (if any) numbers the deliveries.
+    /// One frame that took `seconds`; the spy numbers the deliveries by frame.
     void Frame(double seconds = 1.0 / 60.0)
     {
         ++spy.tick;
