@@ -8,7 +8,6 @@
 #include "engine/world/glfw2/Glfw2.h"
 
 #include <cctype>
-#include <iterator>
 
 namespace
 {
@@ -79,10 +78,29 @@ constexpr ControllerButton kControllerButtons[] = {
     {"RIGHTBUMPER", &Controller::IsRightBumperDown},
 };
 
+/// Calls visit(controller, code, button) for every button of both controllers.
+template <typename Visit> void ForEachControllerButton(Visit visit)
+{
+    for (int controller = 0; controller < 2; ++controller)
+    {
+        int code = kFirstControllerButton[controller];
+        for (const ControllerButton& button : kControllerButtons)
+            visit(controller, code++, button);
+    }
+}
+
 void BroadcastIfNamed(const String& messageName)
 {
     if (!messageName.empty())
         Switchboard::GetInstance()->Broadcast(new Message(messageName));
+}
+
+bool Send(InputBinding* binding, void (InputBinding::*event)())
+{
+    if (!binding)
+        return false;
+    (binding->*event)();
+    return true;
 }
 
 } // namespace
@@ -124,12 +142,9 @@ void InputManager::Initialize(const String& bindingsFile)
         AddKeyName(String(1, letter), letter - 'A' + 'a');
     for (const KeyName& key : kKeyNames)
         AddKeyName(key.name, key.code);
-    for (int controller = 0; controller < 2; ++controller)
-    {
-        int code = kFirstControllerButton[controller];
-        for (const ControllerButton& button : kControllerButtons)
-            AddKeyName(String(kControllerPrefix[controller]) + button.name, code++);
-    }
+    ForEachControllerButton(
+        [this](int controller, int code, const ControllerButton& button)
+        { AddKeyName(String(kControllerPrefix[controller]) + button.name, code); });
 
     ClearControllerBindings();
     ReadBindings(bindingsFile);
@@ -142,12 +157,8 @@ void InputManager::AddKeyName(const String& name, int code)
 
 void InputManager::ClearControllerBindings()
 {
-    for (int controller = 0; controller < 2; ++controller)
-    {
-        int code = kFirstControllerButton[controller];
-        for (size_t i = 0; i < std::size(kControllerButtons); ++i)
-            m_controllerButtonWasDown[controller][code++] = false;
-    }
+    ForEachControllerButton([this](int controller, int code, const ControllerButton&)
+                            { m_controllerButtonWasDown[controller][code] = false; });
 }
 
 void InputManager::ReadBindings(const String& fileName)
@@ -211,20 +222,12 @@ InputBinding* InputManager::FindBinding(int key) const
 
 bool InputManager::OnKeyDown(int key)
 {
-    InputBinding* binding = FindBinding(key);
-    if (!binding)
-        return false;
-    binding->OnKeyDown();
-    return true;
+    return Send(FindBinding(key), &InputBinding::OnKeyDown);
 }
 
 bool InputManager::OnKeyUp(int key)
 {
-    InputBinding* binding = FindBinding(key);
-    if (!binding)
-        return false;
-    binding->OnKeyUp();
-    return true;
+    return Send(FindBinding(key), &InputBinding::OnKeyUp);
 }
 
 bool InputManager::IsKeyDown(char key) const

@@ -38,13 +38,20 @@ CharFun s_charFun = nullptr;
 MousePosFun s_mousePosFun = nullptr;
 MouseButtonFun s_mouseButtonFun = nullptr;
 
-struct KeyPair
+// Runs of keys numbered alike in both versions: GLFW 3 codes glfw3 ... glfw3 + count - 1 are
+// GLFW 2 codes glfw2 ... glfw2 + count - 1.
+struct KeyRange
 {
     int glfw3;
     int glfw2;
+    int count = 1;
 };
 
-constexpr KeyPair kSpecialKeys[] = {
+constexpr KeyRange kKeyRanges[] = {
+    // Printable keys 32 ... 96 share their codes.
+    {GLFW_KEY_SPACE, KEY_SPACE, GLFW_KEY_GRAVE_ACCENT - GLFW_KEY_SPACE + 1},
+    {GLFW_KEY_F1, KEY_F1, KEY_F25 - KEY_F1 + 1},
+    {GLFW_KEY_KP_0, KEY_KP_0, KEY_KP_9 - KEY_KP_0 + 1},
     {GLFW_KEY_ESCAPE, KEY_ESC},
     {GLFW_KEY_UP, KEY_UP},
     {GLFW_KEY_DOWN, KEY_DOWN},
@@ -81,33 +88,23 @@ constexpr KeyPair kSpecialKeys[] = {
     {GLFW_KEY_MENU, KEY_MENU},
 };
 
+/// Looks key up in the `from` column of kKeyRanges and gives its code in the `to` column.
+int MapKey(int key, int KeyRange::*from, int KeyRange::*to, int unknown)
+{
+    for (const KeyRange& range : kKeyRanges)
+        if (key >= range.*from && key < range.*from + range.count)
+            return range.*to + (key - range.*from);
+    return unknown;
+}
+
 int KeyFromGlfw3(int key)
 {
-    // Printable keys 32 ... 96 share their codes.
-    if (key >= GLFW_KEY_SPACE && key <= GLFW_KEY_GRAVE_ACCENT)
-        return key;
-    if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F25)
-        return KEY_F1 + (key - GLFW_KEY_F1);
-    if (key >= GLFW_KEY_KP_0 && key <= GLFW_KEY_KP_9)
-        return KEY_KP_0 + (key - GLFW_KEY_KP_0);
-    for (const KeyPair& pair : kSpecialKeys)
-        if (pair.glfw3 == key)
-            return pair.glfw2;
-    return KEY_UNKNOWN;
+    return MapKey(key, &KeyRange::glfw3, &KeyRange::glfw2, KEY_UNKNOWN);
 }
 
 int KeyToGlfw3(int key)
 {
-    if (key >= KEY_SPACE && key <= GLFW_KEY_GRAVE_ACCENT)
-        return key;
-    if (key >= KEY_F1 && key <= KEY_F25)
-        return GLFW_KEY_F1 + (key - KEY_F1);
-    if (key >= KEY_KP_0 && key <= KEY_KP_9)
-        return GLFW_KEY_KP_0 + (key - KEY_KP_0);
-    for (const KeyPair& pair : kSpecialKeys)
-        if (pair.glfw2 == key)
-            return pair.glfw3;
-    return GLFW_KEY_UNKNOWN;
+    return MapKey(key, &KeyRange::glfw2, &KeyRange::glfw3, GLFW_KEY_UNKNOWN);
 }
 
 void OnError(int code, const char* description)
