@@ -2,7 +2,8 @@
 
 #include "engine/console/Console.h"
 
-/// A console that records what it is asked and offers completions a test chooses.
+/// A console that records the lines it runs and the completions it is asked for, and offers
+/// the completions a test chooses.
 class RecordingConsole : public Console
 {
 public:

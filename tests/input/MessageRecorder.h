@@ -6,8 +6,7 @@
 
 #include <initializer_list>
 
-/// Subscribes to message names on the process-wide switchboard and records what arrives, in
-/// order. Deliver() runs the switchboard's delivery pass.
+/// Records the names of the messages it subscribed to, in the order they are delivered.
 class MessageRecorder : public MessageListener
 {
 public:
@@ -15,6 +14,7 @@ public:
     {
         for (const char* name : names)
             Switchboard::GetInstance()->SubscribeTo(this, name);
+        Deliver(); // drops whatever earlier tests left queued
     }
     ~MessageRecorder()
     {
@@ -25,16 +25,17 @@ public:
 
     void ReceiveMessage(Message* message) override
     {
-        received.push_back(message->GetMessageName());
+        m_received.push_back(message->GetMessageName());
     }
 
-    /// Delivers everything queued and returns what reached this recorder since the last call.
+    /// Runs the switchboard's delivery pass; gives what reached us since the last call.
     StringList Deliver()
     {
-        received.clear();
+        m_received.clear();
         Switchboard::GetInstance()->SendAllMessages();
-        return received;
+        return m_received;
     }
 
-    StringList received;
+private:
+    StringList m_received;
 };
