@@ -33,19 +33,6 @@ void ReadAliveIDs(osc::ReceivedMessageArgumentStream& args, std::vector<int32_t>
     }
 }
 
-/// Leaves in alive only the IDs that newIDs no longer names (one entry per occurrence).
-void KeepGoneIDs(std::vector<int32_t>& alive, const std::vector<int32_t>& newIDs)
-{
-    for (int32_t id : newIDs)
-    {
-        auto it = std::find(alive.begin(), alive.end(), id);
-        if (it != alive.end())
-        {
-            alive.erase(it);
-        }
-    }
-}
-
 /// The index of sessionID among the live session IDs, or -1. Trackers name their touches in
 /// the same order every frame, so the likely index is tried first.
 ptrdiff_t FindLive(const std::vector<int32_t>& sessionIDs, int32_t sessionID,
@@ -60,20 +47,79 @@ ptrdiff_t FindLive(const std::vector<int32_t>& sessionIDs, int32_t sessionID,
     return it == sessionIDs.end() ? -1 : it - sessionIDs.begin();
 }
 
-/// Takes the live container with sessionID out of the live list; null when there is none.
+/// The live container with sessionID, or null.
 template <typename Container>
-Container* TakeLive(std::vector<Container*>& live, std::vector<int32_t>& sessionIDs,
-                    int32_t sessionID)
+Container* FindBySessionID(const std::vector<Container*>& live, long sessionID)
 {
-    ptrdiff_t index = FindLive(sessionIDs, sessionID);
-    if (index < 0)
+    for (Container* container : live)
     {
-        return nullptr;
+        if (container->getSessionID() == sessionID)
+        {
+            return container;
+        }
     }
-    Container* container = live[index];
-    live.erase(live.begin() + index);
-    sessionIDs.erase(sessionIDs.begin() + index);
-    return container;
+    return nullptr;
+}
+
+/// Calls every listener. By index: a listener may add listeners from its call.
+template <typename Call> void CallEach(const std::vector<TuioListener*>& listeners, Call call)
+{
+    for (size_t i = 0; i < listeners.size(); ++i)
+    {
+        call(listeners[i]);
+    }
+}
+
+/// Takes the live containers that the last "alive" (aliveIDs) named and the new one (newIDs)
+/// does not out of the live list, each under the list's lock, and hands each to gone. The new
+/// IDs become the alive ones.
+template <typename Container, typename Gone>
+void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& newIDs,
+                std::vector<Container*>& live, std::vector<int32_t>& sessionIDs,
+                std::recursive_mutex& mutex, Gone gone)
+{
+    for (int32_t id : newIDs)
+    {
+        auto it = std::find(aliveIDs.begin(), aliveIDs.end(), id);
+        if (it != aliveIDs.end())
+        {
+            aliveIDs.erase(it); // one entry per occurrence
+        }
+    }
+    for (int32_t sessionID : aliveIDs)
+    {
+        std::lock_guard<std::recursive_mutex> guard(mutex);
+        ptrdiff_t index = FindLive(sessionIDs, sessionID);
+        if (index >= 0)
+        {
+            Container* container = live[index];
+            live.erase(live.begin() + index);
+            sessionIDs.erase(sessionIDs.begin() + index);
+            gone(container);
+        }
+    }
+    aliveIDs.swap(newIDs);
+    newIDs.clear();
+}
+
+/// Updates the live container of each change, if it is still there, under the list's lock;
+/// the listener call that update returns is made after the lock is released.
+template <typename Container, typename Change, typename Update>
+void CommitChanges(const std::vector<Change>& changes, const std::vector<Container*>& live,
+                   const std::vector<int32_t>& sessionIDs, std::recursive_mutex& mutex,
+                   Update update, const std::vector<TuioListener*>& listeners)
+{
+    for (const Change& change : changes)
+    {
+        std::unique_lock<std::recursive_mutex> lock(mutex);
+        ptrdiff_t index = FindLive(sessionIDs, change.sessionID, change.liveIndex);
+        if (index >= 0)
+        {
+            auto call = update(live[index], change);
+            lock.unlock();
+            CallEach(listeners, call);
+        }
+    }
 }
 } // namespace
 
@@ -190,27 +236,13 @@ std::list<TuioCursor*> TuioClient::getTuioCursors()
 TuioObject* TuioClient::getTuioObject(long sessionID)
 {
     std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-    for (TuioObject* object : m_objects)
-    {
-        if (object->getSessionID() == sessionID)
-        {
-            return object;
-        }
-    }
-    return nullptr;
+    return FindBySessionID(m_objects, sessionID);
 }
 
 TuioCursor* TuioClient::getTuioCursor(long sessionID)
 {
     std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-    for (TuioCursor* cursor : m_cursors)
-    {
-        if (cursor->getSessionID() == sessionID)
-        {
-            return cursor;
-        }
-    }
-    return nullptr;
+    return FindBySessionID(m_cursors, sessionID);
 }
 
 void TuioClient::lockObjectList()
@@ -396,10 +428,7 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
             new TuioObject(m_currentTime, sessionID, symbolID, change.x, change.y, change.angle);
         m_objects.push_back(object);
         m_objectSessionIDs.push_back(sessionID);
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->addTuioObject(object);
-        }
+        CallEach(m_listeners, [object](TuioListener* l) { l->addTuioObject(object); });
         return;
     }
     const TuioObject* live = m_objects[index];
@@ -432,10 +461,7 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
         TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
         m_cursors.push_back(cursor);
         m_cursorSessionIDs.push_back(sessionID);
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->addTuioCursor(cursor);
-        }
+        CallEach(m_listeners, [cursor](TuioListener* l) { l->addTuioCursor(cursor); });
         return;
     }
     // The client's own cursors: no override to honour, so the getters are called directly.
@@ -453,46 +479,26 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
 
 void TuioClient::RemoveObjects()
 {
-    KeepGoneIDs(m_aliveObjectIDs, m_newObjectIDs);
-    for (int32_t sessionID : m_aliveObjectIDs)
-    {
-        std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-        TuioObject* object = TakeLive(m_objects, m_objectSessionIDs, sessionID);
-        if (object == nullptr)
-        {
-            continue;
-        }
-        object->remove(m_currentTime);
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->removeTuioObject(object);
-        }
-        delete object;
-    }
-    m_aliveObjectIDs.swap(m_newObjectIDs);
-    m_newObjectIDs.clear();
+    RemoveGone(m_aliveObjectIDs, m_newObjectIDs, m_objects, m_objectSessionIDs, m_objectMutex,
+               [this](TuioObject* object)
+               {
+                   object->remove(m_currentTime);
+                   CallEach(m_listeners,
+                            [object](TuioListener* l) { l->removeTuioObject(object); });
+                   delete object;
+               });
 }
 
 void TuioClient::RemoveCursors()
 {
-    KeepGoneIDs(m_aliveCursorIDs, m_newCursorIDs);
-    for (int32_t sessionID : m_aliveCursorIDs)
-    {
-        std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-        TuioCursor* cursor = TakeLive(m_cursors, m_cursorSessionIDs, sessionID);
-        if (cursor == nullptr)
-        {
-            continue;
-        }
-        cursor->remove(m_currentTime);
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->removeTuioCursor(cursor);
-        }
-        m_cursorIDs.Release(cursor, m_cursors);
-    }
-    m_aliveCursorIDs.swap(m_newCursorIDs);
-    m_newCursorIDs.clear();
+    RemoveGone(m_aliveCursorIDs, m_newCursorIDs, m_cursors, m_cursorSessionIDs, m_cursorMutex,
+               [this](TuioCursor* cursor)
+               {
+                   cursor->remove(m_currentTime);
+                   CallEach(m_listeners,
+                            [cursor](TuioListener* l) { l->removeTuioCursor(cursor); });
+                   m_cursorIDs.Release(cursor, m_cursors);
+               });
 }
 
 bool TuioClient::IsLateFrame(int32_t frame) const
@@ -517,10 +523,7 @@ void TuioClient::EndFrame(bool objects, int32_t frame)
         {
             CommitCursors();
         }
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->refresh(m_currentTime);
-        }
+        CallEach(m_listeners, [this](TuioListener* l) { l->refresh(m_currentTime); });
         m_currentTime.reset();
     }
     if (objects)
@@ -535,49 +538,27 @@ void TuioClient::EndFrame(bool objects, int32_t frame)
 
 void TuioClient::CommitObjects()
 {
-    for (const ObjectChange& change : m_frameObjects)
-    {
-        TuioObject* live;
+    CommitChanges(
+        m_frameObjects, m_objects, m_objectSessionIDs, m_objectMutex,
+        [this](TuioObject* object, const ObjectChange& c)
         {
-            std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
-            ptrdiff_t index = FindLive(m_objectSessionIDs, change.sessionID, change.liveIndex);
-            if (index < 0)
-            {
-                continue;
-            }
-            live = m_objects[index];
-            live->update(m_currentTime, change.x, change.y, change.angle, change.xSpeed,
-                         change.ySpeed, change.rotationSpeed, change.motionAccel,
-                         change.rotationAccel);
-        }
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->updateTuioObject(live);
-        }
-    }
+            object->update(m_currentTime, c.x, c.y, c.angle, c.xSpeed, c.ySpeed, c.rotationSpeed,
+                           c.motionAccel, c.rotationAccel);
+            return [object](TuioListener* l) { l->updateTuioObject(object); };
+        },
+        m_listeners);
 }
 
 void TuioClient::CommitCursors()
 {
-    for (const CursorChange& change : m_frameCursors)
-    {
-        TuioCursor* live;
+    CommitChanges(
+        m_frameCursors, m_cursors, m_cursorSessionIDs, m_cursorMutex,
+        [this](TuioCursor* cursor, const CursorChange& c)
         {
-            std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
-            ptrdiff_t index = FindLive(m_cursorSessionIDs, change.sessionID, change.liveIndex);
-            if (index < 0)
-            {
-                continue;
-            }
-            live = m_cursors[index];
-            live->update(m_currentTime, change.x, change.y, change.xSpeed, change.ySpeed,
-                         change.motionAccel);
-        }
-        for (size_t i = 0; i < m_listeners.size(); ++i)
-        {
-            m_listeners[i]->updateTuioCursor(live);
-        }
-    }
+            cursor->update(m_currentTime, c.x, c.y, c.xSpeed, c.ySpeed, c.motionAccel);
+            return [cursor](TuioListener* l) { l->updateTuioCursor(cursor); };
+        },
+        m_listeners);
 }
 
 } // namespace TUIO
