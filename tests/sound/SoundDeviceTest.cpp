@@ -86,7 +86,10 @@ public:
     {
         const Result result = Record(__func__);
         for (Channel* channel : std::exchange(m_finished, {}))
-            m_callback(channel, CHANNEL_CALLBACKTYPE_END, 0, 0, 0);
+        {
+            if (m_callback != nullptr)
+                m_callback(channel, CHANNEL_CALLBACKTYPE_END, 0, 0, 0);
+        }
         return result;
     }
     Result CreateSound(const char* fileName, Mode mode, void* info, Sound** sample) override
