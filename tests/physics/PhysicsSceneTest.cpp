@@ -91,6 +91,15 @@ TEST_F(PhysicsSceneTest, ADroppedBoxComesToRestOnAStaticBoxAndFingersStillTouchI
     Frame();
     Frame();
     EXPECT_EQ(Touches(box, finger), 2);
+
+    // The ground pulled away from under the sleeping box lets it fall.
+    for (int i = 0; i < 60; ++i)
+        Frame();
+    ASSERT_FALSE(box->GetBody()->IsAwake());
+    ground->SetPosition(0.0f, -10.0f);
+    for (int i = 0; i < 10; ++i)
+        Frame();
+    EXPECT_LT(box->GetPosition().Y, 0.9f);
 }
 
 TEST_F(PhysicsSceneTest, DistanceJointsAreRigidOrSpringsAndGoWithTheirBodies)
@@ -118,6 +127,8 @@ TEST_F(PhysicsSceneTest, DistanceJointsAreRigidOrSpringsAndGoWithTheirBodies)
         Frame();
         ASSERT_NEAR(Distance(anchor, rod), 3.0f, 0.02f) << "frame " << i;
         springMin = std::fmin(springMin, Distance(anchor, spring));
+        if (i == 5)
+            EXPECT_GT(Distance(anchor, spring), 2.5f) << "a spring, not a rod";
     }
     EXPECT_GT(rod->GetPosition().Y, 0.5f) << "the rod swung";
     EXPECT_LT(springMin, 1.2f) << "the lightly damped spring overshoots";
