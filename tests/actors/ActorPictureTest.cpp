@@ -1,6 +1,10 @@
-// Needs an X display (run under Xvfb): actors drawn through the real loop and the default
-// camera, checked pixel by pixel in the back buffer before the swap.
+// Needs an X display (run under Xvfb): actors drawn through the real loop and camera, checked
+// pixel by pixel in the back buffer before the swap.
 #include "engine/actors/Actor.h"
+#include "engine/actors/FullScreenActor.h"
+#include "engine/actors/ParticleActor.h"
+#include "engine/util/MathUtil.h"
+#include "engine/world/Camera.h"
 #include "tests/actors/PictureSupport.h"
 #include "tests/actors/TestImages.h"
 #include "tests/util/TempDir.h"
@@ -15,44 +19,18 @@ namespace
 
 // The default camera shows 26.67 x 20 world units, centred on the origin, in 1024 x 768 pixels.
 constexpr float kPixelsPerUnit = 38.4f;
-constexpr float kHalfWidthUnits = 1024.0f / kPixelsPerUnit / 2.0f;
-constexpr float kHalfHeightUnits = 10.0f;
+const auto PixelX = [](float worldX) { return 512.0f + worldX * kPixelsPerUnit; };
+const auto PixelY = [](float worldY) { return 384.0f - worldY * kPixelsPerUnit; };
 
-float PixelX(float worldX)
+bool Shows(const Picture& picture, float worldX, float worldY, const Rgba& c)
 {
-    return (worldX + kHalfWidthUnits) * kPixelsPerUnit;
-}
-float PixelY(float worldY)
-{
-    return (kHalfHeightUnits - worldY) * kPixelsPerUnit;
+    const Pixel p = picture.At(static_cast<int>(PixelX(worldX)), static_cast<int>(PixelY(worldY)));
+    return IsColour(p, c.r, c.g, c.b);
 }
 
-/// The picture's pixel under a world point.
-Pixel AtWorld(const Picture& picture, float x, float y)
+Picture::Box BoxOf(const Picture& picture, const Rgba& c)
 {
-    return picture.At(static_cast<int>(PixelX(x)), static_cast<int>(PixelY(y)));
-}
-
-bool Near(const Pixel& actual, const Rgba& expected)
-{
-    return IsColour(actual, expected.r, expected.g, expected.b);
-}
-
-::testing::AssertionResult ShowsColour(const Picture& picture, float x, float y,
-                                       const Rgba& expected)
-{
-    const Pixel actual = AtWorld(picture, x, y);
-    if (Near(actual, expected))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "at world (" << x << ", " << y << ") got rgb(" << int(actual.r) << ", "
-           << int(actual.g) << ", " << int(actual.b) << "), expected rgb(" << int(expected.r)
-           << ", " << int(expected.g) << ", " << int(expected.b) << ")";
-}
-
-Picture::Box BoxOf(const Picture& picture, const Rgba& colour)
-{
-    return picture.Find([&colour](const Pixel& p) { return Near(p, colour); });
+    return picture.Find([&c](const Pixel& p) { return IsColour(p, c.r, c.g, c.b); });
 }
 
 /// Expects the box to hold the pixels whose centres lie in the world rectangle.
@@ -65,78 +43,80 @@ void ExpectBoxCovers(const Picture::Box& box, float left, float top, float right
     EXPECT_NEAR(box.bottom, std::ceil(PixelY(bottom) - 0.5f) - 1, 1.0);
 }
 
-const Rgba kWhite{255, 255, 255, 255};
-const Rgba kRed{255, 0, 0, 255};
-const Rgba kGreen{0, 255, 0, 255};
-const Rgba kBlue{0, 0, 255, 255};
-const Rgba kYellow{255, 255, 0, 255};
-const Rgba kMagenta{255, 0, 255, 255};
+const Rgba kWhite{255, 255, 255, 255}, kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255},
+    kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255};
 
-class ActorPictureTest : public WorldWindowTest
+class ActorPictureTest : public PictureTest
 {
 protected:
-    void SetUp() override
-    {
-        WorldWindowTest::SetUp();
-        world->SetBackgroundColor(Color(1.0f, 1.0f, 1.0f));
-    }
-
-    Actor* AddActor(const Vector2& position, const Vector2& size, const Color& color)
+    Actor* AddActor(const Vector2& position, const Vector2& size, const Color& color, int layer = 0)
     {
         auto* actor = new Actor();
         actor->SetPosition(position);
         actor->SetSize(size);
         actor->SetColor(color);
-        world->Add(actor);
+        world->Add(actor, layer);
         return actor;
-    }
-
-    /// One frame of the loop that took seconds, read back before the swap.
-    Picture DrawFrame(double seconds = 1.0 / 60.0)
-    {
-        std::vector<unsigned char> rgba;
-        Frame(seconds, [&rgba] { rgba = ReadFrame(); });
-        return Picture(std::move(rgba));
     }
 };
 
 } // namespace
 
-TEST_F(ActorPictureTest, SquaresCoverTheirWorldRectangle)
+TEST_F(ActorPictureTest, SquaresCoverTheirWorldRectangleThroughTheCamera)
 {
     AddActor(Vector2(5.0f, -3.0f), Vector2(2.0f, 1.0f), Color(1.0f, 0.0f, 0.0f));
     Actor* turned = AddActor(Vector2(-5.0f, 3.0f), Vector2(2.0f, 1.0f), Color(0.0f, 1.0f, 0.0f));
     turned->SetRotation(90.0f);
 
-    const Picture frame = DrawFrame();
+    Picture frame = Shoot();
     ExpectBoxCovers(BoxOf(frame, kRed), 4.0f, -2.5f, 6.0f, -3.5f);
     ExpectBoxCovers(BoxOf(frame, kGreen), -5.5f, 4.0f, -4.5f, 2.0f);
-    EXPECT_TRUE(ShowsColour(frame, 0.0f, 0.0f, kWhite));
+    EXPECT_TRUE(Shows(frame, 0.0f, 0.0f, kWhite));
+
+    // Looking at the red square from twice as far: centred, half as large.
+    Camera::GetInstance()->SetPosition(5.0f, -3.0f, 20.0f);
+    const Picture::Box red = BoxOf(Shoot(), kRed);
+    EXPECT_NEAR((red.left + red.right + 1) / 2.0f, 512.0f, 1.0f);
+    EXPECT_NEAR((red.top + red.bottom + 1) / 2.0f, 384.0f, 1.0f);
+    EXPECT_NEAR(red.width(), kPixelsPerUnit, 1.5f);
+    EXPECT_NEAR(red.height(), kPixelsPerUnit / 2, 1.5f);
 }
 
 TEST_F(ActorPictureTest, CirclesAreRound)
 {
-    Actor* circle = AddActor(Vector2(-6.0f, 2.0f), Vector2(4.0f, 4.0f), Color(0.0f, 0.0f, 1.0f));
-    circle->SetDrawShape(ADS_Circle);
+    AddActor(Vector2(-6.0f, 2.0f), Vector2(4.0f, 4.0f), Color(0.0f, 0.0f, 1.0f))
+        ->SetDrawShape(ADS_Circle);
 
-    const Picture frame = DrawFrame();
-    const float centreX = PixelX(-6.0f), centreY = PixelY(2.0f);
-    const float radius = 2.0f * kPixelsPerUnit;
+    const Picture frame = Shoot();
+    const float centreX = PixelX(-6.0f), centreY = PixelY(2.0f), radius = 2.0f * kPixelsPerUnit;
     int blue = 0, wrongInside = 0, wrongOutside = 0;
     for (int y = static_cast<int>(centreY - radius) - 4; y <= centreY + radius + 4; ++y)
         for (int x = static_cast<int>(centreX - radius) - 4; x <= centreX + radius + 4; ++x)
         {
             const float distance = std::hypot(x + 0.5f - centreX, y + 0.5f - centreY);
-            const bool isBlue = Near(frame.At(x, y), kBlue);
+            const bool isBlue = IsColour(frame.At(x, y), 0, 0, 255);
             blue += isBlue ? 1 : 0;
             wrongInside += (distance < radius - 1.5f && !isBlue) ? 1 : 0;
             wrongOutside += (distance > radius + 1.5f && isBlue) ? 1 : 0;
         }
     EXPECT_EQ(wrongInside, 0) << "holes inside the disc";
     EXPECT_EQ(wrongOutside, 0) << "blue beyond the rim (a square has corners)";
-    const float discArea = MathUtil::Pi * radius * radius;
-    EXPECT_GT(blue, 0.98f * discArea);
-    EXPECT_LT(blue, 1.01f * discArea);
+    EXPECT_NEAR(blue, MathUtil::Pi * radius * radius, 0.02f * blue);
+}
+
+TEST_F(ActorPictureTest, HigherLayersLieOverLowerOnes)
+{
+    // Added first on the higher layer, so only the layer order can put red on top.
+    Actor* red = AddActor(Vector2(-1.0f, 0.0f), Vector2(4.0f, 4.0f), Color(1.0f, 0.0f, 0.0f), 2);
+    AddActor(Vector2(1.0f, 0.0f), Vector2(4.0f, 4.0f), Color(0.0f, 0.0f, 1.0f), 1);
+
+    Picture frame = Shoot();
+    EXPECT_TRUE(Shows(frame, 0.0f, 0.0f, kRed)) << "the overlap";
+    EXPECT_TRUE(Shows(frame, 2.5f, 0.0f, kBlue));
+    red->SetLayer(0);
+    frame = Shoot();
+    EXPECT_TRUE(Shows(frame, 0.0f, 0.0f, kBlue)) << "now the blue one is above";
+    EXPECT_TRUE(Shows(frame, -2.5f, 0.0f, kRed));
 }
 
 TEST_F(ActorPictureTest, TexturesShowUpRightAndMirrorWithSwappedUVs)
@@ -157,27 +137,20 @@ TEST_F(ActorPictureTest, TexturesShowUpRightAndMirrorWithSwappedUVs)
     // Drawn after the picture: must come out plain, not textured.
     AddActor(Vector2(8.0f, 0.0f), Vector2(2.0f, 2.0f), Color(1.0f, 0.0f, 1.0f));
 
-    Picture frame = DrawFrame();
-    EXPECT_TRUE(ShowsColour(frame, -2.0f, 2.0f, kBlue));
-    EXPECT_TRUE(ShowsColour(frame, 2.0f, 2.0f, kYellow));
-    EXPECT_TRUE(ShowsColour(frame, -2.0f, -2.0f, kRed));
-    EXPECT_TRUE(ShowsColour(frame, 2.0f, -2.0f, kGreen));
-    EXPECT_TRUE(ShowsColour(frame, 8.0f, 0.0f, kMagenta));
-    EXPECT_TRUE(ShowsColour(frame, 0.0f, 4.5f, kWhite)) << "the picture ends at its size";
+    Picture frame = Shoot();
+    EXPECT_TRUE(Shows(frame, -2.0f, 2.0f, kBlue));
+    EXPECT_TRUE(Shows(frame, 2.0f, 2.0f, kYellow));
+    EXPECT_TRUE(Shows(frame, -2.0f, -2.0f, kRed));
+    EXPECT_TRUE(Shows(frame, 2.0f, -2.0f, kGreen));
+    EXPECT_TRUE(Shows(frame, 8.0f, 0.0f, Rgba{255, 0, 255, 255}));
+    EXPECT_TRUE(Shows(frame, 0.0f, 4.5f, kWhite)) << "the picture ends at its size";
 
     picture->SetUVs(Vector2(1.0f, 0.0f), Vector2(0.0f, 1.0f));
-    frame = DrawFrame();
-    EXPECT_TRUE(ShowsColour(frame, -2.0f, 2.0f, kYellow));
-    EXPECT_TRUE(ShowsColour(frame, 2.0f, 2.0f, kBlue));
-    EXPECT_TRUE(ShowsColour(frame, -2.0f, -2.0f, kGreen));
-    EXPECT_TRUE(ShowsColour(frame, 2.0f, -2.0f, kRed));
-
-    // Tinting multiplies: a red tint keeps only the red channel.
-    picture->SetUVs(Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
-    picture->SetColor(1.0f, 0.0f, 0.0f);
-    frame = DrawFrame();
-    EXPECT_TRUE(ShowsColour(frame, 2.0f, 2.0f, kRed)) << "yellow tinted red";
-    EXPECT_TRUE(ShowsColour(frame, -2.0f, 2.0f, Rgba{0, 0, 0, 255})) << "blue tinted red";
+    frame = Shoot();
+    EXPECT_TRUE(Shows(frame, -2.0f, 2.0f, kYellow));
+    EXPECT_TRUE(Shows(frame, 2.0f, 2.0f, kBlue));
+    EXPECT_TRUE(Shows(frame, -2.0f, -2.0f, kGreen));
+    EXPECT_TRUE(Shows(frame, 2.0f, -2.0f, kRed));
 }
 
 TEST_F(ActorPictureTest, SpriteFramesChangeWhatIsDrawn)
@@ -189,7 +162,42 @@ TEST_F(ActorPictureTest, SpriteFramesChangeWhatIsDrawn)
     blinker->LoadSpriteFrames(dir.File("blink_1.png"));
     blinker->PlaySpriteAnimation(0.1f, SAT_Loop, 0, 1);
 
-    EXPECT_TRUE(ShowsColour(DrawFrame(0.05), 0.0f, 0.0f, kRed)) << "first frame";
-    EXPECT_TRUE(ShowsColour(DrawFrame(0.1), 0.0f, 0.0f, kBlue)) << "0.15 s in: second frame";
-    EXPECT_TRUE(ShowsColour(DrawFrame(0.1), 0.0f, 0.0f, kRed)) << "0.25 s in: looped back";
+    EXPECT_TRUE(Shows(Shoot(0.05), 0.0f, 0.0f, kRed)) << "first frame";
+    EXPECT_TRUE(Shows(Shoot(0.1), 0.0f, 0.0f, kBlue)) << "0.15 s in: second frame";
+    EXPECT_TRUE(Shows(Shoot(0.1), 0.0f, 0.0f, kRed)) << "0.25 s in: looped back";
+}
+
+TEST_F(ActorPictureTest, AFullScreenActorCoversTheWholeWindow)
+{
+    auto* backdrop = new FullScreenActor();
+    backdrop->SetColor(Color(0.0f, 0.5f, 0.0f));
+    world->Add(backdrop);
+    Camera::GetInstance()->SetPosition(Vector2(7.0f, -2.0f));
+
+    const Picture frame = Shoot();
+    for (const auto& [x, y] :
+         {std::pair(0, 0), std::pair(1023, 0), std::pair(0, 767), std::pair(1023, 767)})
+        EXPECT_TRUE(IsColour(frame.At(x, y), 0, 128, 0)) << x << ", " << y;
+}
+
+TEST_F(ActorPictureTest, ParticlesAreDrawnAtTheirScaleAndTheEmitterIsNot)
+{
+    auto* emitter = new ParticleActor();
+    emitter->SetColor(Color(1.0f, 0.0f, 0.0f));
+    emitter->SetPosition(Vector2(-4.0f, 2.0f));
+    emitter->SetSize(2.0f);
+    emitter->SetSpeedRange(0.0f, 0.0f);
+    emitter->SetEndColor(Color(1.0f, 0.0f, 0.0f));
+    emitter->SetEndScale(0.0f);
+    world->Add(emitter);
+    EXPECT_TRUE(BoxOf(Shoot(), kRed).empty()) << "no pool: nothing drawn";
+
+    // One particle, shown three quarters through its two-second life: a quarter of the size.
+    emitter->SetMaxParticles(1);
+    Shoot(0.5);
+    emitter->SetParticlesPerSecond(0.0f);
+    EXPECT_NEAR(BoxOf(Shoot(0.5), kRed).width(), 0.75f * 2 * kPixelsPerUnit, 2.0f);
+    const Picture::Box red = BoxOf(Shoot(1.0), kRed);
+    EXPECT_NEAR(red.width(), 0.25f * 2 * kPixelsPerUnit, 2.0f);
+    EXPECT_NEAR((red.left + red.right + 1) / 2.0f, PixelX(-4.0f), 1.0f);
 }

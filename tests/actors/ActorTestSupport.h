@@ -2,14 +2,12 @@
 
 #include "engine/actors/Actor.h"
 #include "engine/messaging/Message.h"
-#include "engine/messaging/MessageListener.h"
 #include "engine/messaging/Switchboard.h"
 
-#include <utility>
 #include <vector>
 
-/// Records the messages of the names it is subscribed to on the process-wide switchboard;
-/// unsubscribes on destruction.
+/// Records the messages of the given names (and their senders) from the process-wide
+/// switchboard; unsubscribes on destruction.
 class MessageProbe : public MessageListener
 {
 public:
@@ -23,32 +21,27 @@ public:
         for (const String& name : m_names)
             Switchboard::GetInstance()->UnsubscribeFrom(this, name);
     }
-    MessageProbe(const MessageProbe&) = delete;
-    MessageProbe& operator=(const MessageProbe&) = delete;
 
     void ReceiveMessage(Message* message) override
     {
-        received.emplace_back(message->GetMessageName(), message->GetSender());
+        received.push_back(message->GetMessageName());
+        senders.push_back(message->GetSender());
     }
-
-    /// Delivers everything queued on the process-wide switchboard.
-    static void Deliver() { Switchboard::GetInstance()->SendAllMessages(); }
-
-    int CountOf(const String& name) const
+    /// Delivers what is queued and returns every name received so far, in order.
+    const StringList& Deliver()
     {
-        int count = 0;
-        for (const auto& entry : received)
-            count += entry.first == name ? 1 : 0;
-        return count;
+        Switchboard::GetInstance()->SendAllMessages();
+        return received;
     }
 
-    std::vector<std::pair<String, MessageListener*>> received;
+    StringList received;
+    std::vector<MessageListener*> senders;
 
 private:
     StringList m_names;
 };
 
-/// An actor that exposes its sprite state and records the calls the engine makes on it.
+/// An actor that exposes its sprite state and records the engine's calls on it.
 class ProbeActor : public Actor
 {
 public:
@@ -66,6 +59,7 @@ public:
     int CurrentFrame() const { return m_spriteCurrentFrame; }
     int FrameCount() const { return m_spriteNumFrames; }
     int CurrentTexture() const { return GetCurrentSpriteTexture(); }
+    MessageListener* AsListener() { return this; }
 
     int virtualMoves = 0;
     int levelUnloads = 0;
@@ -74,9 +68,3 @@ public:
 private:
     String m_className;
 };
-
-/// The listener view an actor sends its messages with.
-inline MessageListener* AsListener(Actor& actor)
-{
-    return static_cast<MessageListener*>(&actor);
-}

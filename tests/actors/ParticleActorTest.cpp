@@ -1,9 +1,9 @@
 #include "engine/actors/ParticleActor.h"
-#include "engine/util/MathUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace
@@ -30,172 +30,123 @@ int Newborn(const ParticleActor& actor)
     return count;
 }
 
-} // namespace
-
-TEST(ParticleActorTest, NothingHappensUntilThePoolExists)
+std::unique_ptr<ParticleActor> Emitter(int maxParticles, float perSecond, float lifetime)
 {
-    ParticleActor actor;
-    EXPECT_EQ(actor.GetClassName(), "ParticleActor");
-    actor.Update(1.0f);
-    EXPECT_EQ(actor.GetMaxParticles(), 0);
-    EXPECT_EQ(actor.GetParticles(), nullptr);
-    EXPECT_EQ(actor.GetLiveParticles(), 0);
-
-    actor.SetMaxParticles(0); // already 0: still no pool
-    EXPECT_EQ(actor.GetParticles(), nullptr);
-    actor.Update(1.0f);
-    EXPECT_FALSE(actor.IsDestroyed());
+    auto actor = std::make_unique<ParticleActor>();
+    actor->SetMaxParticles(maxParticles);
+    actor->SetParticlesPerSecond(perSecond);
+    actor->SetParticleLifetime(lifetime);
+    return actor;
 }
+
+} // namespace
 
 TEST(ParticleActorTest, PoolSizes)
 {
-    ParticleActor tiny;
-    tiny.SetMaxParticles(-5);
-    EXPECT_EQ(tiny.GetMaxParticles(), 1) << "below 1 becomes 1";
-    ASSERT_NE(tiny.GetParticles(), nullptr);
-    EXPECT_LT(tiny.GetParticles()[0].age, 0.0f) << "a new pool is empty";
+    ParticleActor idle;
+    idle.SetMaxParticles(0); // already 0: still no pool
+    idle.Update(1.0f);
+    EXPECT_EQ(idle.GetParticles(), nullptr) << "nothing happens until the pool exists";
+    idle.SetMaxParticles(-5);
+    EXPECT_EQ(idle.GetMaxParticles(), 1) << "below 1 becomes 1";
+    EXPECT_TRUE(Occupied(idle).empty()) << "a new pool is empty";
 
-    ParticleActor actor;
-    actor.SetMaxParticles(10);
-    actor.SetParticlesPerSecond(4.0f);
-    actor.Update(1.0f);
-    ASSERT_EQ(Occupied(actor).size(), 4u);
-
-    actor.SetMaxParticles(10);
-    EXPECT_EQ(Occupied(actor).size(), 4u) << "the same size keeps the live particles";
-
-    actor.SetMaxParticles(6);
-    EXPECT_EQ(actor.GetMaxParticles(), 6);
-    EXPECT_TRUE(Occupied(actor).empty()) << "a new size starts an empty pool";
+    auto actor = Emitter(10, 4.0f, 2.0f);
+    actor->Update(1.0f);
+    ASSERT_EQ(Occupied(*actor).size(), 4u);
+    actor->SetMaxParticles(10);
+    EXPECT_EQ(Occupied(*actor).size(), 4u) << "the same size keeps the live particles";
+    actor->SetMaxParticles(6);
+    EXPECT_TRUE(Occupied(*actor).empty()) << "a new size starts an empty pool";
 }
 
-TEST(ParticleActorTest, EmissionCarriesTheFractionOfAParticle)
+TEST(ParticleActorTest, EmissionCarriesTheFractionOfAParticleAndLosesWhatFindsNoSlot)
 {
-    ParticleActor actor;
-    actor.SetMaxParticles(100);
-    actor.SetParticleLifetime(100.0f);
-
     // 2 per second in quarter-second ticks: one particle every other tick.
-    actor.SetParticlesPerSecond(2.0f);
+    auto actor = Emitter(100, 2.0f, 100.0f);
     std::vector<int> born;
     for (int tick = 0; tick < 8; ++tick)
     {
-        actor.Update(0.25f);
-        born.push_back(Newborn(actor));
+        actor->Update(0.25f);
+        born.push_back(Newborn(*actor));
     }
     EXPECT_EQ(born, (std::vector<int>{0, 1, 0, 1, 0, 1, 0, 1}));
 
-    // 20 per second at 60 frames per second: 20 in a second, within one of rounding.
-    ParticleActor steady;
-    steady.SetMaxParticles(100);
-    steady.SetParticleLifetime(100.0f);
-    for (int frame = 0; frame < 60; ++frame)
-        steady.Update(1.0f / 60.0f);
-    EXPECT_NEAR(static_cast<int>(Occupied(steady).size()), 20, 1);
+    auto silent = Emitter(10, -3.0f, 1.0f);
+    silent->Update(1.0f);
+    EXPECT_TRUE(Occupied(*silent).empty()) << "a negative rate emits nothing";
 
-    ParticleActor silent;
-    silent.SetMaxParticles(10);
-    silent.SetParticlesPerSecond(-3.0f);
-    silent.Update(1.0f);
-    EXPECT_TRUE(Occupied(silent).empty()) << "a negative rate emits nothing";
-}
-
-TEST(ParticleActorTest, ParticlesFindingNoFreeSlotAreLost)
-{
-    ParticleActor actor;
-    actor.SetMaxParticles(5);
-    actor.SetParticleLifetime(1.5f);
-    actor.SetParticlesPerSecond(7.0f);
-
-    actor.Update(1.0f);
-    EXPECT_EQ(Occupied(actor).size(), 5u) << "7 due, 5 slots";
-    actor.Update(1.0f);
-    EXPECT_EQ(Newborn(actor), 0) << "the pool is full";
-    EXPECT_EQ(actor.GetLiveParticles(), 5);
-
-    actor.Update(0.6f); // all die at age 1.6; 4.2 due
-    EXPECT_EQ(Newborn(actor), 4) << "lost particles are not owed later";
-    EXPECT_EQ(actor.GetLiveParticles(), 0);
+    auto full = Emitter(5, 7.0f, 1.5f);
+    full->Update(1.0f);
+    EXPECT_EQ(Occupied(*full).size(), 5u) << "7 due, 5 slots";
+    full->Update(1.0f);
+    EXPECT_EQ(Newborn(*full), 0) << "the pool is full";
+    EXPECT_EQ(full->GetLiveParticles(), 5);
+    full->Update(0.6f); // all die at age 1.6; 4.2 due
+    EXPECT_EQ(Newborn(*full), 4) << "lost particles are not owed later";
+    EXPECT_EQ(full->GetLiveParticles(), 0);
 }
 
 TEST(ParticleActorTest, ParticlesLeaveAlongTheRotationAndFallUnderGravity)
 {
-    ParticleActor actor;
-    actor.SetPosition(1.0f, 2.0f);
-    actor.SetRotation(90.0f);
-    actor.SetMaxParticles(200);
-    actor.SetParticlesPerSecond(2000.0f);
-    actor.Update(0.1f);
-    ASSERT_EQ(Occupied(actor).size(), 200u);
-    for (const Particle* particle : Occupied(actor))
+    auto actor = Emitter(200, 2000.0f, 2.0f);
+    actor->SetPosition(1.0f, 2.0f);
+    actor->SetRotation(90.0f);
+    actor->Update(0.1f);
+    ASSERT_EQ(Occupied(*actor).size(), 200u);
+    for (const Particle* particle : Occupied(*actor))
     {
         EXPECT_EQ(particle->position, Vector2(1.0f, 2.0f));
-        const float speed = particle->velocity.Length();
-        EXPECT_GE(speed, 2.0f);
-        EXPECT_LT(speed, 4.0f);
+        EXPECT_GE(particle->velocity.Length(), 2.0f);
+        EXPECT_LT(particle->velocity.Length(), 4.0f);
         EXPECT_NEAR(particle->velocity.X, 0.0f, 1e-5f) << "no spread: straight up";
         EXPECT_GT(particle->velocity.Y, 0.0f);
     }
 
-    ParticleActor cone;
-    cone.SetRotation(0.0f);
-    cone.SetSpread(0.5f);
-    cone.SetMaxParticles(200);
-    cone.SetParticlesPerSecond(2000.0f);
-    cone.Update(0.1f);
-    for (const Particle* particle : Occupied(cone))
-    {
-        const float angle = std::atan2(particle->velocity.Y, particle->velocity.X);
-        EXPECT_GE(angle, -0.5f - 1e-5f);
-        EXPECT_LT(angle, 0.5f + 1e-5f);
-    }
-
     // Speed 4 straight up under gravity (0, -4) climbs for exactly one second.
-    ParticleActor thrown;
-    thrown.SetRotation(90.0f);
-    thrown.SetSpeedRange(4.0f, 4.0f);
-    thrown.SetMaxParticles(1);
-    thrown.SetParticlesPerSecond(1.0f);
-    thrown.Update(1.0f);
-    thrown.SetParticlesPerSecond(0.0f);
-    const Particle& particle = thrown.GetParticles()[0];
+    auto thrown = Emitter(1, 1.0f, 2.0f);
+    thrown->SetRotation(90.0f);
+    thrown->SetSpeedRange(4.0f, 4.0f);
+    thrown->Update(1.0f);
+    thrown->SetParticlesPerSecond(0.0f);
+    const Particle& particle = thrown->GetParticles()[0];
     ASSERT_EQ(particle.age, 0.0f);
-    EXPECT_NEAR(particle.velocity.Y, 4.0f, 1e-5f);
     for (int tick = 0; tick < 4; ++tick)
-        thrown.Update(0.25f);
+        thrown->Update(0.25f);
     EXPECT_NEAR(particle.velocity.Y, 0.0f, 1e-5f);
     EXPECT_NEAR(particle.position.Y, 2.5f, 1e-5f) << "4, 3, 2 and 1 units/s for 0.25 s each";
-    thrown.Update(0.25f);
-    EXPECT_LT(particle.velocity.Y, 0.0f) << "and falls after that";
 }
 
-TEST(ParticleActorTest, ParticlesFadeToTheEndColourAndScale)
+TEST(ParticleActorTest, ParticlesFadeToTheEndColourAndScaleThenFreeTheirSlot)
 {
-    ParticleActor actor;
-    actor.SetColor(Color(1.0f, 0.0f, 0.0f, 1.0f));
-    actor.SetEndColor(Color(0.0f, 0.0f, 1.0f, 0.0f));
-    actor.SetEndScale(0.0f);
-    actor.SetParticleLifetime(2.0f);
-    actor.SetMaxParticles(1);
-    actor.SetParticlesPerSecond(1.0f);
-    actor.Update(1.0f);
-    actor.SetParticlesPerSecond(0.0f);
-
-    const Particle& particle = actor.GetParticles()[0];
+    auto actor = Emitter(1, 1.0f, 2.0f);
+    actor->SetColor(Color(1.0f, 0.0f, 0.0f, 1.0f));
+    actor->SetEndColor(Color(0.0f, 0.0f, 1.0f, 0.0f));
+    actor->SetEndScale(0.0f);
+    actor->Update(1.0f);
+    actor->SetParticlesPerSecond(0.0f);
+    const Particle& particle = actor->GetParticles()[0];
     EXPECT_EQ(particle.color, Color(1.0f, 0.0f, 0.0f, 1.0f)) << "born in the actor's colour";
-    EXPECT_EQ(particle.scale, 1.0f);
 
-    actor.Update(1.0f);
+    actor->Update(1.0f);
     EXPECT_NEAR(particle.color.R, 0.5f, 1e-6f);
     EXPECT_NEAR(particle.color.B, 0.5f, 1e-6f);
     EXPECT_NEAR(particle.color.A, 0.5f, 1e-6f);
     EXPECT_NEAR(particle.scale, 0.5f, 1e-6f);
-
-    actor.Update(0.99f);
-    EXPECT_NEAR(particle.scale, 0.005f, 1e-4f) << "shrinks towards nothing";
-    actor.Update(0.01f);
+    actor->Update(0.99f);
+    EXPECT_EQ(actor->GetLiveParticles(), 1);
+    actor->Update(0.01f);
     EXPECT_LT(particle.age, 0.0f) << "dead at the end of its lifetime";
-    EXPECT_EQ(actor.GetLiveParticles(), 0);
+    EXPECT_EQ(actor->GetLiveParticles(), 0);
+
+    // A lifetime of 0 (from a negative one) frees the slot after the frame it was drawn in.
+    auto brief = Emitter(2, 4.0f, -1.0f);
+    for (int tick = 1; tick <= 5; ++tick)
+    {
+        brief->Update(0.25f);
+        EXPECT_EQ(Newborn(*brief), 1) << "tick " << tick << ": a slot was free";
+        EXPECT_EQ(Occupied(*brief).size(), 1u) << "tick " << tick;
+    }
 }
 
 TEST(ParticleActorTest, AFinishedEmitterDestroysItselfOnceItsParticlesHaveDied)
@@ -204,51 +155,24 @@ TEST(ParticleActorTest, AFinishedEmitterDestroysItselfOnceItsParticlesHaveDied)
     for (const float tick : {0.25f, 0.3f})
     {
         SCOPED_TRACE(tick);
-        ParticleActor actor;
-        actor.SetMaxParticles(10);
-        actor.SetParticleLifetime(0.5f);
-        actor.SetParticlesPerSecond(1.0f / tick); // one per tick
-        actor.SetSystemLifetime(1.0f);
-
+        auto actor = Emitter(10, 1.0f / tick, 0.5f); // one per tick
+        actor->SetSystemLifetime(1.0f);
         for (int i = 0; i < 3; ++i)
         {
-            actor.Update(tick);
-            EXPECT_EQ(Newborn(actor), 1) << "emitting in tick " << i + 1;
+            actor->Update(tick);
+            EXPECT_EQ(Newborn(*actor), 1) << "emitting in tick " << i + 1;
         }
-        actor.Update(tick);
-        EXPECT_EQ(Newborn(actor), 0) << "the lifetime ran out in the fourth tick";
-        EXPECT_EQ(actor.GetLiveParticles(), 1);
-        EXPECT_FALSE(actor.IsDestroyed()) << "a particle is still alive";
-
-        actor.Update(tick);
-        EXPECT_EQ(actor.GetLiveParticles(), 0);
-        EXPECT_TRUE(actor.IsDestroyed());
+        actor->Update(tick);
+        EXPECT_EQ(Newborn(*actor), 0) << "the lifetime ran out in the fourth tick";
+        EXPECT_FALSE(actor->IsDestroyed()) << "a particle is still alive";
+        actor->Update(tick);
+        EXPECT_TRUE(actor->IsDestroyed());
     }
-}
 
-TEST(ParticleActorTest, ASystemLifetimeOfZeroIsEndless)
-{
-    ParticleActor actor;
-    actor.SetMaxParticles(10);
-    actor.SetParticleLifetime(0.5f);
-    actor.SetParticlesPerSecond(4.0f);
-    actor.SetSystemLifetime(-2.0f); // negative counts as 0
+    auto endless = Emitter(10, 4.0f, 0.5f);
+    endless->SetSystemLifetime(-2.0f); // negative counts as 0: endless
     for (int i = 0; i < 40; ++i)
-        actor.Update(0.25f);
-    EXPECT_EQ(Newborn(actor), 1);
-    EXPECT_FALSE(actor.IsDestroyed());
-}
-
-TEST(ParticleActorTest, ParticlesOfNoLifetimeFreeTheirSlots)
-{
-    ParticleActor actor;
-    actor.SetMaxParticles(2);
-    actor.SetParticleLifetime(-1.0f); // becomes 0
-    actor.SetParticlesPerSecond(4.0f);
-    for (int i = 0; i < 10; ++i)
-    {
-        actor.Update(0.25f);
-        EXPECT_EQ(Newborn(actor), 1) << "tick " << i + 1 << ": a slot was free";
-        EXPECT_EQ(Occupied(actor).size(), 1u) << "the one from the tick before was freed";
-    }
+        endless->Update(0.25f);
+    EXPECT_EQ(Newborn(*endless), 1);
+    EXPECT_FALSE(endless->IsDestroyed());
 }

@@ -6,6 +6,7 @@
 #include "tests/support/WorldWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -56,11 +57,6 @@ public:
                 }
         return box;
     }
-    /// Pixels noticeably darker than the white background.
-    Box FindDark() const
-    {
-        return Find([](const Pixel& p) { return p.r < 128 && p.g < 128 && p.b < 128; });
-    }
 
 private:
     std::vector<unsigned char> m_rgba;
@@ -71,3 +67,16 @@ inline bool IsColour(const Pixel& p, int r, int g, int b, int tolerance = 8)
     return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
            std::abs(p.b - b) <= tolerance;
 }
+
+/// A window test that reads its frames back.
+class PictureTest : public WorldWindowTest
+{
+protected:
+    /// One frame of the loop that took seconds, read back before the swap.
+    Picture Shoot(double seconds = 1.0 / 60.0)
+    {
+        std::vector<unsigned char> rgba;
+        Frame(seconds, [&rgba] { rgba = ReadFrame(); });
+        return Picture(std::move(rgba));
+    }
+};

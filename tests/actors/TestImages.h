@@ -22,46 +22,30 @@ bool WritePng(const String& path, int width, int height, bool withAlpha, ColourA
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, withAlpha ? 32 : 24);
     if (bitmap == nullptr)
         return false;
-    const int bytesPerPixel = withAlpha ? 4 : 3;
     for (int y = 0; y < height; ++y)
-    {
-        BYTE* line = FreeImage_GetScanLine(bitmap, y);
         for (int x = 0; x < width; ++x)
         {
             const Rgba colour = colourAt(x, y);
-            BYTE* pixel = line + x * bytesPerPixel;
+            BYTE* pixel = FreeImage_GetScanLine(bitmap, y) + x * (withAlpha ? 4 : 3);
             pixel[FI_RGBA_RED] = colour.r;
             pixel[FI_RGBA_GREEN] = colour.g;
             pixel[FI_RGBA_BLUE] = colour.b;
             if (withAlpha)
                 pixel[FI_RGBA_ALPHA] = colour.a;
         }
-    }
     const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0) != 0;
     FreeImage_Unload(bitmap);
     return saved;
 }
 
-/// A PNG of one colour; 32 bits with alpha when alpha is below 255, else 24.
+/// A 24-bit PNG of one colour.
 inline bool WriteSolidPng(const String& path, int width, int height, Rgba colour)
 {
-    return WritePng(path, width, height, colour.a != 255, [colour](int, int) { return colour; });
+    return WritePng(path, width, height, false, [colour](int, int) { return colour; });
 }
 
-/// A 32-bit PNG whose left half is fully transparent and whose right half is colour.
-inline bool WriteHalfTransparentPng(const String& path, int width, int height, Rgba colour)
-{
-    return WritePng(path, width, height, true,
-                    [colour, width](int x, int)
-                    {
-                        Rgba pixel = colour;
-                        pixel.a = x < width / 2 ? 0 : 255;
-                        return pixel;
-                    });
-}
-
-/// An 8-bit palette PNG with a transparency table: palette entry 0 is transparent and fills
-/// the left half, entry 1 (colour) fills the right half.
+/// An 8-bit palette PNG with a transparency table: entry 0 is transparent and fills the left
+/// half, entry 1 (colour) the right half.
 inline bool WritePalettePngWithTransparency(const String& path, int width, int height, Rgba colour)
 {
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, 8);
@@ -73,11 +57,8 @@ inline bool WritePalettePngWithTransparency(const String& path, int width, int h
     palette[1].rgbGreen = colour.g;
     palette[1].rgbBlue = colour.b;
     for (int y = 0; y < height; ++y)
-    {
-        BYTE* line = FreeImage_GetScanLine(bitmap, y);
         for (int x = 0; x < width; ++x)
-            line[x] = x < width / 2 ? 0 : 1;
-    }
+            FreeImage_GetScanLine(bitmap, y)[x] = x < width / 2 ? 0 : 1;
     BYTE alphaTable[2] = {0, 255};
     FreeImage_SetTransparencyTable(bitmap, alphaTable, 2);
     const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0) != 0;
