@@ -23,6 +23,16 @@ std::map<String, Actor*>& NameRegistry()
 }
 
 constexpr int kCircleSegments = 32;
+
+// Steps a running change and applies its value; true when the change ended in this step.
+template <typename T, typename Apply>
+bool StepInterval(Interval<T>& interval, float dt, Apply apply)
+{
+    if (!interval.ShouldStep())
+        return false;
+    apply(interval.Step(dt));
+    return !interval.ShouldStep();
+}
 } // namespace
 
 Actor::Actor()
@@ -59,31 +69,15 @@ void Actor::Update(float dt)
 
 void Actor::StepIntervals(float dt)
 {
-    if (m_positionInterval.ShouldStep())
-    {
-        SetPosition(m_positionInterval.Step(dt));
-        if (!m_positionInterval.ShouldStep())
-            BroadcastCompletion(m_positionIntervalMessage);
-    }
-    if (m_rotationInterval.ShouldStep())
-    {
-        Actor::SetRotation(m_rotationInterval.Step(dt));
-        if (!m_rotationInterval.ShouldStep())
-            BroadcastCompletion(m_rotationIntervalMessage);
-    }
-    if (m_colorInterval.ShouldStep())
-    {
-        SetColor(m_colorInterval.Step(dt));
-        if (!m_colorInterval.ShouldStep())
-            BroadcastCompletion(m_colorIntervalMessage);
-    }
-    if (m_sizeInterval.ShouldStep())
-    {
-        const Vector2 size = m_sizeInterval.Step(dt);
-        Actor::SetSize(size.X, size.Y);
-        if (!m_sizeInterval.ShouldStep())
-            BroadcastCompletion(m_sizeIntervalMessage);
-    }
+    if (StepInterval(m_positionInterval, dt, [this](const Vector2& pos) { SetPosition(pos); }))
+        BroadcastCompletion(m_positionIntervalMessage);
+    if (StepInterval(m_rotationInterval, dt, [this](float angle) { Actor::SetRotation(angle); }))
+        BroadcastCompletion(m_rotationIntervalMessage);
+    if (StepInterval(m_colorInterval, dt, [this](const Color& color) { SetColor(color); }))
+        BroadcastCompletion(m_colorIntervalMessage);
+    if (StepInterval(m_sizeInterval, dt,
+                     [this](const Vector2& size) { Actor::SetSize(size.X, size.Y); }))
+        BroadcastCompletion(m_sizeIntervalMessage);
 }
 
 void Actor::BroadcastCompletion(const String& messageName)
@@ -102,13 +96,7 @@ void Actor::Render()
     glScalef(m_size.X, m_size.Y, 1.0f);
     glColor4f(m_color.R, m_color.G, m_color.B, m_color.A);
 
-    const int texture = GetCurrentSpriteTexture();
-    if (texture >= 0)
-    {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-    }
-
+    const bool textured = BindSpriteTexture();
     if (m_drawShape == ADS_Circle)
     {
         glBegin(GL_TRIANGLE_FAN);
@@ -123,22 +111,34 @@ void Actor::Render()
         glEnd();
     }
     else
-    {
-        glBegin(GL_QUADS);
-        glTexCoord2f(m_UV_rightup.X, m_UV_rightup.Y);
-        glVertex2f(0.5f, 0.5f);
-        glTexCoord2f(m_UV_leftlow.X, m_UV_rightup.Y);
-        glVertex2f(-0.5f, 0.5f);
-        glTexCoord2f(m_UV_leftlow.X, m_UV_leftlow.Y);
-        glVertex2f(-0.5f, -0.5f);
-        glTexCoord2f(m_UV_rightup.X, m_UV_leftlow.Y);
-        glVertex2f(0.5f, -0.5f);
-        glEnd();
-    }
-
-    if (texture >= 0)
+        DrawUnitSquare(m_UV_leftlow, m_UV_rightup);
+    if (textured)
         glDisable(GL_TEXTURE_2D);
     glPopMatrix();
+}
+
+bool Actor::BindSpriteTexture() const
+{
+    const int texture = GetCurrentSpriteTexture();
+    if (texture < 0)
+        return false;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    return true;
+}
+
+void Actor::DrawUnitSquare(const Vector2& uvLowerLeft, const Vector2& uvUpperRight)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(uvUpperRight.X, uvUpperRight.Y);
+    glVertex2f(0.5f, 0.5f);
+    glTexCoord2f(uvLowerLeft.X, uvUpperRight.Y);
+    glVertex2f(-0.5f, 0.5f);
+    glTexCoord2f(uvLowerLeft.X, uvLowerLeft.Y);
+    glVertex2f(-0.5f, -0.5f);
+    glTexCoord2f(uvUpperRight.X, uvLowerLeft.Y);
+    glVertex2f(0.5f, -0.5f);
+    glEnd();
 }
 
 void Actor::SetPosition(const Vector2& pos)

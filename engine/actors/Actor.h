@@ -148,6 +148,10 @@ public:
 protected:
     /// The texture of the frame being shown, -1 for none.
     int GetCurrentSpriteTexture() const;
+    /// Binds the shown frame's texture with texturing enabled; false (nothing bound) for none.
+    bool BindSpriteTexture() const;
+    /// Draws the unit square centred on the origin, its corners at these texture coordinates.
+    static void DrawUnitSquare(const Vector2& uvLowerLeft, const Vector2& uvUpperRight);
     void UpdateSpriteAnimation(float dt);
 
     Vector2 m_size;

@@ -139,13 +139,7 @@ void ParticleActor::Render()
     if (!m_particles)
         return;
 
-    const int texture = GetCurrentSpriteTexture();
-    if (texture >= 0)
-    {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-    }
-
+    const bool textured = BindSpriteTexture();
     const Vector2& size = GetSize();
     const float rotation = GetRotation();
     for (int i = 0; i < m_maxParticles; ++i)
@@ -159,19 +153,9 @@ void ParticleActor::Render()
         glRotatef(rotation, 0.0f, 0.0f, 1.0f);
         glScalef(size.X * particle.scale, size.Y * particle.scale, 1.0f);
         glColor4f(particle.color.R, particle.color.G, particle.color.B, particle.color.A);
-        glBegin(GL_QUADS);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex2f(0.5f, 0.5f);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex2f(-0.5f, 0.5f);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex2f(-0.5f, -0.5f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex2f(0.5f, -0.5f);
-        glEnd();
+        DrawUnitSquare(Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
         glPopMatrix();
     }
-
-    if (texture >= 0)
+    if (textured)
         glDisable(GL_TEXTURE_2D);
 }

@@ -4,6 +4,15 @@
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
 
+namespace
+{
+// Window pixels per world unit (the same along both axes).
+double PixelsPerUnit()
+{
+    return Camera::GetInstance()->GetWindowWidth() / MathUtil::GetVisibleWorldSize().X;
+}
+} // namespace
+
 Vector2 MathUtil::GetVisibleWorldSize()
 {
     const Camera* camera = Camera::GetInstance();
@@ -57,12 +66,11 @@ Vector2 MathUtil::ScreenToWorld(int x, int y)
 
 float MathUtil::WorldSizeToScreenSize(float worldSize)
 {
-    const double pixelsPerUnit = Camera::GetInstance()->GetWindowWidth() / GetVisibleWorldSize().X;
-    return static_cast<float>(worldSize * pixelsPerUnit);
+    return static_cast<float>(worldSize * PixelsPerUnit());
 }
 
 float MathUtil::ScreenSizeToWorldSize(float screenSize)
 {
-    const double pixelsPerUnit = Camera::GetInstance()->GetWindowWidth() / GetVisibleWorldSize().X;
+    const double pixelsPerUnit = PixelsPerUnit();
     return pixelsPerUnit > 0.0 ? static_cast<float>(screenSize / pixelsPerUnit) : 0.0f;
 }
