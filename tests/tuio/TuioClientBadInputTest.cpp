@@ -95,7 +95,7 @@ std::vector<BadDatagram> BadDatagrams()
         {"bundle holding a broken message", Bundle({brokenMessage}),
          malformed + "unknown type tag\n"},
         {"blob running past the message",
-         Bundle({Message("/tuio/2Dcur", "sbbbb", Args({"set"}, {0x7FFFFFF0}))}),
+         Bundle({Message("/tuio/2Dcur", "sb", Args({"set"}, {64}))}),
          malformed + "arguments exceed message size\n"},
         {"blob for a session ID",
          Message("/tuio/2Dcur", "sbfffff", Args({"set"}, {4, 0x41414141, FloatHalf, 0, 0, 0, 0})),

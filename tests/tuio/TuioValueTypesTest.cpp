@@ -52,7 +52,7 @@ TEST(TuioTimeTest, SubtractionBorrowsAndClampsMillisecondsTruncate)
 TEST(TuioPointTest, ScreenPositionRoundsToNearestPixel)
 {
     EXPECT_EQ(TuioPoint(Ms(0), 0.5f, 0.25f).getScreenX(1024), 512);
-    EXPECT_EQ(TuioPoint(Ms(0), 0.5f, 0.25f).getScreenY(768), 192);
+    EXPECT_EQ(TuioPoint(Ms(0), 0.0f, 0.5f).getScreenY(3), 2); // 1.5 rounds up
     EXPECT_EQ(TuioPoint(Ms(0), 0.9995f, 0.0f).getScreenX(1024), 1023);
     EXPECT_EQ(TuioPoint(Ms(0), 0.0f, 0.9995f).getScreenY(1024), 1023);
     EXPECT_EQ(TuioPoint(Ms(0), 1.0f, 0.0f).getScreenX(800), 800);
