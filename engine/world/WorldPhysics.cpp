@@ -43,8 +43,10 @@ public:
     /// Starts a new tick: every pair may be reported again.
     void Clear()
     {
-        // Drop the entries of actors that took part in nothing lately (and may be gone).
-        if (m_entries.size() > 2 * m_usedThisTick + 256)
+        // Drop the entries of actors that took part in nothing lately (and may be gone). A tick
+        // without contacts (no step was due) says nothing about that, and would otherwise make
+        // the next tick build every entry again.
+        if (m_usedThisTick > 0 && m_entries.size() > 2 * m_usedThisTick + 256)
         {
             for (auto it = m_entries.begin(); it != m_entries.end();)
                 it = it->second.tick == m_tick ? std::next(it) : m_entries.erase(it);
