@@ -33,6 +33,20 @@ void ReadAliveIDs(osc::ReceivedMessageArgumentStream& args, std::vector<int32_t>
     }
 }
 
+/// Whether the string at s is text (given with its terminator padded to whole words). s is from
+/// a message CheckMessage passed, so zero-padded to whole words: compared word by word, nothing
+/// past the word holding its terminator is read.
+template <std::size_t N> bool IsOscString(const char* s, const char (&text)[N])
+{
+    static_assert(N % 4 == 0, "pad the text to whole words");
+    bool same = std::memcmp(s, text, 4) == 0;
+    for (std::size_t i = 4; same && i < N; i += 4)
+    {
+        same = std::memcmp(s + i, text + i, 4) == 0;
+    }
+    return same;
+}
+
 /// The index of sessionID among the live session IDs, or -1. Trackers name their touches in
 /// the same order every frame, so the likely index is tried first.
 ptrdiff_t FindLive(const std::vector<int32_t>& sessionIDs, int32_t sessionID,
@@ -353,8 +367,8 @@ void TuioClient::ProcessBundle(const osc::ReceivedBundle& bundle,
 void TuioClient::ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName&)
 {
     const char* address = message.AddressPattern();
-    bool cursors = std::strcmp(address, "/tuio/2Dcur") == 0;
-    bool objects = !cursors && std::strcmp(address, "/tuio/2Dobj") == 0;
+    bool cursors = IsOscString(address, "/tuio/2Dcur");
+    bool objects = !cursors && IsOscString(address, "/tuio/2Dobj");
     if (!cursors && !objects)
     {
         return;
@@ -364,7 +378,7 @@ void TuioClient::ProcessMessage(const osc::ReceivedMessage& message, const IpEnd
         osc::ReceivedMessageArgumentStream args = message.ArgumentStream();
         const char* command = nullptr;
         args >> command;
-        if (std::strcmp(command, "set") == 0)
+        if (IsOscString(command, "set"))
         {
             StampCurrentTime();
             if (objects)
@@ -376,7 +390,7 @@ void TuioClient::ProcessMessage(const osc::ReceivedMessage& message, const IpEnd
                 SetCursor(args);
             }
         }
-        else if (std::strcmp(command, "alive") == 0)
+        else if (IsOscString(command, "alive\0\0"))
         {
             StampCurrentTime();
             if (objects)
@@ -390,7 +404,7 @@ void TuioClient::ProcessMessage(const osc::ReceivedMessage& message, const IpEnd
                 RemoveCursors();
             }
         }
-        else if (std::strcmp(command, "fseq") == 0)
+        else if (IsOscString(command, "fseq\0\0\0"))
         {
             osc::int32 frame;
             args >> frame;
@@ -419,11 +433,12 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
         change.ySpeed >> change.rotationSpeed >> change.motionAccel >> change.rotationAccel;
     change.sessionID = sessionID;
 
-    std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
+    // Only this side changes the list, and one datagram at a time: reading needs no lock.
     ptrdiff_t index = FindLive(m_objectSessionIDs, sessionID, m_nextObjectIndex);
     m_nextObjectIndex = index + 1;
     if (index < 0)
     {
+        std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
         TuioObject* object =
             new TuioObject(m_currentTime, sessionID, symbolID, change.x, change.y, change.angle);
         m_objects.push_back(object);
@@ -452,11 +467,11 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
         change.motionAccel;
     change.sessionID = sessionID;
 
-    std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
     ptrdiff_t index = FindLive(m_cursorSessionIDs, sessionID, m_nextCursorIndex);
     m_nextCursorIndex = index + 1;
     if (index < 0)
     {
+        std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
         int cursorID = m_cursorIDs.Take(change.x, change.y, m_cursors.size());
         TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
         m_cursors.push_back(cursor);

@@ -50,11 +50,6 @@ void TuioTime::reset()
     m_microSeconds = 0;
 }
 
-long TuioTime::getTotalMilliseconds() const
-{
-    return long(m_seconds) * 1000 + m_microSeconds / 1000;
-}
-
 void TuioTime::initSession()
 {
     TuioTime now = getSystemTime();

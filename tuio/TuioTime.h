@@ -21,7 +21,7 @@ public:
     long getSeconds() const { return m_seconds; }
     long getMicroseconds() const { return m_microSeconds; }
     /// Truncates the microseconds to whole milliseconds.
-    long getTotalMilliseconds() const;
+    long getTotalMilliseconds() const { return long(m_seconds) * 1000 + m_microSeconds / 1000; }
 
     /// Starts the session clock at the current system time.
     static void initSession();
