@@ -95,7 +95,7 @@ void CheckBundleElementSizes(const char* contents, int32_t size)
     int64_t at = HeaderSize;
     while (size - at >= WordSize)
     {
-        int64_t elementSize = static_cast<int32_t>(ReadBigEndian32(contents + at));
+        int64_t elementSize = BundleElementSize(contents + at);
         at += WordSize;
         if (elementSize < 0 || elementSize > size - at)
         {

@@ -36,7 +36,7 @@ void ReadAliveIDs(osc::ReceivedMessageArgumentStream& args, std::vector<int32_t>
 /// Whether the string at s is text (given with its terminator padded to whole words). s is from
 /// a message CheckMessage passed, so zero-padded to whole words: compared word by word, nothing
 /// past the word holding its terminator is read.
-template <std::size_t N> bool IsOscString(const char* s, const char (&text)[N])
+template <std::size_t N> inline bool IsOscString(const char* s, const char (&text)[N])
 {
     static_assert(N % 4 == 0, "pad the text to whole words");
     bool same = std::memcmp(s, text, 4) == 0;
@@ -92,6 +92,11 @@ void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& newIDs,
                 std::vector<Container*>& live, std::vector<int32_t>& sessionIDs,
                 std::recursive_mutex& mutex, Gone gone)
 {
+    if (newIDs == aliveIDs)
+    {
+        newIDs.clear(); // the same touches as last time: none gone
+        return;
+    }
     for (int32_t id : newIDs)
     {
         auto it = std::find(aliveIDs.begin(), aliveIDs.end(), id);
@@ -341,19 +346,21 @@ void TuioClient::ProcessBundle(const osc::ReceivedBundle& bundle,
                 m_bundleStack.pop_back();
                 continue;
             }
-            osc::ReceivedBundleElementIterator it(range.first);
-            const osc::ReceivedBundleElement element = *it;
-            range.first = position(++it);
-            if (element.IsBundle())
+            // The enclosing bundle's check passed this size: not negative, within the bundle.
+            const osc::ReceivedBundleElement element(range.first);
+            const int32_t size = BundleElementSize(range.first);
+            const char* contents = range.first + osc::OSC_SIZEOF_INT32;
+            range.first = contents + size;
+            if (size > 0 && contents[0] == '#') // what oscpack takes for a bundle
             {
-                CheckBundleElementSizes(element.Contents(), element.Size());
+                CheckBundleElementSizes(contents, size);
                 osc::ReceivedBundle inner(element);
                 m_bundleStack.emplace_back(position(inner.ElementsBegin()),
                                            position(inner.ElementsEnd()));
             }
             else
             {
-                CheckMessage(element.Contents(), element.Size());
+                CheckMessage(contents, size);
                 ProcessMessage(osc::ReceivedMessage(element), remoteEndpoint);
             }
         }
