@@ -115,6 +115,15 @@ bool Switchboard::UnsubscribeFrom(MessageListener* listener, const String& messa
 {
     if (m_messagesLocked)
     {
+        // A subscription asked for earlier in this pass is cancelled, so that a listener
+        // created and destroyed within one pass is never entered after it.
+        m_pendingSubscriptions.erase(
+            std::remove_if(m_pendingSubscriptions.begin(), m_pendingSubscriptions.end(),
+                           [&](const SubscriptionRequest& request) {
+                               return request.listener == listener &&
+                                      request.messageName == messageName;
+                           }),
+            m_pendingSubscriptions.end());
         m_pendingUnsubscriptions.push_back(SubscriptionRequest{listener, messageName});
         return false;
     }
@@ -144,10 +153,16 @@ std::set<MessageListener*> Switchboard::GetSubscribersTo(const String& messageNa
 
 StringSet Switchboard::GetSubscriptionsFor(MessageListener* listener) const
 {
+    StringSet names;
     auto found = m_subscriptions.find(listener);
-    if (found == m_subscriptions.end())
-        return {};
-    return found->second;
+    if (found != m_subscriptions.end())
+        names = found->second;
+    // Subscriptions still waiting for the end of the pass count too, so that a listener that
+    // leaves all its names (in its destructor, say) also leaves those.
+    for (const SubscriptionRequest& request : m_pendingSubscriptions)
+        if (request.listener == listener)
+            names.insert(request.messageName);
+    return names;
 }
 
 bool Switchboard::HasSubscribers(const String& messageName) const

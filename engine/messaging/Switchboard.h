@@ -38,10 +38,12 @@ public:
 
     /// False when already subscribed, or when asked during delivery (applied after it).
     bool SubscribeTo(MessageListener* listener, const String& messageName);
-    /// False when not subscribed, or when asked during delivery (applied after it).
+    /// False when not subscribed, or when asked during delivery (applied after it; it also
+    /// cancels a subscription to the same name asked for earlier in the pass).
     bool UnsubscribeFrom(MessageListener* listener, const String& messageName);
 
     std::set<MessageListener*> GetSubscribersTo(const String& messageName) const;
+    /// The names listener is subscribed to, including those waiting for the end of a pass.
     StringSet GetSubscriptionsFor(MessageListener* listener) const;
     /// True when anyone is subscribed to messageName (cheaper than copying the set).
     bool HasSubscribers(const String& messageName) const;

@@ -131,6 +131,8 @@ private:
     };
 
     double ReadClock() const;
+    /// Drops every deferred add, layer change and remove of element, before it is deleted.
+    void ForgetDeferred(Renderable* element);
 
     bool m_running = false;
     // Frame times are kept in double so that frame steps stay exact after hours of running;

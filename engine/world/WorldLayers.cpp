@@ -124,7 +124,10 @@ void World::CleanupRenderables()
     while (it != GetRenderablesEnd())
     {
         if ((*it)->IsDestroyed())
+        {
+            ForgetDeferred(*it);
             it.erase();
+        }
         else
             ++it;
     }
@@ -150,8 +153,25 @@ void World::UnloadAll()
             continue;
         }
         renderable->Destroy();
+        ForgetDeferred(renderable);
         it.erase();
     }
+}
+
+void World::ForgetDeferred(Renderable* element)
+{
+    // A queued layer change or remove must not reach an element once it has been deleted.
+    auto isElement = [element](const DeferredLayerChange& change) {
+        return change.element == element;
+    };
+    m_deferredAdds.erase(std::remove_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement),
+                         m_deferredAdds.end());
+    m_deferredLayerChanges.erase(std::remove_if(m_deferredLayerChanges.begin(),
+                                                m_deferredLayerChanges.end(), isElement),
+                                 m_deferredLayerChanges.end());
+    m_deferredRemoves.erase(
+        std::remove(m_deferredRemoves.begin(), m_deferredRemoves.end(), element),
+        m_deferredRemoves.end());
 }
 
 void World::ResetWorld()

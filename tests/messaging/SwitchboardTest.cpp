@@ -123,17 +123,51 @@ TEST_F(SwitchboardTest, SubscriptionChangesDuringAPassTakeEffectAfterIt)
     EXPECT_EQ(board.GetSubscribersTo("Ping").count(&leaving), 0u);
 }
 
-TEST_F(SwitchboardTest, UnsubscriptionsApplyBeforeSubscriptionsAfterAPass)
+TEST_F(SwitchboardTest, RequestsDuringAPassTakeEffectInTheOrderMade)
 {
-    Recorder trigger, target;
+    Recorder trigger, resubscriber, quitter;
     board.SubscribeTo(&trigger, "Go");
+    board.SubscribeTo(&resubscriber, "Ping");
     trigger.onReceive = [&](Message*) {
-        board.SubscribeTo(&target, "Ping");   // asked first ...
-        board.UnsubscribeFrom(&target, "Ping"); // ... but unsubscriptions go first
+        board.UnsubscribeFrom(&resubscriber, "Ping"); // leaves, then comes back: subscribed
+        board.SubscribeTo(&resubscriber, "Ping");
+        board.SubscribeTo(&quitter, "Ping"); // comes, then leaves: not subscribed
+        board.UnsubscribeFrom(&quitter, "Ping");
+        EXPECT_EQ(board.GetSubscriptionsFor(&resubscriber), (StringSet{"Ping"}));
     };
     board.Broadcast(new CountingMessage("Go"));
     board.SendAllMessages();
-    EXPECT_EQ(board.GetSubscribersTo("Ping").count(&target), 1u);
+    EXPECT_EQ(board.GetSubscribersTo("Ping"), (std::set<MessageListener*>{&resubscriber}));
+}
+
+TEST_F(SwitchboardTest, ListenerCreatedAndDestroyedInOnePassIsNeverEntered)
+{
+    // A screen change creates an actor that subscribes in its constructor; a second screen
+    // change in the same pass deletes it, and its destructor leaves every name it has.
+    struct Subscriber : Recorder
+    {
+        explicit Subscriber(Switchboard* b) : board(b) { board->SubscribeTo(this, "CameraChange"); }
+        virtual ~Subscriber()
+        {
+            for (const String& name : board->GetSubscriptionsFor(this))
+                board->UnsubscribeFrom(this, name);
+        }
+        Switchboard* board;
+    };
+    Recorder screens;
+    int changes = 0;
+    Subscriber* created = nullptr;
+    screens.onReceive = [&](Message*) {
+        if (++changes == 1)
+            created = new Subscriber(&board);
+        else
+            delete created;
+    };
+    board.SubscribeTo(&screens, "MoveForwards");
+    board.Broadcast(new CountingMessage("MoveForwards"));
+    board.Broadcast(new CountingMessage("MoveForwards"));
+    board.SendAllMessages();
+    EXPECT_TRUE(board.GetSubscribersTo("CameraChange").empty()) << "a deleted listener was entered";
 }
 
 TEST_F(SwitchboardTest, ListenerDestroyedByAnEarlierHandlerIsNotCalled)

@@ -128,7 +128,9 @@ TEST_F(PhysicsSceneTest, DistanceJointsAreRigidOrSpringsAndGoWithTheirBodies)
         ASSERT_NEAR(Distance(anchor, rod), 3.0f, 0.02f) << "frame " << i;
         springMin = std::fmin(springMin, Distance(anchor, spring));
         if (i == 5)
+        {
             EXPECT_GT(Distance(anchor, spring), 2.5f) << "a spring, not a rod";
+        }
     }
     EXPECT_GT(rod->GetPosition().Y, 0.5f) << "the rod swung";
     EXPECT_LT(springMin, 1.2f) << "the lightly damped spring overshoots";

@@ -190,6 +190,37 @@ TEST_F(WorldLayersTest, AddedThenMovedInOnePassEndsOnTheNewLayer)
     EXPECT_EQ(Walk(), (std::vector<Renderable*>{driver, late}));
 }
 
+TEST_F(WorldLayersTest, QueuedChangesOfADeletedRenderableAreDropped)
+{
+    // Moved, then destroyed in the same update: the clean-up deletes it, and the queued layer
+    // change must not touch it afterwards.
+    auto* mover = new Probe("mover", &journal);
+    auto* leaver = new Probe("leaver", &journal);
+    mover->onUpdate = [&] {
+        world->UpdateLayer(mover, 4);
+        mover->Destroy();
+    };
+    leaver->onUpdate = [&] {
+        world->Remove(leaver);
+        leaver->Destroy();
+    };
+    world->Add(mover);
+    world->Add(leaver);
+    Frame();
+    EXPECT_TRUE(Walk().empty());
+    EXPECT_EQ(Count(journal, "mover.deleted"), 1);
+    EXPECT_EQ(Count(journal, "leaver.deleted"), 1);
+
+    // Queued outside a pass, then unloaded before the next tick.
+    auto* parked = new Probe("parked", &journal);
+    world->Add(parked, 1);
+    world->UpdateLayer(parked, 2);
+    world->UnloadAll();
+    Frame();
+    EXPECT_TRUE(Walk().empty());
+    EXPECT_EQ(Count(journal, "parked.deleted"), 1);
+}
+
 TEST_F(WorldLayersTest, UnloadAllDeletesWhatIsNotProtected)
 {
     auto* keep = new Probe("keep", &journal);
