@@ -75,14 +75,11 @@ Container* FindBySessionID(const std::vector<Container*>& live, long sessionID)
     return nullptr;
 }
 
-/// Calls every listener. By index: a listener may add listeners from its call.
-template <typename Call> void CallEach(const std::vector<TuioListener*>& listeners, Call call)
-{
-    for (size_t i = 0; i < listeners.size(); ++i)
-    {
-        call(listeners[i]);
-    }
-}
+/// How long connect() waits for a loop that a listener's disconnect() left finishing.
+constexpr std::chrono::seconds PreviousLoopWait{2};
+
+/// List locks the calling thread holds through lockCursorList()/lockObjectList().
+thread_local int t_listLocksHeld = 0;
 
 /// Takes the live containers that the last "alive" (aliveIDs) named and the new one (newIDs)
 /// does not out of the live list, each under the list's lock, and hands each to gone. The new
@@ -123,10 +120,10 @@ void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& newIDs,
 
 /// Updates the live container of each change, if it is still there, under the list's lock;
 /// the listener call that update returns is made after the lock is released.
-template <typename Container, typename Change, typename Update>
+template <typename Container, typename Change, typename Update, typename Notify>
 void CommitChanges(const std::vector<Change>& changes, const std::vector<Container*>& live,
                    const std::vector<int32_t>& sessionIDs, std::recursive_mutex& mutex,
-                   Update update, const std::vector<TuioListener*>& listeners)
+                   Update update, Notify notify)
 {
     for (const Change& change : changes)
     {
@@ -136,7 +133,7 @@ void CommitChanges(const std::vector<Change>& changes, const std::vector<Contain
         {
             auto call = update(live[index], change);
             lock.unlock();
-            CallEach(listeners, call);
+            notify(call);
         }
     }
 }
@@ -166,6 +163,8 @@ TuioClient::TuioClient(int port)
 TuioClient::~TuioClient()
 {
     disconnect();
+    // A loop that a listener's disconnect() left finishing still uses the members.
+    WaitForLoopEnd(false);
     for (TuioObject* object : m_objects)
     {
         delete object;
@@ -182,15 +181,21 @@ void TuioClient::connect(bool lock)
     {
         return;
     }
+    // Two loops would share the socket's buffer and the frame state.
+    if (!WaitForLoopEnd(true))
+    {
+        return;
+    }
     TuioTime::initSession();
     m_currentTime.reset();
     m_locked.store(lock);
     // A disconnect() from now on ends the loop even if it comes before the loop starts.
     m_socket->ResetBreak();
+    m_loopRunning.store(true);
     m_connected.store(true);
     if (lock)
     {
-        m_socket->Run(*this);
+        RunLoop();
     }
     else
     {
@@ -205,7 +210,7 @@ void TuioClient::disconnect()
         return;
     }
     m_socket->Break();
-    if (!m_locked.load() && m_thread.joinable())
+    if (m_thread.joinable())
     {
         if (m_thread.get_id() == std::this_thread::get_id())
         {
@@ -217,27 +222,108 @@ void TuioClient::disconnect()
             m_thread.join();
         }
     }
+    // The loop connect(true) runs on its caller (returns at once on the loop's own thread).
+    WaitForLoopEnd(false);
     m_connected.store(false);
 }
 
 unsigned long TuioClient::ClientThreadFunc(void* client)
 {
-    TuioClient* self = static_cast<TuioClient*>(client);
-    self->m_socket->Run(*self);
+    static_cast<TuioClient*>(client)->RunLoop();
     return 0;
+}
+
+void TuioClient::RunLoop()
+{
+    m_loopThread.store(std::this_thread::get_id());
+    m_socket->Run(*this);
+    // Notified under the lock: a waiter may destroy the client as soon as it is released.
+    std::lock_guard<std::mutex> guard(m_loopMutex);
+    m_loopRunning.store(false);
+    m_loopEnded.notify_all();
+}
+
+bool TuioClient::WaitForLoopEnd(bool bounded)
+{
+    std::unique_lock<std::mutex> lock(m_loopMutex);
+    auto ended = [this] { return !m_loopRunning.load(); };
+    if (ended() || m_loopThread.load() == std::this_thread::get_id())
+    {
+        return ended();
+    }
+    if (bounded)
+    {
+        return m_loopEnded.wait_for(lock, PreviousLoopWait, ended);
+    }
+    m_loopEnded.wait(lock, ended);
+    return true;
 }
 
 void TuioClient::addTuioListener(TuioListener* listener)
 {
-    std::lock_guard<std::recursive_mutex> guard(m_listenerMutex);
+    std::lock_guard<std::mutex> guard(m_listenerMutex);
     m_listeners.push_back(listener);
+    m_listenerVersion.fetch_add(1);
 }
 
 void TuioClient::removeTuioListener(TuioListener* listener)
 {
-    std::lock_guard<std::recursive_mutex> guard(m_listenerMutex);
+    std::unique_lock<std::mutex> lock(m_listenerMutex);
     m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
                       m_listeners.end());
+    // Sequentially consistent with BeginCall: either the call sees the new version and skips
+    // the listener, or this sees the listener marked as called and waits for it.
+    m_listenerVersion.fetch_add(1);
+    if (m_processingThread.load() == std::this_thread::get_id() || t_listLocksHeld > 0)
+    {
+        return; // waiting could deadlock: see the header
+    }
+    ++m_removeWaiters;
+    while (m_calling.load() == listener)
+    {
+        // EndCall's notification may be missed (it does not lock unless it sees a waiter): the
+        // wait polls too.
+        m_callEnded.wait_for(lock, std::chrono::milliseconds(1));
+    }
+    --m_removeWaiters;
+}
+
+inline bool TuioClient::BeginCall(TuioListener* listener)
+{
+    m_calling.store(listener);
+    if (m_listenerVersion.load() == m_callListVersion)
+    {
+        return true;
+    }
+    std::lock_guard<std::mutex> guard(m_listenerMutex);
+    if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+    {
+        return true;
+    }
+    m_calling.store(nullptr, std::memory_order_release);
+    return false;
+}
+
+inline void TuioClient::EndCall()
+{
+    m_calling.store(nullptr, std::memory_order_release);
+    if (m_removeWaiters.load(std::memory_order_relaxed) > 0)
+    {
+        std::lock_guard<std::mutex> guard(m_listenerMutex);
+        m_callEnded.notify_all();
+    }
+}
+
+template <typename Call> void TuioClient::CallListeners(Call call)
+{
+    for (TuioListener* listener : m_callList)
+    {
+        if (BeginCall(listener))
+        {
+            call(listener);
+            EndCall();
+        }
+    }
 }
 
 std::list<TuioObject*> TuioClient::getTuioObjects()
@@ -269,6 +355,7 @@ void TuioClient::lockObjectList()
     if (m_connected.load())
     {
         m_objectMutex.lock();
+        ++t_listLocksHeld;
     }
 }
 
@@ -276,6 +363,7 @@ void TuioClient::unlockObjectList()
 {
     if (m_connected.load())
     {
+        --t_listLocksHeld;
         m_objectMutex.unlock();
     }
 }
@@ -285,6 +373,7 @@ void TuioClient::lockCursorList()
     if (m_connected.load())
     {
         m_cursorMutex.lock();
+        ++t_listLocksHeld;
     }
 }
 
@@ -292,6 +381,7 @@ void TuioClient::unlockCursorList()
 {
     if (m_connected.load())
     {
+        --t_listLocksHeld;
         m_cursorMutex.unlock();
     }
 }
@@ -302,7 +392,14 @@ void TuioClient::ProcessPacket(const char* data, int size, const IpEndpointName&
     {
         return;
     }
-    std::lock_guard<std::recursive_mutex> guard(m_listenerMutex);
+    std::lock_guard<std::recursive_mutex> guard(m_packetMutex);
+    if (m_listenerVersion.load(std::memory_order_acquire) != m_callListVersion)
+    {
+        std::lock_guard<std::mutex> listenersGuard(m_listenerMutex);
+        m_callList = m_listeners;
+        m_callListVersion = m_listenerVersion.load();
+    }
+    std::thread::id outerThread = m_processingThread.exchange(std::this_thread::get_id());
     try
     {
         osc::ReceivedPacket packet(data, static_cast<std::size_t>(size));
@@ -325,6 +422,7 @@ void TuioClient::ProcessPacket(const char* data, int size, const IpEndpointName&
     {
         // Not OSC at all (empty, not a multiple of four bytes, a broken message): dropped.
     }
+    m_processingThread.store(outerThread);
 }
 
 void TuioClient::ProcessBundle(const osc::ReceivedBundle& bundle,
@@ -450,7 +548,7 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
             new TuioObject(m_currentTime, sessionID, symbolID, change.x, change.y, change.angle);
         m_objects.push_back(object);
         m_objectSessionIDs.push_back(sessionID);
-        CallEach(m_listeners, [object](TuioListener* l) { l->addTuioObject(object); });
+        CallListeners([object](TuioListener* l) { l->addTuioObject(object); });
         return;
     }
     const TuioObject* live = m_objects[index];
@@ -483,7 +581,7 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
         TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
         m_cursors.push_back(cursor);
         m_cursorSessionIDs.push_back(sessionID);
-        CallEach(m_listeners, [cursor](TuioListener* l) { l->addTuioCursor(cursor); });
+        CallListeners([cursor](TuioListener* l) { l->addTuioCursor(cursor); });
         return;
     }
     // The client's own cursors: no override to honour, so the getters are called directly.
@@ -505,8 +603,7 @@ void TuioClient::RemoveObjects()
                [this](TuioObject* object)
                {
                    object->remove(m_currentTime);
-                   CallEach(m_listeners,
-                            [object](TuioListener* l) { l->removeTuioObject(object); });
+                   CallListeners([object](TuioListener* l) { l->removeTuioObject(object); });
                    delete object;
                });
 }
@@ -517,8 +614,7 @@ void TuioClient::RemoveCursors()
                [this](TuioCursor* cursor)
                {
                    cursor->remove(m_currentTime);
-                   CallEach(m_listeners,
-                            [cursor](TuioListener* l) { l->removeTuioCursor(cursor); });
+                   CallListeners([cursor](TuioListener* l) { l->removeTuioCursor(cursor); });
                    m_cursorIDs.Release(cursor, m_cursors);
                });
 }
@@ -545,7 +641,7 @@ void TuioClient::EndFrame(bool objects, int32_t frame)
         {
             CommitCursors();
         }
-        CallEach(m_listeners, [this](TuioListener* l) { l->refresh(m_currentTime); });
+        CallListeners([this](TuioListener* l) { l->refresh(m_currentTime); });
         m_currentTime.reset();
     }
     if (objects)
@@ -568,7 +664,7 @@ void TuioClient::CommitObjects()
                            c.motionAccel, c.rotationAccel);
             return [object](TuioListener* l) { l->updateTuioObject(object); };
         },
-        m_listeners);
+        [this](auto call) { CallListeners(call); });
 }
 
 void TuioClient::CommitCursors()
@@ -580,7 +676,7 @@ void TuioClient::CommitCursors()
             cursor->update(m_currentTime, c.x, c.y, c.xSpeed, c.ySpeed, c.motionAccel);
             return [cursor](TuioListener* l) { l->updateTuioCursor(cursor); };
         },
-        m_listeners);
+        [this](auto call) { CallListeners(call); });
 }
 
 } // namespace TUIO

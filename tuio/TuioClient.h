@@ -6,6 +6,7 @@
 #include <oscpack/ip/PacketListener.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -48,14 +49,29 @@ public:
     TuioClient& operator=(const TuioClient&) = delete;
 
     /// Starts receiving: on a thread of its own, or with lock true on the caller, returning only
-    /// once disconnect() broke the loop. Does nothing without a bound port.
+    /// once disconnect() broke the loop. Does nothing without a bound port. A loop that a
+    /// listener's disconnect() broke may still be finishing its datagram: connect() waits up to
+    /// two seconds for it to end, and stays unconnected if it has not (at once when called on
+    /// that loop's own thread, i.e. from the listener).
     void connect(bool lock = false);
-    /// Stops receiving; safe right after connect() and from any thread.
+    /// Stops receiving; safe right after connect() and from any thread. Called on another thread
+    /// than the loop's, it returns once the loop has ended (also one that connect(true) runs);
+    /// called from a listener, the loop ends when that call returns.
     void disconnect();
     bool isConnected() const { return m_connected.load(); }
 
-    /// A listener added twice is called twice; remove drops every entry of it. After remove
-    /// returns, the listener is not called again.
+    /// A listener added twice is called twice; remove drops every entry of it. Both are safe
+    /// from any thread at any time, from listener calls too; they never wait for a list lock or
+    /// the datagram in progress. An added listener is called from the next datagram on.
+    /// After remove returns, no call to the listener begins. Whether one already running on the
+    /// receive thread may still be under way:
+    /// - called from a listener (on the receive thread): it may, e.g. the caller's own call;
+    /// - called while this thread holds a list lock (lockCursorList(), lockObjectList()): it
+    ///   may, since that call may be waiting for the lock;
+    /// - otherwise: no, remove waits for it to return, so the listener may be destroyed then.
+    ///   Hence do not remove a listener while holding a lock its calls may wait for, e.g. one
+    ///   whose calls broadcast, from a message handler run under the hub's mutex; adding, or
+    ///   removing any other listener, is fine there.
     void addTuioListener(TuioListener* listener);
     void removeTuioListener(TuioListener* listener);
 
@@ -81,6 +97,17 @@ public:
     static unsigned long ClientThreadFunc(void* client);
 
 private:
+    /// Runs the socket's loop and then marks it ended.
+    void RunLoop();
+    /// Waits for a running loop to end, bounded or not; false if it still runs (at once when
+    /// called on the loop's own thread).
+    bool WaitForLoopEnd(bool bounded);
+    /// Calls every listener of this datagram's list that has not been removed since.
+    template <typename Call> void CallListeners(Call call);
+    /// Marks the call to listener begun; false (and nothing marked) if it was removed.
+    bool BeginCall(TuioListener* listener);
+    void EndCall();
+
     /// A change received by "set", applied when its frame is committed.
     /// liveIndex is where the live one was at the "set"; it is checked again at commit.
     struct CursorChange
@@ -115,11 +142,22 @@ private:
 
     std::unique_ptr<UdpReceiver> m_socket;
 
-    /// Guards m_listeners and is held while a datagram is handled: a removed listener is never
-    /// called afterwards, and datagrams handed in from several threads are taken one at a time.
-    /// Recursive: listeners may add or remove listeners from their calls.
-    std::recursive_mutex m_listenerMutex;
+    /// Held while a datagram is handled: datagrams handed in from several threads are taken one
+    /// at a time. Listener add and remove never take it.
+    std::recursive_mutex m_packetMutex;
+    /// Guards m_listeners; held only briefly, never while taking another lock or calling out.
+    std::mutex m_listenerMutex;
     std::vector<TuioListener*> m_listeners;
+    /// Bumped by every add and remove: while it equals m_callListVersion, m_callList (the
+    /// listeners copied for the datagram in progress) holds no removed one.
+    std::atomic<uint64_t> m_listenerVersion{0};
+    std::vector<TuioListener*> m_callList;
+    uint64_t m_callListVersion = 0;
+    /// The listener being called, and the thread handling a datagram, for removals to wait on.
+    std::atomic<TuioListener*> m_calling{nullptr};
+    std::atomic<std::thread::id> m_processingThread{};
+    std::atomic<int> m_removeWaiters{0};
+    std::condition_variable m_callEnded;
     /// Element ranges of the bundles being walked, innermost last.
     std::vector<std::pair<const char*, const char*>> m_bundleStack;
 
@@ -149,6 +187,12 @@ private:
     std::recursive_mutex m_cursorMutex;
     std::atomic<bool> m_locked{false};
     std::atomic<bool> m_connected{false};
+    /// True from connect() until the loop has returned, even after a disconnect() from a
+    /// listener left the loop to finish on its own.
+    std::atomic<bool> m_loopRunning{false};
+    std::atomic<std::thread::id> m_loopThread{};
+    std::mutex m_loopMutex;
+    std::condition_variable m_loopEnded;
 };
 
 } // namespace TUIO
