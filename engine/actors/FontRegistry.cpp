@@ -2,6 +2,7 @@
 
 #include "engine/console/Log.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/ScopedPixelProjection.h"
 #include "engine/world/Camera.h"
 
 #include <FTGL/ftgl.h>
@@ -93,14 +94,7 @@ Vector2 DrawScreenText(const String& text, const String& nickname, int pixelX, i
     const int height = camera->GetWindowHeight();
 
     // FTGL draws with y up: a y-down projection would mirror the glyphs and cull them away.
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, width, 0, height);
-
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    ScopedPixelProjection pixels(width, height);
     glTranslatef(static_cast<float>(pixelX), static_cast<float>(height - pixelY), 0.0f);
     glRotatef(rotation, 0.0f, 0.0f, 1.0f);
 
@@ -110,11 +104,6 @@ Vector2 DrawScreenText(const String& text, const String& nickname, int pixelX, i
     font->Render(text.c_str());
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
-
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
 
     return Extents(*font, text);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/actors/FontRegistry.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/ScopedPixelProjection.h"
 #include "engine/world/Camera.h"
 
 #include <algorithm>
@@ -93,14 +94,7 @@ void Console::RenderBackground(int x, int bottom, int width, int height)
     const Camera* camera = Camera::GetInstance();
     const int windowHeight = camera->GetWindowHeight();
 
-    // A y-up projection keeps the quad counter-clockwise, so back-face culling keeps it.
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(0, camera->GetWindowWidth(), 0, windowHeight);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    ScopedPixelProjection pixels(camera->GetWindowWidth(), windowHeight);
 
     const float left = static_cast<float>(x);
     const float right = static_cast<float>(x + width);
@@ -115,9 +109,4 @@ void Console::RenderBackground(int x, int bottom, int width, int height)
     glVertex2f(left, high);
     glEnd();
     glEnable(GL_DEPTH_TEST);
-
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
 }
