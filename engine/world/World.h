@@ -101,7 +101,7 @@ public:
     bool SetupPhysics(const Vector2& gravity = Vector2(0.0f, -10.0f),
                       const Vector2& maxVertex = Vector2(100.0f, 100.0f),
                       const Vector2& minVertex = Vector2(-100.0f, -100.0f));
-    bool IsPhysicsSetUp() const { return m_physicsSetUp; }
+    bool IsPhysicsSetUp() const { return m_physicsWorld != nullptr; }
     /// Null before SetupPhysics.
     b2World* GetPhysicsWorld() const { return m_physicsWorld; }
     /// Steps the physics in fixed 1/60 s steps, carrying the remainder to the next tick; sends
@@ -153,7 +153,6 @@ private:
     bool m_elementsLocked = false;
 
     b2World* m_physicsWorld = nullptr;
-    bool m_physicsSetUp = false;
     DebugDraw* m_debugDraw = nullptr;
     // kMaxContactPoints entries, allocated with the physics world and never freed, so the
     // points that collision messages carry stay valid until the next tick's delivery is over.

@@ -105,7 +105,7 @@ public:
 bool World::SetupPhysics(const Vector2& gravity, const Vector2& /*maxVertex*/,
                          const Vector2& /*minVertex*/)
 {
-    if (m_physicsSetUp)
+    if (m_physicsWorld != nullptr)
         return false;
     m_physicsWorld = new b2World(b2Vec2(gravity.X, gravity.Y));
     m_physicsWorld->SetAllowSleeping(true);
@@ -114,7 +114,6 @@ bool World::SetupPhysics(const Vector2& gravity, const Vector2& /*maxVertex*/,
     m_contactPoints = new b2ContactPoint[kMaxContactPoints];
     m_contactPointCount = 0;
     m_collisionRecord = new CollisionRecord();
-    m_physicsSetUp = true;
     return true;
 }
 
@@ -128,7 +127,7 @@ void World::DestroyDebugDraw()
 
 void World::RunPhysics(float dt)
 {
-    if (!m_physicsSetUp)
+    if (m_physicsWorld == nullptr)
         return;
     m_collisionRecord->Clear();
 
