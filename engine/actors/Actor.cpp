@@ -56,9 +56,7 @@ Actor::~Actor()
     if (named != NameRegistry().end() && named->second == this)
         NameRegistry().erase(named);
 
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const String& messageName : switchboard->GetSubscriptionsFor(this))
-        switchboard->UnsubscribeFrom(this, messageName);
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }
 
 void Actor::Update(float dt)

@@ -151,6 +151,12 @@ std::set<MessageListener*> Switchboard::GetSubscribersTo(const String& messageNa
     return found->second;
 }
 
+void Switchboard::UnsubscribeFromAll(MessageListener* listener)
+{
+    for (const String& name : GetSubscriptionsFor(listener))
+        UnsubscribeFrom(listener, name);
+}
+
 StringSet Switchboard::GetSubscriptionsFor(MessageListener* listener) const
 {
     StringSet names;

@@ -42,6 +42,10 @@ public:
     /// cancels a subscription to the same name asked for earlier in the pass).
     bool UnsubscribeFrom(MessageListener* listener, const String& messageName);
 
+    /// Unsubscribes listener from every name it has, one UnsubscribeFrom per name; what
+    /// destroyed listeners do.
+    void UnsubscribeFromAll(MessageListener* listener);
+
     std::set<MessageListener*> GetSubscribersTo(const String& messageName) const;
     /// The names listener is subscribed to, including those waiting for the end of a pass.
     StringSet GetSubscriptionsFor(MessageListener* listener) const;

@@ -4,10 +4,7 @@
 
 GameManager::~GameManager()
 {
-    Switchboard* switchboard = Switchboard::GetInstance();
-    MessageListener* self = this;
-    for (const String& name : switchboard->GetSubscriptionsFor(self))
-        switchboard->UnsubscribeFrom(self, name);
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }
 
 void GameManager::Update(float) {}

@@ -177,9 +177,7 @@ void World::Destroy()
 
     DestroyDebugDraw();
 
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const String& name : switchboard->GetSubscriptionsFor(this))
-        switchboard->UnsubscribeFrom(this, name);
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }
 
 void World::SetGameManager(GameManager* gameManager)
