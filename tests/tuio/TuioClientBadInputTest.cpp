@@ -1,89 +1,26 @@
 #include "tests/tuio/TuioTestSupport.h"
 
-#include <gtest/gtest.h>
 #include <numeric>
 #include <string>
 
 using namespace TuioTest;
 
-namespace
-{
-void AppendInt32(std::vector<char>& bytes, int32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-    {
-        bytes.push_back(static_cast<char>((static_cast<uint32_t>(value) >> shift) & 0xFF));
-    }
-}
-
-/// An OSC string: the text, a terminator and padding to four bytes.
-void AppendString(std::vector<char>& bytes, const std::string& text)
-{
-    bytes.insert(bytes.end(), text.begin(), text.end());
-    do
-    {
-        bytes.push_back('\0');
-    } while (bytes.size() % 4 != 0);
-}
-
-std::vector<char> Args(std::initializer_list<std::string> strings,
-                       std::initializer_list<int32_t> words = {})
-{
-    std::vector<char> bytes;
-    for (const std::string& text : strings)
-    {
-        AppendString(bytes, text);
-    }
-    for (int32_t word : words)
-    {
-        AppendInt32(bytes, word);
-    }
-    return bytes;
-}
-
-std::vector<char> Message(const std::string& address, const std::string& typeTags,
-                          const std::vector<char>& arguments = {})
-{
-    std::vector<char> bytes = Args({address, "," + typeTags});
-    bytes.insert(bytes.end(), arguments.begin(), arguments.end());
-    return bytes;
-}
-
-/// A bundle of the elements; a size given for an element may lie about it.
-std::vector<char> Bundle(const std::vector<std::vector<char>>& elements,
-                         const std::vector<int32_t>& sizes = {})
-{
-    std::vector<char> bytes = Args({"#bundle"}, {0, 1}); // time tag "immediately"
-    for (size_t i = 0; i < elements.size(); ++i)
-    {
-        AppendInt32(bytes, i < sizes.size() ? sizes[i] : static_cast<int32_t>(elements[i].size()));
-        bytes.insert(bytes.end(), elements[i].begin(), elements[i].end());
-    }
-    return bytes;
-}
-
-constexpr int32_t FloatHalf = 0x3F000000; // 0.5f
-
-struct BadDatagram
-{
-    const char* name;
-    std::vector<char> bytes;
-    std::string expectedError; // the exact standard error output
-};
-
-std::vector<BadDatagram> BadDatagrams()
+TEST(TuioClientBadInputTest, EveryBadDatagramIsReportedAndReceivingGoesOn)
 {
     const std::string malformed = "malformed OSC bundle\n";
     const std::string curError = "error parsing TUIO message: /tuio/2Dcur - ";
     const std::vector<char> brokenMessage = Message("/tuio/2Dcur", "sx", Args({"set"}));
-    return {
+    const struct
+    {
+        const char* name;
+        std::vector<char> bytes;
+        std::string error; // the exact standard error output
+    } table[] = {
         {"empty datagram", {}, ""},
         {"not a multiple of four bytes", {'/', 't', 'u'}, ""},
         {"no OSC at all", std::vector<char>(64, '\x7f'), ""},
         {"message with an unknown type tag", brokenMessage, ""},
-        {"bundle header only",
-         {'#', 'b', 'u', 'n', 'd', 'l', 'e', '\0'},
-         malformed + "packet too short for bundle\n"},
+        {"bundle header only", Args({"#bundle"}), malformed + "packet too short for bundle\n"},
         {"element larger than the bundle", Bundle({Args({"/tuio/2Dcur"})}, {64}),
          malformed + "invalid bundle element size\n"},
         {"element size -4", Bundle({Args({"/tuio/2Dcur"})}, {-4}),
@@ -111,14 +48,9 @@ std::vector<BadDatagram> BadDatagrams()
         {"fseq with a float", Message("/tuio/2Dcur", "sf", Args({"fseq"}, {FloatHalf})),
          curError + "wrong argument type\n"},
     };
-}
-} // namespace
-
-TEST(TuioClientBadInputTest, EveryBadDatagramIsReportedAndReceivingGoesOn)
-{
     ConnectedClient c;
     int session = 100;
-    for (const BadDatagram& bad : BadDatagrams())
+    for (const auto& bad : table)
     {
         SCOPED_TRACE(bad.name);
         testing::internal::CaptureStderr();
@@ -129,7 +61,7 @@ TEST(TuioClientBadInputTest, EveryBadDatagramIsReportedAndReceivingGoesOn)
             std::to_string(session) + "/0 R";
         EXPECT_EQ(c.TraceOf({bad.bytes, CursorBundle({session}, {{session, 0.5f, 0.5f}}, session)}),
                   expected);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), bad.expectedError);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), bad.error);
     }
 }
 
@@ -150,8 +82,7 @@ TEST(TuioClientBadInputTest, BrokenPartsOfABundleAreDroppedTheRestStays)
 
     // An "alive" broken half-way changes nothing: the next good one removes both cursors.
     testing::internal::CaptureStderr();
-    std::vector<char> badAlive = Args({"alive"}, {1});
-    AppendString(badAlive, "2");
+    std::vector<char> badAlive = Args({"alive"}, {1, 0x32000000}); // 1, "2"
     EXPECT_EQ(c.TraceOf({Message("/tuio/2Dcur", "sis", badAlive), CursorBundle({}, {}, 2)}),
               "-cur 1/0 -cur 2/1 R");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

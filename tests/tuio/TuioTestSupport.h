@@ -5,17 +5,23 @@
 #include "tuio/TuioListener.h"
 #include "tuio/TuioObject.h"
 
+#include <oscpack/osc/OscOutboundPacketStream.h>
+
+#include <algorithm>
+#include <arpa/inet.h>
 #include <condition_variable>
+#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
 namespace TuioTest
 {
 
-/// One "set" of the cursor profile.
 struct CursorSet
 {
     int sessionID;
@@ -23,83 +29,210 @@ struct CursorSet
     float xSpeed = 0.0f, ySpeed = 0.0f, motionAccel = 0.0f;
 };
 
-/// A TUIO 1.x cursor bundle: "alive", the "set"s and "fseq".
-std::vector<char> CursorBundle(const std::vector<int>& alive, const std::vector<CursorSet>& sets,
-                               int fseq);
-/// Sends one datagram to 127.0.0.1:port.
-void SendTo(int port, const std::vector<char>& datagram);
-/// A socket bound to a free UDP port, which is stored in port; the caller closes it.
-int BindFreeUdpPort(int& port);
+/// A cursor bundle encoded by oscpack: "alive", the "set"s and "fseq".
+inline std::vector<char> CursorBundle(const std::vector<int>& alive,
+                                      const std::vector<CursorSet>& sets, int fseq)
+{
+    std::vector<char> buffer(1024 + 64 * sets.size() + 5 * alive.size());
+    osc::OutboundPacketStream stream(buffer.data(), buffer.size());
+    stream << osc::BeginBundleImmediate << osc::BeginMessage("/tuio/2Dcur") << "alive";
+    for (int id : alive)
+    {
+        stream << osc::int32(id);
+    }
+    stream << osc::EndMessage;
+    for (const CursorSet& set : sets)
+    {
+        stream << osc::BeginMessage("/tuio/2Dcur") << "set" << osc::int32(set.sessionID) << set.x
+               << set.y << set.xSpeed << set.ySpeed << set.motionAccel << osc::EndMessage;
+    }
+    stream << osc::BeginMessage("/tuio/2Dcur") << "fseq" << osc::int32(fseq) << osc::EndMessage
+           << osc::EndBundle;
+    buffer.resize(stream.Size());
+    return buffer;
+}
 
-/// What a listener call carried, copied at the time of the call.
+// Hand-made OSC, for what oscpack will not encode: lying sizes, wrong types, odd lengths.
+constexpr int32_t FloatHalf = 0x3F000000; // 0.5f
+
+inline void AppendInt32(std::vector<char>& bytes, int32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        bytes.push_back(static_cast<char>((static_cast<uint32_t>(value) >> shift) & 0xFF));
+    }
+}
+
+inline std::vector<char> Args(std::initializer_list<std::string> strings,
+                              std::initializer_list<int32_t> words = {})
+{
+    std::vector<char> bytes;
+    for (const std::string& text : strings)
+    {
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.resize((bytes.size() / 4 + 1) * 4); // terminator and padding
+    }
+    for (int32_t word : words)
+    {
+        AppendInt32(bytes, word);
+    }
+    return bytes;
+}
+
+inline std::vector<char> Message(const std::string& address, const std::string& typeTags,
+                                 const std::vector<char>& arguments = {})
+{
+    std::vector<char> bytes = Args({address, "," + typeTags});
+    bytes.insert(bytes.end(), arguments.begin(), arguments.end());
+    return bytes;
+}
+
+/// A bundle of the elements; a size given for an element may lie about it.
+inline std::vector<char> Bundle(const std::vector<std::vector<char>>& elements,
+                                const std::vector<int32_t>& sizes = {})
+{
+    std::vector<char> bytes = Args({"#bundle"}, {0, 1}); // time tag "immediately"
+    for (size_t i = 0; i < elements.size(); ++i)
+    {
+        AppendInt32(bytes, i < sizes.size() ? sizes[i] : static_cast<int32_t>(elements[i].size()));
+        bytes.insert(bytes.end(), elements[i].begin(), elements[i].end());
+    }
+    return bytes;
+}
+
+inline void SendTo(int port, const std::vector<char>& datagram)
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    EXPECT_EQ(sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&address),
+                     sizeof(address)),
+              static_cast<ssize_t>(datagram.size()));
+    close(fd);
+}
+
+/// A socket bound to a free UDP port, stored in port; the caller closes it.
+inline int BindFreeUdpPort(int& port)
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    socklen_t length = sizeof(address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+/// What a listener call carried, copied at the time of the call. The text is "+cur 5/0" for an
+/// add (+), update (~) or remove (-) of a cursor or object as session ID / cursor or symbol ID,
+/// and "R" for refresh.
 struct Event
 {
-    enum Kind
-    {
-        AddCursor,
-        UpdateCursor,
-        RemoveCursor,
-        AddObject,
-        UpdateObject,
-        RemoveObject,
-        Refresh
-    };
-    Kind kind;
-    long sessionID = -1;
-    int id = -1; // cursor ID or symbol ID
+    std::string text;
     float x = 0.0f, y = 0.0f, xSpeed = 0.0f, angle = 0.0f;
     int state = -1;
 };
 
-/// The calls in order, e.g. "+cur 5/0 R ~cur 5/0 R -obj 4/17": add (+), update (~) or remove (-)
-/// of a cursor or object with its session ID / cursor or symbol ID, and R for refresh.
-std::string Trace(const std::vector<Event>& events);
-size_t Count(const std::vector<Event>& events, Event::Kind kind);
+/// The number of events whose text starts with the prefix.
+inline size_t Count(const std::vector<Event>& events, const std::string& prefix)
+{
+    return std::count_if(events.begin(), events.end(),
+                         [&](const Event& event) { return event.text.rfind(prefix, 0) == 0; });
+}
 
-/// Records every call and lets the test wait for refresh calls with a deadline.
+inline std::string Trace(const std::vector<Event>& events)
+{
+    std::string trace;
+    for (const Event& event : events)
+    {
+        trace += (trace.empty() ? "" : " ") + event.text;
+    }
+    return trace;
+}
+
 class RecordingListener : public TUIO::TuioListener
 {
 public:
-    void addTuioObject(TUIO::TuioObject* o) override { Record(Event::AddObject, o); }
-    void updateTuioObject(TUIO::TuioObject* o) override { Record(Event::UpdateObject, o); }
-    void removeTuioObject(TUIO::TuioObject* o) override { Record(Event::RemoveObject, o); }
-    void addTuioCursor(TUIO::TuioCursor* c) override { Record(Event::AddCursor, c); }
-    void updateTuioCursor(TUIO::TuioCursor* c) override { Record(Event::UpdateCursor, c); }
-    void removeTuioCursor(TUIO::TuioCursor* c) override { Record(Event::RemoveCursor, c); }
-    void refresh(TUIO::TuioTime) override { Record({Event::Refresh}); }
+    void addTuioObject(TUIO::TuioObject* o) override { Record("+obj", o, o->getSymbolID(), o); }
+    void updateTuioObject(TUIO::TuioObject* o) override { Record("~obj", o, o->getSymbolID(), o); }
+    void removeTuioObject(TUIO::TuioObject* o) override { Record("-obj", o, o->getSymbolID(), o); }
+    void addTuioCursor(TUIO::TuioCursor* c) override { Record("+cur", c, c->getCursorID()); }
+    void updateTuioCursor(TUIO::TuioCursor* c) override { Record("~cur", c, c->getCursorID()); }
+    void removeTuioCursor(TUIO::TuioCursor* c) override { Record("-cur", c, c->getCursorID()); }
+    void refresh(TUIO::TuioTime) override { Record({"R"}); }
 
     /// True once count refresh calls came in all; false after ten seconds.
-    bool WaitForRefreshes(size_t count);
-    std::vector<Event> Events();
+    bool WaitForRefreshes(size_t count)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10),
+                                  [&] { return Count(m_events, "R") >= count; });
+    }
+    std::vector<Event> Events()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_events;
+    }
 
 private:
-    void Record(Event::Kind kind, const TUIO::TuioCursor* c);
-    void Record(Event::Kind kind, const TUIO::TuioObject* o);
-    void Record(const Event& event);
+    void Record(const char* call, const TUIO::TuioContainer* t, int id,
+                const TUIO::TuioObject* o = nullptr)
+    {
+        Record({call + (" " + std::to_string(t->getSessionID()) + "/" + std::to_string(id)),
+                t->getX(), t->getY(), t->getXSpeed(), o ? o->getAngle() : 0.0f, t->getTuioState()});
+    }
+    void Record(const Event& event)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.push_back(event);
+        m_changed.notify_all();
+    }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Event> m_events;
 };
 
-/// Ends the process when a test hangs (in a join, say) for two minutes, instead of leaving it
-/// to the test runner's much later timeout.
-struct Deadline
-{
-    Deadline() { alarm(120); }
-    ~Deadline() { alarm(0); }
-};
-
-/// A client connected on a free port with a recording listener.
+/// A client connected on a free port with a recording listener. A test hung (in a join, say)
+/// ends the process after two minutes rather than at the test runner's much later timeout.
 struct ConnectedClient
 {
-    ConnectedClient();
-    ~ConnectedClient() { client->disconnect(); }
-    /// Sends the datagrams and returns the trace of the calls they made, once they made the
-    /// given number of refresh calls.
-    std::string TraceOf(const std::vector<std::vector<char>>& datagrams, size_t refreshes = 1);
+    ConnectedClient()
+    {
+        alarm(120);
+        // Another process may take the free port between the look-up and the bind: try again.
+        for (int attempt = 0; attempt < 5 && !(client && client->isConnected()); ++attempt)
+        {
+            close(BindFreeUdpPort(port));
+            client = std::make_unique<TUIO::TuioClient>(port);
+            client->connect(false); // only a bound client connects
+        }
+        EXPECT_TRUE(client->isConnected()) << "no free UDP port to bind";
+        client->addTuioListener(&listener);
+    }
+    ~ConnectedClient()
+    {
+        client->disconnect();
+        alarm(0);
+    }
 
-    Deadline deadline;
+    /// Sends the datagrams; once they made that many refresh calls, the trace of their calls.
+    std::string TraceOf(const std::vector<std::vector<char>>& datagrams, size_t refreshes = 1)
+    {
+        size_t before = listener.Events().size();
+        refreshes += Count(listener.Events(), "R");
+        for (const std::vector<char>& datagram : datagrams)
+        {
+            SendTo(port, datagram);
+        }
+        EXPECT_TRUE(listener.WaitForRefreshes(refreshes)) << "timed out waiting for refresh";
+        std::vector<Event> events = listener.Events();
+        return Trace({events.begin() + static_cast<ptrdiff_t>(before), events.end()});
+    }
+
     int port = -1;
     std::unique_ptr<TUIO::TuioClient> client;
     RecordingListener listener;
