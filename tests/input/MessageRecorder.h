@@ -4,8 +4,6 @@
 #include "engine/messaging/MessageListener.h"
 #include "engine/messaging/Switchboard.h"
 
-#include <initializer_list>
-
 /// Records the names of the messages it subscribed to, in the order they are delivered.
 class MessageRecorder : public MessageListener
 {
@@ -16,26 +14,20 @@ public:
             Switchboard::GetInstance()->SubscribeTo(this, name);
         Deliver(); // drops whatever earlier tests left queued
     }
-    ~MessageRecorder()
-    {
-        Switchboard* switchboard = Switchboard::GetInstance();
-        for (const String& name : switchboard->GetSubscriptionsFor(this))
-            switchboard->UnsubscribeFrom(this, name);
-    }
+    ~MessageRecorder() { Switchboard::GetInstance()->UnsubscribeFromAll(this); }
 
     void ReceiveMessage(Message* message) override
     {
-        m_received.push_back(message->GetMessageName());
+        received.push_back(message->GetMessageName());
     }
 
     /// Runs the switchboard's delivery pass; gives what reached us since the last call.
     StringList Deliver()
     {
-        m_received.clear();
+        received.clear();
         Switchboard::GetInstance()->SendAllMessages();
-        return m_received;
+        return received;
     }
 
-private:
-    StringList m_received;
+    StringList received;
 };
