@@ -1,8 +1,5 @@
 #pragma once
 
-// Windowless physics tests: the one World with its physics set up (no gravity unless a test sets
-// it), a manual clock, and a listener that records collision messages as they are delivered.
-
 #include "engine/actors/PhysicsActor.h"
 #include "engine/messaging/MessageListener.h"
 #include "engine/messaging/Switchboard.h"
@@ -15,6 +12,7 @@
 
 #include <vector>
 
+// Records collision messages with the frame they came in; the point is copied during delivery.
 class CollisionSpy : public MessageListener
 {
 public:
@@ -22,7 +20,7 @@ public:
     {
         String name;
         MessageListener* sender;
-        b2ContactPoint point; // copied while the message is delivered
+        b2ContactPoint point;
         int tick;
     };
 
@@ -41,7 +39,6 @@ public:
         received.push_back(
             {message->GetMessageName(), message->GetSender(), *typed->GetValue(), tick});
     }
-    /// Messages "CollisionWith" + named's name from sender delivered in the given tick.
     int Count(const Actor* named, const Actor* sender, int inTick) const
     {
         int count = 0;
@@ -55,16 +52,14 @@ public:
     int tick = 0;
 };
 
+// The one World with physics set up, no gravity, and a manual clock.
 class PhysicsFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         world = World::GetInstance();
-        if (!world->IsPhysicsSetUp())
-        {
-            ASSERT_TRUE(world->SetupPhysics(Vector2(0.0f, 0.0f)));
-        }
+        ASSERT_TRUE(world->IsPhysicsSetUp() || world->SetupPhysics(Vector2(0.0f, 0.0f)));
         world->GetPhysicsWorld()->SetGravity(b2Vec2(0.0f, 0.0f));
         world->ResetPhysicsTimeCarried();
         clock.Set(100.0);
@@ -79,15 +74,15 @@ protected:
         world->SetClock(nullptr);
     }
 
-    /// A physics actor in the world, with its body.
-    PhysicsActor* Make(const char* name, Vector2 position, Vector2 size, float density,
+    PhysicsActor* Make(const char* name, Vector2 position, float density,
+                       Vector2 size = Vector2(1.0f, 1.0f),
                        PhysicsActor::eShapeType shape = PhysicsActor::SHAPETYPE_BOX,
                        bool sensor = false)
     {
         auto* actor = new PhysicsActor();
         actor->SetName(name);
         actor->SetPosition(position);
-        actor->SetSize(size.X, size.Y);
+        actor->SetSize(size);
         actor->SetDensity(density);
         actor->SetShapeType(shape);
         actor->SetIsSensor(sensor);
@@ -96,7 +91,6 @@ protected:
         return actor;
     }
 
-    /// One frame that took `seconds`; the spy numbers the deliveries by frame.
     void Frame(double seconds = 1.0 / 60.0)
     {
         ++spy.tick;

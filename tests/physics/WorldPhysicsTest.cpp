@@ -6,14 +6,12 @@
 #include <set>
 #include <tuple>
 
-namespace
-{
 using WorldPhysicsTest = PhysicsFixture;
-} // namespace
 
 TEST_F(WorldPhysicsTest, FixedStepsCarryTheRemainderAndActorsSyncEveryTick)
 {
-    PhysicsActor* drifter = Make("Drifter", Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 1.0f);
+    PhysicsActor* drifter = Make("Drifter", Vector2(0.0f, 0.0f), 1.0f);
+    b2Body* body = drifter->GetBody();
     const std::tuple<float, int, float> cases[] = {{1.0f / 60.0f, 1, 0.0f},
                                                    {0.05f, 2, 1.0f / 60.0f},
                                                    {0.1f, 6, 0.0f},
@@ -23,8 +21,8 @@ TEST_F(WorldPhysicsTest, FixedStepsCarryTheRemainderAndActorsSyncEveryTick)
     {
         SCOPED_TRACE(dt);
         world->ResetPhysicsTimeCarried();
-        drifter->GetBody()->SetTransform(b2Vec2(0.0f, 0.0f), 0.0f);
-        drifter->GetBody()->SetLinearVelocity(b2Vec2(60.0f, 0.0f)); // 1 unit per step
+        body->SetTransform(b2Vec2(0.0f, 0.0f), 0.0f);
+        body->SetLinearVelocity(b2Vec2(60.0f, 0.0f)); // 1 unit per step
         world->RunPhysics(dt);
         EXPECT_EQ(std::lround(drifter->GetPosition().X), steps);
         EXPECT_NEAR(world->GetPhysicsTimeCarried(), carried, 1e-5f);
@@ -33,14 +31,13 @@ TEST_F(WorldPhysicsTest, FixedStepsCarryTheRemainderAndActorsSyncEveryTick)
     EXPECT_EQ(std::lround(drifter->GetPosition().X), 1);
     EXPECT_NEAR(world->GetPhysicsTimeCarried(), 0.02f - 1.0f / 60.0f, 1e-6f);
 
-    // The body changed behind the actor's back shows at the next tick, even without a step.
-    drifter->GetBody()->SetTransform(b2Vec2(3.0f, -2.0f), b2_pi * 0.5f);
-    drifter->GetBody()->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+    // Synced at the next tick even without a step; a render-only frame runs no physics.
+    body->SetTransform(b2Vec2(3.0f, -2.0f), b2_pi * 0.5f);
+    body->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
     Frame(0.001);
     EXPECT_EQ(drifter->GetPosition(), Vector2(3.0f, -2.0f));
     EXPECT_NEAR(drifter->GetRotation(), 90.0f, 1e-4f);
-    // A frame that only renders runs no physics.
-    drifter->GetBody()->SetTransform(b2Vec2(5.0f, 5.0f), 0.0f);
+    body->SetTransform(b2Vec2(5.0f, 5.0f), 0.0f);
     clock.Advance(0.5);
     world->Tick(false);
     EXPECT_FLOAT_EQ(drifter->GetPosition().X, 3.0f);
@@ -48,13 +45,12 @@ TEST_F(WorldPhysicsTest, FixedStepsCarryTheRemainderAndActorsSyncEveryTick)
 
 TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
 {
-    PhysicsActor* ground = Make("Ground", Vector2(0.0f, 0.0f), Vector2(4.0f, 1.0f), 0.0f);
-    PhysicsActor* ball = Make("Ball", Vector2(1.0f, 0.9f), Vector2(1.0f, 1.0f), 1.0f,
+    PhysicsActor* ground = Make("Ground", Vector2(0.0f, 0.0f), 0.0f, Vector2(4.0f, 1.0f));
+    PhysicsActor* ball = Make("Ball", Vector2(1.0f, 0.9f), 1.0f, Vector2(1.0f, 1.0f),
                               PhysicsActor::SHAPETYPE_CIRCLE, true);
-    // A body whose user data names no actor is passed over.
-    PhysicsActor* stray = Make("Stray", Vector2(-1.0f, 0.3f), Vector2(1.0f, 1.0f), 1.0f,
+    PhysicsActor* stray = Make("Stray", Vector2(-1.0f, 0.3f), 1.0f, Vector2(1.0f, 1.0f),
                                PhysicsActor::SHAPETYPE_BOX, true);
-    stray->GetBody()->GetUserData().pointer = 0;
+    stray->GetBody()->GetUserData().pointer = 0; // a body without an actor is passed over
     spy.Listen(ground);
     Frame();
     Frame(0.05); // several steps in one tick
@@ -63,12 +59,11 @@ TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
     EXPECT_EQ(spy.Count(ground, ball, 3), 1);
     ASSERT_EQ(spy.received.size(), 2u) << "nothing for the ball's name, nor from the stray";
 
-    // The point, copied during delivery, is the one stored at the tick before.
+    // The point stored at the tick before, readable during delivery.
     const b2ContactPoint& p = spy.received[0].point;
     EXPECT_EQ((std::set<b2Body*>{p.shape1->GetBody(), p.shape2->GetBody()}),
               (std::set<b2Body*>{ground->GetBody(), ball->GetBody()}));
-    // The ball (radius 0.5, centre 0.9) dips 0.1 into the ground's top at 0.5.
-    EXPECT_NEAR(p.position.x, 1.0f, 0.06f);
+    EXPECT_NEAR(p.position.x, 1.0f, 0.06f); // the ball dips 0.1 into the ground's top at 0.5
     EXPECT_NEAR(p.position.y, 0.45f, 0.06f);
     EXPECT_NEAR(std::fabs(p.normal.y), 1.0f, 1e-4f);
     EXPECT_LT(p.separation, 0.0f);
@@ -77,7 +72,6 @@ TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
     // Nothing was queued for the unsubscribed name: a late listener sees only later physics.
     CollisionSpy late;
     late.Listen(ball);
-    late.tick = 4;
     Frame();
     EXPECT_TRUE(late.received.empty());
     Frame();
@@ -87,34 +81,28 @@ TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
 
 TEST_F(WorldPhysicsTest, AtMost2048PointsAreTakenPerTick)
 {
-    PhysicsActor* a = Make("A", Vector2(-10.0f, 0.0f), Vector2(1.0f, 1.0f), 0.0f);
-    PhysicsActor* b = Make("B", Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), 0.0f);
-    PhysicsActor* c = Make("C", Vector2(10.0f, 0.0f), Vector2(1.0f, 1.0f), 0.0f);
+    PhysicsActor* a = Make("A", Vector2(-10.0f, 0.0f), 0.0f);
+    PhysicsActor* b = Make("B", Vector2(0.0f, 0.0f), 0.0f);
+    PhysicsActor* c = Make("C", Vector2(10.0f, 0.0f), 0.0f);
     spy.Listen(a);
     spy.Listen(c);
-    auto point = [](PhysicsActor* first, PhysicsActor* second, float x)
-    {
-        b2ContactPoint p{};
-        p.shape1 = first->GetBody()->GetFixtureList();
-        p.shape2 = second->GetBody()->GetFixtureList();
-        p.position = b2Vec2(x, 0.0f);
-        return p;
-    };
-
+    b2ContactPoint p{};
+    p.shape1 = a->GetBody()->GetFixtureList();
+    p.shape2 = b->GetBody()->GetFixtureList();
     Frame(0.0);
     for (int i = 0; i < World::kMaxContactPoints; ++i)
     {
-        const b2ContactPoint p = point(a, b, static_cast<float>(i));
+        p.position = b2Vec2(static_cast<float>(i), 0.0f);
         world->ProcessContact(&p);
     }
-    const b2ContactPoint overflow = point(a, c, -1.0f);
-    world->ProcessContact(&overflow); // the 2049th, of a new pair: neither stored nor sent
+    p.shape2 = c->GetBody()->GetFixtureList();
+    world->ProcessContact(&p); // the 2049th, of a new pair: neither stored nor sent
     Frame(0.0);
     ASSERT_EQ(spy.received.size(), 1u);
     EXPECT_EQ(spy.Count(a, b, 2), 1);
     EXPECT_FLOAT_EQ(spy.received[0].point.position.x, 0.0f) << "the pair's first point";
 
-    world->ProcessContact(&overflow); // the next tick starts with an empty store
+    world->ProcessContact(&p); // the next tick starts with an empty store
     Frame(0.0);
     EXPECT_EQ(spy.Count(a, c, 3), 1);
     EXPECT_EQ(spy.Count(c, a, 3), 1);
@@ -126,21 +114,21 @@ TEST(WorldPhysicsSetupTest, NothingRunsBeforeSetUpAndSetUpHappensOnce)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            LogCapture::Get().Clear();
             World* world = World::GetInstance();
             world->RunPhysics(1.0f);
             if (world->IsPhysicsSetUp() || world->GetPhysicsTimeCarried() != 0.0f)
                 std::exit(1);
+            LogCapture::Get().Clear();
             PhysicsActor early;
             early.InitPhysics();
             if (early.GetBody() != nullptr ||
-                LogCapture::Get().Count(
-                    "ERROR: World physics must be initialized before Actor's.") != 1)
+                LogCapture::Get().Lines() !=
+                    StringList{"ERROR: World physics must be initialized before Actor's."})
                 std::exit(2);
             if (!world->SetupPhysics() || world->SetupPhysics(Vector2(0.0f, 5.0f)) ||
                 world->GetPhysicsWorld()->GetGravity().y != -10.0f)
                 std::exit(3);
-            early.InitPhysics(); // the refused actor can be initialised now
+            early.InitPhysics();
             std::exit(early.GetBody() != nullptr ? 0 : 4);
         },
         ::testing::ExitedWithCode(0), "");
