@@ -9,7 +9,7 @@ TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFs
     c.client->addTuioListener(&twice);
     c.client->addTuioListener(&twice);
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 1)}), "+cur 5/0 R");
-    ASSERT_TRUE(twice.WaitForRefreshes(2));
+    ASSERT_TRUE(twice.WaitFor(2));
     c.client->removeTuioListener(&twice);
 
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 2)}), "R");
@@ -55,19 +55,17 @@ TEST(TuioClientTest, BothProfilesShareTheFrameCounter)
     // Object 4 with symbol ID 17 at the angle; without an angle, no object.
     auto objects = [](int fseq, float angle = -1.0f)
     {
-        std::vector<char> buffer(1024);
-        osc::OutboundPacketStream stream(buffer.data(), buffer.size());
-        stream << osc::BeginBundleImmediate << osc::BeginMessage("/tuio/2Dobj") << "alive";
-        if (angle >= 0.0f)
+        const std::string obj = "/tuio/2Dobj";
+        std::vector<char> fseqMessage = Message(obj, "si", Args({"fseq"}, {fseq}));
+        if (angle < 0.0f)
         {
-            stream << osc::int32(4) << osc::EndMessage << osc::BeginMessage("/tuio/2Dobj") << "set"
-                   << osc::int32(4) << osc::int32(17) << 0.5f << 0.5f << angle << 0.0f << 0.0f
-                   << 0.0f << 0.0f << 0.0f;
+            return Bundle({Message(obj, "s", Args({"alive"})), fseqMessage});
         }
-        stream << osc::EndMessage << osc::BeginMessage("/tuio/2Dobj") << "fseq" << osc::int32(fseq)
-               << osc::EndMessage << osc::EndBundle;
-        buffer.resize(stream.Size());
-        return buffer;
+        return Bundle(
+            {Message(obj, "si", Args({"alive"}, {4})),
+             Message(obj, "siiffffffff",
+                     Args({"set"}, {4, 17, FloatHalf, FloatHalf, Word(angle), 0, 0, 0, 0, 0})),
+             fseqMessage});
     };
     EXPECT_EQ(c.TraceOf({objects(7, 1.0f),
                          CursorBundle({2}, {{2, 0.5f, 0.5f}}, 7), // equal number: accepted

@@ -8,29 +8,6 @@
 
 using namespace TuioTest;
 
-namespace
-{
-/// Sends frames of five moving touches, whose session IDs change every 25 frames, while keeping
-/// at most a few unprocessed, so none is lost to a full socket buffer however slow the receiver.
-void SendPaced(ConnectedClient& c, int from, int to)
-{
-    for (int frame = from; frame < to; ++frame)
-    {
-        ASSERT_TRUE(c.listener.WaitForRefreshes(static_cast<size_t>(std::max(frame - 8, 0))));
-        std::vector<int> alive;
-        std::vector<CursorSet> sets;
-        for (int i = 0; i < 5; ++i)
-        {
-            alive.push_back((frame / 25) * 5 + i + 1);
-            sets.push_back(
-                {alive.back(), 0.01f * static_cast<float>(frame % 25 + 10 * i), 0.5f, 0.1f});
-        }
-        SendTo(c.port, CursorBundle(alive, sets, frame + 1));
-    }
-    ASSERT_TRUE(c.listener.WaitForRefreshes(static_cast<size_t>(to)));
-}
-} // namespace
-
 TEST(TuioClientThreadsTest, ReadersUnderTheLockSeeOnlyLiveCursorsRemovedListenersAreNotCalled)
 {
     ConnectedClient c;
@@ -59,18 +36,30 @@ TEST(TuioClientThreadsTest, ReadersUnderTheLockSeeOnlyLiveCursorsRemovedListener
                 ++reads;
             }
         });
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (reads.load() == 0 && std::chrono::steady_clock::now() < deadline)
-    {
-        std::this_thread::yield(); // the reader runs before the frames come
-    }
-
-    SendPaced(c, 0, 100);
+    // Frames of five moving touches with new session IDs every 25 frames, at most a few of them
+    // unprocessed, so none is lost to a full socket buffer however slow the receiver.
     RecordingListener late;
-    c.client->addTuioListener(&late);
-    c.client->removeTuioListener(&late);
-    size_t seen = late.Events().size();
-    SendPaced(c, 100, 200);
+    size_t seen = 0;
+    for (int frame = 0; frame < 200; ++frame)
+    {
+        EXPECT_TRUE(c.listener.WaitFor(static_cast<size_t>(std::max(frame - 8, 0))));
+        if (frame == 100)
+        {
+            c.client->addTuioListener(&late);
+            c.client->removeTuioListener(&late);
+            seen = late.Events().size();
+        }
+        std::vector<int> alive;
+        std::vector<CursorSet> sets;
+        for (int i = 0; i < 5; ++i)
+        {
+            alive.push_back((frame / 25) * 5 + i + 1);
+            sets.push_back(
+                {alive.back(), 0.01f * static_cast<float>(frame % 25 + 10 * i), 0.5f, 0.1f});
+        }
+        SendTo(c.port, CursorBundle(alive, sets, frame + 1));
+    }
+    EXPECT_TRUE(c.listener.WaitFor(200));
     stop = true;
     reader.join();
     EXPECT_EQ(late.Events().size(), seen);
@@ -94,62 +83,20 @@ TEST(TuioClientThreadsTest, DisconnectRightAfterConnectEndsTheThread)
     }
 }
 
-namespace
-{
-/// A one-shot flag to wait for, with a deadline.
-struct Signal
-{
-    void Set()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        set = true;
-        changed.notify_all();
-    }
-    bool Wait(std::chrono::milliseconds timeout = std::chrono::seconds(10))
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, timeout, [this] { return set; });
-    }
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool set = false;
-};
-
-/// Runs the hooks on the receive thread: on update after recording it, on refresh before.
-struct HookedListener : RecordingListener
-{
-    void updateTuioCursor(TUIO::TuioCursor* c) override
-    {
-        RecordingListener::updateTuioCursor(c);
-        onUpdate();
-    }
-    void refresh(TUIO::TuioTime time) override
-    {
-        onRefresh();
-        RecordingListener::refresh(time);
-    }
-    std::function<void()> onUpdate = [] {}, onRefresh = [] {};
-};
-
-bool FinishesOnItsThread(const std::function<void()>& work)
-{
-    return std::async(std::launch::async, work).wait_for(std::chrono::seconds(10)) ==
-           std::future_status::ready;
-}
-} // namespace
-
 TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroadcastOrForTheLock)
 {
     ConnectedClient c;
+    auto finishesOnItsThread = [](const std::function<void()>& work)
+    {
+        return std::async(std::launch::async, work).wait_for(std::chrono::seconds(10)) ==
+               std::future_status::ready;
+    };
     // Broadcasts the way the game's listener does: under the hub's mutex, which a delivery pass
     // on the main thread holds while it runs handlers. Removes itself after one.
     std::mutex hub;
-    Signal entered;
-    HookedListener broadcasting, reading;
-    RecordingListener after, passing;
+    RecordingListener broadcasting, after, passing, reading;
     broadcasting.onRefresh = [&]
     {
-        entered.Set();
         std::lock_guard<std::mutex> broadcast(hub);
         c.client->removeTuioListener(&broadcasting);
     };
@@ -160,8 +107,8 @@ TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroad
         // broadcast; the one after the broadcasting listener is removed before its turn.
         std::unique_lock<std::mutex> deliveryPass(hub);
         SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
-        ASSERT_TRUE(entered.Wait());
-        EXPECT_TRUE(FinishesOnItsThread(
+        ASSERT_TRUE(broadcasting.WaitFor(1));
+        EXPECT_TRUE(finishesOnItsThread(
             [&]
             {
                 c.client->addTuioListener(&passing);
@@ -169,25 +116,24 @@ TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroad
                 c.client->removeTuioListener(&after);
             }));
     }
-    ASSERT_TRUE(c.listener.WaitForRefreshes(1));
+    ASSERT_TRUE(c.listener.WaitFor(1));
     EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.6f, 0.5f}}, 2)}), "~cur 1/0 R");
     EXPECT_EQ(Trace(broadcasting.Events()), "+cur 1/0 R"); // removed itself in its call
     EXPECT_EQ(Trace(after.Events()), "+cur 1/0");
 
     // A reader holds the cursor lock that a listener's call waits for: adding and removing
     // neither waits for the datagram nor, from the lock's holder, for that call.
-    Signal updating, locked;
+    std::promise<void> locked;
     reading.onUpdate = [&]
     {
-        updating.Set();
-        locked.Wait();
+        locked.get_future().wait();
         c.client->getTuioCursors(); // waits for the test's lock
     };
     c.client->addTuioListener(&reading);
     SendTo(c.port, CursorBundle({1}, {{1, 0.7f, 0.5f}}, 3));
-    ASSERT_TRUE(updating.Wait());
+    ASSERT_TRUE(reading.WaitFor(1, "~cur"));
     c.client->lockCursorList();
-    locked.Set();
+    locked.set_value();
     auto other = std::async(std::launch::async,
                             [&]
                             {
@@ -201,7 +147,7 @@ TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroad
         c.client->removeTuioListener(&reading);
     }
     c.client->unlockCursorList();
-    ASSERT_TRUE(c.listener.WaitForRefreshes(3));
+    ASSERT_TRUE(c.listener.WaitFor(3));
     EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.8f, 0.5f}}, 4)}), "~cur 1/0 R");
     EXPECT_EQ(Trace(reading.Events()), "~cur 1/0"); // not even the refresh after its update
     EXPECT_TRUE(passing.Events().empty());
@@ -210,7 +156,7 @@ TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroad
 TEST(TuioClientThreadsTest, ReconnectAfterDisconnectFromAListenerWaitsForTheOldLoop)
 {
     ConnectedClient c;
-    HookedListener reconnecting;
+    RecordingListener reconnecting;
     bool connectedFromListener = true;
     reconnecting.onRefresh = [&]
     {
@@ -221,9 +167,9 @@ TEST(TuioClientThreadsTest, ReconnectAfterDisconnectFromAListenerWaitsForTheOldL
     };
     c.client->addTuioListener(&reconnecting);
     SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
-    ASSERT_TRUE(reconnecting.WaitForRefreshes(1));
+    ASSERT_TRUE(reconnecting.WaitFor(1));
+    c.client->removeTuioListener(&reconnecting); // waits for the call
     EXPECT_FALSE(connectedFromListener);
-    c.client->removeTuioListener(&reconnecting);
 
     // From another thread the old loop, just finishing its datagram, is waited for.
     c.client->connect(false);
@@ -237,26 +183,23 @@ TEST(TuioClientThreadsTest, DisconnectFromAnotherThreadWaitsForTheBlockingLoop)
     c.client->disconnect();
     // Unconnected this locks nothing, or the receive thread's add below would wait forever.
     c.client->lockCursorList();
-    Signal entered, disconnected;
+    std::promise<void> disconnected;
     std::atomic<bool> callReturned{false};
-    HookedListener holding;
-    holding.onRefresh = [&]
+    c.listener.onRefresh = [&]
     {
-        entered.Set();
         // Gives a disconnect() that does not wait for the loop the time to return first.
-        disconnected.Wait(std::chrono::milliseconds(300));
+        disconnected.get_future().wait_for(std::chrono::milliseconds(300));
         callReturned = true;
     };
-    c.client->addTuioListener(&holding);
 
     // Receiving on the caller's thread: connect returns once another thread disconnects.
     std::thread blocking([&] { c.client->connect(true); });
     SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
-    ASSERT_TRUE(entered.Wait());
+    ASSERT_TRUE(c.listener.WaitFor(1));
     EXPECT_TRUE(c.client->isConnected());
     c.client->disconnect();
     EXPECT_TRUE(callReturned.load()) << "disconnect returned while the loop was in a call";
-    disconnected.Set();
+    disconnected.set_value();
     blocking.join();
     EXPECT_FALSE(c.client->isConnected());
 }

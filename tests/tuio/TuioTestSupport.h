@@ -5,11 +5,11 @@
 #include "tuio/TuioListener.h"
 #include "tuio/TuioObject.h"
 
-#include <oscpack/osc/OscOutboundPacketStream.h>
-
 #include <algorithm>
 #include <arpa/inet.h>
 #include <condition_variable>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -29,52 +29,32 @@ struct CursorSet
     float xSpeed = 0.0f, ySpeed = 0.0f, motionAccel = 0.0f;
 };
 
-/// A cursor bundle encoded by oscpack: "alive", the "set"s and "fseq".
-inline std::vector<char> CursorBundle(const std::vector<int>& alive,
-                                      const std::vector<CursorSet>& sets, int fseq)
-{
-    std::vector<char> buffer(1024 + 64 * sets.size() + 5 * alive.size());
-    osc::OutboundPacketStream stream(buffer.data(), buffer.size());
-    stream << osc::BeginBundleImmediate << osc::BeginMessage("/tuio/2Dcur") << "alive";
-    for (int id : alive)
-    {
-        stream << osc::int32(id);
-    }
-    stream << osc::EndMessage;
-    for (const CursorSet& set : sets)
-    {
-        stream << osc::BeginMessage("/tuio/2Dcur") << "set" << osc::int32(set.sessionID) << set.x
-               << set.y << set.xSpeed << set.ySpeed << set.motionAccel << osc::EndMessage;
-    }
-    stream << osc::BeginMessage("/tuio/2Dcur") << "fseq" << osc::int32(fseq) << osc::EndMessage
-           << osc::EndBundle;
-    buffer.resize(stream.Size());
-    return buffer;
-}
-
-// Hand-made OSC, for what oscpack will not encode: lying sizes, wrong types, odd lengths.
+// OSC made by hand, so that sizes may lie and types may be wrong; liblo is the proper encoder.
 constexpr int32_t FloatHalf = 0x3F000000; // 0.5f
 
-inline void AppendInt32(std::vector<char>& bytes, int32_t value)
+inline int32_t Word(float value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-    {
-        bytes.push_back(static_cast<char>((static_cast<uint32_t>(value) >> shift) & 0xFF));
-    }
+    int32_t word;
+    std::memcpy(&word, &value, sizeof(word));
+    return word;
 }
 
+/// The strings (terminated, padded to four bytes), then the big-endian words.
 inline std::vector<char> Args(std::initializer_list<std::string> strings,
-                              std::initializer_list<int32_t> words = {})
+                              const std::vector<int32_t>& words = {})
 {
     std::vector<char> bytes;
     for (const std::string& text : strings)
     {
         bytes.insert(bytes.end(), text.begin(), text.end());
-        bytes.resize((bytes.size() / 4 + 1) * 4); // terminator and padding
+        bytes.resize((bytes.size() / 4 + 1) * 4);
     }
     for (int32_t word : words)
     {
-        AppendInt32(bytes, word);
+        for (int shift = 24; shift >= 0; shift -= 8)
+        {
+            bytes.push_back(static_cast<char>((static_cast<uint32_t>(word) >> shift) & 0xFF));
+        }
     }
     return bytes;
 }
@@ -94,10 +74,30 @@ inline std::vector<char> Bundle(const std::vector<std::vector<char>>& elements,
     std::vector<char> bytes = Args({"#bundle"}, {0, 1}); // time tag "immediately"
     for (size_t i = 0; i < elements.size(); ++i)
     {
-        AppendInt32(bytes, i < sizes.size() ? sizes[i] : static_cast<int32_t>(elements[i].size()));
-        bytes.insert(bytes.end(), elements[i].begin(), elements[i].end());
+        std::vector<char> size =
+            Args({}, {i < sizes.size() ? sizes[i] : static_cast<int32_t>(elements[i].size())});
+        size.insert(size.end(), elements[i].begin(), elements[i].end());
+        bytes.insert(bytes.end(), size.begin(), size.end());
     }
     return bytes;
+}
+
+/// A cursor bundle: "alive", the "set"s and "fseq".
+inline std::vector<char> CursorBundle(const std::vector<int>& alive,
+                                      const std::vector<CursorSet>& sets, int fseq)
+{
+    const std::string cur = "/tuio/2Dcur";
+    std::vector<std::vector<char>> elements = {Message(
+        cur, "s" + std::string(alive.size(), 'i'), Args({"alive"}, {alive.begin(), alive.end()}))};
+    for (const CursorSet& set : sets)
+    {
+        elements.push_back(
+            Message(cur, "sifffff",
+                    Args({"set"}, {set.sessionID, Word(set.x), Word(set.y), Word(set.xSpeed),
+                                   Word(set.ySpeed), Word(set.motionAccel)})));
+    }
+    elements.push_back(Message(cur, "si", Args({"fseq"}, {fseq})));
+    return Bundle(elements);
 }
 
 inline void SendTo(int port, const std::vector<char>& datagram)
@@ -160,22 +160,33 @@ public:
     void updateTuioObject(TUIO::TuioObject* o) override { Record("~obj", o, o->getSymbolID(), o); }
     void removeTuioObject(TUIO::TuioObject* o) override { Record("-obj", o, o->getSymbolID(), o); }
     void addTuioCursor(TUIO::TuioCursor* c) override { Record("+cur", c, c->getCursorID()); }
-    void updateTuioCursor(TUIO::TuioCursor* c) override { Record("~cur", c, c->getCursorID()); }
+    void updateTuioCursor(TUIO::TuioCursor* c) override
+    {
+        Record("~cur", c, c->getCursorID());
+        onUpdate();
+    }
     void removeTuioCursor(TUIO::TuioCursor* c) override { Record("-cur", c, c->getCursorID()); }
-    void refresh(TUIO::TuioTime) override { Record({"R"}); }
+    void refresh(TUIO::TuioTime) override
+    {
+        Record({"R"});
+        onRefresh();
+    }
 
-    /// True once count refresh calls came in all; false after ten seconds.
-    bool WaitForRefreshes(size_t count)
+    /// True once count calls of the kind came in all; false after ten seconds.
+    bool WaitFor(size_t count, const std::string& call = "R")
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         return m_changed.wait_for(lock, std::chrono::seconds(10),
-                                  [&] { return Count(m_events, "R") >= count; });
+                                  [&] { return Count(m_events, call) >= count; });
     }
     std::vector<Event> Events()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_events;
     }
+
+    /// Run on the receive thread after the call is recorded.
+    std::function<void()> onUpdate = [] {}, onRefresh = [] {};
 
 private:
     void Record(const char* call, const TUIO::TuioContainer* t, int id,
@@ -228,7 +239,7 @@ struct ConnectedClient
         {
             SendTo(port, datagram);
         }
-        EXPECT_TRUE(listener.WaitForRefreshes(refreshes)) << "timed out waiting for refresh";
+        EXPECT_TRUE(listener.WaitFor(refreshes)) << "timed out waiting for refresh";
         std::vector<Event> events = listener.Events();
         return Trace({events.begin() + static_cast<ptrdiff_t>(before), events.end()});
     }

@@ -18,34 +18,25 @@ long MsOf(const TuioTime& time)
 {
     return time.getTotalMilliseconds();
 }
-
-std::string Text(const TuioTime& time)
-{
-    return std::to_string(time.getSeconds()) + " s " + std::to_string(time.getMicroseconds());
-}
 } // namespace
 
 TEST(TuioTimeTest, SubtractionBorrowsAndClampsMillisecondsTruncate)
 {
-    EXPECT_EQ(Text(TuioTime(3, 200000) - TuioTime(1, 500000)), "1 s 700000");
-    EXPECT_EQ(Text(TuioTime(1, 0) - TuioTime(2, 0)), "0 s 0");
+    auto text = [](const TuioTime& time)
+    { return std::to_string(time.getSeconds()) + " s " + std::to_string(time.getMicroseconds()); };
+    EXPECT_EQ(text(TuioTime(3, 200000) - TuioTime(1, 500000)), "1 s 700000");
+    EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(2, 0)), "0 s 0");
     // Less than a second negative: the borrow makes the seconds negative, so it clamps too.
-    EXPECT_EQ(Text(TuioTime(1, 0) - TuioTime(1, 1)), "0 s 0");
-    EXPECT_EQ(Text(TuioTime(1234L)), "1 s 234000");
+    EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(1, 1)), "0 s 0");
+    EXPECT_EQ(text(Ms(1234)), "1 s 234000");
     EXPECT_EQ(MsOf(TuioTime(2, 999999)), 2999);
-    TuioTime time(5, 5);
-    time.reset();
-    EXPECT_EQ(Text(time), "0 s 0");
 
     TuioTime::initSession();
-    TuioTime start = TuioTime::getStartTime();
-    EXPECT_EQ(Text(start), Text(TuioTime(TuioTime::start_seconds, TuioTime::start_micro_seconds)));
     TuioTime session = TuioTime::getSessionTime();
-    EXPECT_LE(MsOf(session), MsOf(TuioTime::getSystemTime() - start));
+    EXPECT_LE(MsOf(session), MsOf(TuioTime::getSystemTime() - TuioTime::getStartTime()));
     EXPECT_LT(MsOf(session), 5000);
     // The position carries the session time of the call, not the container's.
     TuioContainer container(TuioTime(100000, 0), 1, 0.25f, 0.75f);
-    EXPECT_FLOAT_EQ(container.getPosition().getY(), 0.75f);
     EXPECT_LT(MsOf(container.getPosition().getTuioTime()), 5000);
 }
 
@@ -54,9 +45,7 @@ TEST(TuioPointTest, ScreenPositionRoundsToNearestPixel)
     EXPECT_EQ(TuioPoint(Ms(0), 0.5f, 0.25f).getScreenX(1024), 512);
     EXPECT_EQ(TuioPoint(Ms(0), 0.0f, 0.5f).getScreenY(3), 2); // 1.5 rounds up
     EXPECT_EQ(TuioPoint(Ms(0), 0.9995f, 0.0f).getScreenX(1024), 1023);
-    EXPECT_EQ(TuioPoint(Ms(0), 0.0f, 0.9995f).getScreenY(1024), 1023);
     EXPECT_EQ(TuioPoint(Ms(0), 1.0f, 0.0f).getScreenX(800), 800);
-    EXPECT_FLOAT_EQ(TuioPoint(Ms(0), 0.3f, 0.4f).getDistance(0.0f, 0.0f), 0.5f);
 }
 
 TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
@@ -67,23 +56,20 @@ TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
     EXPECT_NEAR(container.getXSpeed(), 1.0f, 1e-5);
     EXPECT_NEAR(container.getMotionAccel(), 10.0f, 1e-3);
     EXPECT_EQ(container.getTuioState(), TUIO_ACCELERATING);
-    EXPECT_TRUE(container.isMoving());
 
     container.update(Ms(200), 0.65f, 0.5f);
     EXPECT_NEAR(container.getMotionSpeed(), 0.5f, 1e-5);
     EXPECT_NEAR(container.getMotionAccel(), -5.0f, 1e-3);
     EXPECT_EQ(container.getTuioState(), TUIO_DECELERATING);
+    EXPECT_TRUE(container.isMoving());
 
     container.update(Ms(300), 0.65f, 0.5f);
     container.stop(Ms(400)); // an update in place, timed from the last path point
     EXPECT_FLOAT_EQ(container.getMotionSpeed(), 0.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
     EXPECT_FALSE(container.isMoving());
-    std::vector<TuioPoint> path = container.getPath();
-    ASSERT_EQ(path.size(), 5u);
-    EXPECT_FLOAT_EQ(path[1].getX(), 0.6f);
-    EXPECT_EQ(MsOf(path.back().getTuioTime()), 400);
-    EXPECT_EQ(MsOf(container.getTuioTime()), 400);
+    EXPECT_EQ(container.getPath().size(), 5u);
+    EXPECT_EQ(MsOf(container.getPath().back().getTuioTime()), 400);
 
     // Updates 0 ms apart divide by zero: infinite, or not a number where nothing moved.
     container.update(Ms(400), 0.7f, 0.5f);
@@ -97,7 +83,6 @@ TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
     EXPECT_EQ(container.getTuioState(), TUIO_REMOVED);
     EXPECT_EQ(MsOf(container.getTuioTime()), 600);
     EXPECT_EQ(container.getPath().size(), 7u);
-    EXPECT_FALSE(container.isMoving());
 }
 
 TEST(TuioContainerTest, GivenValueUpdates)
@@ -106,7 +91,6 @@ TEST(TuioContainerTest, GivenValueUpdates)
     container.update(Ms(20), 0.2f, 0.3f, 3.0f, 4.0f, -1.0f);
     EXPECT_FLOAT_EQ(container.getMotionSpeed(), 5.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_DECELERATING);
-    EXPECT_EQ(MsOf(container.getTuioTime()), 20);
 
     // Without a time: the time and the new path point keep the container's time.
     container.update(0.4f, 0.4f, 0.0f, 0.0f, 0.0f);
@@ -118,7 +102,6 @@ TEST(TuioContainerTest, GivenValueUpdates)
     TuioContainer other(Ms(90), 4, 0.9f, 0.8f);
     other.update(Ms(90), 0.9f, 0.8f, 1.0f, 0.0f, 2.0f);
     container.update(&other);
-    EXPECT_FLOAT_EQ(container.getX(), 0.9f);
     EXPECT_FLOAT_EQ(container.getXSpeed(), 1.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_ACCELERATING);
     EXPECT_EQ(MsOf(container.getTuioTime()), 20);
@@ -132,7 +115,6 @@ TEST(TuioCursorTest, PointerCopyIsFreshAssignmentCopiesAll)
     cursor.update(Ms(100), 0.3f, 0.2f);
     cursor.update(Ms(200), 0.6f, 0.2f);
     TuioCursor copy(&cursor);
-    EXPECT_EQ(copy.getSessionID(), 42);
     EXPECT_EQ(copy.getCursorID(), 3);
     EXPECT_FLOAT_EQ(copy.getX(), 0.6f);
     EXPECT_FLOAT_EQ(copy.getXSpeed(), 0.0f);
@@ -145,7 +127,6 @@ TEST(TuioCursorTest, PointerCopyIsFreshAssignmentCopiesAll)
     cursor.update(Ms(300), 0.9f, 0.9f); // the copy is independent of the original
     ASSERT_EQ(copy.getPath().size(), 3u);
     EXPECT_FLOAT_EQ(copy.getPath()[1].getX(), 0.3f);
-    EXPECT_FLOAT_EQ(copy.getX(), 0.6f);
 }
 
 TEST(TuioObjectTest, RotationSpeedIsTurnsPerSecondStoppedButTurningIsRotating)
@@ -162,9 +143,7 @@ TEST(TuioObjectTest, RotationSpeedIsTurnsPerSecondStoppedButTurningIsRotating)
     object.update(Ms(300), 0.5f, 0.5f, 0.3f);
     object.stop(Ms(400));
     EXPECT_FLOAT_EQ(object.getRotationSpeed(), 0.0f);
-    EXPECT_FLOAT_EQ(object.getAngle(), 0.3f);
     EXPECT_EQ(object.getTuioState(), TUIO_STOPPED);
-    EXPECT_FALSE(object.isMoving());
 
     // A moving object stays accelerating whatever its rotation does.
     object.update(Ms(500), 0.7f, 0.5f, 1.0f);
@@ -172,7 +151,6 @@ TEST(TuioObjectTest, RotationSpeedIsTurnsPerSecondStoppedButTurningIsRotating)
 
     // Given values: rotating only while the motion stopped.
     object.update(Ms(510), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, 0.0f, 2.0f);
-    EXPECT_FLOAT_EQ(object.getMotionSpeed(), 0.5f);
     EXPECT_FLOAT_EQ(object.getRotationSpeed(), 0.25f);
     EXPECT_EQ(object.getTuioState(), TUIO_ROTATING);
     object.update(Ms(520), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, -1.0f, 2.0f);

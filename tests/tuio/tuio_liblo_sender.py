@@ -1,40 +1,20 @@
-"""Sends a short TUIO session with liblo, an OSC implementation independent of the client's.
-
-Usage: tuio_liblo_sender.py PORT
-"""
+"""Sends a short TUIO session to 127.0.0.1:PORT with liblo. Usage: tuio_liblo_sender.py PORT"""
 import sys
 
 import liblo
 
 
-def f(value):
+def msg(address, *args):
     # liblo sends Python floats as 64-bit doubles; TUIO wants 32-bit floats.
-    return ('f', value)
+    return liblo.Message(address, *[('f', a) if isinstance(a, float) else a for a in args])
 
 
-def cur(*args):
-    return liblo.Message('/tuio/2Dcur', *args)
-
-
-def obj(*args):
-    return liblo.Message('/tuio/2Dobj', *args)
-
-
-def main():
-    target = liblo.Address('127.0.0.1', int(sys.argv[1]), liblo.UDP)
-    frames = [
-        [cur('alive', 7), cur('set', 7, f(0.25), f(0.75), f(0.0), f(0.0), f(0.0)),
-         cur('fseq', 1)],
-        [cur('alive', 7), cur('set', 7, f(0.5), f(0.75), f(0.1), f(0.0), f(0.2)),
-         cur('fseq', 2)],
-        [obj('alive', 3),
-         obj('set', 3, 12, f(0.4), f(0.6), f(1.25), f(0.0), f(0.0), f(0.0), f(0.0), f(0.0)),
-         obj('fseq', 3)],
-        [cur('alive'), cur('fseq', 4)],
-    ]
-    for messages in frames:
-        liblo.send(target, liblo.Bundle(*messages))
-
-
-if __name__ == '__main__':
-    main()
+target = liblo.Address('127.0.0.1', int(sys.argv[1]), liblo.UDP)
+cur, obj = '/tuio/2Dcur', '/tuio/2Dobj'
+for frame in [
+        [msg(cur, 'alive', 7), msg(cur, 'set', 7, 0.25, 0.75, 0.0, 0.0, 0.0), msg(cur, 'fseq', 1)],
+        [msg(cur, 'alive', 7), msg(cur, 'set', 7, 0.5, 0.75, 0.1, 0.0, 0.2), msg(cur, 'fseq', 2)],
+        [msg(obj, 'alive', 3), msg(obj, 'set', 3, 12, 0.4, 0.6, 1.25, 0.0, 0.0, 0.0, 0.0, 0.0),
+         msg(obj, 'fseq', 3)],
+        [msg(cur, 'alive'), msg(cur, 'fseq', 4)]]:
+    liblo.send(target, liblo.Bundle(*frame))
