@@ -22,6 +22,7 @@ using Calls = std::vector<std::string>;
 
 const std::string kUninitialized = "FMOD error! (79) This command failed because System::init or "
                                    "System::setDriver was not called.\n";
+const std::string kNoMemory = "FMOD error! (43) Not enough memory or resources.\n";
 LogCapture& s_log = LogCapture::Get();
 
 /// A scripted sound library that sound::CreateSystem hands out while it lives. Each call is
@@ -156,6 +157,7 @@ void ExpectStartUp(const char* what, const std::function<void(FakeSystem&)>& scr
     s_log.Clear();
     EXPECT_EQ(device->LoadSample("a.ogg", false) != nullptr, plays);
     EXPECT_EQ(s_log.Lines(), plays ? Calls{} : Calls{kUninitialized});
+    device->Update();
     device->Shutdown();
 }
 
@@ -171,27 +173,18 @@ TEST(SoundDeviceStartUp, FollowsTheDriverChecksTheVersionAndRetriesOnceInStereo)
          "00041600\n"},
         false);
     ExpectStartUp(
-        "a newer version; an emulated driver gets large buffers before Init",
+        "a newer version; failing steps are logged and start-up goes on; an emulated driver "
+        "gets large buffers before Init",
         [](FakeSystem& l)
         {
             l.version = 0x43a12;
             l.caps = CAPS_HARDWARE | CAPS_HARDWARE_EMULATED;
-        },
-        {"CreateSystem", "GetVersion", "GetDriverCaps 0", "SetSpeakerMode 5",
-         "SetDSPBufferSize 1024 10", "Init 100 0 0"},
-        {}, true);
-    ExpectStartUp(
-        "failing steps are logged and start-up goes on",
-        [](FakeSystem& l)
-        {
             l.Fail("GetDriverCaps", ERR_MEMORY);
             l.Fail("SetSpeakerMode", ERR_INVALID_PARAM);
         },
-        kNormalStart,
-        {"FMOD error! (43) Not enough memory or resources.\n",
-         "FMOD error! (37) An invalid parameter was passed to this function.\n"},
-        true);
-
+        {"CreateSystem", "GetVersion", "GetDriverCaps 0", "SetSpeakerMode 5",
+         "SetDSPBufferSize 1024 10", "Init 100 0 0"},
+        {kNoMemory, "FMOD error! (37) An invalid parameter was passed to this function.\n"}, true);
     Calls stereoRetry = kNormalStart;
     stereoRetry.insert(stereoRetry.end(), {"SetSpeakerMode 2", "Init 100 0 0"});
     ExpectStartUp(
@@ -208,25 +201,10 @@ TEST(SoundDeviceStartUp, FollowsTheDriverChecksTheVersionAndRetriesOnceInStereo)
     ExpectStartUp(
         "other Init failures are not retried",
         [](FakeSystem& l) { l.Fail("Init", ERR_OUTPUT_INIT); }, kNormalStart, {}, false);
-}
-
-TEST(SoundDeviceStartUp, WithoutALibraryObjectEveryCallOnlyLogs)
-{
-    FakeSystem library;
-    library.Fail("CreateSystem", ERR_MEMORY);
-    s_log.Clear();
-    SoundDevice* device = SoundDevice::GetInstance();
-    EXPECT_EQ(library.Take(), Calls{"CreateSystem"});
-    EXPECT_EQ(device->LoadSample(kClickFile, true), nullptr);
-    EXPECT_EQ(device->PlaySound(nullptr), nullptr);
-    SOUND_HANDLE stale = reinterpret_cast<SOUND_HANDLE>(uintptr_t(7));
-    device->StopSound(stale);
-    EXPECT_FALSE(device->IsPlaying(stale));
-    device->Update();
-    device->Shutdown();
-    EXPECT_EQ(s_log.Lines(),
-              (Calls{"FMOD error! (43) Not enough memory or resources.\n", kUninitialized,
-                     kUninitialized, kUninitialized, kUninitialized}));
+    ExpectStartUp(
+        "without a library object every call only logs",
+        [](FakeSystem& l) { l.Fail("CreateSystem", ERR_MEMORY); }, {"CreateSystem"}, {kNoMemory},
+        false);
 }
 
 TEST(SoundErrorCheck, LogsFailuresWithTheirNumberAndText)
@@ -261,29 +239,6 @@ protected:
     SAMPLE_HANDLE sample = nullptr;
 };
 
-TEST_F(SoundDeviceTest, SamplesAreDecodedOrStreamedAndReleasedAtShutdown)
-{
-    library.Fail("CreateSound", ERR_FILE_NOTFOUND);
-    EXPECT_EQ(device->LoadSample("missing.ogg", false), nullptr);
-    EXPECT_NE(device->LoadSample("b.ogg", true), nullptr);
-    EXPECT_EQ(library.Take(), (Calls{"CreateSound missing.ogg 0 0", "CreateSound b.ogg 128 0"}));
-    EXPECT_EQ(s_log.Lines(), Calls{"FMOD error! (23) File not found.\n"});
-
-    // Failures to release a sample are not reported; the library's release is.
-    s_log.Clear();
-    library.Fail("ReleaseSound", ERR_INVALID_HANDLE);
-    library.Fail("Release", ERR_INTERNAL);
-    device->Shutdown();
-    EXPECT_EQ(library.Take(), (Calls{"ReleaseSound 0x1", "ReleaseSound 0x2", "Release"}));
-    EXPECT_EQ(s_log.Lines(),
-              Calls{"FMOD error! (33) An error occured that wasn't supposed to.  Contact "
-                    "support.\n"});
-
-    // A later GetInstance starts a new device.
-    device = SoundDevice::GetInstance();
-    EXPECT_EQ(library.Take(), kNormalStart);
-}
-
 Calls PlayCalls(int channel, const char* volume, Mode loop)
 {
     const std::string ch = "0x" + std::to_string(channel) + " ";
@@ -292,7 +247,7 @@ Calls PlayCalls(int channel, const char* volume, Mode loop)
             "SetChannelCallback " + ch + "0 0"};
 }
 
-TEST_F(SoundDeviceTest, PlaySoundSetsVolumeAndLoopWhilePausedAndChannelCallsPassTheirValues)
+TEST_F(SoundDeviceTest, PlayingChannelCallsAndShutDownMakeTheirCallsInOrder)
 {
     EXPECT_NE(device->PlaySound(sample), nullptr);
     EXPECT_EQ(library.Take(), PlayCalls(1, "1", LOOP_OFF));
@@ -331,6 +286,19 @@ TEST_F(SoundDeviceTest, PlaySoundSetsVolumeAndLoopWhilePausedAndChannelCallsPass
     EXPECT_EQ(library.Take(),
               (Calls{"SetChannelPaused 0x3 1", "SetChannelVolume 0x3 0.3", "SetChannelPan 0x3 -0.5",
                      "IsChannelPlaying 0x3", "GetChannelPaused 0x3", "StopChannel 0x3"}));
+
+    SCOPED_TRACE("shut-down releases each sample, then the library; only the latter is checked");
+    s_log.Clear();
+    device->LoadSample("b.ogg", true);
+    library.Fail("ReleaseSound", ERR_INVALID_HANDLE);
+    library.Fail("Release", ERR_INTERNAL);
+    device->Shutdown();
+    device = nullptr;
+    EXPECT_EQ(library.Take(), (Calls{"CreateSound b.ogg 128 0", "ReleaseSound 0x1",
+                                     "ReleaseSound 0x2", "Release"}));
+    EXPECT_EQ(s_log.Lines(),
+              Calls{"FMOD error! (33) An error occured that wasn't supposed to.  Contact "
+                    "support.\n"});
 }
 
 TEST_F(SoundDeviceTest, FinishedChannelsReachTheGameManagerOnceInsideUpdate)

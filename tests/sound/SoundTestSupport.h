@@ -10,7 +10,7 @@ constexpr const char* kClickFile = "Resources/Sounds/click.ogg";
 
 inline bool s_insideSoundUpdate = false;
 
-/// SoundDevice::Update, marked so RecordingGameManager can tell where its calls come from.
+/// SoundDevice::Update, marked so that RecordingGameManager can tell where calls come from.
 inline void UpdateSoundDevice()
 {
     s_insideSoundUpdate = true;
@@ -18,8 +18,7 @@ inline void UpdateSoundDevice()
     s_insideSoundUpdate = false;
 }
 
-/// Records each SoundEnded call and counts those from outside UpdateSoundDevice or from a
-/// thread other than the one that made the manager.
+/// Records each SoundEnded call; counts those from outside UpdateSoundDevice or another thread.
 class RecordingGameManager : public GameManager
 {
 public:
@@ -32,7 +31,5 @@ public:
 
     std::vector<void*> ended;
     int endedOutsideUpdate = 0;
-
-private:
-    std::thread::id m_thread = std::this_thread::get_id();
+    const std::thread::id m_thread = std::this_thread::get_id();
 };
