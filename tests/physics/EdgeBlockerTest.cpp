@@ -28,7 +28,8 @@ protected:
     }
 };
 
-// The blockers' centres and sizes around a camera at (cx, cy).
+// Static, light red blockers kept on level unloads, their centres and sizes around a camera at
+// (cx, cy).
 void ExpectBlockersAround(float cx, float cy)
 {
     const std::tuple<const char*, float, float, float, float> blockers[] = {
@@ -45,7 +46,11 @@ void ExpectBlockersAround(float cx, float cy)
         EXPECT_NEAR(blocker->GetBody()->GetPosition().y, cy + y, 0.01f);
         EXPECT_NEAR(blocker->GetSize().X, w, 0.01f);
         EXPECT_NEAR(blocker->GetSize().Y, h, 0.01f);
+        EXPECT_EQ(blocker->GetBody()->GetType(), b2_staticBody);
         EXPECT_FLOAT_EQ(blocker->GetBody()->GetFixtureList()->GetRestitution(), 0.5f);
+        EXPECT_FLOAT_EQ(blocker->GetBody()->GetFixtureList()->GetFriction(), 0.1f);
+        EXPECT_TRUE(blocker->IsTagged("nodelete"));
+        EXPECT_EQ(blocker->GetColor(), Color(1.0f, 0.5f, 0.5f, 1.0f));
     }
 }
 
@@ -56,11 +61,6 @@ TEST_F(EdgeBlockerTest, BlockersLieJustOutsideTheViewAndFollowTheCamera)
     b2World* physics = world->GetPhysicsWorld();
     world->SetBlockers(true, 0.5f);
     ExpectBlockersAround(0.0f, 0.0f);
-    auto* right = static_cast<PhysicsActor*>(Actor::GetNamed("BlockerRight"));
-    EXPECT_EQ(right->GetBody()->GetType(), b2_staticBody);
-    EXPECT_FLOAT_EQ(right->GetBody()->GetFixtureList()->GetFriction(), 0.1f);
-    EXPECT_TRUE(right->IsTagged("nodelete"));
-    EXPECT_EQ(right->GetColor(), Color(1.0f, 0.5f, 0.5f, 1.0f));
 
     // A camera change replaces them, with the remembered restitution.
     Camera::GetInstance()->SetPosition(10.0f, 4.0f);
