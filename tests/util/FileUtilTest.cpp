@@ -9,7 +9,6 @@
 TEST(FileUtilTest, ReadLinesAppendsEveryLineIncludingAnEmptyLast)
 {
     TempDir dir;
-    ASSERT_TRUE(dir.IsValid());
     const String path = dir.File("lines.txt");
     const std::pair<const char*, StringList> cases[] = {
         {"x\n", {"kept", "x", ""}},
@@ -24,7 +23,7 @@ TEST(FileUtilTest, ReadLinesAppendsEveryLineIncludingAnEmptyLast)
         EXPECT_EQ(lines, expected) << '"' << content << '"';
     }
 
-    // A missing file does not open and a folder cannot be read: both leave the list alone.
+    // A missing file and a folder cannot be read: both leave the list alone.
     StringList lines{"kept"};
     EXPECT_FALSE(FileReadLines(dir.File("missing.txt"), lines));
     EXPECT_FALSE(FileReadLines(dir.Path(), lines));

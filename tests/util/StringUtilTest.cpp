@@ -6,17 +6,12 @@
 
 TEST(StringUtilTest, TrimCaseAndNumbers)
 {
-    EXPECT_EQ(TrimString("  \tkey\r"), "key");
-    EXPECT_EQ(TrimString("\n key name \n"), "key name");
+    EXPECT_EQ(TrimString("\n key name \t\r"), "key name");
     EXPECT_EQ(TrimString(" \t \t"), "");
     EXPECT_EQ(TrimString("xyhixy x", "xy "), "hi");
-    EXPECT_EQ(TrimString("a\tb", " "), "a\tb");
-
     // Only ASCII letters change; the bytes of UTF-8 letters are left alone.
     EXPECT_EQ(ToLower("MiXeD 1_Z@[\xC3\x84"), "mixed 1_z@[\xC3\x84");
     EXPECT_EQ(ToUpper("MiXeD 1_z`{\xC3\xA4"), "MIXED 1_Z`{\xC3\xA4");
-
-    EXPECT_EQ(IntToString(-42), "-42");
     EXPECT_EQ(IntToString(INT_MIN), "-2147483648");
     EXPECT_EQ(ToStringWith(255, std::hex), "ff");
 }
@@ -24,13 +19,10 @@ TEST(StringUtilTest, TrimCaseAndNumbers)
 TEST(StringUtilTest, SplitStringKeepsInnerEmptyPiecesUnlessSkipped)
 {
     EXPECT_EQ(SplitString("UP_ARROW = +Jump", "=:", false), (StringList{"UP_ARROW ", " +Jump"}));
-    EXPECT_EQ(SplitString("a, b", ", ", false), (StringList{"a", "", "b"}));
-    EXPECT_EQ(SplitString("a, b", ", ", true), (StringList{"a", "b"}));
-    EXPECT_EQ(SplitString(",a", ",", false), (StringList{"", "a"}));
-    EXPECT_EQ(SplitString(",a", ",", true), (StringList{"a"}));
+    EXPECT_EQ(SplitString(",a, b", ", ", false), (StringList{"", "a", "", "b"}));
+    EXPECT_EQ(SplitString(",a, b", ", ", true), (StringList{"a", "b"}));
     // Only the last empty piece is always dropped.
-    EXPECT_EQ(SplitString("a,", ",", false), (StringList{"a"}));
     EXPECT_EQ(SplitString("a,,", ",", false), (StringList{"a", ""}));
     EXPECT_EQ(SplitString("", ",", false), StringList{});
-    EXPECT_EQ(SplitString("abc", "", false), (StringList{"abc"}));
+    EXPECT_EQ(SplitString("abc", "", false), StringList{"abc"});
 }
