@@ -7,19 +7,6 @@
 
 using namespace TUIO;
 
-namespace
-{
-TuioTime Ms(long milliseconds)
-{
-    return TuioTime(milliseconds);
-}
-
-long MsOf(const TuioTime& time)
-{
-    return time.getTotalMilliseconds();
-}
-} // namespace
-
 TEST(TuioTimeTest, SubtractionBorrowsAndClampsMillisecondsTruncate)
 {
     auto text = [](const TuioTime& time)
@@ -28,92 +15,93 @@ TEST(TuioTimeTest, SubtractionBorrowsAndClampsMillisecondsTruncate)
     EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(2, 0)), "0 s 0");
     // Less than a second negative: the borrow makes the seconds negative, so it clamps too.
     EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(1, 1)), "0 s 0");
-    EXPECT_EQ(text(Ms(1234)), "1 s 234000");
-    EXPECT_EQ(MsOf(TuioTime(2, 999999)), 2999);
+    EXPECT_EQ(text(TuioTime(1234)), "1 s 234000");
+    EXPECT_EQ(TuioTime(2, 999999).getTotalMilliseconds(), 2999);
 
     TuioTime::initSession();
     TuioTime session = TuioTime::getSessionTime();
-    EXPECT_LE(MsOf(session), MsOf(TuioTime::getSystemTime() - TuioTime::getStartTime()));
-    EXPECT_LT(MsOf(session), 5000);
+    EXPECT_LE(session.getTotalMilliseconds(),
+              (TuioTime::getSystemTime() - TuioTime::getStartTime()).getTotalMilliseconds());
+    EXPECT_LT(session.getTotalMilliseconds(), 5000);
     // The position carries the session time of the call, not the container's.
     TuioContainer container(TuioTime(100000, 0), 1, 0.25f, 0.75f);
-    EXPECT_LT(MsOf(container.getPosition().getTuioTime()), 5000);
+    EXPECT_LT(container.getPosition().getTuioTime().getTotalMilliseconds(), 5000);
 }
 
 TEST(TuioPointTest, ScreenPositionRoundsToNearestPixel)
 {
-    EXPECT_EQ(TuioPoint(Ms(0), 0.5f, 0.25f).getScreenX(1024), 512);
-    EXPECT_EQ(TuioPoint(Ms(0), 0.0f, 0.5f).getScreenY(3), 2); // 1.5 rounds up
-    EXPECT_EQ(TuioPoint(Ms(0), 0.9995f, 0.0f).getScreenX(1024), 1023);
-    EXPECT_EQ(TuioPoint(Ms(0), 1.0f, 0.0f).getScreenX(800), 800);
+    EXPECT_EQ(TuioPoint(TuioTime(0), 0.5f, 0.25f).getScreenX(1024), 512);
+    EXPECT_EQ(TuioPoint(TuioTime(0), 0.0f, 0.5f).getScreenY(3), 2); // 1.5 rounds up
+    EXPECT_EQ(TuioPoint(TuioTime(0), 0.9995f, 0.0f).getScreenX(1024), 1023);
+    EXPECT_EQ(TuioPoint(TuioTime(0), 1.0f, 0.0f).getScreenX(800), 800);
 }
 
 TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
 {
-    TuioContainer container(Ms(0), 7, 0.5f, 0.5f);
+    TuioContainer container(TuioTime(0), 7, 0.5f, 0.5f);
     EXPECT_EQ(container.getTuioState(), TUIO_ADDED);
-    container.update(Ms(100), 0.6f, 0.5f);
+    container.update(TuioTime(100), 0.6f, 0.5f);
     EXPECT_NEAR(container.getXSpeed(), 1.0f, 1e-5);
     EXPECT_NEAR(container.getMotionAccel(), 10.0f, 1e-3);
     EXPECT_EQ(container.getTuioState(), TUIO_ACCELERATING);
 
-    container.update(Ms(200), 0.65f, 0.5f);
+    container.update(TuioTime(200), 0.65f, 0.5f);
     EXPECT_NEAR(container.getMotionSpeed(), 0.5f, 1e-5);
     EXPECT_NEAR(container.getMotionAccel(), -5.0f, 1e-3);
     EXPECT_EQ(container.getTuioState(), TUIO_DECELERATING);
     EXPECT_TRUE(container.isMoving());
 
-    container.update(Ms(300), 0.65f, 0.5f);
-    container.stop(Ms(400)); // an update in place, timed from the last path point
+    container.update(TuioTime(300), 0.65f, 0.5f);
+    container.stop(TuioTime(400)); // an update in place, timed from the last path point
     EXPECT_FLOAT_EQ(container.getMotionSpeed(), 0.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
     EXPECT_FALSE(container.isMoving());
     EXPECT_EQ(container.getPath().size(), 5u);
-    EXPECT_EQ(MsOf(container.getPath().back().getTuioTime()), 400);
+    EXPECT_EQ(container.getPath().back().getTuioTime().getTotalMilliseconds(), 400);
 
     // Updates 0 ms apart divide by zero: infinite, or not a number where nothing moved.
-    container.update(Ms(400), 0.7f, 0.5f);
+    container.update(TuioTime(400), 0.7f, 0.5f);
     EXPECT_TRUE(std::isinf(container.getXSpeed()));
     EXPECT_TRUE(std::isnan(container.getYSpeed()));
-    container.update(Ms(400), 0.7f, 0.5f);
+    container.update(TuioTime(400), 0.7f, 0.5f);
     EXPECT_TRUE(std::isnan(container.getMotionAccel()));
     EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
 
-    container.remove(Ms(600));
+    container.remove(TuioTime(600));
     EXPECT_EQ(container.getTuioState(), TUIO_REMOVED);
-    EXPECT_EQ(MsOf(container.getTuioTime()), 600);
+    EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 600);
     EXPECT_EQ(container.getPath().size(), 7u);
 }
 
 TEST(TuioContainerTest, GivenValueUpdates)
 {
-    TuioContainer container(Ms(0), 3, 0.1f, 0.1f);
-    container.update(Ms(20), 0.2f, 0.3f, 3.0f, 4.0f, -1.0f);
+    TuioContainer container(TuioTime(0), 3, 0.1f, 0.1f);
+    container.update(TuioTime(20), 0.2f, 0.3f, 3.0f, 4.0f, -1.0f);
     EXPECT_FLOAT_EQ(container.getMotionSpeed(), 5.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_DECELERATING);
 
     // Without a time: the time and the new path point keep the container's time.
     container.update(0.4f, 0.4f, 0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(MsOf(container.getTuioTime()), 20);
-    EXPECT_EQ(MsOf(container.getPath().back().getTuioTime()), 20);
+    EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 20);
+    EXPECT_EQ(container.getPath().back().getTuioTime().getTotalMilliseconds(), 20);
     EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
 
     // From another container: its values and, for the path point, its time; own time kept.
-    TuioContainer other(Ms(90), 4, 0.9f, 0.8f);
-    other.update(Ms(90), 0.9f, 0.8f, 1.0f, 0.0f, 2.0f);
+    TuioContainer other(TuioTime(90), 4, 0.9f, 0.8f);
+    other.update(TuioTime(90), 0.9f, 0.8f, 1.0f, 0.0f, 2.0f);
     container.update(&other);
     EXPECT_FLOAT_EQ(container.getXSpeed(), 1.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_ACCELERATING);
-    EXPECT_EQ(MsOf(container.getTuioTime()), 20);
-    EXPECT_EQ(MsOf(container.getPath().back().getTuioTime()), 90);
+    EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 20);
+    EXPECT_EQ(container.getPath().back().getTuioTime().getTotalMilliseconds(), 90);
     EXPECT_EQ(container.getSessionID(), 3);
 }
 
 TEST(TuioCursorTest, PointerCopyIsFreshAssignmentCopiesAll)
 {
-    TuioCursor cursor(Ms(0), 42, 3, 0.1f, 0.2f);
-    cursor.update(Ms(100), 0.3f, 0.2f);
-    cursor.update(Ms(200), 0.6f, 0.2f);
+    TuioCursor cursor(TuioTime(0), 42, 3, 0.1f, 0.2f);
+    cursor.update(TuioTime(100), 0.3f, 0.2f);
+    cursor.update(TuioTime(200), 0.6f, 0.2f);
     TuioCursor copy(&cursor);
     EXPECT_EQ(copy.getCursorID(), 3);
     EXPECT_FLOAT_EQ(copy.getX(), 0.6f);
@@ -123,36 +111,36 @@ TEST(TuioCursorTest, PointerCopyIsFreshAssignmentCopiesAll)
 
     copy = cursor;
     EXPECT_EQ(copy.getTuioState(), TUIO_ACCELERATING);
-    EXPECT_EQ(MsOf(copy.getTuioTime()), 200);
-    cursor.update(Ms(300), 0.9f, 0.9f); // the copy is independent of the original
+    EXPECT_EQ(copy.getTuioTime().getTotalMilliseconds(), 200);
+    cursor.update(TuioTime(300), 0.9f, 0.9f); // the copy is independent of the original
     ASSERT_EQ(copy.getPath().size(), 3u);
     EXPECT_FLOAT_EQ(copy.getPath()[1].getX(), 0.3f);
 }
 
 TEST(TuioObjectTest, RotationSpeedIsTurnsPerSecondStoppedButTurningIsRotating)
 {
-    TuioObject object(Ms(0), 9, 12, 0.5f, 0.5f, 0.1f);
-    object.update(Ms(100), 0.5f, 0.5f, 0.2f);
+    TuioObject object(TuioTime(0), 9, 12, 0.5f, 0.5f, 0.1f);
+    object.update(TuioTime(100), 0.5f, 0.5f, 0.2f);
     EXPECT_NEAR(object.getRotationSpeed(), (0.1 / (2 * M_PI)) / 0.1, 1e-4);
     EXPECT_EQ(object.getTuioState(), TUIO_ROTATING);
     EXPECT_TRUE(object.isMoving());
 
     // Turning at a steady rate: next to no rotation acceleration. Stopped once it stops turning.
-    object.update(Ms(200), 0.5f, 0.5f, 0.3f);
+    object.update(TuioTime(200), 0.5f, 0.5f, 0.3f);
     EXPECT_NEAR(object.getRotationAccel(), 0.0f, 1e-3);
-    object.update(Ms(300), 0.5f, 0.5f, 0.3f);
-    object.stop(Ms(400));
+    object.update(TuioTime(300), 0.5f, 0.5f, 0.3f);
+    object.stop(TuioTime(400));
     EXPECT_FLOAT_EQ(object.getRotationSpeed(), 0.0f);
     EXPECT_EQ(object.getTuioState(), TUIO_STOPPED);
 
     // A moving object stays accelerating whatever its rotation does.
-    object.update(Ms(500), 0.7f, 0.5f, 1.0f);
+    object.update(TuioTime(500), 0.7f, 0.5f, 1.0f);
     EXPECT_EQ(object.getTuioState(), TUIO_ACCELERATING);
 
     // Given values: rotating only while the motion stopped.
-    object.update(Ms(510), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, 0.0f, 2.0f);
+    object.update(TuioTime(510), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, 0.0f, 2.0f);
     EXPECT_FLOAT_EQ(object.getRotationSpeed(), 0.25f);
     EXPECT_EQ(object.getTuioState(), TUIO_ROTATING);
-    object.update(Ms(520), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, -1.0f, 2.0f);
+    object.update(TuioTime(520), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, -1.0f, 2.0f);
     EXPECT_EQ(object.getTuioState(), TUIO_DECELERATING);
 }
