@@ -19,10 +19,7 @@ TEST(TuioTimeTest, SubtractionBorrowsAndClampsMillisecondsTruncate)
     EXPECT_EQ(TuioTime(2, 999999).getTotalMilliseconds(), 2999);
 
     TuioTime::initSession();
-    TuioTime session = TuioTime::getSessionTime();
-    EXPECT_LE(session.getTotalMilliseconds(),
-              (TuioTime::getSystemTime() - TuioTime::getStartTime()).getTotalMilliseconds());
-    EXPECT_LT(session.getTotalMilliseconds(), 5000);
+    EXPECT_LT(TuioTime::getSessionTime().getTotalMilliseconds(), 5000);
     // The position carries the session time of the call, not the container's.
     TuioContainer container(TuioTime(100000, 0), 1, 0.25f, 0.75f);
     EXPECT_LT(container.getPosition().getTuioTime().getTotalMilliseconds(), 5000);
@@ -63,14 +60,11 @@ TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
     container.update(TuioTime(400), 0.7f, 0.5f);
     EXPECT_TRUE(std::isinf(container.getXSpeed()));
     EXPECT_TRUE(std::isnan(container.getYSpeed()));
-    container.update(TuioTime(400), 0.7f, 0.5f);
-    EXPECT_TRUE(std::isnan(container.getMotionAccel()));
-    EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
 
     container.remove(TuioTime(600));
     EXPECT_EQ(container.getTuioState(), TUIO_REMOVED);
     EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 600);
-    EXPECT_EQ(container.getPath().size(), 7u);
+    EXPECT_EQ(container.getPath().size(), 6u);
 }
 
 TEST(TuioContainerTest, GivenValueUpdates)
