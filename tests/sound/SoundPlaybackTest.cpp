@@ -232,20 +232,35 @@ TEST_F(SoundPlaybackTest, LoopsSoundOnPauseSilentlyEndWhenStoppedAndStreamsRecov
     EXPECT_GT(bursts[3].Seconds(), 0.2) << "sounding again after the long frame";
 }
 
-TEST_F(SoundPlaybackTest, PanTurnsASoundToEitherSideWhilePlaying)
+TEST_F(SoundPlaybackTest, PanTurnsMonoAndStereoSoundsToEitherSideWhilePlaying)
 {
+    // 0.1 s of a 500 Hz tone on both channels.
+    const std::string stereoFile = s_dir + "/stereo.wav";
+    SF_INFO info = {0, kRate, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+    SNDFILE* file = sf_open(stereoFile.c_str(), SFM_WRITE, &info);
+    std::vector<float> tone;
+    for (int i = 0; i < kRate / 10; ++i)
+        tone.insert(tone.end(), 2, 0.5f * std::sin(2.0f * 3.14159265f * 500.0f * i / kRate));
+    sf_writef_float(file, tone.data(), kRate / 10);
+    sf_close(file);
+
     SOUND_HANDLE channel = device->PlaySound(click, 1.0f, true);
     device->SetPan(channel, -1.0f);
     UpdateFor(0.3);
     device->SetPan(channel, 1.0f);
     StopAfter(channel, 0.3);
+    UpdateFor(0.3);
+    channel = device->PlaySound(device->LoadSample(stereoFile.c_str(), false), 1.0f, true);
+    device->SetPan(channel, 1.0f);
+    StopAfter(channel, 0.3);
     const std::vector<float> frames = Finish();
     const std::vector<Burst> bursts = Bursts(frames);
-    ASSERT_EQ(bursts.size(), 1u);
+    ASSERT_EQ(bursts.size(), 2u);
 
-    // The middle of each half, away from the change.
-    EXPECT_TRUE(Panned(frames, 1, bursts[0], 0.1, 0.4)) << "on the left";
-    EXPECT_TRUE(Panned(frames, 0, bursts[0], 0.6, 0.9)) << "on the right";
+    // Each side in the middle of each half of the mono click, away from the change.
+    EXPECT_TRUE(Panned(frames, 1, bursts[0], 0.1, 0.4)) << "mono on the left";
+    EXPECT_TRUE(Panned(frames, 0, bursts[0], 0.6, 0.9)) << "mono on the right";
+    EXPECT_TRUE(Panned(frames, 0, bursts[1], 0.25, 0.75)) << "stereo on the right";
 }
 
 TEST_F(SoundPlaybackTest, AHundredChannelsPlayAtOnceAndEndQuietlyAtShutdown)
