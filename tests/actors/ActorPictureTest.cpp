@@ -12,15 +12,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
+#include <fstream>
 
 namespace
 {
 
 // The default camera shows 26.67 x 20 world units, centred on the origin, in 1024 x 768 pixels.
 constexpr float kPixelsPerUnit = 38.4f;
-const auto PixelX = [](float worldX) { return 512.0f + worldX * kPixelsPerUnit; };
-const auto PixelY = [](float worldY) { return 384.0f - worldY * kPixelsPerUnit; };
+float PixelX(float worldX)
+{
+    return 512.0f + worldX * kPixelsPerUnit;
+}
+float PixelY(float worldY)
+{
+    return 384.0f - worldY * kPixelsPerUnit;
+}
 
 bool Shows(const Picture& picture, float worldX, float worldY, const Rgba& c)
 {
@@ -28,28 +34,13 @@ bool Shows(const Picture& picture, float worldX, float worldY, const Rgba& c)
     return IsColour(p, c.r, c.g, c.b);
 }
 
-Picture::Box BoxOf(const Picture& picture, const Rgba& c)
-{
-    return picture.Find([&c](const Pixel& p) { return IsColour(p, c.r, c.g, c.b); });
-}
-
-/// Expects the box to hold the pixels whose centres lie in the world rectangle.
-void ExpectBoxCovers(const Picture::Box& box, float left, float top, float right, float bottom)
-{
-    ASSERT_FALSE(box.empty());
-    EXPECT_NEAR(box.left, std::ceil(PixelX(left) - 0.5f), 1.0);
-    EXPECT_NEAR(box.right, std::ceil(PixelX(right) - 0.5f) - 1, 1.0);
-    EXPECT_NEAR(box.top, std::ceil(PixelY(top) - 0.5f), 1.0);
-    EXPECT_NEAR(box.bottom, std::ceil(PixelY(bottom) - 0.5f) - 1, 1.0);
-}
-
-const Rgba kWhite{255, 255, 255, 255}, kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255},
-    kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255};
+const Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255},
+    kYellow{255, 255, 0, 255};
 
 class ActorPictureTest : public PictureTest
 {
 protected:
-    Actor* AddActor(const Vector2& position, const Vector2& size, const Color& color, int layer = 0)
+    Actor* AddActor(const Vector2& position, float size, const Color& color, int layer = 0)
     {
         auto* actor = new Actor();
         actor->SetPosition(position);
@@ -64,29 +55,41 @@ protected:
 
 TEST_F(ActorPictureTest, SquaresCoverTheirWorldRectangleThroughTheCamera)
 {
-    AddActor(Vector2(5.0f, -3.0f), Vector2(2.0f, 1.0f), Color(1.0f, 0.0f, 0.0f));
-    Actor* turned = AddActor(Vector2(-5.0f, 3.0f), Vector2(2.0f, 1.0f), Color(0.0f, 1.0f, 0.0f));
-    turned->SetRotation(90.0f);
+    Actor* red = AddActor(Vector2(5.0f, -3.0f), 2.0f, Color(1.0f, 0.0f, 0.0f));
+    red->SetSize(Vector2(2.0f, 1.0f));
+    Actor* green = AddActor(Vector2(-5.0f, 3.0f), 0.0f, Color(0.0f, 1.0f, 0.0f));
+    green->SetSize(Vector2(2.0f, 1.0f));
+    green->SetRotation(90.0f);
 
-    Picture frame = Shoot();
-    ExpectBoxCovers(BoxOf(frame, kRed), 4.0f, -2.5f, 6.0f, -3.5f);
-    ExpectBoxCovers(BoxOf(frame, kGreen), -5.5f, 4.0f, -4.5f, 2.0f);
-    EXPECT_TRUE(Shows(frame, 0.0f, 0.0f, kWhite));
+    // Each box holds the pixels whose centres lie in the world rectangle.
+    const Picture frame = Shoot();
+    const struct
+    {
+        Picture::Box box;
+        float left, top, right, bottom;
+    } expected[] = {{frame.Find(255, 0, 0), 4.0f, -2.5f, 6.0f, -3.5f},
+                    {frame.Find(0, 255, 0), -5.5f, 4.0f, -4.5f, 2.0f}};
+    for (const auto& e : expected)
+    {
+        ASSERT_FALSE(e.box.empty());
+        EXPECT_NEAR(e.box.left, std::ceil(PixelX(e.left) - 0.5f), 1.0);
+        EXPECT_NEAR(e.box.right, std::ceil(PixelX(e.right) - 0.5f) - 1, 1.0);
+        EXPECT_NEAR(e.box.top, std::ceil(PixelY(e.top) - 0.5f), 1.0);
+        EXPECT_NEAR(e.box.bottom, std::ceil(PixelY(e.bottom) - 0.5f) - 1, 1.0);
+    }
 
     // Looking at the red square from twice as far: centred, half as large.
     Camera::GetInstance()->SetPosition(5.0f, -3.0f, 20.0f);
-    const Picture::Box red = BoxOf(Shoot(), kRed);
-    EXPECT_NEAR((red.left + red.right + 1) / 2.0f, 512.0f, 1.0f);
-    EXPECT_NEAR((red.top + red.bottom + 1) / 2.0f, 384.0f, 1.0f);
-    EXPECT_NEAR(red.width(), kPixelsPerUnit, 1.5f);
-    EXPECT_NEAR(red.height(), kPixelsPerUnit / 2, 1.5f);
+    const Picture::Box box = Shoot().Find(255, 0, 0);
+    EXPECT_NEAR((box.left + box.right + 1) / 2.0f, 512.0f, 1.0f);
+    EXPECT_NEAR((box.top + box.bottom + 1) / 2.0f, 384.0f, 1.0f);
+    EXPECT_NEAR(box.width(), kPixelsPerUnit, 1.5f);
+    EXPECT_NEAR(box.height(), kPixelsPerUnit / 2, 1.5f);
 }
 
 TEST_F(ActorPictureTest, CirclesAreRound)
 {
-    AddActor(Vector2(-6.0f, 2.0f), Vector2(4.0f, 4.0f), Color(0.0f, 0.0f, 1.0f))
-        ->SetDrawShape(ADS_Circle);
-
+    AddActor(Vector2(-6.0f, 2.0f), 4.0f, Color(0.0f, 0.0f, 1.0f))->SetDrawShape(ADS_Circle);
     const Picture frame = Shoot();
     const float centreX = PixelX(-6.0f), centreY = PixelY(2.0f), radius = 2.0f * kPixelsPerUnit;
     int blue = 0, wrongInside = 0, wrongOutside = 0;
@@ -104,80 +107,66 @@ TEST_F(ActorPictureTest, CirclesAreRound)
     EXPECT_NEAR(blue, MathUtil::Pi * radius * radius, 0.02f * blue);
 }
 
-TEST_F(ActorPictureTest, HigherLayersLieOverLowerOnes)
+TEST_F(ActorPictureTest, HigherLayersLieOverLowerOnesAndFullScreenActorsCoverTheWindow)
 {
     // Added first on the higher layer, so only the layer order can put red on top.
-    Actor* red = AddActor(Vector2(-1.0f, 0.0f), Vector2(4.0f, 4.0f), Color(1.0f, 0.0f, 0.0f), 2);
-    AddActor(Vector2(1.0f, 0.0f), Vector2(4.0f, 4.0f), Color(0.0f, 0.0f, 1.0f), 1);
-
-    Picture frame = Shoot();
-    EXPECT_TRUE(Shows(frame, 0.0f, 0.0f, kRed)) << "the overlap";
-    EXPECT_TRUE(Shows(frame, 2.5f, 0.0f, kBlue));
+    Actor* red = AddActor(Vector2(-1.0f, 0.0f), 4.0f, Color(1.0f, 0.0f, 0.0f), 2);
+    AddActor(Vector2(1.0f, 0.0f), 4.0f, Color(0.0f, 0.0f, 1.0f), 1);
+    EXPECT_TRUE(Shows(Shoot(), 0.0f, 0.0f, kRed)) << "the overlap";
     red->SetLayer(0);
-    frame = Shoot();
+    Picture frame = Shoot();
     EXPECT_TRUE(Shows(frame, 0.0f, 0.0f, kBlue)) << "now the blue one is above";
     EXPECT_TRUE(Shows(frame, -2.5f, 0.0f, kRed));
+
+    auto* backdrop = new FullScreenActor();
+    backdrop->SetColor(Color(0.0f, 0.5f, 0.0f));
+    world->Add(backdrop, 3);
+    Camera::GetInstance()->SetPosition(Vector2(7.0f, -2.0f));
+    frame = Shoot();
+    for (const auto& [x, y] : {std::pair(0, 0), std::pair(1023, 767), std::pair(512, 384)})
+        EXPECT_TRUE(IsColour(frame.At(x, y), 0, 128, 0)) << x << ", " << y;
 }
 
-TEST_F(ActorPictureTest, TexturesShowUpRightAndMirrorWithSwappedUVs)
+TEST_F(ActorPictureTest, TexturesShowUpRightMirrorWithSwappedUVsAndStepThroughFrames)
 {
+    // A PPM (top row first) so that "up" does not rest on FreeImage's own row order:
+    // blue | yellow over red | green.
     TempDir dir;
-    // 4 x 4, top row first: blue | yellow over red | green.
-    std::vector<unsigned char> rgb;
+    String rgb;
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
         {
             const Rgba& c = y < 2 ? (x < 2 ? kBlue : kYellow) : (x < 2 ? kRed : kGreen);
-            rgb.insert(rgb.end(), {c.r, c.g, c.b});
+            rgb += {char(c.r), char(c.g), char(c.b)};
         }
-    ASSERT_TRUE(WritePpm(dir.File("quarters.ppm"), 4, 4, rgb));
+    std::ofstream(dir.File("quarters.ppm"), std::ios::binary) << "P6\n4 4\n255\n" << rgb;
 
-    Actor* picture = AddActor(Vector2(0.0f, 0.0f), Vector2(8.0f, 8.0f), Color());
+    Actor* picture = AddActor(Vector2(0.0f, 0.0f), 8.0f, Color());
     ASSERT_TRUE(picture->SetSprite(dir.File("quarters.ppm"), 0, GL_CLAMP, GL_NEAREST));
     // Drawn after the picture: must come out plain, not textured.
-    AddActor(Vector2(8.0f, 0.0f), Vector2(2.0f, 2.0f), Color(1.0f, 0.0f, 1.0f));
+    AddActor(Vector2(8.0f, 0.0f), 2.0f, Color(1.0f, 0.0f, 1.0f));
 
-    Picture frame = Shoot();
-    EXPECT_TRUE(Shows(frame, -2.0f, 2.0f, kBlue));
-    EXPECT_TRUE(Shows(frame, 2.0f, 2.0f, kYellow));
-    EXPECT_TRUE(Shows(frame, -2.0f, -2.0f, kRed));
-    EXPECT_TRUE(Shows(frame, 2.0f, -2.0f, kGreen));
-    EXPECT_TRUE(Shows(frame, 8.0f, 0.0f, Rgba{255, 0, 255, 255}));
-    EXPECT_TRUE(Shows(frame, 0.0f, 4.5f, kWhite)) << "the picture ends at its size";
+    const Rgba quarters[] = {kBlue, kYellow, kRed, kGreen};
+    for (const bool mirrored : {false, true})
+    {
+        const Picture frame = Shoot();
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(Shows(frame, (i % 2 == 1) == mirrored ? -2.0f : 2.0f, i < 2 ? 2.0f : -2.0f,
+                              quarters[i]))
+                << "quarter " << i << (mirrored ? " mirrored" : "");
+        EXPECT_TRUE(Shows(frame, 8.0f, 0.0f, Rgba{255, 0, 255, 255}));
+        EXPECT_TRUE(Shows(frame, 0.0f, 4.5f, Rgba{255, 255, 255, 255})) << "ends at its size";
+        picture->SetUVs(Vector2(1.0f, 0.0f), Vector2(0.0f, 1.0f));
+    }
 
-    picture->SetUVs(Vector2(1.0f, 0.0f), Vector2(0.0f, 1.0f));
-    frame = Shoot();
-    EXPECT_TRUE(Shows(frame, -2.0f, 2.0f, kYellow));
-    EXPECT_TRUE(Shows(frame, 2.0f, 2.0f, kBlue));
-    EXPECT_TRUE(Shows(frame, -2.0f, -2.0f, kGreen));
-    EXPECT_TRUE(Shows(frame, 2.0f, -2.0f, kRed));
-}
-
-TEST_F(ActorPictureTest, SpriteFramesChangeWhatIsDrawn)
-{
-    TempDir dir;
     ASSERT_TRUE(WriteSolidPng(dir.File("blink_1.png"), 2, 2, kRed));
     ASSERT_TRUE(WriteSolidPng(dir.File("blink_2.png"), 2, 2, kBlue));
-    Actor* blinker = AddActor(Vector2(0.0f, 0.0f), Vector2(2.0f, 2.0f), Color());
-    blinker->LoadSpriteFrames(dir.File("blink_1.png"));
-    blinker->PlaySpriteAnimation(0.1f, SAT_Loop, 0, 1);
-
+    picture->SetUVs(Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
+    picture->LoadSpriteFrames(dir.File("blink_1.png"));
+    picture->PlaySpriteAnimation(0.1f, SAT_Loop, 0, 1);
     EXPECT_TRUE(Shows(Shoot(0.05), 0.0f, 0.0f, kRed)) << "first frame";
     EXPECT_TRUE(Shows(Shoot(0.1), 0.0f, 0.0f, kBlue)) << "0.15 s in: second frame";
     EXPECT_TRUE(Shows(Shoot(0.1), 0.0f, 0.0f, kRed)) << "0.25 s in: looped back";
-}
-
-TEST_F(ActorPictureTest, AFullScreenActorCoversTheWholeWindow)
-{
-    auto* backdrop = new FullScreenActor();
-    backdrop->SetColor(Color(0.0f, 0.5f, 0.0f));
-    world->Add(backdrop);
-    Camera::GetInstance()->SetPosition(Vector2(7.0f, -2.0f));
-
-    const Picture frame = Shoot();
-    for (const auto& [x, y] :
-         {std::pair(0, 0), std::pair(1023, 0), std::pair(0, 767), std::pair(1023, 767)})
-        EXPECT_TRUE(IsColour(frame.At(x, y), 0, 128, 0)) << x << ", " << y;
 }
 
 TEST_F(ActorPictureTest, ParticlesAreDrawnAtTheirScaleAndTheEmitterIsNot)
@@ -190,14 +179,14 @@ TEST_F(ActorPictureTest, ParticlesAreDrawnAtTheirScaleAndTheEmitterIsNot)
     emitter->SetEndColor(Color(1.0f, 0.0f, 0.0f));
     emitter->SetEndScale(0.0f);
     world->Add(emitter);
-    EXPECT_TRUE(BoxOf(Shoot(), kRed).empty()) << "no pool: nothing drawn";
+    EXPECT_TRUE(Shoot().Find(255, 0, 0).empty()) << "no pool: nothing drawn";
 
     // One particle, shown three quarters through its two-second life: a quarter of the size.
     emitter->SetMaxParticles(1);
     Shoot(0.5);
     emitter->SetParticlesPerSecond(0.0f);
-    EXPECT_NEAR(BoxOf(Shoot(0.5), kRed).width(), 0.75f * 2 * kPixelsPerUnit, 2.0f);
-    const Picture::Box red = BoxOf(Shoot(1.0), kRed);
+    Shoot(0.5);
+    const Picture::Box red = Shoot(1.0).Find(255, 0, 0);
     EXPECT_NEAR(red.width(), 0.25f * 2 * kPixelsPerUnit, 2.0f);
     EXPECT_NEAR((red.left + red.right + 1) / 2.0f, PixelX(-4.0f), 1.0f);
 }

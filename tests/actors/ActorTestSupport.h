@@ -6,8 +6,7 @@
 
 #include <vector>
 
-/// Records the messages of the given names (and their senders) from the process-wide
-/// switchboard; unsubscribes on destruction.
+/// Records the messages of the given names, and their senders, until destroyed.
 class MessageProbe : public MessageListener
 {
 public:
@@ -21,13 +20,12 @@ public:
         for (const String& name : m_names)
             Switchboard::GetInstance()->UnsubscribeFrom(this, name);
     }
-
     void ReceiveMessage(Message* message) override
     {
         received.push_back(message->GetMessageName());
         senders.push_back(message->GetSender());
     }
-    /// Delivers what is queued and returns every name received so far, in order.
+    /// Delivers what is queued; returns every name received so far.
     const StringList& Deliver()
     {
         Switchboard::GetInstance()->SendAllMessages();
@@ -46,7 +44,6 @@ class ProbeActor : public Actor
 {
 public:
     explicit ProbeActor(String className = "Actor") : m_className(std::move(className)) {}
-
     String GetClassName() const override { return m_className; }
     void SetPosition(const Vector2& pos) override
     {
@@ -61,8 +58,7 @@ public:
     int CurrentTexture() const { return GetCurrentSpriteTexture(); }
     MessageListener* AsListener() { return this; }
 
-    int virtualMoves = 0;
-    int levelUnloads = 0;
+    int virtualMoves = 0, levelUnloads = 0;
     StringList animCallbacks;
 
 private:

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -11,22 +10,13 @@ namespace
 
 using Particle = ParticleActor::Particle;
 
-/// Slots holding a particle (age >= 0), whether or not the last update counted them.
-std::vector<const Particle*> Occupied(const ParticleActor& actor)
-{
-    std::vector<const Particle*> occupied;
-    for (int i = 0; i < actor.GetMaxParticles(); ++i)
-        if (actor.GetParticles()[i].age >= 0.0f)
-            occupied.push_back(&actor.GetParticles()[i]);
-    return occupied;
-}
-
-/// Particles born in the last update (not advanced yet).
-int Newborn(const ParticleActor& actor)
+/// Slots holding a particle (age >= 0), or only those born in the last update (age 0).
+int Count(const ParticleActor& actor, bool newborn = false)
 {
     int count = 0;
-    for (const Particle* particle : Occupied(actor))
-        count += particle->age == 0.0f ? 1 : 0;
+    for (int i = 0; i < actor.GetMaxParticles(); ++i)
+        count +=
+            newborn ? actor.GetParticles()[i].age == 0.0f : actor.GetParticles()[i].age >= 0.0f;
     return count;
 }
 
@@ -41,66 +31,52 @@ std::unique_ptr<ParticleActor> Emitter(int maxParticles, float perSecond, float 
 
 } // namespace
 
-TEST(ParticleActorTest, PoolSizes)
+TEST(ParticleActorTest, PoolSizesAndEmissionWithTheCarriedRemainderAndLostParticles)
 {
     ParticleActor idle;
-    idle.SetMaxParticles(0); // already 0: still no pool
     idle.Update(1.0f);
     EXPECT_EQ(idle.GetParticles(), nullptr) << "nothing happens until the pool exists";
     idle.SetMaxParticles(-5);
     EXPECT_EQ(idle.GetMaxParticles(), 1) << "below 1 becomes 1";
-    EXPECT_TRUE(Occupied(idle).empty()) << "a new pool is empty";
 
-    auto actor = Emitter(10, 4.0f, 2.0f);
-    actor->Update(1.0f);
-    ASSERT_EQ(Occupied(*actor).size(), 4u);
-    actor->SetMaxParticles(10);
-    EXPECT_EQ(Occupied(*actor).size(), 4u) << "the same size keeps the live particles";
-    actor->SetMaxParticles(6);
-    EXPECT_TRUE(Occupied(*actor).empty()) << "a new size starts an empty pool";
-}
-
-TEST(ParticleActorTest, EmissionCarriesTheFractionOfAParticleAndLosesWhatFindsNoSlot)
-{
     // 2 per second in quarter-second ticks: one particle every other tick.
     auto actor = Emitter(100, 2.0f, 100.0f);
     std::vector<int> born;
-    for (int tick = 0; tick < 8; ++tick)
+    for (int tick = 0; tick < 6; ++tick)
     {
         actor->Update(0.25f);
-        born.push_back(Newborn(*actor));
+        born.push_back(Count(*actor, true));
     }
-    EXPECT_EQ(born, (std::vector<int>{0, 1, 0, 1, 0, 1, 0, 1}));
-
-    auto silent = Emitter(10, -3.0f, 1.0f);
-    silent->Update(1.0f);
-    EXPECT_TRUE(Occupied(*silent).empty()) << "a negative rate emits nothing";
+    EXPECT_EQ(born, (std::vector<int>{0, 1, 0, 1, 0, 1}));
+    actor->SetMaxParticles(100);
+    EXPECT_EQ(Count(*actor), 3) << "the same size keeps the live particles";
+    actor->SetMaxParticles(6);
+    EXPECT_EQ(Count(*actor), 0) << "a new size starts an empty pool";
 
     auto full = Emitter(5, 7.0f, 1.5f);
     full->Update(1.0f);
-    EXPECT_EQ(Occupied(*full).size(), 5u) << "7 due, 5 slots";
+    EXPECT_EQ(Count(*full), 5) << "7 due, 5 slots";
     full->Update(1.0f);
-    EXPECT_EQ(Newborn(*full), 0) << "the pool is full";
-    EXPECT_EQ(full->GetLiveParticles(), 5);
+    EXPECT_EQ(Count(*full, true), 0) << "the pool is full";
     full->Update(0.6f); // all die at age 1.6; 4.2 due
-    EXPECT_EQ(Newborn(*full), 4) << "lost particles are not owed later";
+    EXPECT_EQ(Count(*full, true), 4) << "lost particles are not owed later";
     EXPECT_EQ(full->GetLiveParticles(), 0);
 }
 
 TEST(ParticleActorTest, ParticlesLeaveAlongTheRotationAndFallUnderGravity)
 {
-    auto actor = Emitter(200, 2000.0f, 2.0f);
+    auto actor = Emitter(50, 500.0f, 2.0f);
     actor->SetPosition(1.0f, 2.0f);
     actor->SetRotation(90.0f);
     actor->Update(0.1f);
-    ASSERT_EQ(Occupied(*actor).size(), 200u);
-    for (const Particle* particle : Occupied(*actor))
+    ASSERT_EQ(Count(*actor), 50);
+    for (const Particle* particle = actor->GetParticles(); particle < actor->GetParticles() + 50;
+         ++particle)
     {
         EXPECT_EQ(particle->position, Vector2(1.0f, 2.0f));
-        EXPECT_GE(particle->velocity.Length(), 2.0f);
-        EXPECT_LT(particle->velocity.Length(), 4.0f);
         EXPECT_NEAR(particle->velocity.X, 0.0f, 1e-5f) << "no spread: straight up";
-        EXPECT_GT(particle->velocity.Y, 0.0f);
+        EXPECT_GE(particle->velocity.Y, 2.0f);
+        EXPECT_LT(particle->velocity.Y, 4.0f);
     }
 
     // Speed 4 straight up under gravity (0, -4) climbs for exactly one second.
@@ -110,7 +86,6 @@ TEST(ParticleActorTest, ParticlesLeaveAlongTheRotationAndFallUnderGravity)
     thrown->Update(1.0f);
     thrown->SetParticlesPerSecond(0.0f);
     const Particle& particle = thrown->GetParticles()[0];
-    ASSERT_EQ(particle.age, 0.0f);
     for (int tick = 0; tick < 4; ++tick)
         thrown->Update(0.25f);
     EXPECT_NEAR(particle.velocity.Y, 0.0f, 1e-5f);
@@ -126,8 +101,6 @@ TEST(ParticleActorTest, ParticlesFadeToTheEndColourAndScaleThenFreeTheirSlot)
     actor->Update(1.0f);
     actor->SetParticlesPerSecond(0.0f);
     const Particle& particle = actor->GetParticles()[0];
-    EXPECT_EQ(particle.color, Color(1.0f, 0.0f, 0.0f, 1.0f)) << "born in the actor's colour";
-
     actor->Update(1.0f);
     EXPECT_NEAR(particle.color.R, 0.5f, 1e-6f);
     EXPECT_NEAR(particle.color.B, 0.5f, 1e-6f);
@@ -136,16 +109,15 @@ TEST(ParticleActorTest, ParticlesFadeToTheEndColourAndScaleThenFreeTheirSlot)
     actor->Update(0.99f);
     EXPECT_EQ(actor->GetLiveParticles(), 1);
     actor->Update(0.01f);
-    EXPECT_LT(particle.age, 0.0f) << "dead at the end of its lifetime";
-    EXPECT_EQ(actor->GetLiveParticles(), 0);
+    EXPECT_EQ(actor->GetLiveParticles(), 0) << "dead at the end of its lifetime";
 
     // A lifetime of 0 (from a negative one) frees the slot after the frame it was drawn in.
     auto brief = Emitter(2, 4.0f, -1.0f);
-    for (int tick = 1; tick <= 5; ++tick)
+    for (int tick = 1; tick <= 4; ++tick)
     {
         brief->Update(0.25f);
-        EXPECT_EQ(Newborn(*brief), 1) << "tick " << tick << ": a slot was free";
-        EXPECT_EQ(Occupied(*brief).size(), 1u) << "tick " << tick;
+        EXPECT_EQ(Count(*brief, true), 1) << "tick " << tick << ": a slot was free";
+        EXPECT_EQ(Count(*brief), 1) << "tick " << tick;
     }
 }
 
@@ -160,10 +132,10 @@ TEST(ParticleActorTest, AFinishedEmitterDestroysItselfOnceItsParticlesHaveDied)
         for (int i = 0; i < 3; ++i)
         {
             actor->Update(tick);
-            EXPECT_EQ(Newborn(*actor), 1) << "emitting in tick " << i + 1;
+            EXPECT_EQ(Count(*actor, true), 1) << "emitting in tick " << i + 1;
         }
         actor->Update(tick);
-        EXPECT_EQ(Newborn(*actor), 0) << "the lifetime ran out in the fourth tick";
+        EXPECT_EQ(Count(*actor, true), 0) << "the lifetime ran out in the fourth tick";
         EXPECT_FALSE(actor->IsDestroyed()) << "a particle is still alive";
         actor->Update(tick);
         EXPECT_TRUE(actor->IsDestroyed());
@@ -173,6 +145,6 @@ TEST(ParticleActorTest, AFinishedEmitterDestroysItselfOnceItsParticlesHaveDied)
     endless->SetSystemLifetime(-2.0f); // negative counts as 0: endless
     for (int i = 0; i < 40; ++i)
         endless->Update(0.25f);
-    EXPECT_EQ(Newborn(*endless), 1);
+    EXPECT_EQ(Count(*endless, true), 1);
     EXPECT_FALSE(endless->IsDestroyed());
 }

@@ -22,6 +22,12 @@ private:
     std::function<void()> m_draw;
 };
 
+inline bool IsColour(const Pixel& p, int r, int g, int b, int tolerance = 8)
+{
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
+           std::abs(p.b - b) <= tolerance;
+}
+
 /// A frame read back from the window, rows from the top.
 class Picture
 {
@@ -34,7 +40,7 @@ public:
         return Pixel{p[0], p[1], p[2], p[3]};
     }
 
-    /// The smallest rectangle holding every pixel that matches; empty() when none does.
+    /// The smallest rectangle holding every matching pixel.
     struct Box
     {
         int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0;
@@ -57,16 +63,14 @@ public:
                 }
         return box;
     }
+    Box Find(int r, int g, int b) const
+    {
+        return Find([=](const Pixel& p) { return IsColour(p, r, g, b); });
+    }
 
 private:
     std::vector<unsigned char> m_rgba;
 };
-
-inline bool IsColour(const Pixel& p, int r, int g, int b, int tolerance = 8)
-{
-    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
-           std::abs(p.b - b) <= tolerance;
-}
 
 /// A window test that reads its frames back.
 class PictureTest : public WorldWindowTest
