@@ -13,20 +13,15 @@
 
 #include <cmath>
 #include <fstream>
+#include <tuple>
 
 namespace
 {
 
 // The default camera shows 26.67 x 20 world units, centred on the origin, in 1024 x 768 pixels.
 constexpr float kPixelsPerUnit = 38.4f;
-float PixelX(float worldX)
-{
-    return 512.0f + worldX * kPixelsPerUnit;
-}
-float PixelY(float worldY)
-{
-    return 384.0f - worldY * kPixelsPerUnit;
-}
+const auto PixelX = [](float worldX) { return 512.0f + worldX * kPixelsPerUnit; };
+const auto PixelY = [](float worldY) { return 384.0f - worldY * kPixelsPerUnit; };
 
 bool Shows(const Picture& picture, float worldX, float worldY, const Rgba& c)
 {
@@ -61,21 +56,16 @@ TEST_F(ActorPictureTest, SquaresCoverTheirWorldRectangleThroughTheCamera)
     green->SetSize(Vector2(2.0f, 1.0f));
     green->SetRotation(90.0f);
 
-    // Each box holds the pixels whose centres lie in the world rectangle.
+    // Each box holds the pixels inside the world rectangle (left, top) to (right, bottom).
     const Picture frame = Shoot();
-    const struct
+    for (const auto& [box, left, top, right, bottom] :
+         {std::tuple(frame.Find(255, 0, 0), 4.0f, -2.5f, 6.0f, -3.5f),
+          std::tuple(frame.Find(0, 255, 0), -5.5f, 4.0f, -4.5f, 2.0f)})
     {
-        Picture::Box box;
-        float left, top, right, bottom;
-    } expected[] = {{frame.Find(255, 0, 0), 4.0f, -2.5f, 6.0f, -3.5f},
-                    {frame.Find(0, 255, 0), -5.5f, 4.0f, -4.5f, 2.0f}};
-    for (const auto& e : expected)
-    {
-        ASSERT_FALSE(e.box.empty());
-        EXPECT_NEAR(e.box.left, std::ceil(PixelX(e.left) - 0.5f), 1.0);
-        EXPECT_NEAR(e.box.right, std::ceil(PixelX(e.right) - 0.5f) - 1, 1.0);
-        EXPECT_NEAR(e.box.top, std::ceil(PixelY(e.top) - 0.5f), 1.0);
-        EXPECT_NEAR(e.box.bottom, std::ceil(PixelY(e.bottom) - 0.5f) - 1, 1.0);
+        EXPECT_NEAR(box.left, PixelX(left), 1.5f);
+        EXPECT_NEAR(box.right + 1, PixelX(right), 1.5f);
+        EXPECT_NEAR(box.top, PixelY(top), 1.5f);
+        EXPECT_NEAR(box.bottom + 1, PixelY(bottom), 1.5f);
     }
 
     // Looking at the red square from twice as far: centred, half as large.
