@@ -5,8 +5,7 @@
 #include <vector>
 
 /// Runs body `repeats` times and returns the best wall time in seconds (the least disturbed).
-template <typename Body>
-double BestOf(int repeats, Body body)
+template <typename Body> double BestOf(int repeats, Body body)
 {
     double best = 1e30;
     for (int i = 0; i < repeats; ++i)

@@ -38,14 +38,16 @@ double SwitchboardRate(int subscribers)
         board.SubscribeTo(&sink, "Collision");
     board.SubscribeTo(&sinks[0], "Other");
 
-    const double seconds = BestOf(kRepeats, [&] {
-        for (int frame = 0; frame < kMessages / kPerFrame; ++frame)
-        {
-            for (int i = 0; i < kPerFrame; ++i)
-                board.Broadcast(new Message("Collision"));
-            board.SendAllMessages();
-        }
-    });
+    const double seconds = BestOf(kRepeats,
+                                  [&]
+                                  {
+                                      for (int frame = 0; frame < kMessages / kPerFrame; ++frame)
+                                      {
+                                          for (int i = 0; i < kPerFrame; ++i)
+                                              board.Broadcast(new Message("Collision"));
+                                          board.SendAllMessages();
+                                      }
+                                  });
     return kMessages / seconds;
 }
 
@@ -57,17 +59,19 @@ double BaselineRate(int subscribers)
         table["Collision"].insert(&sink);
     table["Other"].insert(&sinks[0]);
 
-    const double seconds = BestOf(kRepeats, [&] {
-        for (int i = 0; i < kMessages; ++i)
-        {
-            Message* message = new Message("Collision");
-            auto found = table.find(message->GetMessageName());
-            if (found != table.end())
-                for (MessageListener* listener : found->second)
-                    listener->ReceiveMessage(message);
-            delete message;
-        }
-    });
+    const double seconds = BestOf(kRepeats,
+                                  [&]
+                                  {
+                                      for (int i = 0; i < kMessages; ++i)
+                                      {
+                                          Message* message = new Message("Collision");
+                                          auto found = table.find(message->GetMessageName());
+                                          if (found != table.end())
+                                              for (MessageListener* listener : found->second)
+                                                  listener->ReceiveMessage(message);
+                                          delete message;
+                                      }
+                                  });
     return kMessages / seconds;
 }
 

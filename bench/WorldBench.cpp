@@ -27,13 +27,15 @@ int main()
     for (int i = 0; i < kRenderables; ++i)
         world->Add(new Idle(), i % kLayers);
 
-    const double seconds = BestOf(5, [&] {
-        for (int t = 0; t < kTicks; ++t)
-        {
-            world->UpdateRenderables(1.0f / 60.0f);
-            world->CleanupRenderables();
-        }
-    });
+    const double seconds = BestOf(5,
+                                  [&]
+                                  {
+                                      for (int t = 0; t < kTicks; ++t)
+                                      {
+                                          world->UpdateRenderables(1.0f / 60.0f);
+                                          world->CleanupRenderables();
+                                      }
+                                  });
     const double perRenderable = seconds / kTicks / kRenderables * 1e9;
     std::printf("World update + clean-up passes: %d renderables on %d layers\n", kRenderables,
                 kLayers);

@@ -46,7 +46,8 @@ bool FileLog::WriteLine(const String& line)
 
 CompoundLog* GetSystemLog()
 {
-    static CompoundLog* systemLog = [] {
+    static CompoundLog* systemLog = []
+    {
         CompoundLog* log = new CompoundLog();
         log->AddLog(new SystemLog());
         return log;

@@ -117,13 +117,13 @@ bool Switchboard::UnsubscribeFrom(MessageListener* listener, const String& messa
     {
         // A subscription asked for earlier in this pass is cancelled, so that a listener
         // created and destroyed within one pass is never entered after it.
-        m_pendingSubscriptions.erase(
-            std::remove_if(m_pendingSubscriptions.begin(), m_pendingSubscriptions.end(),
-                           [&](const SubscriptionRequest& request) {
-                               return request.listener == listener &&
-                                      request.messageName == messageName;
-                           }),
-            m_pendingSubscriptions.end());
+        m_pendingSubscriptions.erase(std::remove_if(m_pendingSubscriptions.begin(),
+                                                    m_pendingSubscriptions.end(),
+                                                    [&](const SubscriptionRequest& request) {
+                                                        return request.listener == listener &&
+                                                               request.messageName == messageName;
+                                                    }),
+                                     m_pendingSubscriptions.end());
         m_pendingUnsubscriptions.push_back(SubscriptionRequest{listener, messageName});
         return false;
     }

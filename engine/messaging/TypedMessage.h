@@ -4,8 +4,7 @@
 
 /// A Message carrying one value. The value is not owned unless a specialisation says so
 /// (touch messages own the cursor copy they carry).
-template <typename T>
-class TypedMessage : public Message
+template <typename T> class TypedMessage : public Message
 {
 public:
     TypedMessage(const String& name, T value, MessageListener* sender = nullptr)

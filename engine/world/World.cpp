@@ -9,13 +9,13 @@
 #include "engine/sound/SoundDevice.h"
 #include "engine/util/Color.h"
 #include "engine/util/MathUtil.h"
+#include "engine/util/opengl/GL.h"
 #include "engine/world/Camera.h"
 #include "engine/world/FrameClock.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/NavGraphManager.h"
 #include "engine/world/WindowCallbacks.h"
 #include "engine/world/glfw2/Glfw2.h"
-#include "engine/util/opengl/GL.h"
 
 World* World::GetInstance()
 {
@@ -40,8 +40,7 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
         glfw2::OpenWindowHint(glfw2::FSAA_SAMPLES, 4);
     if (!glfw2::OpenWindow(windowWidth, windowHeight, 8, 8, 8, 8, 8, 1, glfw2::WINDOW))
     {
-        GetSystemLog()->Printf("ERROR: Could not open a %dx%d window.", windowWidth,
-                               windowHeight);
+        GetSystemLog()->Printf("ERROR: Could not open a %dx%d window.", windowWidth, windowHeight);
         glfw2::Terminate();
         m_running = false;
         return false;

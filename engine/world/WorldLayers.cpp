@@ -43,10 +43,9 @@ void World::Remove(Renderable* element)
         return;
     }
 
-    auto waiting = std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(),
-                                [element](const DeferredLayerChange& add) {
-                                    return add.element == element;
-                                });
+    auto waiting =
+        std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(),
+                     [element](const DeferredLayerChange& add) { return add.element == element; });
     if (waiting != m_deferredAdds.end())
     {
         m_deferredAdds.erase(waiting);
@@ -161,14 +160,13 @@ void World::UnloadAll()
 void World::ForgetDeferred(Renderable* element)
 {
     // A queued layer change or remove must not reach an element once it has been deleted.
-    auto isElement = [element](const DeferredLayerChange& change) {
-        return change.element == element;
-    };
+    auto isElement = [element](const DeferredLayerChange& change)
+    { return change.element == element; };
     m_deferredAdds.erase(std::remove_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement),
                          m_deferredAdds.end());
-    m_deferredLayerChanges.erase(std::remove_if(m_deferredLayerChanges.begin(),
-                                                m_deferredLayerChanges.end(), isElement),
-                                 m_deferredLayerChanges.end());
+    m_deferredLayerChanges.erase(
+        std::remove_if(m_deferredLayerChanges.begin(), m_deferredLayerChanges.end(), isElement),
+        m_deferredLayerChanges.end());
     m_deferredRemoves.erase(
         std::remove(m_deferredRemoves.begin(), m_deferredRemoves.end(), element),
         m_deferredRemoves.end());
