@@ -4,9 +4,7 @@
 set -u
 program="$1"
 closer="$2"
-# Under AddressSanitizer, leak checking at exit sees blocks of the GL driver that glfwTerminate
-# has already unloaded (no module left to suppress them by); memory errors still abort.
-ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$program" &
+"$program" &
 pid=$!
 "$closer" "Tessaly Engine" "$pid" 20
 closed=$?

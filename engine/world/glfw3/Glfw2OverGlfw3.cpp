@@ -11,8 +11,12 @@
 //   SetMousePosCallback does the same. GLFW 3 has no character release events.
 // - GLFW 3 forbids glfwTerminate inside a callback; a Terminate() asked for while events are
 //   polled runs once polling has returned.
+// - Calls that reach X or the GL driver run under a LeakCheckPause, the engine's callbacks under
+//   a LeakCheckResume, and the driver stays loaded once the context exists (LeakCheckPause.h).
 
 #include "engine/world/glfw2/Glfw2.h"
+
+#include "engine/util/LeakCheckPause.h"
 
 #include <GLFW/glfw3.h>
 
@@ -114,18 +118,21 @@ void OnError(int code, const char* description)
 
 void OnWindowSize(GLFWwindow*, int width, int height)
 {
+    LeakCheckResume engineCode;
     if (s_windowSizeFun)
         s_windowSizeFun(width, height);
 }
 
 void OnWindowClose(GLFWwindow* window)
 {
+    LeakCheckResume engineCode;
     if (s_windowCloseFun && s_windowCloseFun() == 0)
         glfwSetWindowShouldClose(window, GLFW_FALSE);
 }
 
 void OnKey(GLFWwindow*, int key, int, int action, int)
 {
+    LeakCheckResume engineCode;
     s_dropNextChar = false;
     if (action == GLFW_REPEAT && !s_keyRepeat)
     {
@@ -140,6 +147,7 @@ void OnKey(GLFWwindow*, int key, int, int action, int)
 
 void OnChar(GLFWwindow*, unsigned int codepoint)
 {
+    LeakCheckResume engineCode;
     if (s_dropNextChar)
     {
         s_dropNextChar = false;
@@ -151,12 +159,14 @@ void OnChar(GLFWwindow*, unsigned int codepoint)
 
 void OnCursorPos(GLFWwindow*, double x, double y)
 {
+    LeakCheckResume engineCode;
     if (s_mousePosFun)
         s_mousePosFun(static_cast<int>(x), static_cast<int>(y));
 }
 
 void OnMouseButton(GLFWwindow*, int button, int action, int)
 {
+    LeakCheckResume engineCode;
     if (s_mouseButtonFun)
         s_mouseButtonFun(button, action == GLFW_PRESS ? PRESS : RELEASE);
 }
@@ -166,6 +176,7 @@ void TerminateNow()
     s_terminateRequested = false;
     if (!s_initialized)
         return;
+    LeakCheckPause driverCalls;
     glfwTerminate();
     s_window = nullptr;
     s_initialized = false;
@@ -178,6 +189,7 @@ bool Init()
     if (s_initialized)
         return true;
     glfwSetErrorCallback(OnError);
+    LeakCheckPause driverCalls;
     s_initialized = glfwInit() == GLFW_TRUE;
     return s_initialized;
 }
@@ -188,6 +200,7 @@ void Terminate()
     {
         // Not allowed inside a GLFW callback; SwapBuffers finishes it after polling.
         s_terminateRequested = true;
+        LeakCheckPause driverCalls;
         if (s_window)
             glfwHideWindow(s_window);
         return;
@@ -212,6 +225,7 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     }
     if (s_window)
         return true;
+    LeakCheckPause driverCalls;
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_RED_BITS, redBits);
     glfwWindowHint(GLFW_GREEN_BITS, greenBits);
@@ -225,6 +239,7 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     if (!s_window)
         return false;
     glfwMakeContextCurrent(s_window);
+    LeakCheckPause::PinLoadedLibraries();
     glfwSetWindowSizeCallback(s_window, OnWindowSize);
     glfwSetWindowCloseCallback(s_window, OnWindowClose);
     glfwSetKeyCallback(s_window, OnKey);
@@ -241,12 +256,14 @@ bool IsWindowOpen()
 
 void SetWindowPos(int x, int y)
 {
+    LeakCheckPause driverCalls;
     if (s_window)
         glfwSetWindowPos(s_window, x, y);
 }
 
 void SetWindowTitle(const char* title)
 {
+    LeakCheckPause driverCalls;
     if (s_window)
         glfwSetWindowTitle(s_window, title);
 }
@@ -261,6 +278,7 @@ void GetWindowSize(int* width, int* height)
 
 void SwapInterval(int interval)
 {
+    LeakCheckPause driverCalls;
     if (s_window)
         glfwSwapInterval(interval);
 }
@@ -269,6 +287,7 @@ void SwapBuffers()
 {
     if (!s_window)
         return;
+    LeakCheckPause driverCalls;
     glfwSwapBuffers(s_window);
     s_polling = true;
     glfwPollEvents();
