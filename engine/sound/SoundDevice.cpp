@@ -28,10 +28,8 @@ SoundDevice* SoundDevice::GetInstance()
     return s_soundDevice;
 }
 
-SoundDevice::SoundDevice() : m_system(nullptr)
+SoundDevice::SoundDevice()
 {
-    m_soundCallback.SetCallback(nullptr, nullptr);
-    m_samples.clear();
     Initialize();
 }
 
@@ -62,13 +60,18 @@ void SoundDevice::Initialize()
         ERRCHECK(m_system->SetDSPBufferSize(kEmulatedBufferLength, kEmulatedBufferCount));
     }
 
-    const sound::Result result = m_system->Init(kMaxChannels, sound::INIT_NORMAL, nullptr);
+    sound::Result result = m_system->Init(kMaxChannels, sound::INIT_NORMAL, nullptr);
     if (result == sound::ERR_OUTPUT_CREATEBUFFER)
     {
         // The configured speaker mode is not supported by the output: fall back to stereo once.
         ERRCHECK(m_system->SetSpeakerMode(sound::SPEAKERMODE_STEREO));
-        ERRCHECK(m_system->Init(kMaxChannels, sound::INIT_NORMAL, nullptr));
+        result = m_system->Init(kMaxChannels, sound::INIT_NORMAL, nullptr);
+        ERRCHECK(result);
     }
+    // Without this line a machine without a sound device would play nothing and never say why.
+    if (result != sound::OK)
+        GetSystemLog()->Printf("WARNING: Sound is off - no sound output could be started: %s",
+                               sound::ErrorString(result));
 }
 
 SAMPLE_HANDLE SoundDevice::LoadSample(const char* filename, bool isStream)

@@ -74,6 +74,6 @@ private:
     static SoundDevice* s_soundDevice;
 
     TGenericCallback<GameManager, void*> m_soundCallback;
-    sound::System* m_system;
+    sound::System* m_system = nullptr;
     std::vector<SAMPLE_HANDLE> m_samples;
 };

@@ -1,6 +1,7 @@
 #include "engine/sound/openal/OpenALSystem.h"
 
 #include "engine/sound/openal/SoundFile.h"
+#include "engine/util/MathUtil.h"
 
 #include <AL/alext.h>
 
@@ -17,10 +18,10 @@ namespace
 constexpr unsigned int kIndexBits = 12;
 constexpr uintptr_t kIndexMask = (uintptr_t(1) << kIndexBits) - 1;
 constexpr int kStreamBuffers = 4;
-constexpr float kPi = 3.14159265358979f;
 // AL_EXT_STEREO_ANGLES: counter-clockwise radians, left channel first.
-constexpr float kStereoLeftAngle = kPi / 6.0f;
-constexpr float kStereoRightAngle = -kPi / 6.0f;
+constexpr float kStereoLeftAngle = static_cast<float>(MathUtil::PrecisePi / 6.0);
+constexpr float kStereoRightAngle = -kStereoLeftAngle;
+constexpr float kQuarterTurn = static_cast<float>(MathUtil::PrecisePi / 2.0);
 
 } // namespace
 
@@ -227,7 +228,7 @@ Result OpenALSystem::SetChannelPan(Channel* channel, float pan)
     }
     else if (m_stereoAngles)
     {
-        const float side = pan < 0.0f ? kPi / 2.0f : -kPi / 2.0f;
+        const float side = pan < 0.0f ? kQuarterTurn : -kQuarterTurn;
         const float amount = std::fabs(pan);
         const ALfloat angles[2] = {kStereoLeftAngle + (side - kStereoLeftAngle) * amount,
                                    kStereoRightAngle + (side - kStereoRightAngle) * amount};

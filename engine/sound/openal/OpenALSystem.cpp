@@ -2,10 +2,13 @@
 
 #include "engine/sound/openal/OpenALBackend.h"
 #include "engine/sound/openal/SoundFile.h"
+#include "engine/util/LeakCheckPause.h"
 
 #include <AL/alext.h>
+#include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace sound
 {
@@ -16,6 +19,18 @@ namespace
 
 constexpr unsigned int kVersion = 0x00041600;
 constexpr int kMaxChannels = 4095;
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound device OpenAL Soft and ALSA print about nine lines of their own to standard
+// error and the engine says nothing; SoundDevice logs one line of its own instead. OpenAL Soft
+// reads its log level once, at its first call; a level set by the user is kept. ALSA is the
+// same library instance that OpenAL Soft loads, so its error handler applies there too.
+void QuietLibraries()
+{
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
+    snd_lib_error_set_handler(&IgnoreAlsaError);
+}
 
 } // namespace
 
@@ -84,7 +99,12 @@ Result OpenALSystem::Init(int maxChannels, InitFlags, void*)
     if (maxChannels < 1 || maxChannels > kMaxChannels)
         return ERR_INVALID_PARAM;
 
-    m_device = alcOpenDevice(nullptr);
+    QuietLibraries();
+    {
+        LeakCheckPause libraryCalls;
+        m_device = alcOpenDevice(nullptr);
+        LeakCheckPause::PinLoadedLibraries();
+    }
     if (m_device == nullptr)
         return ERR_OUTPUT_INIT;
 
@@ -97,17 +117,24 @@ Result OpenALSystem::Init(int maxChannels, InitFlags, void*)
         attributes.push_back(std::max<ALCint>(1, frequency / ALCint(m_dspBufferLength)));
     }
     attributes.push_back(0);
-    m_context = alcCreateContext(m_device, attributes.data());
+    {
+        LeakCheckPause libraryCalls;
+        m_context = alcCreateContext(m_device, attributes.data());
+        if (m_context != nullptr)
+            alcMakeContextCurrent(m_context);
+    }
     if (m_context == nullptr)
     {
         CloseOutput();
         return ERR_OUTPUT_CREATEBUFFER;
     }
-    alcMakeContextCurrent(m_context);
     alGetError();
 
     std::vector<ALuint> sources(static_cast<size_t>(maxChannels));
-    alGenSources(maxChannels, sources.data());
+    {
+        LeakCheckPause libraryCalls;
+        alGenSources(maxChannels, sources.data());
+    }
     if (alGetError() != AL_NO_ERROR)
     {
         CloseOutput();
