@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the game from the repository root.
+# Installs what is missing, builds the game and runs it from the repository root.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash tools/install-deps.sh
-bash tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Only the program: tests and benchmarks are left to tools/test.sh.
+bash tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo --target flockmar
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     echo "flockmar needs an X display, and none answers (DISPLAY='${DISPLAY:-}')." >&2
     echo "Run it on a desktop, or under a virtual one: xvfb-run -a -s '-screen 0 1280x1024x24' bash tools/run.sh" >&2

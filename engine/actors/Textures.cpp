@@ -12,17 +12,10 @@ static_assert(kDefaultTextureFilter == GL_LINEAR, "default filter must be GL_LIN
 
 namespace
 {
-struct TextureRecord
+/// Texture names by file name.
+std::map<String, int>& TextureCache()
 {
-    String filename;
-    GLint clampMode;
-    GLint filterMode;
-    int textureIndex;
-};
-
-std::map<String, TextureRecord>& TextureCache()
-{
-    static std::map<String, TextureRecord> cache;
+    static std::map<String, int> cache;
     return cache;
 }
 
@@ -89,7 +82,7 @@ int GetTextureReference(const String& filename, int clampmode, int filtermode, b
 {
     auto cached = TextureCache().find(filename);
     if (cached != TextureCache().end())
-        return cached->second.textureIndex;
+        return cached->second;
 
     Bitmap loaded(LoadBitmap(filename));
     GLuint texture = 0;
@@ -116,7 +109,6 @@ int GetTextureReference(const String& filename, int clampmode, int filtermode, b
         return -1;
     }
 
-    TextureCache()[filename] =
-        TextureRecord{filename, clampmode, filtermode, static_cast<int>(texture)};
+    TextureCache()[filename] = static_cast<int>(texture);
     return static_cast<int>(texture);
 }

@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
-// Pi is one unit in the last place above the float nearest pi, and TwoPi one below the float
-// nearest 2 pi; code tuned against these exact values relies on them.
+// TwoPi is one unit in the last place below the float nearest 2 pi.
 const float MathUtil::Pi = 3.1415929794311523f;
 const float MathUtil::TwoPi = 6.283185005187988f;
 const float MathUtil::Epsilon = 0.000001f;

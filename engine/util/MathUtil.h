@@ -8,9 +8,13 @@
 class MathUtil
 {
 public:
+    /// Pi and 2 pi as the engine's float code has always used them (Pi is one unit in the last
+    /// place above the float nearest pi); behaviour tuned against them depends on these values.
     static const float Pi;
     static const float TwoPi;
     static const float Epsilon;
+    /// Pi to double precision, for code that wants it exact (camera aperture, sound angles).
+    static constexpr double PrecisePi = 3.14159265358979323846;
 
     static float ToRadians(float degrees);
     static float ToDegrees(float radians);

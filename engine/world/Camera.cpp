@@ -11,7 +11,6 @@ namespace
 {
 constexpr double kNearPlane = 0.001;
 constexpr double kFarPlane = 200.0;
-constexpr double kPi = 3.14159265358979323846;
 } // namespace
 
 Camera* Camera::GetInstance()
@@ -120,7 +119,7 @@ Vector3 Camera::GetViewCenter() const
 
 float Camera::GetViewRadius() const
 {
-    const double halfAperture = m_aperture * kPi / 360.0;
+    const double halfAperture = m_aperture * MathUtil::PrecisePi / 360.0;
     return static_cast<float>(std::tan(halfAperture) * std::fabs(m_position.Z));
 }
 

@@ -4,12 +4,7 @@
 
 NavGraphManager* NavGraphManager::GetInstance()
 {
-    static NavGraphManager* instance = []
-    {
-        auto* manager = new NavGraphManager();
-        manager->Initialize();
-        return manager;
-    }();
+    static NavGraphManager* instance = new NavGraphManager();
     return instance;
 }
 

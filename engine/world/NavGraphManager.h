@@ -26,7 +26,6 @@ public:
 
 private:
     NavGraphManager() = default;
-    void Initialize() {}
 
     NavGraph* m_graph = nullptr;
     bool m_showBounds = false;

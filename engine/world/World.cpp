@@ -171,7 +171,6 @@ void World::Tick(bool simulate)
 void World::Destroy()
 {
     SoundDevice::GetInstance()->Shutdown();
-    InputManager::GetInstance();
     InputManager::Destroy();
 
     DestroyDebugDraw();
