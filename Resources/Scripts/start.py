@@ -1,0 +1,2 @@
+# Runs once at start-up, before physics is set up: nothing here may need physics.
+from tessaly import *
