@@ -234,10 +234,10 @@ def read_ini(path):
     try:
         parser.read_string("\n".join(lines), source=path)
     except configparser.ParsingError as error:
-        for number, line in error.errors:
+        for number, _ in error.errors:
             owner = [name for start, name in sections if start < number]
             report(path, owner[-1] if owner else None, None,
-                   "line %d is not 'key = value': %s" % (number, line))
+                   "line %d is not 'key = value': %s" % (number, lines[number - 1]))
     return parser
 
 

@@ -4,3 +4,7 @@ from tessaly_levels import LoadLevel, CreateActor
 
 # The engine builds actors from archetypes through Actor.Create (see tessaly_levels).
 Actor.Create = staticmethod(CreateActor)
+
+# The developer console runs Python.
+import tessaly_console
+tessaly_console.register()

@@ -37,6 +37,10 @@
 
 typedef std::string String;
 
+// Default arguments stay in the native layer, so that a call with a wrong number of arguments
+// reaches the native dispatcher, which lists the possible forms.
+%feature("python:cdefaultargs");
+
 %include "tessaly_runtime.i"
 %include "tessaly_typemaps.i"
 %include "tessaly_classes.i"

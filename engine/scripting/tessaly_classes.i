@@ -329,9 +329,21 @@ public:
     StringSet GetTagList() const;
 };
 
-// --- World. --------------------------------------------------------------------------------------
+// --- Console and World. ---------------------------------------------------------------------------
 
-class Console;
+%feature("director") Console;
+class Console
+{
+public:
+    Console();
+    virtual ~Console();
+
+    void WriteToOutput(String text);
+    void SetPrompt(String prompt);
+    virtual void Execute(const String& input) = 0;
+    virtual StringList GetCompletions(const String& input) = 0;
+};
+
 
 %nodefaultctor World;
 %nodefaultdtor World;
@@ -396,20 +408,7 @@ public:
     void SetVolume(SOUND_HANDLE sound, float volume);
 };
 
-// --- Console, mouse and controllers. -------------------------------------------------------------
-
-%feature("director") Console;
-class Console
-{
-public:
-    Console();
-    virtual ~Console();
-
-    void WriteToOutput(String text);
-    void SetPrompt(String prompt);
-    virtual void Execute(const String& input) = 0;
-    virtual StringList GetCompletions(const String& input) = 0;
-};
+// --- Mouse and controllers. -------------------------------------------------------------
 
 enum MouseButtonInput
 {
