@@ -43,7 +43,7 @@ const Step kSteps[] = {
      [] { return TheConsole()->GetCurrentInput() == kBlue; }},
     {"key Return", [] { return s_pixel[0] == 0 && s_pixel[1] == 0 && s_pixel[2] == 255; }},
     {"type 'World.GetIn'", [] { return TheConsole()->GetCurrentInput() == "World.GetIn"; }},
-    {"key Tab", [] { return TheConsole()->GetCurrentInput() == "World.GetInstance("; }},
+    {"key Tab", [] { return TheConsole()->GetCurrentInput() == "World.GetInstance"; }},
     {"key Escape", [] { return !TheConsole()->IsOpen(); }},
     {"key Escape", nullptr},
 };

@@ -118,7 +118,7 @@ TEST_F(ScriptModuleTest, ConsolesWrittenInPythonRunLinesCompleteNamesAndSurviveE
     for (char c : String("World.GetIn"))
         python->GetInput(c);
     python->AcceptCompletion();
-    EXPECT_EQ(python->GetCurrentInput(), "World.GetInstance(");
+    EXPECT_EQ(python->GetCurrentInput(), "World.GetInstance");
 
     // Consoles that fail: the engine reports each call and goes on.
     Python("class Broken(Console):\n"
