@@ -15,11 +15,12 @@ import os
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(ROOT, "tools", "images"))
 
 from common import Writer  # noqa: E402
 
-GROUPS = ["sheep"]
+GROUPS = ["sheep", "pasture"]
 
 
 def main():
