@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools", "images"))
 
 from common import Writer  # noqa: E402
 
-GROUPS = ["sheep", "pasture"]
+GROUPS = ["sheep", "pasture", "fungus"]
 
 
 def main():
