@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools", "images"))
 
 from common import Writer  # noqa: E402
 
-GROUPS = ["sheep", "pasture", "fungus"]
+GROUPS = ["sheep", "pasture", "fungus", "drag", "twoplayer"]
 
 
 def main():
