@@ -19,7 +19,7 @@ namespace
 {
 
 // The module path: "pylib", then "../Tools/Python25/Lib", both relative to the working
-// directory. The original value separated them with ';'; this platform separates with ':'.
+// directory, separated by ':' as path lists are on this platform (Windows would use ';').
 constexpr const char* kModulePath = "pylib:../Tools/Python25/Lib";
 
 bool StartInterpreter()
