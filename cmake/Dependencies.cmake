@@ -27,6 +27,11 @@ pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 
+# Scripting: the embedded interpreter and the wrapper generator. Debian's Python through
+# pkg-config, not another one that may come first on the PATH.
+pkg_check_modules(PY3 REQUIRED IMPORTED_TARGET python3-embed)
+find_program(SWIG_EXECUTABLE NAMES swig4.0 swig REQUIRED)
+
 # OSC parsing and the UDP socket of the TUIO client; no pkg-config file either.
 find_path(OSCPACK_INCLUDE_DIR oscpack/osc/OscReceivedElements.h REQUIRED)
 find_library(OSCPACK_LIBRARY oscpack REQUIRED)

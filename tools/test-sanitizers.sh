@@ -16,6 +16,7 @@ asan() {
     # Leak checking is on for everything; the window and sound back-ends keep what their
     # libraries hold out of it themselves (engine/util/LeakCheckPause.h).
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+    export LSAN_OPTIONS="suppressions=$root/tools/sanitizers/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     bash tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs" \
         --timeout 300
