@@ -12,13 +12,6 @@
 #include <functional>
 #include <iterator>
 
-// Ending the loop terminates GLFW, which unloads the GL driver before the leak check would run;
-// the in-process tests check the interpreter's shut-down.
-extern "C" int __lsan_is_turned_off()
-{
-    return 1;
-}
-
 namespace
 {
 
