@@ -24,7 +24,8 @@ public:
     /// The device, started on first use.
     static SoundDevice* GetInstance();
 
-    /// Starts the sound library: version check, driver set-up, 100 channels.
+    /// Starts the sound library: version check, driver set-up, 100 channels. An output that
+    /// cannot be started leaves one "WARNING: Sound is off ..." line in the system log.
     void Initialize();
 
     /// Decodes the file into memory, or with `isStream` reads it from disk while it plays.
