@@ -3,10 +3,8 @@
 #include "engine/actors/TextActor.h"
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
-#include "tests/actors/PictureSupport.h"
 #include "tests/support/LogCapture.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/WorldWindow.h"
 
 namespace
 {
@@ -19,12 +17,12 @@ Picture::Box Ink(const Picture& picture)
     return picture.Find([](const Pixel& p) { return p.r < 128 && p.g < 128 && p.b < 128; });
 }
 
-class TextTest : public PictureTest
+class TextTest : public WorldWindowTest
 {
 protected:
     void SetUp() override
     {
-        PictureTest::SetUp();
+        WorldWindowTest::SetUp();
         ASSERT_TRUE(RegisterFont(kFontFile, 24, "Console"));
     }
 };
@@ -33,8 +31,7 @@ protected:
 
 TEST_F(TextTest, FontsAreRegisteredReplacedAndDroppedByNickname)
 {
-    LogCapture& log = LogCapture::Get();
-    log.Clear();
+    LogCapture::Get().Clear();
     const Vector2 small = GetTextExtents("MMMM", "Console");
     EXPECT_GT(small.X, 20.0f);
     ASSERT_TRUE(RegisterFont(kFontFile, 48, "Console"));
@@ -46,7 +43,7 @@ TEST_F(TextTest, FontsAreRegisteredReplacedAndDroppedByNickname)
     EXPECT_EQ(GetTextExtents("MMMM", "Console"), Vector2(0.0f, 0.0f))
         << "a failed registration leaves the nickname without a font";
     EXPECT_FALSE(UnRegisterFont("Console"));
-    EXPECT_EQ(log.Lines(), (StringList{"Failed to open font Resources/Fonts/NoSuchFont.otf",
+    EXPECT_EQ(LogCapture::Get().Take(), (StringList{"Failed to open font Resources/Fonts/NoSuchFont.otf",
                                        "No font called \"Console\"; un-registration failed."}));
 }
 
@@ -73,7 +70,7 @@ TEST_F(TextTest, ScreenTextSitsOnItsBaselineOrClimbsWhenTurned)
     EXPECT_EQ(unknown, Vector2(0.0f, 0.0f));
     EXPECT_TRUE(picture.Find([](const Pixel& p) { return p.g > 128 && p.r < 128; }).empty())
         << "an unknown nickname draws nothing";
-    EXPECT_TRUE(IsColour(picture.At(120, 190), 0, 0, 255));
+    EXPECT_TRUE(picture.At(120, 190).Is(0, 0, 255));
 
     const Picture::Box red =
         picture.Find([](const Pixel& p) { return p.r > 200 && p.g < 60 && p.b < 60; });

@@ -1,8 +1,8 @@
 #include "engine/input/InputManager.h"
 #include "engine/world/glfw2/Glfw2.h"
-#include "tests/input/MessageRecorder.h"
+#include "tests/support/MessageRecorder.h"
 #include "tests/support/LogCapture.h"
-#include "tests/util/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

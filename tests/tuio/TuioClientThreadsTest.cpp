@@ -1,4 +1,4 @@
-#include "tests/tuio/TuioTestSupport.h"
+#include "tests/support/TuioSupport.h"
 
 #include <atomic>
 #include <future>

@@ -1,6 +1,6 @@
 #include "engine/util/FileUtil.h"
 
-#include "tests/util/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

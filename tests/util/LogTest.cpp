@@ -1,7 +1,7 @@
 #include "engine/console/Log.h"
 
 #include "tests/support/LogCapture.h"
-#include "tests/util/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

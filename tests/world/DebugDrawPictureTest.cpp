@@ -2,14 +2,12 @@
 #include "engine/world/NavGraph.h"
 #include "engine/world/NavGraphManager.h"
 #include "engine/world/box2d/DebugDraw.h"
-#include "tests/actors/PictureSupport.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/WorldWindow.h"
 
 namespace
 {
 
-class DebugDrawPictureTest : public PictureTest
+class DebugDrawPictureTest : public WorldWindowTest
 {
 protected:
     void TearDown() override
@@ -17,7 +15,7 @@ protected:
         NavGraphManager::GetInstance()->SetGraph(nullptr);
         NavGraphManager::GetInstance()->SetShows(false, false, false, false, false);
         glEnable(GL_BLEND); // the debug drawer leaves blending off, as Box2D's testbed did
-        PictureTest::TearDown();
+        WorldWindowTest::TearDown();
     }
 };
 
@@ -29,10 +27,6 @@ int PixelX(float x)
 int PixelY(float y)
 {
     return static_cast<int>(384 - y * 38.4f);
-}
-Picture::Box Bounds(const Picture& picture, int r, int g, int b, int tolerance = 8)
-{
-    return picture.Find([=](const Pixel& p) { return IsColour(p, r, g, b, tolerance); });
 }
 
 } // namespace
@@ -56,18 +50,16 @@ TEST_F(DebugDrawPictureTest, SolidShapesAreTranslucentFillsInHalfTheColour)
     const Picture picture = Shoot();
 
     // Half of red at half opacity over white, inside a full red outline.
-    EXPECT_TRUE(IsColour(picture.At(PixelX(-4.0f), PixelY(0.0f)), 191, 128, 128));
-    EXPECT_NEAR(Bounds(picture, 191, 128, 128).height(), 4 * 38.4, 4);
-    EXPECT_NEAR(Bounds(picture, 255, 0, 0).left, PixelX(-6.0f), 2);
-    EXPECT_NEAR(Bounds(picture, 255, 0, 0).right, PixelX(-2.0f), 2);
-
+    EXPECT_TRUE(picture.At(PixelX(-4.0f), PixelY(0.0f)).Is(191, 128, 128));
+    EXPECT_NEAR(picture.Find(191, 128, 128).height(), 4 * 38.4, 4);
+    EXPECT_NEAR(picture.Find(255, 0, 0).left, PixelX(-6.0f), 2);
+    EXPECT_NEAR(picture.Find(255, 0, 0).right, PixelX(-2.0f), 2);
     // The circle's fill, and its outline and axis line (along +x) in full blue.
-    EXPECT_TRUE(IsColour(picture.At(PixelX(4.0f), PixelY(1.0f)), 128, 128, 191));
-    EXPECT_FALSE(IsColour(picture.At(PixelX(4.0f) + 20, PixelY(0.0f)), 128, 128, 191));
-    EXPECT_NEAR(Bounds(picture, 0, 0, 255).left, PixelX(2.0f), 2);
-    EXPECT_NEAR(Bounds(picture, 0, 0, 255).right, PixelX(6.0f), 2);
-
-    const Picture::Box green = Bounds(picture, 0, 255, 0);
+    EXPECT_TRUE(picture.At(PixelX(4.0f), PixelY(1.0f)).Is(128, 128, 191));
+    EXPECT_FALSE(picture.At(PixelX(4.0f) + 20, PixelY(0.0f)).Is(128, 128, 191));
+    EXPECT_NEAR(picture.Find(0, 0, 255).left, PixelX(2.0f), 2);
+    EXPECT_NEAR(picture.Find(0, 0, 255).right, PixelX(6.0f), 2);
+    const Picture::Box green = picture.Find(0, 255, 0);
     EXPECT_NEAR(green.width(), 12 * 38.4, 3);
     EXPECT_LE(green.height(), 2);
 }
@@ -87,7 +79,7 @@ TEST_F(DebugDrawPictureTest, TheOverlayDrawsOnlyWhatItsFlagsAskFor)
     root->SetChildren(std::move(left), node(0.0f, 4.0f, 2));
     graph.SetRoot(std::move(root));
     auto blank = [](const Picture& picture)
-    { return Bounds(picture, 255, 255, 255).count == 1024 * 768; };
+    { return picture.Find(255, 255, 255).count == Picture::kWidth * Picture::kHeight; };
 
     overlay->SetShows(true, true, true, true, false);
     EXPECT_TRUE(blank(Shoot())) << "no graph set";
@@ -98,15 +90,15 @@ TEST_F(DebugDrawPictureTest, TheOverlayDrawsOnlyWhatItsFlagsAskFor)
     // Blocked leaves get a light red fill; the free leaf stays white inside.
     overlay->SetShows(false, true, false, false, false);
     const Picture blocked = Shoot();
-    EXPECT_TRUE(IsColour(blocked.At(PixelX(-2.0f), PixelY(0.0f)), 255, 191, 191));
-    EXPECT_TRUE(IsColour(blocked.At(PixelX(2.0f), PixelY(0.0f)), 255, 255, 255));
+    EXPECT_TRUE(blocked.At(PixelX(-2.0f), PixelY(0.0f)).Is(255, 191, 191));
+    EXPECT_TRUE(blocked.At(PixelX(2.0f), PixelY(0.0f)).Is(255, 255, 255));
 
     // Grid points: small red diamonds at the cell centres of every leaf, blocked or not.
     overlay->SetShows(false, false, true, false, false);
     const Picture grid = Shoot();
-    const Picture::Box red = Bounds(grid, 255, 0, 0, 40);
+    const Picture::Box red = grid.Find(255, 0, 0, 40);
     EXPECT_NEAR(red.left, PixelX(-3.5f - 0.075f), 3);
     EXPECT_NEAR(red.right, PixelX(3.5f + 0.075f), 3);
     EXPECT_NEAR(red.top, PixelY(1.5f + 0.075f), 3);
-    EXPECT_TRUE(IsColour(grid.At(PixelX(0.0f), PixelY(0.0f)), 255, 255, 255));
+    EXPECT_TRUE(grid.At(PixelX(0.0f), PixelY(0.0f)).Is(255, 255, 255));
 }

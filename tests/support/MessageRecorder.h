@@ -4,24 +4,29 @@
 #include "engine/messaging/MessageListener.h"
 #include "engine/messaging/Switchboard.h"
 
-/// Records the names of the messages it subscribed to, in the order they are delivered.
+#include <functional>
+#include <vector>
+
+/// Subscribes to the names on the process-wide switchboard and records what reaches it, in the
+/// order delivered, until destroyed.
 class MessageRecorder : public MessageListener
 {
 public:
-    explicit MessageRecorder(std::initializer_list<const char*> names)
+    explicit MessageRecorder(const StringList& names)
     {
-        for (const char* name : names)
+        for (const String& name : names)
             Switchboard::GetInstance()->SubscribeTo(this, name);
-        Deliver(); // drops whatever earlier tests left queued
     }
     ~MessageRecorder() { Switchboard::GetInstance()->UnsubscribeFromAll(this); }
 
     void ReceiveMessage(Message* message) override
     {
         received.push_back(message->GetMessageName());
+        senders.push_back(message->GetSender());
+        if (onReceive)
+            onReceive(message);
     }
-
-    /// Runs the switchboard's delivery pass; gives what reached us since the last call.
+    /// Runs the switchboard's delivery pass; gives the names that reached us in it.
     StringList Deliver()
     {
         received.clear();
@@ -30,4 +35,6 @@ public:
     }
 
     StringList received;
+    std::vector<MessageListener*> senders;
+    std::function<void(Message*)> onReceive;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/actors/PhysicsActor.h"
-#include "engine/messaging/MessageListener.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TypedMessage.h"
 #include "engine/world/World.h"
@@ -12,10 +11,12 @@
 
 #include <vector>
 
-// Records collision messages with the frame they came in; the point is copied during delivery.
-class CollisionSpy : public MessageListener
+/// The one World with physics set up, no gravity and a manual clock. Records the collision
+/// messages of the actors it listens to with the frame they came in (the point copied during
+/// delivery).
+class PhysicsFixture : public ::testing::Test, public MessageListener
 {
-public:
+protected:
     struct Received
     {
         String name;
@@ -24,11 +25,24 @@ public:
         int tick;
     };
 
-    ~CollisionSpy()
+    void SetUp() override
     {
-        for (const String& name : Switchboard::GetInstance()->GetSubscriptionsFor(this))
-            Switchboard::GetInstance()->UnsubscribeFrom(this, name);
+        ASSERT_TRUE(world->IsPhysicsSetUp() || world->SetupPhysics(Vector2(0.0f, 0.0f)));
+        world->GetPhysicsWorld()->SetGravity(b2Vec2(0.0f, 0.0f));
+        world->ResetPhysicsTimeCarried();
+        clock.Set(100.0);
+        world->SetClock(&clock);
+        Switchboard::GetInstance()->SendAllMessages();
     }
+    void TearDown() override
+    {
+        Switchboard::GetInstance()->UnsubscribeFromAll(this);
+        world->SetBlockers(false, 0.0f);
+        world->UnloadAll();
+        Switchboard::GetInstance()->SendAllMessages();
+        world->SetClock(nullptr);
+    }
+
     void Listen(const Actor* actor)
     {
         Switchboard::GetInstance()->SubscribeTo(this, "CollisionWith" + actor->GetName());
@@ -39,6 +53,7 @@ public:
         received.push_back(
             {message->GetMessageName(), message->GetSender(), *typed->GetValue(), tick});
     }
+    /// Messages "CollisionWith" + named's name sent by sender in frame inTick.
     int Count(const Actor* named, const Actor* sender, int inTick) const
     {
         int count = 0;
@@ -46,32 +61,6 @@ public:
             count += r.name == "CollisionWith" + named->GetName() && r.tick == inTick &&
                      r.sender == static_cast<const MessageListener*>(sender);
         return count;
-    }
-
-    std::vector<Received> received;
-    int tick = 0;
-};
-
-// The one World with physics set up, no gravity, and a manual clock.
-class PhysicsFixture : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        world = World::GetInstance();
-        ASSERT_TRUE(world->IsPhysicsSetUp() || world->SetupPhysics(Vector2(0.0f, 0.0f)));
-        world->GetPhysicsWorld()->SetGravity(b2Vec2(0.0f, 0.0f));
-        world->ResetPhysicsTimeCarried();
-        clock.Set(100.0);
-        world->SetClock(&clock);
-        Switchboard::GetInstance()->SendAllMessages();
-    }
-    void TearDown() override
-    {
-        world->SetBlockers(false, 0.0f);
-        world->UnloadAll();
-        Switchboard::GetInstance()->SendAllMessages();
-        world->SetClock(nullptr);
     }
 
     PhysicsActor* Make(const char* name, Vector2 position, float density,
@@ -90,15 +79,15 @@ protected:
         world->Add(actor);
         return actor;
     }
-
     void Frame(double seconds = 1.0 / 60.0)
     {
-        ++spy.tick;
+        ++tick;
         clock.Advance(seconds);
         world->Tick(true);
     }
 
-    World* world = nullptr;
+    World* world = World::GetInstance();
     ManualClock clock;
-    CollisionSpy spy;
+    std::vector<Received> received;
+    int tick = 0;
 };
