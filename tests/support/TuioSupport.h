@@ -1,35 +1,28 @@
 #pragma once
 
+// TUIO client tests: OSC made by hand (so that sizes may lie and types may be wrong; liblo is
+// the proper encoder), a recording listener and a client connected on a free UDP port.
+
 #include "tuio/TuioClient.h"
 #include "tuio/TuioCursor.h"
 #include "tuio/TuioListener.h"
 #include "tuio/TuioObject.h"
 
-#include <algorithm>
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <condition_variable>
 #include <cstring>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <netinet/in.h>
-#include <string>
-#include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
 
 namespace TuioTest
 {
 
-struct CursorSet
-{
-    int sessionID;
-    float x, y;
-    float xSpeed = 0.0f, ySpeed = 0.0f, motionAccel = 0.0f;
-};
-
-// OSC made by hand, so that sizes may lie and types may be wrong; liblo is the proper encoder.
+using Bytes = std::vector<char>;
 constexpr int32_t FloatHalf = 0x3F000000; // 0.5f
 
 inline int32_t Word(float value)
@@ -39,70 +32,68 @@ inline int32_t Word(float value)
     return word;
 }
 
-/// The strings (terminated, padded to four bytes), then the big-endian words.
-inline std::vector<char> Args(std::initializer_list<std::string> strings,
-                              const std::vector<int32_t>& words = {})
+/// OSC strings (padded) followed by big-endian 32-bit words.
+inline Bytes Args(const std::vector<std::string>& strings, const std::vector<int32_t>& words = {})
 {
-    std::vector<char> bytes;
+    Bytes bytes;
     for (const std::string& text : strings)
     {
         bytes.insert(bytes.end(), text.begin(), text.end());
         bytes.resize((bytes.size() / 4 + 1) * 4);
     }
     for (int32_t word : words)
-    {
         for (int shift = 24; shift >= 0; shift -= 8)
-        {
             bytes.push_back(static_cast<char>((static_cast<uint32_t>(word) >> shift) & 0xFF));
-        }
-    }
     return bytes;
 }
 
-inline std::vector<char> Message(const std::string& address, const std::string& typeTags,
-                                 const std::vector<char>& arguments = {})
+inline Bytes Message(const std::string& address, const std::string& typeTags,
+                     const Bytes& arguments = {})
 {
-    std::vector<char> bytes = Args({address, "," + typeTags});
+    Bytes bytes = Args({address, "," + typeTags});
     bytes.insert(bytes.end(), arguments.begin(), arguments.end());
     return bytes;
 }
 
 /// A bundle of the elements; a size given for an element may lie about it.
-inline std::vector<char> Bundle(const std::vector<std::vector<char>>& elements,
-                                const std::vector<int32_t>& sizes = {})
+inline Bytes Bundle(const std::vector<Bytes>& elements, const std::vector<int32_t>& sizes = {})
 {
-    std::vector<char> bytes = Args({"#bundle"}, {0, 1}); // time tag "immediately"
+    Bytes bytes = Args({"#bundle"}, {0, 1}); // time tag "immediately"
     for (size_t i = 0; i < elements.size(); ++i)
     {
-        std::vector<char> size =
-            Args({}, {i < sizes.size() ? sizes[i] : static_cast<int32_t>(elements[i].size())});
-        size.insert(size.end(), elements[i].begin(), elements[i].end());
+        const Bytes size = Args({}, {i < sizes.size() ? sizes[i] : int32_t(elements[i].size())});
         bytes.insert(bytes.end(), size.begin(), size.end());
+        bytes.insert(bytes.end(), elements[i].begin(), elements[i].end());
     }
     return bytes;
 }
 
+struct CursorSet
+{
+    int sessionID;
+    float x, y;
+    float xSpeed = 0.0f, ySpeed = 0.0f, motionAccel = 0.0f;
+};
+
 /// A cursor bundle: "alive", the "set"s and "fseq".
-inline std::vector<char> CursorBundle(const std::vector<int>& alive,
-                                      const std::vector<CursorSet>& sets, int fseq)
+inline Bytes CursorBundle(const std::vector<int>& alive, const std::vector<CursorSet>& sets,
+                          int fseq)
 {
     const std::string cur = "/tuio/2Dcur";
-    std::vector<std::vector<char>> elements = {Message(
-        cur, "s" + std::string(alive.size(), 'i'), Args({"alive"}, {alive.begin(), alive.end()}))};
-    for (const CursorSet& set : sets)
-    {
-        elements.push_back(
-            Message(cur, "sifffff",
-                    Args({"set"}, {set.sessionID, Word(set.x), Word(set.y), Word(set.xSpeed),
-                                   Word(set.ySpeed), Word(set.motionAccel)})));
-    }
+    std::vector<Bytes> elements = {Message(cur, "s" + std::string(alive.size(), 'i'),
+                                           Args({"alive"}, {alive.begin(), alive.end()}))};
+    for (const CursorSet& s : sets)
+        elements.push_back(Message(cur, "sifffff",
+                                   Args({"set"}, {s.sessionID, Word(s.x), Word(s.y),
+                                                  Word(s.xSpeed), Word(s.ySpeed),
+                                                  Word(s.motionAccel)})));
     elements.push_back(Message(cur, "si", Args({"fseq"}, {fseq})));
     return Bundle(elements);
 }
 
-inline void SendTo(int port, const std::vector<char>& datagram)
+inline void SendTo(int port, const Bytes& datagram)
 {
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -116,7 +107,7 @@ inline void SendTo(int port, const std::vector<char>& datagram)
 /// A socket bound to a free UDP port, stored in port; the caller closes it.
 inline int BindFreeUdpPort(int& port)
 {
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
@@ -147,9 +138,7 @@ inline std::string Trace(const std::vector<Event>& events)
 {
     std::string trace;
     for (const Event& event : events)
-    {
         trace += (trace.empty() ? "" : " ") + event.text;
-    }
     return trace;
 }
 
@@ -231,16 +220,14 @@ struct ConnectedClient
     }
 
     /// Sends the datagrams; once they made that many refresh calls, the trace of their calls.
-    std::string TraceOf(const std::vector<std::vector<char>>& datagrams, size_t refreshes = 1)
+    std::string TraceOf(const std::vector<Bytes>& datagrams, size_t refreshes = 1)
     {
-        size_t before = listener.Events().size();
+        const size_t before = listener.Events().size();
         refreshes += Count(listener.Events(), "R");
-        for (const std::vector<char>& datagram : datagrams)
-        {
+        for (const Bytes& datagram : datagrams)
             SendTo(port, datagram);
-        }
         EXPECT_TRUE(listener.WaitFor(refreshes)) << "timed out waiting for refresh";
-        std::vector<Event> events = listener.Events();
+        const std::vector<Event> events = listener.Events();
         return Trace({events.begin() + static_cast<ptrdiff_t>(before), events.end()});
     }
 
