@@ -7,7 +7,7 @@ set -u
 ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" "$1" &
 pid=$!
 # The time limits only guard against a hang: each wait ends as soon as its condition holds.
-window=$(timeout 30 xdotool search --sync --pid "$pid" --name '^Tessaly Engine$' | head -n 1)
+window=$(timeout 30 xdotool search --all --sync --pid "$pid" --name '^Tessaly Engine$' | head -n 1)
 [ -n "$window" ] && "$2" "$window" || { echo "no window to close" >&2; kill -9 "$pid"; exit 1; }
 timeout 30 tail --pid="$pid" -s 0.05 -f /dev/null ||
     { echo "the program did not end after its window was closed" >&2; kill -9 "$pid"; exit 1; }

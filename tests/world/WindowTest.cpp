@@ -45,7 +45,7 @@ TEST(WindowTest, WindowClearColourAndCloseEndTheLoop)
     ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
     EXPECT_FALSE(world->Initialize(800, 600, "Again", false)) << "a second start is refused";
     const String find =
-        "xdotool search --pid " + std::to_string(getpid()) + " --name '^Tessaly Engine$'";
+        "xdotool search --all --pid " + std::to_string(getpid()) + " --name '^Tessaly Engine$'";
     const String window = FirstLine(find);
     ASSERT_FALSE(window.empty()) << "no X window of ours carries the title";
     EXPECT_EQ(FirstLine("xdotool getwindowgeometry " + window + " | grep Geometry"),
