@@ -1,7 +1,5 @@
-// Actor logic without a window: names, tags, timed changes, script creation, unloading, text
-// layout.
+// Actor logic without a window: names, tags, timed changes, script creation, unloading.
 #include "engine/actors/Actor.h"
-#include "engine/actors/TextLayout.h"
 #include "engine/messaging/TagCollection.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/World.h"
@@ -103,7 +101,8 @@ TEST(ActorTest, CreateTakesTheActorTheScriptTaggedAndUnloadAllTellsTheKeptOnes)
     const String spawnTag = "last-spawned-actor-from-code";
     log.Clear();
     EXPECT_EQ(Actor::Create("goblin"), nullptr) << "nothing runs the script here";
-    EXPECT_EQ(log.Take(), StringList{"ERROR: Script failed to create Actor with archetype goblin. "});
+    EXPECT_EQ(log.Take(),
+              StringList{"ERROR: Script failed to create Actor with archetype goblin. "});
     Actor one, two;
     one.Tag(spawnTag);
     two.Tag(spawnTag);
@@ -115,7 +114,10 @@ TEST(ActorTest, CreateTakesTheActorTheScriptTaggedAndUnloadAllTellsTheKeptOnes)
 
     struct KeepingManager : GameManager
     {
-        bool IsProtectedFromUnloadAll(Renderable* renderable) override { return renderable == kept; }
+        bool IsProtectedFromUnloadAll(Renderable* renderable) override
+        {
+            return renderable == kept;
+        }
         Renderable* kept = nullptr;
     };
     World* world = World::GetInstance();
@@ -130,29 +132,4 @@ TEST(ActorTest, CreateTakesTheActorTheScriptTaggedAndUnloadAllTellsTheKeptOnes)
     EXPECT_EQ(Actor::GetNamed("Dropped"), nullptr) << "the other actor was deleted";
     manager->kept = nullptr;
     world->UnloadAll();
-}
-
-TEST(TextLayoutTest, LinesSplitAtLineBreaksAndGoDownByTheTallestLinePlusSpacing)
-{
-    const std::pair<const char*, StringList> cases[] = {
-        {"a\n\nb", {"a", "", "b"}}, {"a\n", {"a"}}, {"\n", {""}}, {"", {}}};
-    for (const auto& [text, expected] : cases)
-    {
-        StringList texts;
-        for (const TextLine& line : SplitTextLines(text))
-            texts.push_back(line.text);
-        EXPECT_EQ(texts, expected) << "'" << text << "'";
-    }
-
-    TextLineList lines = {{"a", Vector2(100, 20), Vector2()},
-                          {"b", Vector2(40, 24), Vector2()},
-                          {"c", Vector2(10, 3), Vector2()}};
-    LayOutTextLines(lines, Vector2(512, 50), TXT_Left, 5);
-    EXPECT_EQ(lines[0].position, Vector2(512, 50)) << "the first baseline is the origin";
-    EXPECT_EQ(lines[1].position, Vector2(512, 79)) << "24 high plus 5";
-    EXPECT_EQ(lines[2].position, Vector2(512, 108)) << "even below a short line";
-    LayOutTextLines(lines, Vector2(512, 50), TXT_Center, -4);
-    EXPECT_EQ(lines[1].position, Vector2(492, 70)) << "negative spacing packs lines closer";
-    LayOutTextLines(lines, Vector2(512, 50), TXT_Right, 5);
-    EXPECT_EQ(lines[1].position, Vector2(472, 79));
 }

