@@ -1,9 +1,11 @@
 #include "engine/world/Camera.h"
 #include "engine/world/NavGraph.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/PhysicsFixture.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -200,6 +202,32 @@ TEST_F(WorldPhysicsTest, BlockersLieJustOutsideTheViewAndFollowTheCamera)
     EXPECT_EQ(physics->GetBodyCount(), 4);
     Camera::GetInstance()->Reset();
     Switchboard::GetInstance()->UnsubscribeFrom(world, "CameraChange");
+}
+
+TEST(WorldPhysicsSetupTest, NothingRunsBeforeSetUpAndSetUpHappensOnce)
+{
+    // In a fresh copy of the program: every other test needs the physics set up.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            World* world = World::GetInstance();
+            world->RunPhysics(1.0f);
+            if (world->IsPhysicsSetUp() || world->GetPhysicsTimeCarried() != 0.0f)
+                std::exit(1);
+            LogCapture::Get().Clear();
+            PhysicsActor early;
+            early.InitPhysics();
+            if (early.GetBody() != nullptr ||
+                LogCapture::Get().Lines() !=
+                    StringList{"ERROR: World physics must be initialized before Actor's."})
+                std::exit(2);
+            if (!world->SetupPhysics() || world->SetupPhysics(Vector2(0.0f, 5.0f)) ||
+                world->GetPhysicsWorld()->GetGravity().y != -10.0f)
+                std::exit(3);
+            early.InitPhysics();
+            std::exit(early.GetBody() != nullptr ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(NavGraphTest, GridPointsAreWholeCellCentresFromTheTopLeft)
