@@ -1,7 +1,7 @@
 #include "engine/input/InputManager.h"
 #include "engine/world/glfw2/Glfw2.h"
-#include "tests/support/MessageRecorder.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/MessageRecorder.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

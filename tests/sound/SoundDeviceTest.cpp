@@ -100,8 +100,8 @@ private:
 
 TEST(SoundDeviceStartUp, FollowsTheDriverChecksTheVersionAndRetriesOnceInStereo)
 {
-    const StringList normal = {"CreateSystem", "GetVersion", "GetDriverCaps 0",
-                               "SetSpeakerMode 5", "Init 100 0"};
+    const StringList normal = {"CreateSystem", "GetVersion", "GetDriverCaps 0", "SetSpeakerMode 5",
+                               "Init 100 0"};
     StringList stereoRetry = normal;
     stereoRetry.insert(stereoRetry.end(), {"SetSpeakerMode 2", "Init 100 0"});
     const struct
@@ -111,9 +111,13 @@ TEST(SoundDeviceStartUp, FollowsTheDriverChecksTheVersionAndRetriesOnceInStereo)
         StringList calls, log;
         bool loads;
     } cases[] = {
-        {"the driver's speaker mode; the lowest version that passes", [](FakeSystem&) {}, normal,
-         {}, true},
-        {"an older version is refused", [](FakeSystem& l) { l.version = 0x415ff; },
+        {"the driver's speaker mode; the lowest version that passes",
+         [](FakeSystem&) {},
+         normal,
+         {},
+         true},
+        {"an older version is refused",
+         [](FakeSystem& l) { l.version = 0x415ff; },
          {"CreateSystem", "GetVersion"},
          {"Error! You are using an old version of FMOD 000415ff. This program requires "
           "00041600\n"},
@@ -132,17 +136,33 @@ TEST(SoundDeviceStartUp, FollowsTheDriverChecksTheVersionAndRetriesOnceInStereo)
           "FMOD error! (88) Unknown error.\n"},
          true},
         {"the first Init result is not logged; an unsupported speaker mode is retried",
-         [](FakeSystem& l) { l.results = {{"Init", {ERR_OUTPUT_CREATEBUFFER}}}; }, stereoRetry,
-         {}, true},
+         [](FakeSystem& l) {
+             l.results = {{"Init", {ERR_OUTPUT_CREATEBUFFER}}};
+         },
+         stereoRetry,
+         {},
+         true},
         {"a second failure is logged and not retried",
-         [](FakeSystem& l)
-         { l.results = {{"Init", {ERR_OUTPUT_CREATEBUFFER, ERR_OUTPUT_CREATEBUFFER}}}; },
-         stereoRetry, {"FMOD error! (56) Error creating hardware sound buffer.\n"}, false},
+         [](FakeSystem& l) {
+             l.results = {{"Init", {ERR_OUTPUT_CREATEBUFFER, ERR_OUTPUT_CREATEBUFFER}}};
+         },
+         stereoRetry,
+         {"FMOD error! (56) Error creating hardware sound buffer.\n"},
+         false},
         {"other Init failures are not retried",
-         [](FakeSystem& l) { l.results = {{"Init", {ERR_OUTPUT_INIT}}}; }, normal, {}, false},
+         [](FakeSystem& l) {
+             l.results = {{"Init", {ERR_OUTPUT_INIT}}};
+         },
+         normal,
+         {},
+         false},
         {"without a library object every call only logs",
-         [](FakeSystem& l) { l.results = {{"CreateSystem", {ERR_MEMORY}}}; }, {"CreateSystem"},
-         {"FMOD error! (43) Not enough memory or resources.\n"}, false},
+         [](FakeSystem& l) {
+             l.results = {{"CreateSystem", {ERR_MEMORY}}};
+         },
+         {"CreateSystem"},
+         {"FMOD error! (43) Not enough memory or resources.\n"},
+         false},
     };
     for (const auto& c : cases)
     {

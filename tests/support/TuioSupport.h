@@ -84,9 +84,8 @@ inline Bytes CursorBundle(const std::vector<int>& alive, const std::vector<Curso
                                            Args({"alive"}, {alive.begin(), alive.end()}))};
     for (const CursorSet& s : sets)
         elements.push_back(Message(cur, "sifffff",
-                                   Args({"set"}, {s.sessionID, Word(s.x), Word(s.y),
-                                                  Word(s.xSpeed), Word(s.ySpeed),
-                                                  Word(s.motionAccel)})));
+                                   Args({"set"}, {s.sessionID, Word(s.x), Word(s.y), Word(s.xSpeed),
+                                                  Word(s.ySpeed), Word(s.motionAccel)})));
     elements.push_back(Message(cur, "si", Args({"fseq"}, {fseq})));
     return Bundle(elements);
 }

@@ -144,8 +144,8 @@ protected:
               {
                   glReadBuffer(GL_BACK);
                   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-                  glReadPixels(0, 0, Picture::kWidth, Picture::kHeight, GL_RGBA,
-                               GL_UNSIGNED_BYTE, picture.rgba.data());
+                  glReadPixels(0, 0, Picture::kWidth, Picture::kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                               picture.rgba.data());
               });
         return picture;
     }

@@ -101,11 +101,10 @@ TEST(TuioClientTest, SetWithoutAliveIsNeverRemovedOtherAddressesIgnored)
 {
     ConnectedClient c;
     const std::string blb = "/tuio/2Dblb";
-    const Bytes blob =
-        Bundle({Message(blb, "si", Args({"alive"}, {3})),
-                Message(blb, "siff", Args({"set"}, {3, FloatHalf, FloatHalf})),
-                Message(blb, "si", Args({"fseq"}, {3})),
-                Message("/tuio/2Dcur", "ss", Args({"source", "tracker@host"}))});
+    const Bytes blob = Bundle({Message(blb, "si", Args({"alive"}, {3})),
+                               Message(blb, "siff", Args({"set"}, {3, FloatHalf, FloatHalf})),
+                               Message(blb, "si", Args({"fseq"}, {3})),
+                               Message("/tuio/2Dcur", "ss", Args({"source", "tracker@host"}))});
     testing::internal::CaptureStderr();
     EXPECT_EQ(c.TraceOf({CursorBundle({}, {{9, 0.5f, 0.5f}}, 1), CursorBundle({}, {}, 2), blob,
                          CursorBundle({}, {}, 4)},
