@@ -1,12 +1,13 @@
-// Needs an X display (run under Xvfb): the navigation graph overlay on screen.
+// Needs an X display (run under Xvfb): the Box2D debug drawer and the grid overlay on screen.
 #include "engine/world/NavGraph.h"
 #include "engine/world/NavGraphManager.h"
+#include "engine/world/box2d/DebugDraw.h"
 #include "tests/support/WorldWindow.h"
 
 namespace
 {
 
-class NavGraphPictureTest : public WorldWindowTest
+class DebugDrawPictureTest : public WorldWindowTest
 {
 protected:
     void TearDown() override
@@ -30,7 +31,37 @@ int PixelY(float y)
 
 } // namespace
 
-TEST_F(NavGraphPictureTest, TheOverlayDrawsOnlyWhatItsFlagsAskFor)
+TEST_F(DebugDrawPictureTest, SolidShapesAreTranslucentFillsInHalfTheColour)
+{
+    DebugDraw drawer;
+    world->Add(new DrawHook(
+        [&drawer]
+        {
+            const b2Vec2 square[] = {b2Vec2(-6.0f, -2.0f), b2Vec2(-2.0f, -2.0f),
+                                     b2Vec2(-2.0f, 2.0f), b2Vec2(-6.0f, 2.0f)};
+            drawer.DrawSolidPolygon(square, 4, b2Color(1.0f, 0.0f, 0.0f));
+            glEnable(GL_BLEND);
+            drawer.DrawSolidCircle(b2Vec2(4.0f, 0.0f), 2.0f, b2Vec2(1.0f, 0.0f),
+                                   b2Color(0.0f, 0.0f, 1.0f));
+            glEnable(GL_BLEND);
+            drawer.DrawSegment(b2Vec2(-6.0f, -6.0f), b2Vec2(6.0f, -6.0f),
+                               b2Color(0.0f, 1.0f, 0.0f));
+        }));
+    const Picture picture = Shoot();
+    // Half of red at half opacity over white, inside a full red outline; the circle's fill, and
+    // its outline and axis line (along +x) in full blue.
+    EXPECT_TRUE(picture.At(PixelX(-4.0f), PixelY(0.0f)).Is(191, 128, 128));
+    EXPECT_NEAR(picture.Find(191, 128, 128).height(), 4 * 38.4, 4);
+    EXPECT_NEAR(picture.Find(255, 0, 0).width(), 4 * 38.4, 4);
+    EXPECT_TRUE(picture.At(PixelX(4.0f), PixelY(1.0f)).Is(128, 128, 191));
+    EXPECT_FALSE(picture.At(PixelX(4.0f) + 20, PixelY(0.0f)).Is(128, 128, 191));
+    EXPECT_NEAR(picture.Find(0, 0, 255).left, PixelX(2.0f), 2);
+    EXPECT_NEAR(picture.Find(0, 0, 255).right, PixelX(6.0f), 2);
+    EXPECT_NEAR(picture.Find(0, 255, 0).width(), 12 * 38.4, 3);
+    EXPECT_LE(picture.Find(0, 255, 0).height(), 2);
+}
+
+TEST_F(DebugDrawPictureTest, TheOverlayDrawsOnlyWhatItsFlagsAskFor)
 {
     NavGraphManager* overlay = NavGraphManager::GetInstance();
     NavGraph graph(Vector2(1.0f, 1.0f));
