@@ -2,6 +2,7 @@
 
 #include "engine/console/Log.h"
 
+#include <algorithm>
 #include <utility>
 
 /// Collects every line sent to the system log. Added to GetSystemLog() on first use and kept for
@@ -25,6 +26,11 @@ public:
     /// The lines since the last call (or Clear), which are then forgotten.
     StringList Take() { return std::exchange(m_lines, {}); }
     const StringList& Lines() const { return m_lines; }
+    /// How many captured lines equal line exactly.
+    int Count(const String& line) const
+    {
+        return static_cast<int>(std::count(m_lines.begin(), m_lines.end(), line));
+    }
 
 private:
     StringList m_lines;
