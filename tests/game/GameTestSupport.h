@@ -16,52 +16,48 @@
 #include <functional>
 #include <memory>
 
-/// A sound library without output that counts the sounds started.
+/// A sound library without output that counts the sounds started. Handles are never followed:
+/// any address will do.
 class CountingSoundSystem : public sound::System
 {
 public:
     static inline int s_plays = 0;
     static sound::Result Create(sound::System** system)
     {
-        *system = new CountingSoundSystem();
-        return sound::OK;
+        return *system = new CountingSoundSystem, 0;
     }
 
     using R = sound::Result;
-    R GetVersion(unsigned int* version) override { return *version = 0x42000, sound::OK; }
+    using C = sound::Channel*;
+    R GetVersion(unsigned int* version) override { return *version = 0x42000, 0; }
     R GetDriverCaps(int, sound::Caps* caps, sound::SpeakerMode* mode) override
     {
-        *caps = sound::CAPS_NONE;
-        *mode = sound::SPEAKERMODE_STEREO;
-        return sound::OK;
+        return *caps = sound::CAPS_NONE, *mode = sound::SPEAKERMODE_STEREO, 0;
     }
-    R SetSpeakerMode(sound::SpeakerMode) override { return sound::OK; }
-    R SetDSPBufferSize(unsigned int, int) override { return sound::OK; }
-    R Init(int, sound::InitFlags, void*) override { return sound::OK; }
-    R Update() override { return sound::OK; }
-    // Handles are never dereferenced: any address will do.
+    R SetSpeakerMode(sound::SpeakerMode) override { return 0; }
+    R SetDSPBufferSize(unsigned int, int) override { return 0; }
+    R Init(int, sound::InitFlags, void*) override { return 0; }
+    R Update() override { return 0; }
     R CreateSound(const char*, sound::Mode, void*, sound::Sound** sound) override
     {
-        return *sound = reinterpret_cast<sound::Sound*>(this), sound::OK;
+        return *sound = reinterpret_cast<sound::Sound*>(this), 0;
     }
-    R PlaySound(int, sound::Sound*, bool, sound::Channel** channel) override
+    R PlaySound(int, sound::Sound*, bool, C* channel) override
     {
-        ++s_plays;
-        return *channel = reinterpret_cast<sound::Channel*>(this), sound::OK;
+        return ++s_plays, *channel = reinterpret_cast<C>(this), 0;
     }
-    R Release() override { return delete this, sound::OK; }
-    R ReleaseSound(sound::Sound*) override { return sound::OK; }
-    R SetChannelVolume(sound::Channel*, float) override { return sound::OK; }
-    R SetChannelPan(sound::Channel*, float) override { return sound::OK; }
-    R SetChannelPaused(sound::Channel*, bool) override { return sound::OK; }
-    R GetChannelPaused(sound::Channel*, bool* paused) override { return *paused = false, 0; }
-    R IsChannelPlaying(sound::Channel*, bool* playing) override { return *playing = false, 0; }
-    R StopChannel(sound::Channel*) override { return sound::OK; }
-    R SetChannelMode(sound::Channel*, sound::Mode) override { return sound::OK; }
-    R SetChannelCallback(sound::Channel*, sound::ChannelCallbackType, sound::ChannelCallback,
-                         int) override
+    R Release() override { return delete this, 0; }
+    R ReleaseSound(sound::Sound*) override { return 0; }
+    R SetChannelVolume(C, float) override { return 0; }
+    R SetChannelPan(C, float) override { return 0; }
+    R SetChannelPaused(C, bool) override { return 0; }
+    R GetChannelPaused(C, bool* paused) override { return *paused = false, 0; }
+    R IsChannelPlaying(C, bool* playing) override { return *playing = false, 0; }
+    R StopChannel(C) override { return 0; }
+    R SetChannelMode(C, sound::Mode) override { return 0; }
+    R SetChannelCallback(C, sound::ChannelCallbackType, sound::ChannelCallback, int) override
     {
-        return sound::OK;
+        return 0;
     }
 };
 
