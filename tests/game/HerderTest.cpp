@@ -162,7 +162,9 @@ protected:
         for (bool touching = false; frame < seconds * kFramesPerSecond && !done(); ++frame)
         {
             if (touching)
+            {
                 EXPECT_TRUE(Touch({}, {})) << "lifting the finger";
+            }
             touching = false;
             const PhysicsActor* target = nullptr;
             for (int i = 0; i < TuioScreenSheeps::kSheepCount; ++i)

@@ -91,7 +91,9 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepAndTheirHints)
         ASSERT_EQ(manager->GetCurrentScreenIndex(), i);
         EXPECT_EQ(CountingSoundSystem::s_plays, i);
         if (i < 6)
+        {
             EXPECT_STREQ(manager->GetHint().text, "[A/Space]: Next [Back/Minus]: Previous");
+        }
     }
     EXPECT_STREQ(manager->GetHint().text, "[Back/Minus]: Previous");
     EXPECT_EQ(manager->GetHint().x, 824);
