@@ -90,12 +90,13 @@ protected:
         return TagCollection::GetInstance()->GetObjectsTagged(tags).size();
     }
 
-    /// Every renderable in the World.
+    /// Every renderable in the World but the screen under test.
     std::vector<Renderable*> InWorld()
     {
         std::vector<Renderable*> all;
         for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
-            all.push_back(*it);
+            if (*it != screen)
+                all.push_back(*it);
         return all;
     }
 
