@@ -97,6 +97,11 @@ void FungusScreenBase::FinishStart()
     m_active = true;
 }
 
+void FungusScreenBase::LoadLevelScript(const String& name)
+{
+    World::GetInstance()->LoadLevel(name);
+}
+
 void FungusScreenBase::AdoptActorsTagged(const String& tags)
 {
     for (Actor* actor : LiveActorsTagged(tags))

@@ -82,6 +82,8 @@ protected:
     virtual void AllFoodInfested() {}
     /// Messages other than touches and collisions, while active.
     virtual void ReceiveOtherMessage(Message* message) = 0;
+    /// Runs the level script name (World::LoadLevel); tests stand in for the scripts here.
+    virtual void LoadLevelScript(const String& name);
 
     /// Spawns a wave of green spores at the spawn position, pushed along the spawn direction.
     void SpawnWave();

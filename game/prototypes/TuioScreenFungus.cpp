@@ -30,7 +30,7 @@ void TuioScreenFungus::Start()
     world->Add(m_background, 0);
     m_objects.push_back(m_background);
 
-    world->LoadLevel(m_levelName);
+    LoadLevelScript(m_levelName);
     AdoptActorsTagged("levelactor");
 
     m_spawnPosition = MathUtil::ScreenToWorld(20, 20);

@@ -62,7 +62,7 @@ void TuioScreenFungusLevels::Start()
     // The level finished before lies below, its food infested from the start.
     const int previous = (m_currentLevel - 1 + m_levelCount) % m_levelCount;
     const String previousTag = LevelTag(previous);
-    world->LoadLevel(m_levelName + IntToString(previous));
+    LoadLevelScript(m_levelName + IntToString(previous));
     for (Actor* actor : LiveActorsTagged(previousTag))
         MoveDown(actor, kLevelSpacing);
     AdoptActorsTagged(previousTag);
@@ -102,7 +102,7 @@ void TuioScreenFungusLevels::Stop()
 void TuioScreenFungusLevels::LoadLevelActors(int level)
 {
     const String tag = LevelTag(level);
-    World::GetInstance()->LoadLevel(m_levelName + IntToString(level));
+    LoadLevelScript(m_levelName + IntToString(level));
     AdoptActorsTagged(tag);
     const ActorList markers = LiveActorsTagged("spawnpos, " + tag);
     if (!markers.empty())
