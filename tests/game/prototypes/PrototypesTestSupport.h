@@ -1,13 +1,14 @@
 #pragma once
 
-// The further screens and their actors in the engine's real window (run under Xvfb): physics
-// without gravity as the program sets it up, the process-wide random source seeded, and touches
-// and collisions sent as the manager and the World would send them.
+// The further screens in the real window (run under Xvfb): physics without gravity as the
+// program sets it up, the random source seeded, touches and collisions sent as in the program.
 
+#include "engine/actors/ParticleActor.h"
 #include "engine/actors/PhysicsActor.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
 #include "engine/util/MathUtil.h"
+#include "engine/util/StringUtil.h"
 #include "game/TuioCursorMessage.h"
 #include "game/TuioScreen.h"
 #include "tests/actors/PictureSupport.h"
@@ -32,7 +33,6 @@ protected:
         Switchboard::GetInstance()->SendAllMessages();
     }
 
-    /// Stops and deletes the screen under test, then empties the World.
     void TearDown() override
     {
         if (screen != nullptr)
@@ -41,11 +41,10 @@ protected:
             world->Remove(screen);
             delete screen;
         }
-        world->SetBlockers(false, 0.0f);
         PictureTest::TearDown();
     }
 
-    /// Adds the screen to the World and starts it, as the manager does.
+    /// As the manager does.
     template <typename Screen> Screen* Run(Screen* started)
     {
         screen = started;
@@ -54,15 +53,14 @@ protected:
         return started;
     }
 
-    /// Queues a touch message for the cursor with id at normalised (x, y) moving at (xs, ys).
-    static void Touch(const char* name, int id, float x, float y, float xs = 0.0f, float ys = 0.0f)
+    /// A cursor with id at normalised (x, y) moving at (xs, ys).
+    static void Touch(const char* name, int id, float x, float y, float xs = 0, float ys = 0)
     {
         auto* cursor = new TUIO::TuioCursor(TUIO::TuioTime(), 100 + id, id, x, y);
         cursor->update(x, y, xs, ys, 0.0f);
         Switchboard::GetInstance()->Broadcast(new TuioCursorMessage(name, cursor));
     }
 
-    /// Queues the collision message the World sends to subject's subscribers on a contact.
     static void Collide(const Actor* subject, Actor* other)
     {
         Switchboard::GetInstance()->Broadcast(
@@ -71,8 +69,7 @@ protected:
 
     static void Deliver() { Switchboard::GetInstance()->SendAllMessages(); }
 
-    /// A static level piece with a body, in the World.
-    PhysicsActor* Piece(const char* name, const char* tags, Vector2 position, float size = 1.0f)
+    PhysicsActor* Piece(const char* name, const String& tags, Vector2 position, float size = 1)
     {
         auto* piece = new PhysicsActor();
         piece->SetName(name);
@@ -85,12 +82,24 @@ protected:
         return piece;
     }
 
-    static size_t Tagged(const char* tags)
+    static ActorList Live(const String& tags)
+    {
+        ActorList live;
+        for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged(tags))
+            if (!actor->IsDestroyed())
+                live.push_back(actor);
+        return live;
+    }
+    static size_t Tagged(const String& tags)
     {
         return TagCollection::GetInstance()->GetObjectsTagged(tags).size();
     }
+    /// The roots at a, or between a and b.
+    static size_t Roots(const Actor* a, const Actor* b = nullptr)
+    {
+        return Tagged("root, " + ToLower(a->GetName()) + (b ? ", " + ToLower(b->GetName()) : ""));
+    }
 
-    /// Every renderable in the World but the screen under test.
     std::vector<Renderable*> InWorld()
     {
         std::vector<Renderable*> all;
@@ -98,6 +107,14 @@ protected:
             if (*it != screen)
                 all.push_back(*it);
         return all;
+    }
+    int Puffs(const Color& colour)
+    {
+        int puffs = 0;
+        for (Renderable* r : InWorld())
+            if (auto* puff = dynamic_cast<ParticleActor*>(r))
+                puffs += puff->GetColor() == colour;
+        return puffs;
     }
 
     TuioScreen* screen = nullptr;
