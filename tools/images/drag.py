@@ -161,7 +161,8 @@ def ability_attack():
     canvas.paint(canvas.polygon([(x, y) for x, y in blade]), (0.12, 0.12, 0.14))
     inner = [along(-12, -4), along(35, -4), along(43, 0), along(35, 4), along(-12, 4)]
     canvas.paint(canvas.polygon(inner), (0.86, 0.88, 0.92))
-    canvas.paint(canvas.polygon([along(-12, 0), along(35, 0), along(43, 0), along(35, 4), along(-12, 4)]), (0.62, 0.65, 0.72))
+    lower_half = [along(-12, 0), along(35, 0), along(43, 0), along(35, 4), along(-12, 4)]
+    canvas.paint(canvas.polygon(lower_half), (0.62, 0.65, 0.72))
     canvas.paint(canvas.line([along(-15, -16), along(-15, 16)], 9), (0.12, 0.1, 0.08))
     canvas.paint(canvas.line([along(-15, -15), along(-15, 15)], 6), (0.85, 0.65, 0.2))
     canvas.paint(canvas.line([along(-20, 0), along(-36, 0)], 10), (0.12, 0.1, 0.08))

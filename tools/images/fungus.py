@@ -20,7 +20,8 @@ def spore():
     r = np.hypot(canvas.x - 128, canvas.y - 128) / 128.0
     halo = np.exp(-((r / 0.45) ** 2)) * 0.85
     core = smoothstep(0.22, 0.1, r)
-    canvas.paint(np.clip(halo + core, 0, 1), ramp(r, [(0.0, (1, 1, 1)), (0.2, (0.97, 1.0, 0.95)), (1.0, (0.85, 0.95, 0.85))]))
+    tone = ramp(r, [(0.0, (1, 1, 1)), (0.2, (0.97, 1.0, 0.95)), (1.0, (0.85, 0.95, 0.85))])
+    canvas.paint(np.clip(halo + core, 0, 1), tone)
     canvas.fade(smoothstep(1.0, 0.85, r))
     return canvas
 
@@ -76,6 +77,9 @@ def pilz_weich():
     return canvas
 
 
+PETAL = [(0.0, (0.55, 0.02, 0.12)), (0.22, (0.78, 0.08, 0.25)), (0.45, (0.98, 0.42, 0.55)), (1.0, (1.0, 0.72, 0.78))]
+
+
 def hibiscus():
     """A hibiscus from above: five broad ruffled petals, a dark heart and a long stamen."""
     rng = rng_for("hibiscus")
@@ -97,7 +101,7 @@ def hibiscus():
         dx, dy = canvas.x - c, canvas.y - c
         r = np.hypot(dx, dy) / 118.0
         veins = 0.5 + 0.5 * np.cos((np.arctan2(dy, dx) - a) * 40)
-        colour = ramp(r, [(0.0, (0.55, 0.02, 0.12)), (0.22, (0.78, 0.08, 0.25)), (0.45, (0.98, 0.42, 0.55)), (1.0, (1.0, 0.72, 0.78))])
+        colour = ramp(r, PETAL)
         across = np.abs((np.arctan2(dy, dx) - a + math.pi) % (2 * math.pi) - math.pi) / 0.72
         colour = colour * ((0.92 + 0.08 * veins) * (1.0 - 0.22 * np.clip(across, 0, 1) ** 2))[..., None]
         edge = canvas.polygon([(c, c)] + [(c + (x - c) * 1.015, c + (y - c) * 1.015) for x, y in points])
@@ -154,7 +158,8 @@ def schimmel():
     grain = fractal_noise(n, n, 32, rng, octaves=4, cells_x=2)
     rings = 0.5 + 0.5 * np.sin(grain * 18.0)
     blotch = fractal_noise(n, n, 4, rng, octaves=4)
-    wood = ramp(0.55 * rings + 0.45 * blotch, [(0.0, (0.27, 0.19, 0.12)), (0.5, (0.42, 0.31, 0.2)), (1.0, (0.55, 0.43, 0.29))])
+    planks = [(0.0, (0.27, 0.19, 0.12)), (0.5, (0.42, 0.31, 0.2)), (1.0, (0.55, 0.43, 0.29))]
+    wood = ramp(0.55 * rings + 0.45 * blotch, planks)
     canvas.paint(np.ones((n, n)), wood)
     for top in (0, 64, 128, 192):
         canvas.paint(canvas.rect(-2, top - 1.5, n + 2, top + 1.5, wrap=True), (0.1, 0.07, 0.05))
@@ -246,7 +251,8 @@ def pizza():
         canvas.paint(canvas.rotated_ellipse(x - 3, y - 3, 12, 4, rng.uniform(0, 180)), (0.3, 0.65, 0.25), 0.5)
     for i in range(4):
         a = math.pi / 4 * i + 0.2
-        cut = canvas.line([(c - math.cos(a) * 212, c - math.sin(a) * 212), (c + math.cos(a) * 212, c + math.sin(a) * 212)], 2.5)
+        dx, dy = math.cos(a) * 212, math.sin(a) * 212
+        cut = canvas.line([(c - dx, c - dy), (c + dx, c + dy)], 2.5)
         canvas.paint(cut, (0.35, 0.12, 0.05), 0.55)
     return canvas
 
@@ -289,7 +295,8 @@ def dornen_bogen():
         nx, ny = -ty * side, tx * side
         x, y = points[i]
         tip = rng.uniform(13, 17)
-        thorns.append([(x - tx * 6, y - ty * 6), (x + nx * tip + tx * 3, y + ny * tip + ty * 3), (x + tx * 6, y + ty * 6)])
+        point = (x + nx * tip + tx * 3, y + ny * tip + ty * 3)
+        thorns.append([(x - tx * 6, y - ty * 6), point, (x + tx * 6, y + ty * 6)])
     for thorn in thorns:
         canvas.paint(canvas.polygon([(x, y) for x, y in thorn]), (0.35, 0.35, 0.3))
         inner = [(thorn[0][0] * 0.8 + thorn[1][0] * 0.2, thorn[0][1] * 0.8 + thorn[1][1] * 0.2), thorn[1],
@@ -307,15 +314,16 @@ def food():
     canvas = Canvas(128)
     outline = [(22, 112), (106, 112), (108, 52), (114, 34), (100, 16), (64, 10), (28, 16), (14, 34), (20, 52)]
     shape = canvas.polygon(outline)
-    canvas.paint(shape, (0.55, 0.3, 0.1))
-    canvas.paint(canvas.polygon([(64 + (x - 64) * 1.04, 60 + (y - 60) * 1.04) for x, y in outline]), (0.35, 0.18, 0.06), 0.5)
+    rim = canvas.polygon([(64 + (x - 64) * 1.04, 60 + (y - 60) * 1.04) for x, y in outline])
+    canvas.paint(rim, (0.35, 0.18, 0.06), 0.5)
     canvas.paint(shape, (0.55, 0.3, 0.1))
     crumb = canvas.polygon([(64 + (x - 64) * 0.84, 62 + (y - 62) * 0.84) for x, y in outline])
     texture = fractal_noise(128, 128, 16, rng, octaves=3)
     canvas.paint(crumb, ramp(texture, [(0.0, (0.88, 0.76, 0.52)), (1.0, (0.98, 0.92, 0.74))]))
     for _ in range(26):
         x, y = rng.uniform(30, 98), rng.uniform(28, 100)
-        canvas.paint(canvas.ellipse(x, y, rng.uniform(1.2, 3.0), rng.uniform(1.0, 2.2)) * crumb, (0.72, 0.58, 0.36), 0.8)
+        hole = canvas.ellipse(x, y, rng.uniform(1.2, 3.0), rng.uniform(1.0, 2.2))
+        canvas.paint(hole * crumb, (0.72, 0.58, 0.36), 0.8)
     return canvas
 
 

@@ -93,7 +93,8 @@ def startwiese():
     _grass(canvas, rng, hex_rgb("cfc68e"), (4, 9), straw, 700)
     worn = fractal_noise(FIELD, FIELD, 4, rng, octaves=3)
     canvas.paint(smoothstep(0.45, 0.75, worn) * 0.6, hex_rgb("a88e62"))
-    prints = [(rng.uniform(20, FIELD - 20), rng.uniform(20, FIELD - 20), rng.uniform(0, 2 * math.pi)) for _ in range(40)]
+    prints = [(rng.uniform(20, FIELD - 20), rng.uniform(20, FIELD - 20), rng.uniform(0, 2 * math.pi))
+              for _ in range(40)]
 
     def draw(d, s):
         for x, y, a in prints:
@@ -123,8 +124,9 @@ def firepit():
         for a, shift in logs:
             dx, dy = math.cos(a) * 26, math.sin(a) * 26
             ox, oy = c - math.sin(a) * shift, c + math.cos(a) * shift
-            d.line([((ox - dx) * s, (oy - dy) * s), ((ox + dx) * s, (oy + dy) * s)], fill=(40, 24, 16), width=int(9 * s))
-            d.line([((ox - dx) * s, (oy - dy) * s), ((ox + dx) * s, (oy + dy) * s)], fill=(62, 36, 22), width=int(5 * s))
+            ends = [((ox - dx) * s, (oy - dy) * s), ((ox + dx) * s, (oy + dy) * s)]
+            d.line(ends, fill=(40, 24, 16), width=int(9 * s))
+            d.line(ends, fill=(62, 36, 22), width=int(5 * s))
             for t in (-0.6, -0.2, 0.3, 0.7):
                 x, y = ox + dx * t, oy + dy * t
                 d.line([((x - dy * 0.1) * s, (y + dx * 0.1) * s), ((x + dy * 0.1) * s, (y - dx * 0.1) * s)],
@@ -144,7 +146,8 @@ def firepit():
         outline = canvas.rotated_ellipse(x, y, rx + 1.2, ry + 1.2, turn)
         canvas.paint(outline, (0.12, 0.12, 0.13))
         body = canvas.rotated_ellipse(x, y, rx, ry, turn)
-        light = 1.0 + 0.35 * np.clip(((c - canvas.x) * 0.6 + (c - canvas.y)) / 80.0 - (np.hypot(canvas.x - x, canvas.y - y) / rx) * 0.5, -1, 1)
+        towards_light = ((c - canvas.x) * 0.6 + (c - canvas.y)) / 80.0
+        light = 1.0 + 0.35 * np.clip(towards_light - np.hypot(canvas.x - x, canvas.y - y) / rx * 0.5, -1, 1)
         canvas.paint(body, np.clip(np.array([grey, grey, grey * 1.04])[None, None, :] * light[..., None], 0, 1))
     return canvas
 

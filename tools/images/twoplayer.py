@@ -28,13 +28,15 @@ def flowers():
     rng = rng_for("flowers")
     canvas = Canvas(SIZE, background=(0, 0, 0))
     ground = fractal_noise(SIZE, SIZE, 4, rng, octaves=5)
-    canvas.paint(np.ones((SIZE, SIZE)), ramp(ground, [(0.0, (0.2, 0.42, 0.12)), (0.5, (0.3, 0.55, 0.17)), (1.0, (0.4, 0.64, 0.22))]))
+    soil = [(0.0, (0.2, 0.42, 0.12)), (0.5, (0.3, 0.55, 0.17)), (1.0, (0.4, 0.64, 0.22))]
+    canvas.paint(np.ones((SIZE, SIZE)), ramp(ground, soil))
     greens = [(40, 100, 30), (70, 140, 45), (95, 165, 60), (55, 120, 38)]
     blades = []
     for _ in range(2200):
         x, y = rng.uniform(0, SIZE), rng.uniform(0, SIZE)
         angle, length = rng.uniform(-0.6, 0.6), rng.uniform(4, 9)
-        blades.append((x, y, x + math.sin(angle) * length, y - math.cos(angle) * length, greens[rng.randint(len(greens))]))
+        colour = greens[rng.randint(len(greens))]
+        blades.append((x, y, x + math.sin(angle) * length, y - math.cos(angle) * length, colour))
 
     def grass(d, s, ox, oy):
         for x0, y0, x1, y1, colour in blades:
