@@ -59,9 +59,12 @@ def check_level(name, level_tag, kinds):
                    for i, j in seen), ("unreachable food", name, x, y)
 
 
-def wait_for(what, test, seconds=20):
+def wait_for(what, test, program, seconds=20):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
+        if program.poll() is not None:
+            sys.exit("the program ended (status %d): %s" % (program.returncode,
+                                                          program.stdout.read()))
         result = test()
         if result:
             return result
@@ -80,7 +83,7 @@ def main():
     try:
         window = wait_for("the window", lambda: subprocess.run(
             ["xdotool", "search", "--name", "^Tessaly Engine$"], capture_output=True,
-            text=True).stdout.split())[0]
+            text=True).stdout.split(), program)[0]
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
                                   capture_output=True, text=True, check=True).stdout
         left, top = (int(re.search(key + r"=(\d+)", geometry).group(1)) for key in "XY")
@@ -92,7 +95,7 @@ def main():
         hint = lambda: list(grab((680, 750, 880, 766)).getdata()).count((128, 128, 128))
         # The first screen: the finger of a touch at (0.6, 0.45) shows black there until the
         # touch ends. The hint names only the next screen.
-        wait_for("the first screen", lambda: max(pixel(614, 346)) > 60)
+        wait_for("the first screen", lambda: max(pixel(614, 346)) > 60, program)
         assert hint() == 0
         target = liblo.Address("127.0.0.1", 3333, liblo.UDP)
         for frame, alive in enumerate(([1], [])):
@@ -101,14 +104,14 @@ def main():
                                      ("f", 0.0), ("f", 0.0))] if alive else []
             liblo.send(target, liblo.Bundle(*bundle, liblo.Message("/tuio/2Dcur", "fseq", frame)))
             wait_for("the finger" if alive else "the finger to go",
-                     lambda: (max(pixel(614, 346)) < 40) == bool(alive))
+                     lambda: (max(pixel(614, 346)) < 40) == bool(alive), program)
 
         # Space steps on: the hint names both directions, and each screen looks different.
         subprocess.run(["xdotool", "mousemove", "--window", window, "512", "700"], check=True)
         looks = [grab((0, 0, 1024, 768)).resize((64, 48))]
         for screen in (1, 2):
             subprocess.run(["xdotool", "key", "space"], check=True)
-            wait_for("screen %d" % screen, lambda: hint() > 5)
+            wait_for("screen %d" % screen, lambda: hint() > 5, program)
             time.sleep(0.5)  # the new screen's first frames
             looks.append(grab((0, 0, 1024, 768)).resize((64, 48)))
             difference = sum(abs(a - b) for p, q in zip(looks[-2].getdata(), looks[-1].getdata())
