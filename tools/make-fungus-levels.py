@@ -25,19 +25,20 @@ LEVELS = {
                       ("food", -7.5, -6), ("poison", 1.5, 1), ("poison", -1.5, -5.5),
                       ("anchor", -8, 3.5), ("anchor", -2.5, 5), ("anchor", 4, -2)]),
     "flower_level0": ("level0", "Spores start in the top-left corner and are pushed down to the "
-                      "right.",
-                      [("spawn", -11, 6.5, -20), ("food", 9, -4), ("food", 2, -7),
-                       ("poison", 3, 0.5), ("anchor", -7, 2), ("anchor", -2, -3),
-                       ("anchor", 6, 2)]),
+                      "right, past a poison bottle above the way.",
+                      [("spawn", -11, 6.5, -20), ("food", -2, -1), ("food", 7, -5),
+                       ("poison", 3, 3), ("anchor", -7, 2), ("anchor", 1, -4),
+                       ("anchor", 5, 0)]),
     "flower_level1": ("level1", "Spores start in the top-right corner and are pushed down to the "
-                      "left.",
-                      [("spawn", 11, 6.5, 200), ("food", -9, -5), ("food", -1, 3),
-                       ("poison", -4, -1), ("poison", 5, -4), ("anchor", 6, 0),
-                       ("anchor", -6, 2), ("anchor", 1, -5)]),
-    "flower_level2": ("level2", "Spores start at the top in the middle and fall straight down.",
-                      [("spawn", 0, 7, -90), ("food", -9, -6), ("food", 9, -6),
-                       ("poison", 0, -2), ("anchor", -5, 1), ("anchor", 5, 1),
-                       ("anchor", 0, -7)]),
+                      "left, between two poison bottles.",
+                      [("spawn", 11, 6.5, 200), ("food", 2, 1), ("food", -7, -4),
+                       ("poison", -4, 3), ("poison", 6, -5), ("anchor", 6, 1),
+                       ("anchor", -2, -2), ("anchor", -8, 0)]),
+    "flower_level2": ("level2", "Spores start at the top in the middle and fall straight down "
+                      "to food on both sides of a poison bottle.",
+                      [("spawn", 0, 7, -90), ("food", -5, -4), ("food", 5, -4),
+                       ("poison", 0, -6), ("anchor", -3, 1), ("anchor", 3, 1),
+                       ("anchor", 0, -2)]),
 }
 
 

@@ -144,7 +144,7 @@ TEST_F(FungusLevelsScreenTest, ANewWaveStartsWithOnePieceLeftAndStoppingEndsTheS
     EXPECT_EQ(Camera::GetInstance()->GetPosition(), Vector2(0.0f, 0.0f));
     Scroll();
     EXPECT_EQ(Camera::GetInstance()->GetPosition(), Vector2(0.0f, 0.0f)) << "no scroll left";
-    EXPECT_TRUE(InWorld().empty()) << InWorld().size() << " renderables left";
+    EXPECT_EQ(LeftInWorld(), 0u);
 
     levels->Start();
     Frame();

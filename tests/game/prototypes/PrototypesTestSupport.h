@@ -7,7 +7,6 @@
 #include "engine/actors/PhysicsActor.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
-#include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 #include "game/TuioCursorMessage.h"
 #include "game/TuioScreen.h"
@@ -21,10 +20,8 @@ protected:
     static void SetUpTestSuite()
     {
         PictureTest::SetUpTestSuite();
-        World::GetInstance()->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(100.0f, 100.0f),
-                                           Vector2(-100.0f, -100.0f));
+        World::GetInstance()->SetupPhysics(Vector2(0.0f, 0.0f));
     }
-
     void SetUp() override
     {
         PictureTest::SetUp();
@@ -32,23 +29,17 @@ protected:
         std::srand(7);
         Switchboard::GetInstance()->SendAllMessages();
     }
-
     void TearDown() override
     {
         if (screen != nullptr)
-        {
-            screen->Stop();
-            world->Remove(screen);
-            delete screen;
-        }
+            screen->Stop(), world->Remove(screen), delete screen;
         PictureTest::TearDown();
     }
 
     /// As the manager does.
     template <typename Screen> Screen* Run(Screen* started)
     {
-        screen = started;
-        world->Add(started, 0);
+        world->Add(screen = started, 0);
         started->Start();
         return started;
     }
@@ -60,15 +51,14 @@ protected:
         cursor->update(x, y, xs, ys, 0.0f);
         Switchboard::GetInstance()->Broadcast(new TuioCursorMessage(name, cursor));
     }
-
     static void Collide(const Actor* subject, Actor* other)
     {
         Switchboard::GetInstance()->Broadcast(
             new Message("CollisionWith" + subject->GetName(), other));
     }
-
     static void Deliver() { Switchboard::GetInstance()->SendAllMessages(); }
 
+    /// A static level piece.
     PhysicsActor* Piece(const char* name, const String& tags, Vector2 position, float size = 1)
     {
         auto* piece = new PhysicsActor();
@@ -100,19 +90,20 @@ protected:
         return Tagged("root, " + ToLower(a->GetName()) + (b ? ", " + ToLower(b->GetName()) : ""));
     }
 
-    std::vector<Renderable*> InWorld()
+    /// Every renderable in the World but the screen, after the puffs have ended.
+    size_t LeftInWorld()
     {
-        std::vector<Renderable*> all;
+        Frame(0.5);
+        size_t left = 0;
         for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
-            if (*it != screen)
-                all.push_back(*it);
-        return all;
+            left += *it != screen;
+        return left;
     }
     int Puffs(const Color& colour)
     {
         int puffs = 0;
-        for (Renderable* r : InWorld())
-            if (auto* puff = dynamic_cast<ParticleActor*>(r))
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+            if (auto* puff = dynamic_cast<ParticleActor*>(*it))
                 puffs += puff->GetColor() == colour;
         return puffs;
     }

@@ -1,10 +1,9 @@
 """The further screens' program end to end, run from the repository root under Xvfb with
-Debian's python3 (liblo, PIL) and xdotool: its levels can be played, it starts and loads them
-without an error line, Space steps through the screens, a touch sent over UDP port 3333 by
-liblo shows its finger on the running screen, and Escape ends the program with status 0.
+Debian's python3 (liblo, PIL) and xdotool: it starts and loads its levels without an error
+line, a touch sent over UDP port 3333 by liblo shows its finger on the running screen, Space
+steps through the screens, and Escape ends the program with status 0.
 
 Usage: prototypes_program_test.py PROGRAM"""
-import configparser
 import os
 import re
 import subprocess
@@ -13,50 +12,6 @@ import time
 
 import liblo
 from PIL import ImageGrab
-
-LEVELS = {"fungus_level": "levelactor", "flower_level0": "level0", "flower_level1": "level1",
-          "flower_level2": "level2"}
-BOARD = (13.3, 10.0)  # half the visible world at 1024 x 768
-FUNGUS_RADIUS = 0.5
-
-
-def read_ini(path):
-    ini = configparser.ConfigParser(interpolation=None, comment_prefixes=("#", ";", "//"))
-    assert ini.read(path), path
-    return ini
-
-
-def check_level(name, level_tag, kinds):
-    """Every piece is tagged for the level, one spawn marker sends spores, and a fungus can get
-    from the marker to every piece of food around the poison."""
-    pieces = []
-    for section in read_ini("Config/Level/%s.ini" % name).values():
-        if section.name == "DEFAULT":
-            continue
-        kind = kinds[section["type"].lower()]
-        tags = [t.strip() for t in section.get("tags", kind["tags"]).split(",")]
-        assert level_tag in tags, (name, section.name, tags)
-        x, y = (float(v) for v in section["position"].strip("[]").split(","))
-        pieces.append((tags, x, y, float(kind.get("size", 1.0)) / 2, float(kind.get("alpha", 1))))
-    markers = [p for p in pieces if "spawnpos" in p[0]]
-    food = [p for p in pieces if "food" in p[0]]
-    assert len(markers) == 1 and int(markers[0][4]) >= 1 and food, name
-    step = 0.25
-    free = lambda x, y: abs(x) < BOARD[0] and abs(y) < BOARD[1] and all(
-        (x - px) ** 2 + (y - py) ** 2 > (r + FUNGUS_RADIUS) ** 2
-        for tags, px, py, r, _ in pieces if "poison" in tags)
-    start = (round(markers[0][1] / step), round(markers[0][2] / step))
-    seen, todo = {start}, [start]
-    while todo:
-        i, j = todo.pop()
-        for n in ((i + 1, j), (i - 1, j), (i, j + 1), (i, j - 1)):
-            if n not in seen and free(n[0] * step, n[1] * step):
-                seen.add(n)
-                todo.append(n)
-    for tags, x, y, r, _ in food:
-        assert abs(x) + r < BOARD[0] and abs(y) + r < BOARD[1], (name, x, y)
-        assert any((i * step - x) ** 2 + (j * step - y) ** 2 <= (r + FUNGUS_RADIUS) ** 2
-                   for i, j in seen), ("unreachable food", name, x, y)
 
 
 def wait_for(what, test, program, seconds=20):
@@ -73,10 +28,6 @@ def wait_for(what, test, program, seconds=20):
 
 
 def main():
-    kinds = {k.lower(): v for k, v in read_ini("Config/ActorDef/fungus.ini").items()}
-    for name, tag in LEVELS.items():
-        check_level(name, tag, kinds)
-
     program = subprocess.Popen([sys.argv[1]], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                text=True, env=dict(os.environ, ASAN_OPTIONS=os.environ.get(
                                    "ASAN_OPTIONS", "") + ":detect_leaks=0"))
@@ -126,7 +77,7 @@ def main():
     output = program.stdout.read()
     assert "ERROR" not in output, output
     assert status == 0, (status, output)
-    print("levels playable; screens stepped; touch seen; exit status 0")
+    print("touch seen; screens stepped; exit status 0")
 
 
 if __name__ == "__main__":
