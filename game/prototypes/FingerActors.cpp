@@ -19,7 +19,9 @@ bool FingerActors::Handle(Message* message)
     const bool updated = name == "TuioCursorUpdated";
     if (!added && !updated && name != "TuioCursorRemoved")
         return false;
-    TUIO::TuioCursor* cursor = static_cast<TuioCursorMessage*>(message)->GetValue();
+    // The names may also come without a cursor (from a key binding or a script).
+    auto* touch = dynamic_cast<TuioCursorMessage*>(message);
+    TUIO::TuioCursor* cursor = touch != nullptr ? touch->GetValue() : nullptr;
     if (cursor == nullptr)
         return true;
 

@@ -82,7 +82,8 @@ TEST_F(FungusScreenTest, FingersBurstRedFungiIntoOneSporePerRootAndPopWhiteOnes)
     EXPECT_TRUE(f1->IsDestroyed());
     EXPECT_EQ(Tagged("spore"), sporesBefore + 2) << "a white fungus pops alone";
 
-    Touch("TuioCursorRemoved", 9, 0.5f, 0.5f); // unknown: nothing
+    Touch("TuioCursorRemoved", 9, 0.5f, 0.5f);                             // unknown: nothing
+    Switchboard::GetInstance()->Broadcast(new Message("TuioCursorAdded")); // no cursor: nothing
     Touch("TuioCursorRemoved", 4, 0.5f, 0.5f);
     Deliver();
     EXPECT_TRUE(finger->IsDestroyed() && fungi->GetCursorActors().empty());
