@@ -432,7 +432,7 @@ void FungusScreenBase::ReceiveMessage(Message* message)
 void FungusScreenBase::ReceiveCollision(const String& subject, Message* message)
 {
     Actor* self = Actor::GetNamed(subject);
-    Actor* other = dynamic_cast<Actor*>(message->GetSender());
+    Actor* other = LiveSender(message);
     // A piece that an earlier message of this pass already removed takes no further part: the
     // first contact decides.
     if (self == nullptr || other == nullptr || self->IsDestroyed() || other->IsDestroyed())

@@ -1,7 +1,9 @@
 #include "game/prototypes/PieceQueries.h"
 
 #include "engine/actors/Actor.h"
+#include "engine/messaging/Message.h"
 #include "engine/messaging/TagCollection.h"
+#include "engine/world/World.h"
 
 ActorList LiveActorsTagged(const String& tags)
 {
@@ -10,6 +12,21 @@ ActorList LiveActorsTagged(const String& tags)
         if (!actor->IsDestroyed())
             live.push_back(actor);
     return live;
+}
+
+Actor* LiveSender(const Message* message)
+{
+    const MessageListener* sender = message->GetSender();
+    if (sender == nullptr)
+        return nullptr;
+    World* world = World::GetInstance();
+    for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+    {
+        auto* actor = dynamic_cast<Actor*>(*it);
+        if (actor != nullptr && static_cast<MessageListener*>(actor) == sender)
+            return actor;
+    }
+    return nullptr;
 }
 
 bool StartsWith(const String& text, const char* prefix)

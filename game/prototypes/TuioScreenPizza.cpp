@@ -252,7 +252,7 @@ void TuioScreenPizza::ReceiveMessage(Message* message)
 
 void TuioScreenPizza::ReceiveCollision(const String& subject, Message* message)
 {
-    Actor* other = dynamic_cast<Actor*>(message->GetSender());
+    Actor* other = LiveSender(message);
     if (other == nullptr || other->IsDestroyed())
         return;
     const String& otherName = other->GetName();

@@ -123,6 +123,12 @@ TEST_F(FungusScreenTest, FoodCountsOnceAndPoisonAndEdgesPopAndTheMarkerSetsTheWa
     EXPECT_EQ(Text(), "All food infested. Well done!");
 
     Actor* poisoned = fungi->SpawnFungus(Vector2(0.0f, -4.0f));
+    PhysicsActor* gone = Piece("Gone", "food", Vector2(0.0f, -4.0f));
+    Collide(poisoned, gone);
+    world->Remove(gone);
+    delete gone;
+    Deliver(); // a sender that is gone is not followed
+    EXPECT_FALSE(poisoned->IsDestroyed());
     SporenPhysicsActor* spore = fungi->SpawnSpore(Vector2(-12.0f, 0.0f));
     Collide(poisoned, poison);
     Collide(spore, Actor::GetNamed("BlockerLeft"));
