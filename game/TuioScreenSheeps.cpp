@@ -317,22 +317,31 @@ void TuioScreenSheeps::BarkAtCursor(Message* message, float strength)
 
 void TuioScreenSheeps::HandleCollision(int index, Message* message)
 {
-    Actor* other = dynamic_cast<Actor*>(message->GetSender());
+    // The sender is only compared with live actors, never followed: a collision message queued
+    // before the level was laid out afresh may come from an actor that is gone.
+    const MessageListener* other = message->GetSender();
     if (other == nullptr)
     {
         return;
     }
-    if (other->GetName() == "Wiese")
+    auto isOther = [other](const Actor* actor)
+    { return actor != nullptr && static_cast<const MessageListener*>(actor) == other; };
+    auto isTagged = [&isOther](const char* tag)
+    {
+        const ActorSet tagged = TagCollection::GetInstance()->GetObjectsTagged(tag);
+        return std::any_of(tagged.begin(), tagged.end(), isOther);
+    };
+    if (isOther(Actor::GetNamed("Wiese")))
     {
         m_saved[index] = true;
         RemoveSheep(index);
         ShowCounter();
     }
-    if (m_sheep[index] != nullptr && other->IsTagged("sheepdestroyer"))
+    if (m_sheep[index] != nullptr && isTagged("sheepdestroyer"))
     {
         BurnSheep(index);
     }
-    if (other->IsTagged("barks"))
+    if (isTagged("barks"))
     {
         const auto* contact = dynamic_cast<TypedMessage<b2ContactPoint*>*>(message);
         if (contact != nullptr && contact->GetValue() != nullptr)
