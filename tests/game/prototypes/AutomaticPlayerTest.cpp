@@ -49,10 +49,8 @@ TEST_F(AutomaticPlayerTest, EveryLevelIsWonByTouchesAlone)
     EXPECT_TRUE(Play(
         [&]
         { return fungi->GetStatusText()->GetDisplayString() == "All food infested. Well done!"; }));
-    screen = nullptr;
-    fungi->Stop();
-    world->Remove(fungi);
-    delete fungi;
+    TearDown();
+    SetUp();
 
     auto* levels = Run(new TuioScreenFungusLevels("flower_level"));
     int changes = 0;
