@@ -43,7 +43,8 @@ protected:
     /// Presses or releases a key in this program's window and waits until the window has it.
     void Key(const char* action, char key)
     {
-        const String command = "xdotool search --pid " + std::to_string(getpid()) +
+        // Other test programs' windows may share the display and the title.
+        const String command = "xdotool search --all --pid " + std::to_string(getpid()) +
                                " --name Tessaly " + action + " --window %1 " + key;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         const bool down = String(action) == "keydown";
