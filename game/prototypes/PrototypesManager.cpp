@@ -1,5 +1,8 @@
 #include "game/prototypes/PrototypesManager.h"
 
+#include "game/prototypes/TuioScreenFungus.h"
+#include "game/prototypes/TuioScreenFungusLevels.h"
+#include "game/prototypes/TuioScreenPizza.h"
 #include "tuio/TuioClient.h"
 
 PrototypesManager* PrototypesManager::GetInstance()
@@ -15,5 +18,9 @@ PrototypesManager::PrototypesManager()
 
 PrototypesManager::ScreenList PrototypesManager::MakeScreens()
 {
-    return ScreenList{};
+    return ScreenList{
+        new TuioScreenFungus("fungus_level"),
+        new TuioScreenPizza(),
+        new TuioScreenFungusLevels("flower_level"),
+    };
 }
