@@ -1,5 +1,9 @@
 #include "game/prototypes/PrototypesManager.h"
 
+#include "game/prototypes/TuioScreenLeveleditorSheeps.h"
+#include "game/prototypes/TuioScreenPunks.h"
+#include "game/prototypes/TuioScreenPunksBare.h"
+#include "game/prototypes/TuioScreenSticks.h"
 #include "tuio/TuioClient.h"
 
 PrototypesManager* PrototypesManager::GetInstance()
@@ -15,5 +19,10 @@ PrototypesManager::PrototypesManager()
 
 PrototypesManager::ScreenList PrototypesManager::MakeScreens()
 {
-    return ScreenList{};
+    ScreenList screens;
+    screens.push_back(new TuioScreenSticks());
+    screens.push_back(new TuioScreenPunks("punks_level1"));
+    screens.push_back(new TuioScreenPunksBare("punks_level1"));
+    screens.push_back(new TuioScreenLeveleditorSheeps("leveleditor_sheeps"));
+    return screens;
 }
