@@ -13,11 +13,20 @@
 namespace
 {
 constexpr int kHintY = 763;
+// The hints end near the right edge: ConsoleSmall is 9 pixels a character.
+constexpr int kHintEndX = 1022;
+constexpr int kHintCharWidth = 9;
+constexpr char kPreviousHint[] = "[Back/Minus]: Previous";
+
+int HintX(const String& text)
+{
+    return kHintEndX - kHintCharWidth * static_cast<int>(text.size());
 }
+} // namespace
 
 ScreenManager::ScreenManager(TUIO::TuioClient* client,
-                             const std::function<ScreenList()>& makeScreens)
-    : m_client(client)
+                             const std::function<ScreenList()>& makeScreens, const String& nextKeys)
+    : m_client(client), m_nextHint("[" + nextKeys + "]: Next")
 {
     if (m_client != nullptr)
     {
@@ -52,20 +61,17 @@ ScreenManager::~ScreenManager()
 
 void ScreenManager::Render()
 {
-    const char* text = "[A/Space]: Next [Back/Minus]: Previous";
-    int x = 680;
+    String text = m_nextHint + " " + kPreviousHint;
     if (m_currentScreen == 0)
     {
-        text = "[A/Space]: Next";
-        x = 887;
+        text = m_nextHint;
     }
     else if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
     {
-        text = "[Back/Minus]: Previous";
-        x = 824;
+        text = kPreviousHint;
     }
     glColor3f(0.5f, 0.5f, 0.5f);
-    DrawScreenText(text, "ConsoleSmall", x, kHintY, 0.0f);
+    DrawScreenText(text, "ConsoleSmall", HintX(text), kHintY, 0.0f);
 }
 
 void ScreenManager::SoundEnded(void*) {}

@@ -13,7 +13,7 @@ PrototypesManager* PrototypesManager::GetInstance()
 }
 
 PrototypesManager::PrototypesManager()
-    : ScreenManager(TUIO::TuioClient::GetInstance(), &PrototypesManager::MakeScreens)
+    : ScreenManager(TUIO::TuioClient::GetInstance(), &PrototypesManager::MakeScreens, "Space")
 {
 }
 

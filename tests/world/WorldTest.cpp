@@ -303,7 +303,12 @@ TEST_F(WorldTest, QueuedChangesOfADeletedRenderableAreDropped)
     Frame();
     world->UpdateLayer(Add("parked", 1), 2); // queued outside a pass, then unloaded
     world->UnloadAll();
+    Probe* returned = Add("returned"); // queued, then given back to its owner
+    world->UpdateLayer(returned, 3);
+    world->Remove(returned);
     Frame();
+    EXPECT_TRUE(Walk().empty());
+    delete returned;
     for (const char* name : {"mover", "leaver", "parked"})
         EXPECT_EQ(Count(String(name) + ".deleted"), 1) << name;
 }
