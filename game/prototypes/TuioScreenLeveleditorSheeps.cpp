@@ -7,6 +7,7 @@
 #include "engine/util/StringUtil.h"
 #include "engine/world/Camera.h"
 #include "engine/world/World.h"
+#include "engine/world/box2d/Box2D20.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 
 #include <charconv>
@@ -168,6 +169,17 @@ void TuioScreenLeveleditorSheeps::OnOtherCollision(const String& name, Actor* ot
         return;
     ConsoleLine("removing " + other->GetName());
     other->Destroy();
+}
+
+void TuioScreenLeveleditorSheeps::OnDropped(TuioCursorPhysicsActor*, Actor* held, TUIO::TuioCursor*)
+{
+    // Nothing damps the pieces and the copies are sensors that no blocker stops: a piece let go
+    // while the finger still moved would drift on, out of the view.
+    auto* piece = dynamic_cast<PhysicsActor*>(held);
+    if (piece == nullptr || piece->GetBody() == nullptr)
+        return;
+    piece->GetBody()->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+    piece->GetBody()->SetAngularVelocity(0.0f);
 }
 
 void TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const

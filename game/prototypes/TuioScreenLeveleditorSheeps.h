@@ -32,6 +32,9 @@ protected:
     void OnPickingUp(Actor* other) override;
     /// The trash bin removes the copies it touches.
     void OnOtherCollision(const String& name, Actor* other) override;
+    /// What a finger lets go stops where it is.
+    void OnDropped(TuioCursorPhysicsActor* cursorActor, Actor* held,
+                   TUIO::TuioCursor* cursor) override;
 
 private:
     /// A copy of the palette item made from its archetype, at the item's place; null when the
