@@ -26,7 +26,8 @@ int HintX(const String& text)
 
 ScreenManager::ScreenManager(TUIO::TuioClient* client,
                              const std::function<ScreenList()>& makeScreens, const String& nextKeys)
-    : m_client(client), m_nextHint("[" + nextKeys + "]: Next")
+    : m_client(client), m_nextHint("[" + nextKeys + "]: Next"),
+      m_bothHints(m_nextHint + " " + kPreviousHint)
 {
     if (m_client != nullptr)
     {
@@ -59,19 +60,24 @@ ScreenManager::~ScreenManager()
     }
 }
 
-void ScreenManager::Render()
+ScreenManager::Hint ScreenManager::GetHint() const
 {
-    String text = m_nextHint + " " + kPreviousHint;
     if (m_currentScreen == 0)
     {
-        text = m_nextHint;
+        return {m_nextHint.c_str(), HintX(m_nextHint)};
     }
-    else if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
+    if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
     {
-        text = kPreviousHint;
+        return {kPreviousHint, HintX(kPreviousHint)};
     }
+    return {m_bothHints.c_str(), HintX(m_bothHints)};
+}
+
+void ScreenManager::Render()
+{
+    const Hint hint = GetHint();
     glColor3f(0.5f, 0.5f, 0.5f);
-    DrawScreenText(text, "ConsoleSmall", HintX(text), kHintY, 0.0f);
+    DrawScreenText(hint.text, "ConsoleSmall", hint.x, kHintY, 0.0f);
 }
 
 void ScreenManager::SoundEnded(void*) {}
@@ -90,6 +96,8 @@ void ScreenManager::ReceiveMessage(Message* message)
     else if (name == "Restart")
     {
         std::fputs("restarting\n", stdout);
+        // Seen at once by whoever reads a piped output, not at exit.
+        std::fflush(stdout);
         Restart();
     }
 }

@@ -28,7 +28,17 @@ public:
     /// Leaves the TUIO client's listeners and releases the list; the screens are not deleted.
     ~ScreenManager() override;
 
-    /// Grey key hints on the bottom line, by the running screen's place in the list.
+    /// A key hint and the window pixel x it starts at (its baseline lies on pixel row 763).
+    struct Hint
+    {
+        const char* text;
+        int x;
+    };
+    /// The hint for the running screen's place in the list: "Next" on the first, "Previous" on
+    /// the last, both in between.
+    Hint GetHint() const;
+
+    /// Draws GetHint() in grey in the "ConsoleSmall" font.
     void Render() override;
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart"; other names are ignored.
@@ -70,6 +80,7 @@ private:
 
     TUIO::TuioClient* m_client;
     String m_nextHint;
+    String m_bothHints;
     ScreenList m_screens;
     int m_currentScreen = -1;
     SAMPLE_HANDLE m_clickSample = nullptr;

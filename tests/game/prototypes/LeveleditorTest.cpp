@@ -1,10 +1,6 @@
-#include "engine/input/InputManager.h"
-#include "engine/world/Camera.h"
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "tests/game/prototypes/DragScreenFixture.h"
 #include "tests/util/TempDir.h"
-
-#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
@@ -16,14 +12,6 @@ namespace
 {
 
 using LeveleditorTest = DragScreenFixture;
-
-/// Holds keys down in this process's window (xdotool sends them to it directly).
-bool Keys(const char* action, const char* keys)
-{
-    const std::string command = "xdotool search --pid " + std::to_string(getpid()) +
-                                " --name '^Tessaly Engine$' " + action + " --window %1 " + keys;
-    return std::system(command.c_str()) == 0;
-}
 
 String ReadFile(const String& path)
 {
@@ -66,21 +54,6 @@ TEST_F(LeveleditorTest, TheLevelFileHasCrLfLinesAndPointDecimalsWhateverTheLocal
     editor->Stop();
     std::filesystem::current_path(home);
     EXPECT_EQ(ReadFile(dir.File("createdlevel.ini")), "//created levelfile.\r\n");
-}
-
-TEST_F(LeveleditorTest, WAndDHeldTogetherPanTheCameraByOneUnitEachPerFrame)
-{
-    StartScreen<TuioScreenLeveleditorSheeps>("");
-    ASSERT_TRUE(Keys("keydown", "w d"));
-    for (int i = 0; i < 500 && !InputManager::GetInstance()->IsKeyDown('d'); ++i)
-        Frame(); // the buffer swap reads the window's events
-    Camera* camera = Camera::GetInstance();
-    const Vector2 before = camera->GetPosition();
-    Frames(3);
-    EXPECT_EQ(camera->GetPosition(), before + Vector2(3.0f, 3.0f));
-    ASSERT_TRUE(Keys("keyup", "w d"));
-    screen->Stop();
-    EXPECT_EQ(camera->GetPosition(), Vector2(0.0f, 0.0f)) << "the next screen sees the old view";
 }
 
 TEST_F(LeveleditorTest, TheTrashBinRemovesCopiesAndCanItselfBeCarried)
