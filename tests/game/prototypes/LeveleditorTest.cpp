@@ -94,4 +94,66 @@ TEST_F(LeveleditorTest, TheTrashBinRemovesCopiesAndCanItselfBeCarried)
     EXPECT_EQ(Actor::GetNamed("Sheep"), nullptr);
 }
 
+TEST_F(LeveleditorTest, PaletteCopiesAreSavedAndLoadAgainAsALevel)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("ActorDef"));
+    std::filesystem::create_directories(dir.File("Level"));
+    std::ofstream(dir.File("ActorDef/pieces.ini")) << "[sheep]\nclass = PhysicsActor\n";
+    std::ofstream(dir.File("Level/palette.ini"))
+        << "[Sheep]\ntype = sheep\nposition = [-10, 0]\ntags = archetyp\nsensor = true\n";
+    const auto useFolders = [](const String& archetypes, const String& levels)
+    {
+        World::GetInstance()->ScriptExec(
+            "import tessaly_levels\ntessaly_levels.ARCHETYPE_FOLDER = '" + archetypes +
+            "'\ntessaly_levels.LEVEL_FOLDER = '" + levels + "'\n");
+    };
+    useFolders(dir.File("ActorDef"), dir.File("Level"));
+
+    auto* editor = StartScreen<TuioScreenLeveleditorSheeps>("palette");
+    testing::internal::CaptureStdout();
+    const Vector2 places[] = {Vector2(3.0f, -1.5f), Vector2(-2.0f, 4.0f), Vector2(6.0f, 5.0f)};
+    for (int id = 0; id < 3; ++id)
+    {
+        Down(id, Vector2(-10.0f, 0.0f));
+        Frames(2);
+        Move(id, places[id]);
+        Frames(20);
+        Up(id);
+        Frames(1);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "not dragging cursor collides with Sheep\ncreating a sheep\n"
+              "not dragging cursor collides with Sheep\ncreating a sheep\n"
+              "not dragging cursor collides with Sheep\ncreating a sheep\n");
+    Vector2 placed[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        Actor* copy = Actor::GetNamed("Sheep" + std::to_string(i + 1));
+        ASSERT_NE(copy, nullptr);
+        placed[i] = copy->GetPosition();
+        EXPECT_LT(Vector2::Distance(placed[i], places[i]), 0.3f);
+    }
+
+    const String home = std::filesystem::current_path();
+    std::filesystem::current_path(dir.File("Level"));
+    editor->Stop();
+    std::filesystem::current_path(home);
+    const String text = ReadFile(dir.File("Level/createdlevel.ini"));
+    EXPECT_NE(text.find("\r\n[Sheep2]\r\ntype=sheep\r\nposition=["), String::npos);
+    Frame();
+    EXPECT_EQ(Actor::GetNamed("Sheep"), nullptr) << "the palette went with the screen";
+
+    world->LoadLevel("createdlevel");
+    useFolders("Config/ActorDef", "Config/Level");
+    for (int i = 0; i < 3; ++i)
+    {
+        auto* loaded =
+            dynamic_cast<PhysicsActor*>(Actor::GetNamed("Sheep" + std::to_string(i + 1)));
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_NE(loaded->GetBody(), nullptr);
+        EXPECT_LT(Vector2::Distance(loaded->GetPosition(), placed[i]), 0.006f);
+    }
+}
+
 } // namespace
