@@ -126,9 +126,10 @@ TEST_F(DragScreensTest, ThePunksShowTheirRosterAndTheBareTwinOnlyTheTitle)
     StartScreen<TuioScreenPunksBare>("");
     EXPECT_EQ(CountRenderables(), before + 2) << "the screen and its title alone";
 
-    auto* punks = StartScreen<TuioScreenPunks>("");
+    auto* punks = StartScreen<TuioScreenPunks>("punks_level1");
     for (int run = 0; run < 2; ++run)
     {
+        EXPECT_EQ(Tagged("dropped_levelactor"), 6u) << "the yard's pieces";
         const TuioScreenPunks::Roster& roster = punks->GetRoster();
         ASSERT_EQ(roster.size(), 2u);
         const PunkRecord& attacker = *roster.begin()->second;
@@ -151,6 +152,8 @@ TEST_F(DragScreensTest, ThePunksShowTheirRosterAndTheBareTwinOnlyTheTitle)
         EXPECT_EQ(attacker.actor->GetPosition(), Vector2(1.0f, 1.0f));
         EXPECT_EQ(healer.actor->GetPosition(), Vector2(-1.0f, -1.0f));
         punks->Stop();
+        Frame();
+        EXPECT_EQ(Tagged("dropped_levelactor"), 0u);
         EXPECT_EQ(Actor::GetNamed("AttackPunk1"), nullptr);
         EXPECT_EQ(Actor::GetNamed("HealPunk1"), nullptr);
         punks->Start();

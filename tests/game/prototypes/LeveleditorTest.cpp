@@ -1,3 +1,4 @@
+#include "engine/util/StringUtil.h"
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "tests/game/prototypes/DragScreenFixture.h"
 #include "tests/util/TempDir.h"
@@ -154,6 +155,24 @@ TEST_F(LeveleditorTest, PaletteCopiesAreSavedAndLoadAgainAsALevel)
         EXPECT_NE(loaded->GetBody(), nullptr);
         EXPECT_LT(Vector2::Distance(loaded->GetPosition(), placed[i]), 0.006f);
     }
+}
+
+TEST_F(LeveleditorTest, ThePaletteOffersEveryPieceOfAHerdingLevel)
+{
+    StartScreen<TuioScreenLeveleditorSheeps>("leveleditor_sheeps");
+    StringSet names;
+    for (Actor* item : TagCollection::GetInstance()->GetObjectsTagged("archetyp"))
+    {
+        names.insert(item->GetName());
+        auto* physical = dynamic_cast<PhysicsActor*>(item);
+        ASSERT_NE(physical, nullptr) << item->GetName();
+        EXPECT_EQ(physical->GetBody()->GetType(), b2_dynamicBody) << "a resting finger touches it";
+        std::unique_ptr<Actor> copy(Actor::Create(ToLower(item->GetName())));
+        auto* piece = dynamic_cast<PhysicsActor*>(copy.get());
+        ASSERT_NE(piece, nullptr) << item->GetName();
+        EXPECT_EQ(piece->GetBody(), nullptr);
+    }
+    EXPECT_EQ(names, (StringSet{"Barker", "Bush", "Fire", "Meadow", "Startwiese", "Wall"}));
 }
 
 } // namespace
