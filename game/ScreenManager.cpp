@@ -136,6 +136,18 @@ void ScreenManager::Restart()
     }
 }
 
+void ScreenManager::StopRunningScreen()
+{
+    if (m_currentScreen < 0)
+    {
+        return;
+    }
+    TuioScreen* running = m_screens[m_currentScreen];
+    running->Stop();
+    World::GetInstance()->Remove(running);
+    m_currentScreen = -1;
+}
+
 void ScreenManager::SwitchTo(int index)
 {
     World* world = World::GetInstance();

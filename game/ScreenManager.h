@@ -50,6 +50,9 @@ public:
     void MoveBackwards();
     /// Stops and starts the running screen again, without a click.
     void Restart();
+    /// Stops the running screen and takes it out of the World, so that the work a screen does
+    /// when it is left (the level editor saves its level) is not lost when the program ends.
+    void StopRunningScreen();
 
     /// The index of the running screen, or -1 with an empty list.
     int GetCurrentScreenIndex() const { return m_currentScreen; }

@@ -29,8 +29,10 @@ int RunScreenProgram(ScreenManager* (*getManager)(), const char* bindingsFile)
         InputManager::GetInstance()->Initialize(bindingsFile);
     }
     world->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(100.0f, 100.0f), Vector2(-100.0f, -100.0f));
-    world->SetGameManager(getManager());
+    ScreenManager* manager = getManager();
+    world->SetGameManager(manager);
     world->StartGame();
+    manager->StopRunningScreen();
     world->Destroy();
     // The receive thread would otherwise go on calling the manager while the process unwinds.
     client->disconnect();
