@@ -20,7 +20,6 @@ protected:
     {
         WorldWindowTest::SetUp();
         ASSERT_TRUE(world->IsPhysicsSetUp() || world->SetupPhysics(Vector2(0.0f, 0.0f)));
-        world->ResetPhysicsTimeCarried();
     }
     void TearDown() override
     {
@@ -29,18 +28,17 @@ protected:
         WorldWindowTest::TearDown();
     }
 
+    /// Started, then added to the World, as the screen manager does.
     template <typename Screen, typename... Args> Screen* StartScreen(Args&&... args)
     {
         EndScreen();
         Frame(0.0); // the World's time is the clock's
         auto* made = new Screen(std::forward<Args>(args)...);
         screen.reset(made);
-        // As the screen manager does: started, then added, so that the World updates it.
         made->Start();
         world->Add(made, 0);
         return made;
     }
-
     void EndScreen()
     {
         if (screen && screen->IsActive())
@@ -49,25 +47,22 @@ protected:
         screen.reset();
     }
 
-    /// A touch message for the finger with this ID at a world position.
-    void Touch(const char* what, int id, Vector2 at)
+    /// A touch of the finger with this ID at a world position, then frames of the main loop
+    /// (by default those a new finger needs to make its cursor actor and touch something).
+    void Touch(const char* what, int id, Vector2 at, int frames)
     {
         const Vector2 pixel = MathUtil::WorldToScreen(at);
         Switchboard::GetInstance()->Broadcast(
             new TuioCursorMessage(what, new TUIO::TuioCursor(TUIO::TuioTime(), id, id,
                                                              pixel.X / kWidth, pixel.Y / kHeight)));
-    }
-    void Down(int id, Vector2 at) { Touch("TuioCursorAdded", id, at); }
-    void Move(int id, Vector2 at) { Touch("TuioCursorUpdated", id, at); }
-    void Up(int id, Vector2 at = Vector2()) { Touch("TuioCursorRemoved", id, at); }
-
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < frames; ++i)
             Frame();
     }
+    void Down(int id, Vector2 at, int frames = 2) { Touch("TuioCursorAdded", id, at, frames); }
+    void Move(int id, Vector2 at, int frames = 1) { Touch("TuioCursorUpdated", id, at, frames); }
+    void Up(int id, int frames = 1) { Touch("TuioCursorRemoved", id, Vector2(), frames); }
 
-    /// A dynamic box of side 1 with a body, in the World.
+    /// A dynamic box of side 1 in the World.
     PhysicsActor* Box(const char* name, Vector2 at, bool sensor = false)
     {
         auto* box = new PhysicsActor();
@@ -78,25 +73,9 @@ protected:
         world->Add(box, 0);
         return box;
     }
-
-    int CountRenderables() const
-    {
-        int count = 0;
-        for (RenderableIterator it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd();
-             ++it)
-            ++count;
-        return count;
-    }
     static size_t Tagged(const char* tag)
     {
         return TagCollection::GetInstance()->GetObjectsTagged(tag).size();
-    }
-    static int Joints(const PhysicsActor* actor)
-    {
-        int count = 0;
-        for (b2JointEdge* edge = actor->GetBody()->GetJointList(); edge; edge = edge->next)
-            ++count;
-        return count;
     }
 
     std::unique_ptr<DragScreen> screen;
