@@ -94,7 +94,8 @@ TEST_F(LeveleditorTest, CopiesPlacedByTouchesAreSavedInAnyLocaleAndLoadAgainAsAL
     std::filesystem::create_directories(dir.File("ActorDef"));
     std::ofstream(dir.File("ActorDef/pieces.ini")) << "[sheep]\nclass = PhysicsActor\n";
     std::ofstream(dir.File("palette.ini"))
-        << "[Sheep]\ntype = sheep\nposition = [-10, 0]\ntags = archetyp\nsensor = true\n";
+        << "[Sheep]\ntype = sheep\nposition = [-10, 0]\ntags = archetyp\nsensor = true\n"
+           "[Goat]\ntype = sheep\nposition = [-10, -5]\ntags = archetyp\nsensor = true\n";
     const auto useFolders = [this](const String& archetypes, const String& levels)
     {
         world->ScriptExec("import tessaly_levels\ntessaly_levels.ARCHETYPE_FOLDER = '" +
@@ -118,9 +119,16 @@ TEST_F(LeveleditorTest, CopiesPlacedByTouchesAreSavedInAnyLocaleAndLoadAgainAsAL
         Down(id, Vector2(-10.0f, 0.0f));
         Move(id, places[id], 20);
     }
+    // No archetype makes a goat: the finger then carries nothing, and the item stays.
+    Down(3, Vector2(-10.0f, -5.0f));
+    Move(3, Vector2(0.0f, -5.0f), 10);
+    EXPECT_EQ(Actor::GetNamed("Goat")->GetPosition(), Vector2(-10.0f, -5.0f));
+    EXPECT_TRUE(Tagged("draggedby3") == 0 && Actor::GetNamed("Goat1") == nullptr);
+    Up(3);
     String expected;
-    for (int i = 0; i < 3; ++i)
-        expected += "not dragging cursor collides with Sheep\ncreating a sheep\n";
+    for (const char* name : {"Sheep", "Sheep", "Sheep", "Goat"})
+        expected += "not dragging cursor collides with " + String(name) + "\ncreating a " +
+                    ToLower(name) + "\n";
     EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
     Vector2 placed[3];
     for (int i = 0; i < 3; ++i)
