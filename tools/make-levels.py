@@ -95,11 +95,11 @@ LEVELS = [
     .fire(0, 8.5).fire(-4.5, -1).fire(4.5, -1)
     .barker(-9, 6),
 
-    Level('sheeps_level3', 'A narrow walled lane between fires, guarded by barking dogs.')
-    .start(-10, 0).meadow(10, 0, 5, 8)
-    .wall(-4, 2.5, 4, 2.5).wall(-4, -2.5, 4, -2.5)
-    .fire(0, 5.5).fire(0, -5.5).fire(-7, 5).fire(-7, -5)
-    .barker(5, 4.5).barker(5, -4.5),
+    Level('sheeps_level3', 'A narrow walled lane between fires, with barking dogs at its end.')
+    .start(-10, 5.5).meadow(10, -6, 5, 6)
+    .wall(-5, 2, 5, 2).wall(-5, -2, 5, -2)
+    .fire(0, 5).fire(0, -5).fire(-10, -2).fire(8, 2.5)
+    .barker(6, 2.8).barker(6, -2.8),
 
     Level('sheeps_level4', 'Round the end of a long wall and back, past fires and dogs.')
     .start(-10, 6).meadow(-10, -6.5, 5, 6)

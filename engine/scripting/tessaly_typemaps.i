@@ -1,9 +1,5 @@
 // Argument and result conversions of the tessaly module.
 
-%{
-#include <algorithm>
-%}
-
 // --- Vector2 and Color arguments: a wrapped value or a list (or tuple) of numbers. ----------
 //
 // The type check accepts any list, so that an overloaded operation picks the Vector2 or Color
@@ -94,6 +90,10 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
     $result = TessalyListenerObject($1);
 }
 // The engine passes a message's sender as the actor it is, also into ReceiveMessage.
+%typemap(directorin) float dt
+{
+    $input = TessalyFloat($1);
+}
 %typemap(directorin) Message*
 {
     $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);

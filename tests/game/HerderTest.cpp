@@ -139,9 +139,9 @@ private:
 class HerderTest : public GameTest
 {
 protected:
-    /// Plays frames until done or seconds have passed, every ninth frame barking behind the
+    /// Plays frames until done or seconds have passed, every sixth frame barking behind the
     /// free sheep with the largest need(position), at the distance that pushes it towards
-    /// heading(position) at two units a second. Returns the frames played.
+    /// heading(position) at three units a second. Returns the frames played.
     int Play(int seconds, const std::function<float(const Vector2&)>& need,
              const std::function<Vector2(const Vector2&)>& heading,
              const std::function<bool()>& done)
@@ -158,10 +158,10 @@ protected:
             if (session > 0)
                 EXPECT_TRUE(Touch({}, {})) << "lift the last finger";
             session = 0;
-            if (target && frame % 9 == 0)
+            if (target && frame % 6 == 0)
             {
                 const b2Vec2 v = target->GetBody()->GetLinearVelocity();
-                const Vector2 change = heading(target->GetPosition()) * 2.0f - Vector2(v.x, v.y);
+                const Vector2 change = heading(target->GetPosition()) * 3.0f - Vector2(v.x, v.y);
                 const float impulse = change.Length() * 1.8f; // the sheep's mass
                 if (impulse > 0.5f)
                 {
@@ -212,7 +212,7 @@ TEST_F(HerderTest, EveryLevelIsWonByTouchesAloneWithinThreeMinutes)
             [&](const Vector2& p) { return map.Downhill(p); },
             [&]
             {
-                const bool won = screen.IsFinished() && screen.CountSavedSheep() == 8;
+                const bool won = screen.IsFinished() && screen.CountSavedSheep() >= 8;
                 losses += screen.IsFinished() && !won && !lost;
                 lost = screen.IsFinished() && !won;
                 return won;
