@@ -59,8 +59,7 @@ void TessalyAdopt(PyObject* object, Swig::Director* director)
 }
 
 /// Reports a failed Python up-call and clears the Python error, so that the engine goes on
-/// with the next actor, message or command: the line (with the director error texts of the
-/// original binding), then Python's traceback.
+/// with the next actor, message or command: the error line, then Python's traceback.
 void TessalyDirectorError(const char* text)
 {
     GetSystemLog()->Log(String("ERROR: ") + text);
@@ -68,7 +67,7 @@ void TessalyDirectorError(const char* text)
         PyErr_Print();
 }
 
-/// Python sees the original binding's words for director errors: "Swig director ...".
+/// Director errors reach Python worded like those the engine logs: "Swig director ...".
 void TessalyRestateDirectorError(const Swig::DirectorException& error)
 {
     const String what = error.what();
@@ -92,7 +91,7 @@ void TessalyRestateDirectorError(const Swig::DirectorException& error)
 
 /// No form of an overloaded operation matched. A form chosen by its arity whose argument
 /// conversion failed has raised that argument's error, which stands as it is; otherwise the
-/// error lists the forms, in the original binding's words.
+/// error says "Wrong number of arguments for overloaded function" and lists the forms.
 void TessalyOverloadError(const char* message)
 {
     if (SWIG_Python_TypeErrorOccurred(nullptr))

@@ -89,15 +89,6 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 {
     $result = TessalyListenerObject($1);
 }
-// The engine passes a message's sender as the actor it is, also into ReceiveMessage.
-%typemap(directorin) float dt
-{
-    $input = TessalyFloat($1);
-}
-%typemap(directorin) Message*
-{
-    $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
-}
 
 // --- 'self' of a Python subclass that skipped the base initialiser. --------------------------
 
@@ -140,7 +131,15 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
     $1 = %reinterpret_cast(argp, $ltype);
 }
 
-// --- Errors inside Python up-calls: reported, then the engine goes on. ------------------------
+// --- Python up-calls. ---------------------------------------------------------------------------
+
+// The frame time handed to Update: one Python float shared by every actor of a pass.
+%typemap(directorin) float dt
+{
+    $input = TessalyFloat($1);
+}
+
+// Errors inside them are reported, then the engine goes on.
 
 %feature("director:except") Actor::Update
 {
