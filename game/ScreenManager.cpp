@@ -13,11 +13,21 @@
 namespace
 {
 constexpr int kHintY = 763;
+// The hints end near the right edge: ConsoleSmall is 9 pixels a character.
+constexpr int kHintEndX = 1022;
+constexpr int kHintCharWidth = 9;
+constexpr char kPreviousHint[] = "[Back/Minus]: Previous";
+
+int HintX(const String& text)
+{
+    return kHintEndX - kHintCharWidth * static_cast<int>(text.size());
 }
+} // namespace
 
 ScreenManager::ScreenManager(TUIO::TuioClient* client,
-                             const std::function<ScreenList()>& makeScreens)
-    : m_client(client)
+                             const std::function<ScreenList()>& makeScreens, const String& nextKeys)
+    : m_client(client), m_nextHint("[" + nextKeys + "]: Next"),
+      m_bothHints(m_nextHint + " " + kPreviousHint)
 {
     if (m_client != nullptr)
     {
@@ -54,13 +64,13 @@ ScreenManager::Hint ScreenManager::GetHint() const
 {
     if (m_currentScreen == 0)
     {
-        return {"[A/Space]: Next", 887};
+        return {m_nextHint.c_str(), HintX(m_nextHint)};
     }
     if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
     {
-        return {"[Back/Minus]: Previous", 824};
+        return {kPreviousHint, HintX(kPreviousHint)};
     }
-    return {"[A/Space]: Next [Back/Minus]: Previous", 680};
+    return {m_bothHints.c_str(), HintX(m_bothHints)};
 }
 
 void ScreenManager::Render()
@@ -124,6 +134,18 @@ void ScreenManager::Restart()
     {
         SwitchTo(m_currentScreen);
     }
+}
+
+void ScreenManager::StopRunningScreen()
+{
+    if (m_currentScreen < 0)
+    {
+        return;
+    }
+    TuioScreen* running = m_screens[m_currentScreen];
+    running->Stop();
+    World::GetInstance()->Remove(running);
+    m_currentScreen = -1;
 }
 
 void ScreenManager::SwitchTo(int index)

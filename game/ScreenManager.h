@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/sound/SoundDevice.h"
+#include "engine/util/StringTypes.h"
 #include "engine/world/GameManager.h"
 #include "tuio/TuioListener.h"
 
@@ -49,6 +50,9 @@ public:
     void MoveBackwards();
     /// Stops and starts the running screen again, without a click.
     void Restart();
+    /// Stops the running screen and takes it out of the World, so that the work a screen does
+    /// when it is left (the level editor saves its level) is not lost when the program ends.
+    void StopRunningScreen();
 
     /// The index of the running screen, or -1 with an empty list.
     int GetCurrentScreenIndex() const { return m_currentScreen; }
@@ -67,8 +71,10 @@ public:
 protected:
     /// Registers with client (may be null: no touches), subscribes to the three switching
     /// messages, builds the list with makeScreens, adds and starts the first screen, and loads
-    /// the click. The World must be initialised.
-    ScreenManager(TUIO::TuioClient* client, const std::function<ScreenList()>& makeScreens);
+    /// the click. The World must be initialised. nextKeys names the keys of "MoveForwards" in
+    /// the hints.
+    ScreenManager(TUIO::TuioClient* client, const std::function<ScreenList()>& makeScreens,
+                  const String& nextKeys = "A/Space");
 
 private:
     /// Stops and removes the running screen, then starts and adds screens[index].
@@ -76,6 +82,8 @@ private:
     void BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor);
 
     TUIO::TuioClient* m_client;
+    String m_nextHint;
+    String m_bothHints;
     ScreenList m_screens;
     int m_currentScreen = -1;
     SAMPLE_HANDLE m_clickSample = nullptr;

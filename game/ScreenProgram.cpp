@@ -1,5 +1,6 @@
 #include "game/ScreenProgram.h"
 
+#include "engine/input/InputManager.h"
 #include "engine/world/World.h"
 #include "game/ScreenManager.h"
 #include "tuio/TuioClient.h"
@@ -7,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int RunScreenProgram(ScreenManager* (*getManager)())
+int RunScreenProgram(ScreenManager* (*getManager)(), const char* bindingsFile)
 {
     TUIO::TuioClient* client = TUIO::TuioClient::GetInstance();
     client->connect(false);
@@ -23,9 +24,15 @@ int RunScreenProgram(ScreenManager* (*getManager)())
         std::fprintf(stderr, "flockmar: could not open the game window.\n");
         return 1;
     }
+    if (bindingsFile != nullptr)
+    {
+        InputManager::GetInstance()->Initialize(bindingsFile);
+    }
     world->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(100.0f, 100.0f), Vector2(-100.0f, -100.0f));
-    world->SetGameManager(getManager());
+    ScreenManager* manager = getManager();
+    world->SetGameManager(manager);
     world->StartGame();
+    manager->StopRunningScreen();
     world->Destroy();
     // The receive thread would otherwise go on calling the manager while the process unwinds.
     client->disconnect();

@@ -3,6 +3,10 @@
 #include "game/prototypes/TuioScreenFungus.h"
 #include "game/prototypes/TuioScreenFungusLevels.h"
 #include "game/prototypes/TuioScreenPizza.h"
+#include "game/prototypes/TuioScreenLeveleditorSheeps.h"
+#include "game/prototypes/TuioScreenPunks.h"
+#include "game/prototypes/TuioScreenPunksBare.h"
+#include "game/prototypes/TuioScreenSticks.h"
 #include "tuio/TuioClient.h"
 
 PrototypesManager* PrototypesManager::GetInstance()
@@ -12,7 +16,7 @@ PrototypesManager* PrototypesManager::GetInstance()
 }
 
 PrototypesManager::PrototypesManager()
-    : ScreenManager(TUIO::TuioClient::GetInstance(), &PrototypesManager::MakeScreens)
+    : ScreenManager(TUIO::TuioClient::GetInstance(), &PrototypesManager::MakeScreens, "Space")
 {
 }
 
@@ -22,5 +26,9 @@ PrototypesManager::ScreenList PrototypesManager::MakeScreens()
         new TuioScreenFungus("fungus_level"),
         new TuioScreenPizza(),
         new TuioScreenFungusLevels("flower_level"),
+        new TuioScreenSticks(),
+        new TuioScreenPunks("punks_level1"),
+        new TuioScreenPunksBare("punks_level1"),
+        new TuioScreenLeveleditorSheeps("leveleditor_sheeps"),
     };
 }

@@ -68,6 +68,9 @@ TEST(InputBindings, AMissingFileBindsNothingSilentlyAndKeyEventsSendTheBoundName
     for (int key : {int('/'), glfw2::KEY_ESC, kUnknown})
         EXPECT_FALSE(input.OnKeyDown(key) || input.OnKeyUp(key)) << key;
     EXPECT_EQ(recorder.Deliver(), (StringList{"MoveForwards", "Restart", "Fire"}));
+
+    input.Initialize("no-such-file.ini"); // another file replaces every binding
+    EXPECT_EQ(input.GetBinding('a'), nullptr);
 }
 
 } // namespace

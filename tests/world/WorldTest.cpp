@@ -241,12 +241,16 @@ TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndSpareWhatIsProtected)
     };
     Frame();
     world->UpdateLayer(Add("parked", 1), 2); // queued outside a pass, then unloaded
+    Probe* returned = Add("returned"); // queued, then given back to its owner
+    world->UpdateLayer(returned, 3);
+    world->Remove(returned);
     Probe* keep = Add("keep", 2);
     Add("half", 9)->Destroy(); // destroyed, not yet cleaned up
     manager()->kept = keep;
     world->UnloadAll();
     Frame();
     EXPECT_EQ(Walk(), (std::vector<Renderable*>{keep}));
+    delete returned;
     for (const char* name : {"mover", "leaver", "parked", "half"})
         EXPECT_EQ(Count(String(name) + ".deleted"), 1) << name;
     EXPECT_EQ(Count("half.predestroy"), 1);
