@@ -11,19 +11,17 @@ QuorvelManager* QuorvelManager::GetInstance()
     return instance;
 }
 
-QuorvelManager::QuorvelManager()
-    : ScreenManager(TUIO::TuioClient::GetInstance(),
-                    []
-                    {
-                        return ScreenList{
-                            new TuioScreenStart(),
-                            new TuioScreenSheeps("bush_level1"),
-                            new TuioScreenSheeps("sheeps_level1"),
-                            new TuioScreenSheeps("sheeps_level2"),
-                            new TuioScreenSheeps("sheeps_level3"),
-                            new TuioScreenSheeps("sheeps_level4"),
-                            new TuioScreenByeBye(),
-                        };
-                    })
+QuorvelManager::ScreenList QuorvelManager::MakeScreens()
 {
+    return ScreenList{
+        new TuioScreenStart(),
+        new TuioScreenSheeps("bush_level1"),
+        new TuioScreenSheeps("sheeps_level1"),
+        new TuioScreenSheeps("sheeps_level2"),
+        new TuioScreenSheeps("sheeps_level3"),
+        new TuioScreenSheeps("sheeps_level4"),
+        new TuioScreenByeBye(),
+    };
 }
+
+QuorvelManager::QuorvelManager() : ScreenManager(TUIO::TuioClient::GetInstance(), &MakeScreens) {}

@@ -10,6 +10,10 @@ public:
     /// the TUIO client singleton and starts the first screen.
     static QuorvelManager* GetInstance();
 
+    /// The game's seven screens, newly made, in their order: start, the five herding levels
+    /// ("bush_level1", "sheeps_level1" ... "sheeps_level4"), farewell.
+    static ScreenList MakeScreens();
+
 private:
     QuorvelManager();
 };

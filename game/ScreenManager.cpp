@@ -50,22 +50,24 @@ ScreenManager::~ScreenManager()
     }
 }
 
-void ScreenManager::Render()
+ScreenManager::Hint ScreenManager::GetHint() const
 {
-    const char* text = "[A/Space]: Next [Back/Minus]: Previous";
-    int x = 680;
     if (m_currentScreen == 0)
     {
-        text = "[A/Space]: Next";
-        x = 887;
+        return {"[A/Space]: Next", 887};
     }
-    else if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
+    if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
     {
-        text = "[Back/Minus]: Previous";
-        x = 824;
+        return {"[Back/Minus]: Previous", 824};
     }
+    return {"[A/Space]: Next [Back/Minus]: Previous", 680};
+}
+
+void ScreenManager::Render()
+{
+    const Hint hint = GetHint();
     glColor3f(0.5f, 0.5f, 0.5f);
-    DrawScreenText(text, "ConsoleSmall", x, kHintY, 0.0f);
+    DrawScreenText(hint.text, "ConsoleSmall", hint.x, kHintY, 0.0f);
 }
 
 void ScreenManager::SoundEnded(void*) {}
@@ -84,6 +86,8 @@ void ScreenManager::ReceiveMessage(Message* message)
     else if (name == "Restart")
     {
         std::fputs("restarting\n", stdout);
+        // Seen at once by whoever reads a piped output, not at exit.
+        std::fflush(stdout);
         Restart();
     }
 }

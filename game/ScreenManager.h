@@ -27,7 +27,17 @@ public:
     /// Leaves the TUIO client's listeners and releases the list; the screens are not deleted.
     ~ScreenManager() override;
 
-    /// Grey key hints on the bottom line, by the running screen's place in the list.
+    /// A key hint and the window pixel x it starts at (its baseline lies on pixel row 763).
+    struct Hint
+    {
+        const char* text;
+        int x;
+    };
+    /// The hint for the running screen's place in the list: "Next" on the first, "Previous" on
+    /// the last, both in between.
+    Hint GetHint() const;
+
+    /// Draws GetHint() in grey in the "ConsoleSmall" font.
     void Render() override;
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart"; other names are ignored.

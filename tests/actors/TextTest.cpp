@@ -123,3 +123,33 @@ TEST_F(TextTest, TextActorsLayTheirLinesOutAtTheirWorldPositionAndFollowTheCamer
     EXPECT_TRUE(Ink(Shoot()).empty());
     EXPECT_TRUE(UnRegisterFont("Later"));
 }
+
+TEST_F(TextTest, SingleByteUmlautDrawsTheSameGlyphAsItsUtf8Form)
+{
+    // The herding screen's [B] line stores the A umlaut as the one Windows-1252 byte 0xC4.
+    world->Add(new DrawHook(
+        [&]
+        {
+            glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+            DrawScreenText("\xC4", "Console", 100, 200, 0.0f);
+            glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
+            DrawScreenText("\xC3\x84", "Console", 300, 200, 0.0f);
+            glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+            DrawScreenText("A", "Console", 500, 200, 0.0f);
+        }));
+    const Picture picture = Shoot();
+    const Picture::Box single =
+        picture.Find([](const Pixel& p) { return p.r > 128 && p.g < 100 && p.b < 100; });
+    const Picture::Box utf8 =
+        picture.Find([](const Pixel& p) { return p.b > 128 && p.r < 100 && p.g < 100; });
+    const Picture::Box plain = Ink(picture);
+    ASSERT_FALSE(single.empty()) << "the byte 0xC4 drew nothing";
+    ASSERT_FALSE(utf8.empty());
+    EXPECT_EQ(single.width(), utf8.width());
+    EXPECT_EQ(single.height(), utf8.height());
+    EXPECT_NEAR(single.count, utf8.count, utf8.count / 20 + 1);
+    EXPECT_EQ(single.bottom, plain.bottom) << "both stand on the baseline";
+    EXPECT_LT(single.top, plain.top - 2) << "the dots stand above a plain A";
+    EXPECT_EQ(GetTextExtents("M\xC4H.", "Console").X, GetTextExtents("MAH.", "Console").X)
+        << "one glyph per byte in this monospaced font";
+}
