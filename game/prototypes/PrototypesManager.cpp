@@ -1,5 +1,8 @@
 #include "game/prototypes/PrototypesManager.h"
 
+#include "game/prototypes/TuioScreenCarrySheeps.h"
+#include "game/prototypes/TuioScreenSpringSheeps.h"
+#include "game/prototypes/TuioScreenTwoPlayerSheeps.h"
 #include "tuio/TuioClient.h"
 
 PrototypesManager* PrototypesManager::GetInstance()
@@ -15,5 +18,9 @@ PrototypesManager::PrototypesManager()
 
 PrototypesManager::ScreenList PrototypesManager::MakeScreens()
 {
-    return ScreenList{};
+    ScreenList screens;
+    screens.push_back(new TuioScreenTwoPlayerSheeps());
+    screens.push_back(new TuioScreenCarrySheeps());
+    screens.push_back(new TuioScreenSpringSheeps());
+    return screens;
 }
