@@ -186,6 +186,7 @@ PhysicsActor* TuioScreenTwoPlayerSheeps::FinishAnimal(PhysicsActor* animal)
 void TuioScreenTwoPlayerSheeps::Stop()
 {
     TuioScreen::Stop();
+    LeaveKnockedOutCollisions();
     m_dogs.clear();
     World* world = World::GetInstance();
     world->SetBlockers(false, -1.0f);
@@ -210,6 +211,7 @@ void TuioScreenTwoPlayerSheeps::Stop()
 
 void TuioScreenTwoPlayerSheeps::Update(float)
 {
+    LeaveKnockedOutCollisions();
     for (PhysicsActor* dog : m_dogs)
     {
         // Two draws in this order; each axis a whole number from -5 to 4, so dogs drift.
@@ -424,9 +426,19 @@ void TuioScreenTwoPlayerSheeps::RemoveSheep(Actor* sheep)
     // Not in objects: it destroys itself once its last particle has died.
     World::GetInstance()->Add(burst, 0);
 
-    Switchboard::GetInstance()->UnsubscribeFrom(this, CollisionName(sheep));
+    m_knockedOutCollisions.push_back(CollisionName(sheep));
     m_objects.erase(std::remove(m_objects.begin(), m_objects.end(), sheep), m_objects.end());
     sheep->Destroy();
+}
+
+void TuioScreenTwoPlayerSheeps::LeaveKnockedOutCollisions()
+{
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const String& name : m_knockedOutCollisions)
+    {
+        switchboard->UnsubscribeFrom(this, name);
+    }
+    m_knockedOutCollisions.clear();
 }
 
 void TuioScreenTwoPlayerSheeps::SwitchSheepOwner(Actor* sheep)

@@ -32,8 +32,9 @@ class TuioScreenTwoPlayerSheeps : public TuioScreen, public MessageListener
 public:
     /// The score texts' font, registered from the console's font file on the first Start.
     static constexpr const char* kScoreFont = "ConsoleBig";
-    /// Points (pixels at 72 dpi): digits about 50 pixels high, readable across the table.
-    static constexpr int kScoreFontSize = 72;
+    /// Points (pixels at 72 dpi): digits about 32 pixels high, the most that fits above the
+    /// baseline 38 pixels below the top edge of a 1024 x 768 window.
+    static constexpr int kScoreFontSize = 48;
     static constexpr int kDogCount = 3;
 
     TuioScreenTwoPlayerSheeps() = default;
@@ -45,7 +46,8 @@ public:
     /// Deletes everything in objects and the cursor actors of touches still down, turns the
     /// blockers off and leaves the touch messages.
     void Stop() override;
-    /// Pushes every dog by a random force (each axis a whole number from -5 to 4).
+    /// Leaves the collisions of the sheep knocked out since the last update, then pushes every
+    /// dog by a random force (each axis a whole number from -5 to 4).
     void Update(float dt) override;
     /// Touches, contacts and "CameraChange"; nothing while inactive.
     void ReceiveMessage(Message* message) override;
@@ -53,7 +55,8 @@ public:
     PhysicsActor* CreateDog(Vector2 position);
     /// A sheep in play for the player whose tag ("p1" or "p2") is given.
     PhysicsActor* CreateSheep(String tag, Color color, Vector2 position);
-    /// Knocks the sheep out with a burst; the World deletes it at the tick's clean-up.
+    /// Knocks the sheep out with a burst; the World deletes it at the tick's clean-up. The
+    /// screen leaves its collisions at the next Update or Stop, after the delivery pass.
     void RemoveSheep(Actor* sheep);
     /// Hands a sheep in play to the other player; scored sheep stay as they are.
     void SwitchSheepOwner(Actor* sheep);
@@ -95,6 +98,7 @@ private:
     void Collision(const String& messageName, Message* message);
     void SheepTouched(Actor* sheep, Actor* other, const String& otherName);
     void Score(int player, Actor* sheep);
+    void LeaveKnockedOutCollisions();
 
     /// One entry per touch seen added and not yet removed; the World owns the actors.
     std::map<int, TuioCursorPhysicsActor*> m_cursorActors;
@@ -107,4 +111,8 @@ private:
     std::vector<PhysicsActor*> m_dogs;
     FullScreenActor* m_background = nullptr;
     Color m_colors[2];
+    /// The Switchboard stops delivering a name as soon as leaving it is asked for, but both
+    /// messages of a contact between two sheep must arrive for each to knock out the other:
+    /// the collision names of knocked-out sheep are left once the delivery pass is over.
+    StringList m_knockedOutCollisions;
 };
