@@ -113,7 +113,7 @@ void TuioScreenTwoPlayerSheeps::CreateMeadow(int player)
     meadow->SetDrawShape(ADS_Circle);
     meadow->SetSize(kMeadowSize);
     meadow->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE);
-    meadow->SetDensity(0.0f); // static: sheep pass through it and stay reported
+    meadow->SetDensity(0.0f); // static: nothing pushes it
     meadow->SetIsSensor(true);
     meadow->InitPhysics();
     World::GetInstance()->Add(meadow, 0);
