@@ -13,9 +13,9 @@ class TextActor;
 /// One herding level. The level script lays the field out (the meadow "Wiese", the start area
 /// "Startwiese", fires tagged "sheepdestroyer", optional obstacles tagged "barks"), ten sheep
 /// are placed on the start area, and every touch or mouse click is a bark that pushes the
-/// nearby sheep away. A sheep touching the meadow is saved, one touching a fire burns. Exactly
-/// eight saved sheep win ("MoveForwards" after 2 s); when eight can no longer be reached the
-/// level restarts ("Restart" after 2 s). Main thread only: touches arrive as the manager's
+/// nearby sheep away. A sheep touching the meadow is saved, one touching a fire burns. Eight
+/// saved sheep win ("MoveForwards" after 2 s); when eight can no longer be reached the level
+/// restarts ("Restart" after 2 s). Main thread only: touches arrive as the manager's
 /// cursor messages.
 class TuioScreenSheeps : public TuioScreen, public MouseListener, public MessageListener
 {

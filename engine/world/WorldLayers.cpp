@@ -2,6 +2,7 @@
 
 #include "engine/actors/Actor.h"
 #include "engine/console/Log.h"
+#include "engine/scripting/ScriptInterface.h"
 #include "engine/world/Camera.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/Renderable.h"
@@ -183,7 +184,7 @@ void World::LoadLevel(const String& levelName)
     ScriptExec("LoadLevel('" + levelName + "')");
 }
 
-void World::ScriptExec(const String&)
+void World::ScriptExec(const String& code)
 {
-    // Runs in the embedded interpreter once scripting is part of the engine.
+    ScriptInterface::ExecuteInScript(code);
 }

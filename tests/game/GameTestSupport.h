@@ -1,9 +1,10 @@
 #pragma once
 
-// The game's pieces in the engine's real window (run under Xvfb): physics without gravity as the
-// program sets it up, a sound library that only counts what is played, and the game's manager
-// with its seven screens over a TUIO client on a free port.
+// The game in the engine's real window (run under Xvfb): physics without gravity as the program
+// sets it up, a sound library that only counts the sounds played, and the game's manager and
+// screens over a TUIO client on a free port.
 
+#include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/sound/SoundDevice.h"
 #include "engine/sound/SoundSystem.h"
@@ -12,6 +13,7 @@
 #include "tests/actors/PictureSupport.h"
 #include "tests/tuio/TuioTestSupport.h"
 
+#include <functional>
 #include <memory>
 
 /// A sound library without output that counts the sounds started.
@@ -19,73 +21,57 @@ class CountingSoundSystem : public sound::System
 {
 public:
     static inline int s_plays = 0;
-
     static sound::Result Create(sound::System** system)
     {
         *system = new CountingSoundSystem();
         return sound::OK;
     }
 
-    sound::Result GetVersion(unsigned int* version) override
-    {
-        *version = 0x00042000;
-        return sound::OK;
-    }
-    sound::Result GetDriverCaps(int, sound::Caps* caps, sound::SpeakerMode* mode) override
+    using R = sound::Result;
+    R GetVersion(unsigned int* version) override { return *version = 0x42000, sound::OK; }
+    R GetDriverCaps(int, sound::Caps* caps, sound::SpeakerMode* mode) override
     {
         *caps = sound::CAPS_NONE;
         *mode = sound::SPEAKERMODE_STEREO;
         return sound::OK;
     }
-    sound::Result SetSpeakerMode(sound::SpeakerMode) override { return sound::OK; }
-    sound::Result SetDSPBufferSize(unsigned int, int) override { return sound::OK; }
-    sound::Result Init(int, sound::InitFlags, void*) override { return sound::OK; }
-    sound::Result Update() override { return sound::OK; }
-    sound::Result CreateSound(const char*, sound::Mode, void*, sound::Sound** sound) override
+    R SetSpeakerMode(sound::SpeakerMode) override { return sound::OK; }
+    R SetDSPBufferSize(unsigned int, int) override { return sound::OK; }
+    R Init(int, sound::InitFlags, void*) override { return sound::OK; }
+    R Update() override { return sound::OK; }
+    // Handles are never dereferenced: any address will do.
+    R CreateSound(const char*, sound::Mode, void*, sound::Sound** sound) override
     {
-        *sound = reinterpret_cast<sound::Sound*>(this); // a handle, never dereferenced
-        return sound::OK;
+        return *sound = reinterpret_cast<sound::Sound*>(this), sound::OK;
     }
-    sound::Result PlaySound(int, sound::Sound*, bool, sound::Channel** channel) override
+    R PlaySound(int, sound::Sound*, bool, sound::Channel** channel) override
     {
         ++s_plays;
-        *channel = reinterpret_cast<sound::Channel*>(this);
-        return sound::OK;
+        return *channel = reinterpret_cast<sound::Channel*>(this), sound::OK;
     }
-    sound::Result Release() override
-    {
-        delete this;
-        return sound::OK;
-    }
-    sound::Result ReleaseSound(sound::Sound*) override { return sound::OK; }
-    sound::Result SetChannelVolume(sound::Channel*, float) override { return sound::OK; }
-    sound::Result SetChannelPan(sound::Channel*, float) override { return sound::OK; }
-    sound::Result SetChannelPaused(sound::Channel*, bool) override { return sound::OK; }
-    sound::Result GetChannelPaused(sound::Channel*, bool* paused) override
-    {
-        *paused = false;
-        return sound::OK;
-    }
-    sound::Result IsChannelPlaying(sound::Channel*, bool* playing) override
-    {
-        *playing = false;
-        return sound::OK;
-    }
-    sound::Result StopChannel(sound::Channel*) override { return sound::OK; }
-    sound::Result SetChannelMode(sound::Channel*, sound::Mode) override { return sound::OK; }
-    sound::Result SetChannelCallback(sound::Channel*, sound::ChannelCallbackType,
-                                     sound::ChannelCallback, int) override
+    R Release() override { return delete this, sound::OK; }
+    R ReleaseSound(sound::Sound*) override { return sound::OK; }
+    R SetChannelVolume(sound::Channel*, float) override { return sound::OK; }
+    R SetChannelPan(sound::Channel*, float) override { return sound::OK; }
+    R SetChannelPaused(sound::Channel*, bool) override { return sound::OK; }
+    R GetChannelPaused(sound::Channel*, bool* paused) override { return *paused = false, 0; }
+    R IsChannelPlaying(sound::Channel*, bool* playing) override { return *playing = false, 0; }
+    R StopChannel(sound::Channel*) override { return sound::OK; }
+    R SetChannelMode(sound::Channel*, sound::Mode) override { return sound::OK; }
+    R SetChannelCallback(sound::Channel*, sound::ChannelCallbackType, sound::ChannelCallback,
+                         int) override
     {
         return sound::OK;
     }
 };
 
-/// The game's manager and screens over a client that the test chooses.
+/// The game's manager and screens (or others) over a client of the test's choosing.
 class TestManager : public ScreenManager
 {
 public:
-    explicit TestManager(TUIO::TuioClient* client)
-        : ScreenManager(client, &QuorvelManager::MakeScreens)
+    explicit TestManager(TUIO::TuioClient* client,
+                         const std::function<ScreenList()>& screens = &QuorvelManager::MakeScreens)
+        : ScreenManager(client, screens)
     {
     }
 };
@@ -107,23 +93,30 @@ protected:
         PictureTest::SetUp();
         Switchboard::GetInstance()->SendAllMessages(); // nothing left over from earlier tests
         manager = std::make_unique<TestManager>(touches.client.get());
+        // Called after the manager, the recorder sees a bundle's refresh once the manager has
+        // queued its touch messages.
+        touches.client->removeTuioListener(&touches.listener);
+        touches.client->addTuioListener(&touches.listener);
         CountingSoundSystem::s_plays = 0;
     }
 
-    /// Stops the running screen and deletes the manager and its screens, so that the World
-    /// holds nothing of the game.
     void TearDown() override
     {
-        const int current = manager->GetCurrentScreenIndex();
-        TuioScreen* running = manager->GetScreens()[current];
+        DeleteManager();
+        world->ResetPhysicsTimeCarried();
+        PictureTest::TearDown();
+    }
+
+    /// Stops the running screen and deletes the manager and its screens.
+    void DeleteManager()
+    {
+        TuioScreen* running = manager->GetScreens()[manager->GetCurrentScreenIndex()];
         running->Stop();
         world->Remove(running);
         const ScreenManager::ScreenList screens = manager->GetScreens();
         manager.reset();
         for (TuioScreen* screen : screens)
             delete screen;
-        world->ResetPhysicsTimeCarried();
-        PictureTest::TearDown();
     }
 
     /// The running screen as a T (null if it is another kind).
@@ -132,14 +125,27 @@ protected:
         return dynamic_cast<T*>(manager->GetScreens()[manager->GetCurrentScreenIndex()]);
     }
 
-    /// Broadcasts the message names and delivers them in one pass.
-    void Deliver(std::initializer_list<const char*> names)
+    /// Broadcasts the messages, then runs one frame of the main loop without drawing, which
+    /// delivers them; the frame takes seconds.
+    void Tick(std::initializer_list<const char*> names = {}, double seconds = 1.0 / 30.0)
     {
         for (const char* name : names)
             Switchboard::GetInstance()->Broadcast(new Message(name));
-        Switchboard::GetInstance()->SendAllMessages();
+        clock.Advance(seconds);
+        world->Tick(true);
+    }
+
+    /// Sends a cursor bundle to the client; true once its messages are queued. Every bundle
+    /// of the test goes through here.
+    bool Touch(const std::vector<int>& alive, const std::vector<TuioTest::CursorSet>& sets)
+    {
+        TuioTest::SendTo(touches.port, TuioTest::CursorBundle(alive, sets, ++m_frame));
+        return touches.listener.WaitFor(static_cast<size_t>(m_frame));
     }
 
     TuioTest::ConnectedClient touches;
     std::unique_ptr<TestManager> manager;
+
+private:
+    int m_frame = 0;
 };

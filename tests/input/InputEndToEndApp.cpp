@@ -2,6 +2,7 @@
 // own window with xdotool, one step at a time, and checks between frames that they reached the
 // bindings, a mouse listener and the console. Exits 0 when the last Escape has ended the loop.
 #include "engine/console/Console.h"
+#include "engine/console/TestConsole.h"
 #include "engine/input/InputManager.h"
 #include "engine/input/MouseInput.h"
 #include "engine/messaging/Message.h"
@@ -134,6 +135,9 @@ int main()
     World* world = World::GetInstance();
     if (!world->Initialize(1024, 768, "Tessaly Engine", false) || !world->GetConsole())
         return 2;
+    // The keys are checked against the echoing console, not the Python one of the start script.
+    TestConsole echo;
+    world->RegisterConsole(&echo);
     ScriptedManager manager;
     world->SetGameManager(&manager);
     world->StartGame();
