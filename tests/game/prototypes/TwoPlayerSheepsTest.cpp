@@ -227,25 +227,19 @@ TEST_F(TwoPlayerSheepsTest, DogsArePushedByDrawsFromMinusFiveToFourAndMeadowsFol
     TuioScreenTwoPlayerSheeps* s = Run<TuioScreenTwoPlayerSheeps>();
     for (size_t i = 0; i < 3; ++i)
         s->GetDogs()[i]->SetPosition(-8.0f + 8.0f * i, 0.0f); // apart, so nothing collides
-    constexpr int kPushes = 400;
     MathUtil::RandomInt(1); // the engine's one seeding by the clock comes first
     std::srand(11);
-    b2Vec2 expected[3] = {b2Vec2(0, 0), b2Vec2(0, 0), b2Vec2(0, 0)};
-    for (int n = 0; n < kPushes * 3; ++n)
-    {
-        const int x = std::rand() % 10 - 5; // x is drawn first
-        expected[n % 3] += b2Vec2(static_cast<float>(x), static_cast<float>(std::rand() % 10 - 5));
-    }
+    float draws[6]; // x, then y, for each dog in turn
+    for (float& draw : draws)
+        draw = static_cast<float>(std::rand() % 10 - 5);
     std::srand(11);
-    for (int n = 0; n < kPushes; ++n)
-        s->Update(0.0f);
-    world->RunPhysics(1.0f / 60.0f); // one step: v = sum of forces * dt / m
+    s->Update(0.0f);
+    world->RunPhysics(1.0f / 60.0f); // one step: v = force * dt / m
     for (int i = 0; i < 3; ++i)
     {
         const float scale = 1.0f / 60.0f / s->GetDogs()[i]->GetBody()->GetMass();
-        ExpectNear(Velocity(s->GetDogs()[i]), Vector2(expected[i].x, expected[i].y) * scale);
+        ExpectNear(Velocity(s->GetDogs()[i]), Vector2(draws[2 * i], draws[2 * i + 1]) * scale);
     }
-    EXPECT_NEAR(expected[0].x / kPushes, -0.5f, 0.3f); // the draws average -0.5
 
     Camera::ResizeCallback(800, 600);
     Deliver();
