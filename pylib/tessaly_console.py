@@ -7,10 +7,11 @@ prompt until an empty line. Tab completes Python names and attributes.
 """
 
 import __main__
+import builtins
 import codeop
 import io
+import keyword
 import re
-import rlcompleter
 import sys
 import traceback
 
@@ -44,14 +45,30 @@ class PythonConsole(Console):
 
     def GetCompletions(self, line):
         """The line with its last dotted name completed, one entry per candidate."""
-        word = re.search(r"[\w.]*$", line)
-        if not word.group(0):
+        word = re.search(r"[A-Za-z_][\w.]*$", line)
+        if not word:
             return []
-        completer = rlcompleter.Completer(__main__.__dict__)
-        candidates = set()
-        while (candidate := completer.complete(word.group(0), len(candidates))) is not None:
-            candidates.add(candidate)
-        return [line[:word.start()] + candidate for candidate in sorted(candidates)]
+        head = line[:word.start()]
+        return [head + name for name in complete(word.group(0), __main__.__dict__)]
+
+
+def complete(word, namespace):
+    """The names that complete a (dotted) word in namespace, sorted. Attributes are looked up,
+    nothing is called; names starting with '_' only when the word's last part does."""
+    *path, last = word.split(".")
+    if path:
+        try:
+            found = namespace[path[0]] if path[0] in namespace else getattr(builtins, path[0])
+            for part in path[1:]:
+                found = getattr(found, part)
+        except (AttributeError, KeyError):
+            return []
+        names = dir(found)
+    else:
+        names = set(namespace) | set(dir(builtins)) | set(keyword.kwlist)
+    prefix = ".".join(path) + "." if path else ""
+    return sorted(prefix + name for name in names
+                  if name.startswith(last) and (last.startswith("_") or not name.startswith("_")))
 
 
 def _run(code):

@@ -28,6 +28,8 @@
 #include "engine/world/Camera.h"
 #include "engine/world/World.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 %}
 

@@ -482,7 +482,7 @@ public:
     Controller* GetController(int index);
 };
 
-// Class constants also under the original binding's flat names.
+// The shape constants also under their flat names, as scripts use them.
 %pythoncode %{
 PhysicsActor_SHAPETYPE_BOX = PhysicsActor.SHAPETYPE_BOX
 PhysicsActor_SHAPETYPE_CIRCLE = PhysicsActor.SHAPETYPE_CIRCLE

@@ -1,9 +1,5 @@
 // Argument and result conversions of the tessaly module.
 
-%{
-#include <algorithm>
-%}
-
 // --- Vector2 and Color arguments: a wrapped value or a list (or tuple) of numbers. ----------
 //
 // The type check accepts any list, so that an overloaded operation picks the Vector2 or Color
@@ -93,11 +89,6 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 {
     $result = TessalyListenerObject($1);
 }
-// The engine passes a message's sender as the actor it is, also into ReceiveMessage.
-%typemap(directorin) Message*
-{
-    $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
-}
 
 // --- 'self' of a Python subclass that skipped the base initialiser. --------------------------
 
@@ -140,7 +131,15 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
     $1 = %reinterpret_cast(argp, $ltype);
 }
 
-// --- Errors inside Python up-calls: reported, then the engine goes on. ------------------------
+// --- Python up-calls. ---------------------------------------------------------------------------
+
+// The frame time handed to Update: one Python float shared by every actor of a pass.
+%typemap(directorin) float dt
+{
+    $input = TessalyFloat($1);
+}
+
+// Errors inside them are reported, then the engine goes on.
 
 %feature("director:except") Actor::Update
 {

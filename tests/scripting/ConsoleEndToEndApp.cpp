@@ -42,8 +42,6 @@ const Step kSteps[] = {
     {"type 'World.GetInstance().SetBackgroundColor([0, 0, 1])'",
      [] { return TheConsole()->GetCurrentInput() == kBlue; }},
     {"key Return", [] { return s_pixel[0] == 0 && s_pixel[1] == 0 && s_pixel[2] == 255; }},
-    {"type 'World.GetIn'", [] { return TheConsole()->GetCurrentInput() == "World.GetIn"; }},
-    {"key Tab", [] { return TheConsole()->GetCurrentInput() == "World.GetInstance("; }},
     {"key Escape", [] { return !TheConsole()->IsOpen(); }},
     {"key Escape", nullptr},
 };
@@ -85,9 +83,8 @@ public:
 private:
     void Fail(const char* what) const
     {
-        std::fprintf(stderr, "step %zu (xdotool %s): %s; input '%s', output:\n%s\n", m_step,
-                     kSteps[m_step].xdotool, what, TheConsole()->GetCurrentInput().c_str(),
-                     TheConsole()->GetOutputText().c_str());
+        std::fprintf(stderr, "step %zu (xdotool %s): %s; console output:\n%s\n", m_step,
+                     kSteps[m_step].xdotool, what, TheConsole()->GetOutputText().c_str());
         std::_Exit(1);
     }
 

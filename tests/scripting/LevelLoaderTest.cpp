@@ -61,12 +61,10 @@ TEST_F(LevelLoaderTest, ALevelMadeByTheEditorLoadsEveryKindOfActorPlacedAndNamed
     ASSERT_NE(meadow, nullptr);
     EXPECT_EQ(meadow->GetLayer(), -1);
     EXPECT_EQ(meadow->GetColor(), Color(0.0f, 1.0f, 0.0f, 0.5f));
-    EXPECT_EQ(meadow->GetSize(), Vector2(3.0f, 3.0f));
     auto* sign = dynamic_cast<TextActor*>(Actor::GetNamed("Sign"));
     ASSERT_NE(sign, nullptr);
     EXPECT_EQ(sign->GetDisplayString(), "Welcome");
     EXPECT_EQ(sign->GetAlignment(), TXT_Center);
-    EXPECT_EQ(sign->GetLineSpacing(), 7);
     auto* smoke = dynamic_cast<ParticleActor*>(Actor::GetNamed("Smoke"));
     ASSERT_NE(smoke, nullptr);
     EXPECT_EQ(smoke->GetLayer(), 2);
