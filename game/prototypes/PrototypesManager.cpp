@@ -7,6 +7,9 @@
 #include "game/prototypes/TuioScreenPunks.h"
 #include "game/prototypes/TuioScreenPunksBare.h"
 #include "game/prototypes/TuioScreenSticks.h"
+#include "game/prototypes/TuioScreenCarrySheeps.h"
+#include "game/prototypes/TuioScreenSpringSheeps.h"
+#include "game/prototypes/TuioScreenTwoPlayerSheeps.h"
 #include "tuio/TuioClient.h"
 
 PrototypesManager* PrototypesManager::GetInstance()
@@ -30,5 +33,8 @@ PrototypesManager::ScreenList PrototypesManager::MakeScreens()
         new TuioScreenPunks("punks_level1"),
         new TuioScreenPunksBare("punks_level1"),
         new TuioScreenLeveleditorSheeps("leveleditor_sheeps"),
+        new TuioScreenTwoPlayerSheeps(),
+        new TuioScreenCarrySheeps(),
+        new TuioScreenSpringSheeps(),
     };
 }
