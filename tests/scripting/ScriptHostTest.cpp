@@ -5,7 +5,7 @@
 #include "engine/scripting/ScriptInterface.h"
 #include "engine/world/World.h"
 #include "tests/support/LogCapture.h"
-#include "tests/util/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(ScriptHostTest, WithoutTheStartScriptStatementsAreIgnoredAndOnlyLogged)
     if (!FirstStartInThisProcess())
         GTEST_SKIP() << "needs a process of its own";
     TempDir dir;
-    ASSERT_TRUE(dir.IsValid());
+    ASSERT_FALSE(dir.Path().empty());
     const std::filesystem::path root = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     LogCapture::Get().Clear();

@@ -1,6 +1,5 @@
 #include "engine/sound/openal/OpenALSystem.h"
 
-#include "engine/sound/openal/OpenALBackend.h"
 #include "engine/sound/openal/SoundFile.h"
 #include "engine/util/LeakCheckPause.h"
 
@@ -100,15 +99,14 @@ Result OpenALSystem::Init(int maxChannels, InitFlags, void*)
         return ERR_INVALID_PARAM;
 
     QuietLibraries();
+    std::vector<ALCint> attributes;
     {
         LeakCheckPause libraryCalls;
-        m_device = alcOpenDevice(nullptr);
+        m_device = m_openOutput ? m_openOutput(attributes) : alcOpenDevice(nullptr);
         LeakCheckPause::PinLoadedLibraries();
     }
     if (m_device == nullptr)
         return ERR_OUTPUT_INIT;
-
-    std::vector<ALCint> attributes;
     if (m_dspBufferLength > 0)
     {
         ALCint frequency = 44100;
@@ -300,11 +298,11 @@ Result OpenALSystem::ReleaseSound(Sound* sound)
     return OK;
 }
 
-Result CreateOpenALSystem(System** system)
+Result CreateOpenALSystem(System** system, OutputOpener openOutput)
 {
     if (system == nullptr)
         return ERR_INVALID_PARAM;
-    *system = new OpenALSystem();
+    *system = new OpenALSystem(openOutput);
     return OK;
 }
 
