@@ -241,7 +241,7 @@ TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndSpareWhatIsProtected)
     };
     Frame();
     world->UpdateLayer(Add("parked", 1), 2); // queued outside a pass, then unloaded
-    Probe* returned = Add("returned"); // queued, then given back to its owner
+    Probe* returned = Add("returned");       // queued, then given back to its owner
     world->UpdateLayer(returned, 3);
     world->Remove(returned);
     Probe* keep = Add("keep", 2);
