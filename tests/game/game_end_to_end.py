@@ -35,10 +35,7 @@ def xdotool(*args):
 
 
 program = sys.argv[1]
-# Under AddressSanitizer the leak check at exit would see blocks of the GL driver that the
-# window system has already unloaded; memory errors still end the program.
-env = dict(os.environ, ALSOFT_DRIVERS="null",
-           ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
+env = dict(os.environ, ALSOFT_DRIVERS="null")
 
 # Without its UDP port the program ends with 1 before it opens a window (with no display it
 # would say so if it tried).

@@ -29,8 +29,7 @@ def wait_for(what, test, program, seconds=20):
 
 def main():
     program = subprocess.Popen([sys.argv[1]], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                               text=True, env=dict(os.environ, ASAN_OPTIONS=os.environ.get(
-                                   "ASAN_OPTIONS", "") + ":detect_leaks=0"))
+                               text=True)
     try:
         window = wait_for("the window", lambda: subprocess.run(
             ["xdotool", "search", "--name", "^Tessaly Engine$"], capture_output=True,
