@@ -89,6 +89,6 @@ int main()
         const double base = BaselineRate(subscribers);
         std::printf("%-12d %18.0f %18.0f %7.2fx\n", subscribers, board, base, base / board);
     }
-    std::printf("ratio = baseline rate / switchboard rate (target: at most 1.5x)\n");
+    std::printf("ratio = baseline rate / switchboard rate (target: at most 1.3x)\n");
     return 0;
 }
