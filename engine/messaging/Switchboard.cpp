@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace
 {
@@ -84,8 +85,9 @@ void Switchboard::SendAllMessages()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         std::size_t delivered = 0;
-        // Undone also when a handler throws, so that the Switchboard stays usable; the message
-        // in hand then stays first in the queue.
+        // Undone also when a handler throws, so that the Switchboard stays usable: the message
+        // in hand is dropped, the rest wait for the next pass, and so do the subscription
+        // changes asked for so far.
         struct Pass
         {
             Switchboard* board;
@@ -107,10 +109,9 @@ void Switchboard::SendAllMessages()
         // Handlers may append while the queue is walked: by index, since it may reallocate.
         while (delivered < m_messages.size())
         {
-            const QueuedMessage queued = m_messages[delivered];
+            const QueuedMessage queued = m_messages[delivered++];
+            const std::unique_ptr<Message> owned(queued.message);
             Deliver(queued);
-            delete queued.message;
-            ++delivered;
         }
     }
 

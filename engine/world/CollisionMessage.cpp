@@ -1,5 +1,6 @@
 #include "engine/world/CollisionMessage.h"
 
+#include <new>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -14,7 +15,8 @@ struct FreeBlock
     FreeBlock* next;
 };
 
-constexpr std::size_t kAlignment = alignof(std::max_align_t);
+// Blocks on cache-line boundaries: a message then fills one line, not two.
+constexpr std::size_t kAlignment = 64;
 constexpr std::size_t kBlockSize =
     (sizeof(CollisionMessage) + kAlignment - 1) / kAlignment * kAlignment;
 constexpr std::size_t kBlocksPerChunk = 512;

@@ -20,53 +20,53 @@ std::size_t Hash(const Actor* actor, std::size_t mask)
 
 } // namespace
 
-CollisionRecord::CollisionRecord() : m_switchboard(Switchboard::GetInstance()) {}
+CollisionRecord::CollisionRecord() : m_switchboard(Switchboard::GetInstance())
+{
+    Rebuild(kMinSlots, false);
+}
 
 void CollisionRecord::Clear()
 {
     // Drop the entries of actors that took part in nothing lately (and may be gone). A tick
     // without contacts (no step was due) says nothing about that, and would otherwise make the
     // next tick build every entry again.
-    if (m_usedThisTick > 0 && m_entries.size() > 2 * m_usedThisTick + 256)
-    {
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < m_entries.size(); ++i)
-        {
-            if (m_entries[i].tick != m_tick)
-                continue;
-            m_entries[kept] = m_entries[i];
-            m_details[kept] = std::move(m_details[i]);
-            ++kept;
-        }
-        m_entries.resize(kept);
-        m_details.resize(kept);
-        Rehash(kMinSlots);
-    }
+    if (m_usedThisTick > 0 && m_entryCount > 2 * m_usedThisTick + 256)
+        Rebuild(4 * m_usedThisTick, true);
     ++m_tick;
     m_usedThisTick = 0;
 }
 
-void CollisionRecord::Report(Actor* named, Actor* sender, b2ContactPoint* point)
+void CollisionRecord::Report(Actor* first, Actor* second, b2ContactPoint* point)
 {
-    const std::uint32_t index = IndexFor(named);
-    Entry& entry = m_entries[index];
+    if (m_holding)
+    {
+        m_held.push_back(Contact{first, second, point});
+        return;
+    }
+    Send(first, second, point);
+    Send(second, first, point);
+    Flush();
+}
+
+void CollisionRecord::Send(Actor* named, Actor* sender, b2ContactPoint* point)
+{
+    const std::size_t slot = SlotFor(named);
+    Entry& entry = m_entries[slot];
     if (entry.tick != m_tick)
-        StartTick(index, named);
+        StartTick(slot, named);
     if (entry.versionSeen != m_switchboard->GetSubscriptionVersion())
-        LookUp(index);
-    if (!entry.subscribed || !AddSender(index, sender))
+        LookUp(slot);
+    if (!entry.subscribed || !AddSender(slot, sender))
         return;
     m_batch.push_back(Switchboard::RoutedMessage{
         new CollisionMessage(entry.channel, point, static_cast<MessageListener*>(sender)),
         entry.channel});
-    if (!m_holding)
-        Flush();
 }
 
-void CollisionRecord::StartTick(std::uint32_t index, const Actor* actor)
+void CollisionRecord::StartTick(std::size_t slot, const Actor* actor)
 {
-    Entry& entry = m_entries[index];
-    Detail& detail = m_details[index];
+    Entry& entry = m_entries[slot];
+    Detail& detail = m_details[slot];
     entry.tick = m_tick;
     ++m_usedThisTick;
     entry.senderCount = 0;
@@ -79,19 +79,19 @@ void CollisionRecord::StartTick(std::uint32_t index, const Actor* actor)
     }
 }
 
-void CollisionRecord::LookUp(std::uint32_t index)
+void CollisionRecord::LookUp(std::size_t slot)
 {
-    Entry& entry = m_entries[index];
+    Entry& entry = m_entries[slot];
     // Channels are never removed: one found stays the name's.
     if (entry.channel == nullptr)
-        entry.channel = m_switchboard->FindChannel("CollisionWith" + m_details[index].actorName);
+        entry.channel = m_switchboard->FindChannel("CollisionWith" + m_details[slot].actorName);
     entry.subscribed = entry.channel != nullptr && entry.channel->HasSubscribers();
     entry.versionSeen = m_switchboard->GetSubscriptionVersion();
 }
 
-bool CollisionRecord::AddSender(std::uint32_t index, Actor* sender)
+bool CollisionRecord::AddSender(std::size_t slot, Actor* sender)
 {
-    Entry& entry = m_entries[index];
+    Entry& entry = m_entries[slot];
     const int inlineCount = std::min<int>(entry.senderCount, kInlineSenders);
     if (std::find(entry.senders, entry.senders + inlineCount, sender) !=
         entry.senders + inlineCount)
@@ -101,7 +101,7 @@ bool CollisionRecord::AddSender(std::uint32_t index, Actor* sender)
         entry.senders[entry.senderCount++] = sender;
         return true;
     }
-    std::vector<Actor*>& more = m_details[index].moreSenders;
+    std::vector<Actor*>& more = m_details[slot].moreSenders;
     if (std::find(more.begin(), more.end(), sender) != more.end())
         return false;
     more.push_back(sender);
@@ -112,50 +112,64 @@ bool CollisionRecord::AddSender(std::uint32_t index, Actor* sender)
 void CollisionRecord::Release()
 {
     m_holding = false;
+    for (const Contact& contact : m_held)
+    {
+        Send(contact.first, contact.second, contact.point);
+        Send(contact.second, contact.first, contact.point);
+    }
+    m_held.clear();
     Flush();
 }
 
 void CollisionRecord::Flush()
 {
+    if (m_batch.empty())
+        return;
     m_switchboard->Broadcast(m_batch);
     m_batch.clear();
 }
 
-std::uint32_t CollisionRecord::IndexFor(Actor* actor)
+std::size_t CollisionRecord::SlotFor(Actor* actor)
 {
-    if (2 * (m_entries.size() + 1) > m_slots.size())
-        Rehash(2 * (m_entries.size() + 1));
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = Hash(actor, mask);; i = (i + 1) & mask)
+    for (;;)
     {
-        Slot& slot = m_slots[i];
-        if (slot.actor == actor)
-            return slot.index;
-        if (slot.actor == nullptr)
+        const std::size_t mask = m_entries.size() - 1;
+        std::size_t slot = Hash(actor, mask);
+        while (m_entries[slot].actor != nullptr && m_entries[slot].actor != actor)
+            slot = (slot + 1) & mask;
+        if (m_entries[slot].actor == actor)
+            return slot;
+        // A new entry: keep the table at most half full, so that probes stay short.
+        if (2 * (m_entryCount + 1) <= m_entries.size())
         {
-            slot = Slot{actor, static_cast<std::uint32_t>(m_entries.size())};
-            Entry entry{};
-            entry.actor = actor;
-            entry.versionSeen = kNeverLookedUp;
-            m_entries.push_back(entry);
-            m_details.emplace_back();
-            return slot.index;
+            m_entries[slot].actor = actor;
+            ++m_entryCount;
+            return slot;
         }
+        Rebuild(2 * m_entries.size(), false);
     }
 }
 
-void CollisionRecord::Rehash(std::size_t size)
+void CollisionRecord::Rebuild(std::size_t size, bool onlyUsedThisTick)
 {
     std::size_t slots = kMinSlots;
     while (slots < size)
         slots *= 2;
-    m_slots.assign(slots, Slot{nullptr, 0});
+    std::vector<Entry> entries(slots);
+    std::vector<Detail> details(slots);
+    entries.swap(m_entries);
+    details.swap(m_details);
+    m_entryCount = 0;
     const std::size_t mask = slots - 1;
-    for (std::size_t index = 0; index < m_entries.size(); ++index)
+    for (std::size_t old = 0; old < entries.size(); ++old)
     {
-        std::size_t i = Hash(m_entries[index].actor, mask);
-        while (m_slots[i].actor != nullptr)
-            i = (i + 1) & mask;
-        m_slots[i] = Slot{m_entries[index].actor, static_cast<std::uint32_t>(index)};
+        if (entries[old].actor == nullptr || (onlyUsedThisTick && entries[old].tick != m_tick))
+            continue;
+        std::size_t slot = Hash(entries[old].actor, mask);
+        while (m_entries[slot].actor != nullptr)
+            slot = (slot + 1) & mask;
+        m_entries[slot] = entries[old];
+        m_details[slot] = std::move(details[old]);
+        ++m_entryCount;
     }
 }

@@ -21,11 +21,13 @@ public:
 
     /// Starts a new tick: every pair may be reported again.
     void Clear();
-    /// Sends "CollisionWith" + named's name with sender as the sender and point as the value,
-    /// unless nobody is subscribed to the name or the pair was already sent this tick.
-    void Report(Actor* named, Actor* sender, b2ContactPoint* point);
-    /// From Hold to Release, reports are gathered and queued together (one lock for all);
-    /// otherwise each is queued at once.
+    /// Sends "CollisionWith" + first's name with second as the sender, and the same with the
+    /// roles swapped, each with point as the value, unless nobody is subscribed to the name or
+    /// the pair was already sent this tick.
+    void Report(Actor* first, Actor* second, b2ContactPoint* point);
+    /// From Hold to Release, reports wait and are handled and queued together (one lock for
+    /// all), so that walking Box2D's contacts and this bookkeeping do not evict each other's
+    /// data from the caches; otherwise each is queued at once.
     void Hold() { m_holding = true; }
     void Release();
 
@@ -33,20 +35,20 @@ private:
     static constexpr int kInlineSenders = 4;
     static constexpr std::size_t kNeverLookedUp = ~std::size_t(0);
 
-    /// What every contact point reads: one cache line per actor.
-    struct Entry
+    /// What every contact point reads about an actor: one cache line.
+    struct alignas(64) Entry
     {
-        Actor* actor;
+        Actor* actor = nullptr; // null: a free slot
         /// Null when nobody was subscribed to the name at the last look-up.
-        const Switchboard::Channel* channel;
+        const Switchboard::Channel* channel = nullptr;
         /// The Switchboard's subscription version at that look-up.
-        std::size_t versionSeen;
-        unsigned tick;
-        std::uint16_t senderCount;
-        bool subscribed;
-        Actor* senders[kInlineSenders];
+        std::size_t versionSeen = kNeverLookedUp;
+        unsigned tick = 0;
+        std::uint16_t senderCount = 0;
+        bool subscribed = false;
+        Actor* senders[kInlineSenders] = {};
     };
-    /// What is read at most once a tick, kept apart so that entries stay small.
+    /// What is read at most once a tick, beside its entry.
     struct Detail
     {
         /// The actor's name when its channel was looked up.
@@ -54,28 +56,33 @@ private:
         /// The senders of this tick beyond the inline ones.
         std::vector<Actor*> moreSenders;
     };
-    struct Slot
+
+    struct Contact
     {
-        Actor* actor;
-        std::uint32_t index;
+        Actor* first;
+        Actor* second;
+        b2ContactPoint* point;
     };
 
-    std::uint32_t IndexFor(Actor* actor);
-    void StartTick(std::uint32_t index, const Actor* actor);
-    void LookUp(std::uint32_t index);
-    bool AddSender(std::uint32_t index, Actor* sender);
-    /// Refills the slots from the entries, in a table of at least `size` slots.
-    void Rehash(std::size_t size);
+    void Send(Actor* named, Actor* sender, b2ContactPoint* point);
+    /// The slot of actor's entry, made when there is none.
+    std::size_t SlotFor(Actor* actor);
+    void StartTick(std::size_t slot, const Actor* actor);
+    void LookUp(std::size_t slot);
+    bool AddSender(std::size_t slot, Actor* sender);
+    /// Moves the entries kept (all, or those used this tick) into a table of `size` slots.
+    void Rebuild(std::size_t size, bool onlyUsedThisTick);
     void Flush();
 
     Switchboard* m_switchboard;
-    // An open-addressing table from actor to entry index: it is looked up for every contact
-    // point and direction.
-    std::vector<Slot> m_slots;
+    // An open-addressing table by actor, as it is looked up for every contact point and
+    // direction; m_details runs parallel to it.
     std::vector<Entry> m_entries;
-    std::vector<Detail> m_details; // parallel to m_entries
+    std::vector<Detail> m_details;
+    std::size_t m_entryCount = 0;
     unsigned m_tick = 1;
     std::size_t m_usedThisTick = 0;
     bool m_holding = false;
+    std::vector<Contact> m_held;
     std::vector<Switchboard::RoutedMessage> m_batch;
 };

@@ -64,7 +64,7 @@ void World::RunPhysics(float dt)
         return;
     m_collisionRecord->Clear();
 
-    // The tick's collision messages are queued together after the steps.
+    // The tick's collision messages are made and queued together after the steps.
     m_collisionRecord->Hold();
     float carried = m_physicsDelta + dt;
     while (carried >= kPhysicsStep)
@@ -103,7 +103,6 @@ void World::ProcessContact(const b2ContactPoint* point)
     b2ContactPoint* stored = &m_contactPoints[m_contactPointCount];
     *stored = *point;
     m_collisionRecord->Report(first, second, stored);
-    m_collisionRecord->Report(second, first, stored);
     ++m_contactPointCount;
 }
 

@@ -77,6 +77,13 @@ TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
     Frame();
     ASSERT_EQ(late.received.size(), 1u);
     EXPECT_EQ(late.received[0].sender, static_cast<MessageListener*>(ground));
+
+    // A renamed actor is reported under its new name from the next physics on.
+    ball->SetName("Bowl");
+    late.Listen(ball);
+    Frame();
+    Frame();
+    EXPECT_EQ(late.Count(ball, ground, 0), 1);
 }
 
 TEST_F(WorldPhysicsTest, AtMost2048PointsAreTakenPerTick)
