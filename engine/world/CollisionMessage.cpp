@@ -64,7 +64,7 @@ void AddChunk()
 
 CollisionMessage::CollisionMessage(const Switchboard::Channel* channel, b2ContactPoint* point,
                                    MessageListener* sender)
-    : TypedMessage<b2ContactPoint*>(String(), point, sender), m_channel(channel)
+    : TypedMessage<b2ContactPoint*>(NamedBySubclass(), point, sender), m_channel(channel)
 {
 }
 

@@ -92,13 +92,14 @@ void CollisionRecord::LookUp(std::size_t slot)
 bool CollisionRecord::AddSender(std::size_t slot, Actor* sender)
 {
     Entry& entry = m_entries[slot];
-    const int inlineCount = std::min<int>(entry.senderCount, kInlineSenders);
-    if (std::find(entry.senders, entry.senders + inlineCount, sender) !=
-        entry.senders + inlineCount)
-        return false;
-    if (entry.senderCount < kInlineSenders)
+    const int count = entry.senderCount;
+    for (int i = 0; i < count && i < kInlineSenders; ++i)
+        if (entry.senders[i] == sender)
+            return false;
+    if (count < kInlineSenders)
     {
-        entry.senders[entry.senderCount++] = sender;
+        entry.senders[count] = sender;
+        entry.senderCount = static_cast<std::uint16_t>(count + 1);
         return true;
     }
     std::vector<Actor*>& more = m_details[slot].moreSenders;
