@@ -35,6 +35,8 @@ bool StepInterval(Interval<T>& interval, float dt, Apply apply)
 }
 } // namespace
 
+unsigned Actor::s_namingCount = 0;
+
 Actor::Actor()
 {
     std::fill(std::begin(m_spriteTextureReferences), std::end(m_spriteTextureReferences), -1);
@@ -277,6 +279,7 @@ String Actor::SetName(String newName)
         registry.erase(previous);
     registry[candidate] = this;
     m_name = candidate;
+    ++s_namingCount;
     return m_name;
 }
 

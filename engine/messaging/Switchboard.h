@@ -82,7 +82,7 @@ public:
     /// Changes whenever a listener is added to or removed from a name (requests made during a
     /// pass count when they are applied): what a sender found out about subscribers holds
     /// while this stays the same.
-    std::size_t GetSubscriptionVersion() const { return m_subscriptionVersion; }
+    unsigned GetSubscriptionVersion() const { return m_subscriptionVersion; }
 
 private:
     struct QueuedMessage
@@ -109,7 +109,7 @@ private:
     std::map<MessageListener*, StringSet> m_subscriptions;
     std::vector<DeferredMessage> m_deferredMessages;
     bool m_messagesLocked = false;
-    std::size_t m_subscriptionVersion = 0;
+    unsigned m_subscriptionVersion = 0;
     std::vector<SubscriptionRequest> m_pendingSubscriptions;
     std::vector<SubscriptionRequest> m_pendingUnsubscriptions;
     /// Guards m_messages. Held for the whole delivery pass; the pass's own handlers broadcast

@@ -10,22 +10,25 @@
 namespace
 {
 
-struct FreeBlock
-{
-    FreeBlock* next;
-};
-
 // Blocks on cache-line boundaries: a message then fills one line, not two.
 constexpr std::size_t kAlignment = 64;
 constexpr std::size_t kBlockSize =
     (sizeof(CollisionMessage) + kAlignment - 1) / kAlignment * kAlignment;
 constexpr std::size_t kBlocksPerChunk = 512;
+constexpr std::size_t kChunkSize = kBlocksPerChunk * kBlockSize;
 
-FreeBlock* s_freeBlocks = nullptr;
+/// Free blocks, taken from the back: an array rather than a list threaded through the blocks,
+/// so that taking one never waits for a load from the block itself. Never destroyed, so that
+/// messages deleted late in the program's exit still find it.
+std::vector<void*>& FreeBlocks()
+{
+    static auto* blocks = new std::vector<void*>();
+    return *blocks;
+}
 
 // Free blocks are poisoned for the address sanitizer, so that it still sees a message used after
 // its deletion.
-void Poison(FreeBlock* block)
+void Poison(void* block)
 {
 #if defined(__SANITIZE_ADDRESS__)
     ASAN_POISON_MEMORY_REGION(block, kBlockSize);
@@ -34,7 +37,7 @@ void Poison(FreeBlock* block)
 #endif
 }
 
-void Unpoison(FreeBlock* block)
+void Unpoison(void* block)
 {
 #if defined(__SANITIZE_ADDRESS__)
     ASAN_UNPOISON_MEMORY_REGION(block, kBlockSize);
@@ -44,19 +47,20 @@ void Unpoison(FreeBlock* block)
 }
 
 /// Takes a chunk of fresh blocks. Chunks are never given back: the pool only grows to the most
-/// messages a frame had in flight, and blocks stay valid until the program ends.
+/// messages a frame had in flight.
 void AddChunk()
 {
-    // Reachable from here for the leak checker.
-    static auto* chunks = new std::vector<void*>();
-    auto* chunk = static_cast<unsigned char*>(::operator new(kBlockSize* kBlocksPerChunk));
+    static auto* chunks = new std::vector<void*>(); // keeps them reachable for the leak checker
+    auto* chunk =
+        static_cast<unsigned char*>(::operator new(kChunkSize, std::align_val_t(kAlignment)));
     chunks->push_back(chunk);
+    std::vector<void*>& blocks = FreeBlocks();
+    // Room for every block there is, so that giving one back never allocates.
+    blocks.reserve(chunks->size() * kBlocksPerChunk);
     for (std::size_t i = kBlocksPerChunk; i-- > 0;)
     {
-        auto* block = reinterpret_cast<FreeBlock*>(chunk + i * kBlockSize);
-        block->next = s_freeBlocks;
-        s_freeBlocks = block;
-        Poison(block);
+        blocks.push_back(chunk + i * kBlockSize);
+        Poison(blocks.back());
     }
 }
 
@@ -73,11 +77,12 @@ void* CollisionMessage::operator new(std::size_t size)
     // A derived class of another size gets ordinary memory.
     if (size != sizeof(CollisionMessage))
         return ::operator new(size);
-    if (s_freeBlocks == nullptr)
+    std::vector<void*>& blocks = FreeBlocks();
+    if (blocks.empty())
         AddChunk();
-    FreeBlock* block = s_freeBlocks;
+    void* block = blocks.back();
+    blocks.pop_back();
     Unpoison(block);
-    s_freeBlocks = block->next;
     return block;
 }
 
@@ -90,8 +95,6 @@ void CollisionMessage::operator delete(void* memory, std::size_t size)
         ::operator delete(memory);
         return;
     }
-    auto* block = static_cast<FreeBlock*>(memory);
-    block->next = s_freeBlocks;
-    s_freeBlocks = block;
-    Poison(block);
+    Poison(memory);
+    FreeBlocks().push_back(memory);
 }

@@ -66,11 +66,17 @@ void CollisionRecord::Send(Actor* named, Actor* sender, b2ContactPoint* point)
 void CollisionRecord::StartTick(std::size_t slot, const Actor* actor)
 {
     Entry& entry = m_entries[slot];
-    Detail& detail = m_details[slot];
     entry.tick = m_tick;
     ++m_usedThisTick;
+    if (entry.senderCount > kInlineSenders)
+        m_details[slot].moreSenders.clear();
     entry.senderCount = 0;
-    detail.moreSenders.clear();
+    // The actor itself is read only when some actor was named since the last look.
+    const unsigned naming = Actor::GetNamingCount();
+    if (entry.namingSeen == naming && entry.versionSeen != kNeverLookedUp)
+        return;
+    entry.namingSeen = naming;
+    Detail& detail = m_details[slot];
     if (detail.actorName != actor->GetName() || entry.versionSeen == kNeverLookedUp)
     {
         detail.actorName = actor->GetName();

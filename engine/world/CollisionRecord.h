@@ -33,7 +33,7 @@ public:
 
 private:
     static constexpr int kInlineSenders = 4;
-    static constexpr std::size_t kNeverLookedUp = ~std::size_t(0);
+    static constexpr unsigned kNeverLookedUp = ~0u;
 
     /// What every contact point reads about an actor: one cache line.
     struct alignas(64) Entry
@@ -42,7 +42,9 @@ private:
         /// Null when nobody was subscribed to the name at the last look-up.
         const Switchboard::Channel* channel = nullptr;
         /// The Switchboard's subscription version at that look-up.
-        std::size_t versionSeen = kNeverLookedUp;
+        unsigned versionSeen = kNeverLookedUp;
+        /// Actor::GetNamingCount when the name was last compared.
+        unsigned namingSeen = 0;
         unsigned tick = 0;
         std::uint16_t senderCount = 0;
         bool subscribed = false;
