@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace
 {
@@ -39,7 +40,7 @@ void Switchboard::Broadcast(Message* message)
         m_messages.push_back(QueuedMessage{message, nullptr});
         return;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<QueueLock> lock(m_lock);
     m_messages.push_back(QueuedMessage{message, nullptr});
 }
 
@@ -47,7 +48,7 @@ void Switchboard::Broadcast(const std::vector<RoutedMessage>& messages)
 {
     if (messages.empty())
         return;
-    std::unique_lock<std::mutex> lock(m_mutex, std::defer_lock);
+    std::unique_lock<QueueLock> lock(m_lock, std::defer_lock);
     if (t_delivering != this)
         lock.lock();
     for (const RoutedMessage& routed : messages)
@@ -83,7 +84,7 @@ void Switchboard::SendAllMessages()
     if (t_delivering == this)
         return;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::lock_guard<QueueLock> lock(m_lock);
         std::size_t delivered = 0;
         // Undone also when a handler throws, so that the Switchboard stays usable: the message
         // in hand is dropped, the rest wait for the next pass, and so do the subscription

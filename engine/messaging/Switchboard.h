@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/messaging/QueueLock.h"
 #include "engine/util/StringTypes.h"
 
 #include <cstddef>
 #include <map>
-#include <mutex>
 #include <set>
 #include <vector>
 
@@ -114,5 +114,5 @@ private:
     std::vector<SubscriptionRequest> m_pendingUnsubscriptions;
     /// Guards m_messages. Held for the whole delivery pass; the pass's own handlers broadcast
     /// without taking it again (the thread already holds it).
-    std::mutex m_mutex;
+    QueueLock m_lock;
 };
