@@ -25,7 +25,7 @@ Switchboard* Switchboard::GetInstance()
 
 Switchboard::~Switchboard()
 {
-    for (const QueuedMessage& queued : m_messages)
+    for (const RoutedMessage& queued : m_messages)
         delete queued.message;
     for (DeferredMessage& deferred : m_deferredMessages)
         delete deferred.message;
@@ -37,23 +37,27 @@ void Switchboard::Broadcast(Message* message)
         return;
     if (t_delivering == this)
     {
-        m_messages.push_back(QueuedMessage{message, nullptr});
+        m_messages.push_back(RoutedMessage{message, nullptr});
         return;
     }
     std::lock_guard<QueueLock> lock(m_lock);
-    m_messages.push_back(QueuedMessage{message, nullptr});
+    m_messages.push_back(RoutedMessage{message, nullptr});
 }
 
-void Switchboard::Broadcast(const std::vector<RoutedMessage>& messages)
+void Switchboard::Broadcast(std::vector<RoutedMessage>& messages)
 {
     if (messages.empty())
         return;
     std::unique_lock<QueueLock> lock(m_lock, std::defer_lock);
     if (t_delivering != this)
         lock.lock();
-    for (const RoutedMessage& routed : messages)
-        if (routed.message != nullptr)
-            m_messages.push_back(QueuedMessage{routed.message, routed.channel});
+    // An empty queue (the usual case: the World queues its collisions after the delivery pass)
+    // takes the whole batch without copying it. A pass under way keeps its message in the queue.
+    if (m_messages.empty())
+        m_messages.swap(messages);
+    else
+        m_messages.insert(m_messages.end(), messages.begin(), messages.end());
+    messages.clear();
 }
 
 void Switchboard::DeferredBroadcast(Message* message, float delay)
@@ -110,7 +114,7 @@ void Switchboard::SendAllMessages()
         // Handlers may append while the queue is walked: by index, since it may reallocate.
         while (delivered < m_messages.size())
         {
-            const QueuedMessage queued = m_messages[delivered++];
+            const RoutedMessage queued = m_messages[delivered++];
             const std::unique_ptr<Message> owned(queued.message);
             Deliver(queued);
         }
@@ -127,7 +131,7 @@ void Switchboard::SendAllMessages()
         SubscribeTo(request.listener, request.messageName);
 }
 
-void Switchboard::Deliver(const QueuedMessage& queued)
+void Switchboard::Deliver(const RoutedMessage& queued)
 {
     const Channel* channel = queued.channel;
     if (channel == nullptr)

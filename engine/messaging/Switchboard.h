@@ -38,7 +38,7 @@ public:
     struct RoutedMessage
     {
         Message* message;
-        const Channel* channel;
+        const Channel* channel; // null in the queue: looked up by name at delivery
     };
 
     static Switchboard* GetInstance();
@@ -51,9 +51,10 @@ public:
 
     /// Queues message; the Switchboard owns it from now on. Any thread.
     void Broadcast(Message* message);
-    /// Queues the messages in order, taking the lock once; the Switchboard owns them from now
-    /// on. Each channel must be this Switchboard's channel of its message's name.
-    void Broadcast(const std::vector<RoutedMessage>& messages);
+    /// Queues the messages (none null) in order, taking the lock once, and empties the vector;
+    /// the Switchboard owns them from now on. Each channel must be this Switchboard's channel of
+    /// its message's name.
+    void Broadcast(std::vector<RoutedMessage>& messages);
     /// Broadcasts message once delay seconds (negative counts as 0) of frame time have passed.
     /// Main thread only; the Switchboard owns the message from now on.
     void DeferredBroadcast(Message* message, float delay);
@@ -85,11 +86,6 @@ public:
     unsigned GetSubscriptionVersion() const { return m_subscriptionVersion; }
 
 private:
-    struct QueuedMessage
-    {
-        Message* message;
-        const Channel* channel; // null: looked up by name at delivery
-    };
     struct DeferredMessage
     {
         Message* message;
@@ -102,9 +98,9 @@ private:
     };
 
     bool IsUnsubscriptionPending(MessageListener* listener, const String& messageName) const;
-    void Deliver(const QueuedMessage& queued);
+    void Deliver(const RoutedMessage& queued);
 
-    std::vector<QueuedMessage> m_messages;
+    std::vector<RoutedMessage> m_messages;
     std::map<String, Channel> m_subscribers;
     std::map<MessageListener*, StringSet> m_subscriptions;
     std::vector<DeferredMessage> m_deferredMessages;

@@ -20,11 +20,7 @@ constexpr std::size_t kChunkSize = kBlocksPerChunk * kBlockSize;
 /// Free blocks, taken from the back: an array rather than a list threaded through the blocks,
 /// so that taking one never waits for a load from the block itself. Never destroyed, so that
 /// messages deleted late in the program's exit still find it.
-std::vector<void*>& FreeBlocks()
-{
-    static auto* blocks = new std::vector<void*>();
-    return *blocks;
-}
+std::vector<void*>& s_freeBlocks = *new std::vector<void*>();
 
 // Free blocks are poisoned for the address sanitizer, so that it still sees a message used after
 // its deletion.
@@ -54,7 +50,7 @@ void AddChunk()
     auto* chunk =
         static_cast<unsigned char*>(::operator new(kChunkSize, std::align_val_t(kAlignment)));
     chunks->push_back(chunk);
-    std::vector<void*>& blocks = FreeBlocks();
+    std::vector<void*>& blocks = s_freeBlocks;
     // Room for every block there is, so that giving one back never allocates.
     blocks.reserve(chunks->size() * kBlocksPerChunk);
     for (std::size_t i = kBlocksPerChunk; i-- > 0;)
@@ -77,7 +73,7 @@ void* CollisionMessage::operator new(std::size_t size)
     // A derived class of another size gets ordinary memory.
     if (size != sizeof(CollisionMessage))
         return ::operator new(size);
-    std::vector<void*>& blocks = FreeBlocks();
+    std::vector<void*>& blocks = s_freeBlocks;
     if (blocks.empty())
         AddChunk();
     void* block = blocks.back();
@@ -96,5 +92,5 @@ void CollisionMessage::operator delete(void* memory, std::size_t size)
         return;
     }
     Poison(memory);
-    FreeBlocks().push_back(memory);
+    s_freeBlocks.push_back(memory);
 }

@@ -48,21 +48,6 @@ void CollisionRecord::Report(Actor* first, Actor* second, b2ContactPoint* point)
     Flush();
 }
 
-void CollisionRecord::Send(Actor* named, Actor* sender, b2ContactPoint* point)
-{
-    const std::size_t slot = SlotFor(named);
-    Entry& entry = m_entries[slot];
-    if (entry.tick != m_tick)
-        StartTick(slot, named);
-    if (entry.versionSeen != m_switchboard->GetSubscriptionVersion())
-        LookUp(slot);
-    if (!entry.subscribed || !AddSender(slot, sender))
-        return;
-    m_batch.push_back(Switchboard::RoutedMessage{
-        new CollisionMessage(entry.channel, point, static_cast<MessageListener*>(sender)),
-        entry.channel});
-}
-
 void CollisionRecord::StartTick(std::size_t slot, const Actor* actor)
 {
     Entry& entry = m_entries[slot];
@@ -95,19 +80,28 @@ void CollisionRecord::LookUp(std::size_t slot)
     entry.versionSeen = m_switchboard->GetSubscriptionVersion();
 }
 
-bool CollisionRecord::AddSender(std::size_t slot, Actor* sender)
+inline bool CollisionRecord::AddSender(std::size_t slot, Actor* sender)
 {
     Entry& entry = m_entries[slot];
     const int count = entry.senderCount;
-    for (int i = 0; i < count && i < kInlineSenders; ++i)
+    if (count > kInlineSenders)
+        return AddSpilledSender(slot, sender);
+    for (int i = 0; i < count; ++i)
         if (entry.senders[i] == sender)
             return false;
-    if (count < kInlineSenders)
-    {
-        entry.senders[count] = sender;
-        entry.senderCount = static_cast<std::uint16_t>(count + 1);
-        return true;
-    }
+    if (count == kInlineSenders)
+        return AddSpilledSender(slot, sender);
+    entry.senders[count] = sender;
+    entry.senderCount = static_cast<std::uint16_t>(count + 1);
+    return true;
+}
+
+bool CollisionRecord::AddSpilledSender(std::size_t slot, Actor* sender)
+{
+    Entry& entry = m_entries[slot];
+    if (std::find(entry.senders, entry.senders + kInlineSenders, sender) !=
+        entry.senders + kInlineSenders)
+        return false;
     std::vector<Actor*>& more = m_details[slot].moreSenders;
     if (std::find(more.begin(), more.end(), sender) != more.end())
         return false;
@@ -130,31 +124,32 @@ void CollisionRecord::Release()
 
 void CollisionRecord::Flush()
 {
-    if (m_batch.empty())
-        return;
     m_switchboard->Broadcast(m_batch);
-    m_batch.clear();
 }
 
-std::size_t CollisionRecord::SlotFor(Actor* actor)
+inline std::size_t CollisionRecord::SlotFor(Actor* actor)
 {
-    for (;;)
+    for (std::size_t slot = Hash(actor, m_mask);; slot = (slot + 1) & m_mask)
     {
-        const std::size_t mask = m_entries.size() - 1;
-        std::size_t slot = Hash(actor, mask);
-        while (m_entries[slot].actor != nullptr && m_entries[slot].actor != actor)
-            slot = (slot + 1) & mask;
-        if (m_entries[slot].actor == actor)
+        const Actor* held = m_entries[slot].actor;
+        if (held == actor)
             return slot;
-        // A new entry: keep the table at most half full, so that probes stay short.
-        if (2 * (m_entryCount + 1) <= m_entries.size())
-        {
-            m_entries[slot].actor = actor;
-            ++m_entryCount;
-            return slot;
-        }
-        Rebuild(2 * m_entries.size(), false);
+        if (held == nullptr)
+            return Insert(actor);
     }
+}
+
+std::size_t CollisionRecord::Insert(Actor* actor)
+{
+    // Keep the table at most half full, so that probes stay short.
+    if (2 * (m_entryCount + 1) > m_entries.size())
+        Rebuild(2 * m_entries.size(), false);
+    std::size_t slot = Hash(actor, m_mask);
+    while (m_entries[slot].actor != nullptr)
+        slot = (slot + 1) & m_mask;
+    m_entries[slot].actor = actor;
+    ++m_entryCount;
+    return slot;
 }
 
 void CollisionRecord::Rebuild(std::size_t size, bool onlyUsedThisTick)
@@ -167,16 +162,31 @@ void CollisionRecord::Rebuild(std::size_t size, bool onlyUsedThisTick)
     entries.swap(m_entries);
     details.swap(m_details);
     m_entryCount = 0;
-    const std::size_t mask = slots - 1;
+    m_mask = slots - 1;
     for (std::size_t old = 0; old < entries.size(); ++old)
     {
         if (entries[old].actor == nullptr || (onlyUsedThisTick && entries[old].tick != m_tick))
             continue;
-        std::size_t slot = Hash(entries[old].actor, mask);
+        std::size_t slot = Hash(entries[old].actor, m_mask);
         while (m_entries[slot].actor != nullptr)
-            slot = (slot + 1) & mask;
+            slot = (slot + 1) & m_mask;
         m_entries[slot] = entries[old];
         m_details[slot] = std::move(details[old]);
         ++m_entryCount;
     }
+}
+
+void CollisionRecord::Send(Actor* named, Actor* sender, b2ContactPoint* point)
+{
+    const std::size_t slot = SlotFor(named);
+    Entry& entry = m_entries[slot];
+    if (entry.tick != m_tick)
+        StartTick(slot, named);
+    if (entry.versionSeen != m_switchboard->GetSubscriptionVersion())
+        LookUp(slot);
+    if (!entry.subscribed || !AddSender(slot, sender))
+        return;
+    m_batch.push_back(Switchboard::RoutedMessage{
+        new CollisionMessage(entry.channel, point, static_cast<MessageListener*>(sender)),
+        entry.channel});
 }

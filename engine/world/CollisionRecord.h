@@ -32,10 +32,11 @@ public:
     void Release();
 
 private:
-    static constexpr int kInlineSenders = 4;
+    static constexpr int kInlineSenders = 12;
     static constexpr unsigned kNeverLookedUp = ~0u;
 
-    /// What every contact point reads about an actor: one cache line.
+    /// What every contact point reads about an actor, in its first cache line; the senders
+    /// past the fourth spill into the second.
     struct alignas(64) Entry
     {
         Actor* actor = nullptr; // null: a free slot
@@ -69,9 +70,12 @@ private:
     void Send(Actor* named, Actor* sender, b2ContactPoint* point);
     /// The slot of actor's entry, made when there is none.
     std::size_t SlotFor(Actor* actor);
+    std::size_t Insert(Actor* actor);
     void StartTick(std::size_t slot, const Actor* actor);
     void LookUp(std::size_t slot);
+    /// False when sender was already recorded for the entry this tick.
     bool AddSender(std::size_t slot, Actor* sender);
+    bool AddSpilledSender(std::size_t slot, Actor* sender);
     /// Moves the entries kept (all, or those used this tick) into a table of `size` slots.
     void Rebuild(std::size_t size, bool onlyUsedThisTick);
     void Flush();
@@ -81,6 +85,7 @@ private:
     // direction; m_details runs parallel to it.
     std::vector<Entry> m_entries;
     std::vector<Detail> m_details;
+    std::size_t m_mask = 0; // m_entries.size() - 1
     std::size_t m_entryCount = 0;
     unsigned m_tick = 1;
     std::size_t m_usedThisTick = 0;
