@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <iterator>
 
 namespace TUIO
 {
@@ -32,8 +33,16 @@ Container* FindBySessionID(const std::vector<Container*>& live, long sessionID)
 /// How long connect() waits for a loop that a listener's disconnect() left finishing.
 constexpr std::chrono::seconds PreviousLoopWait{2};
 
-/// List locks the calling thread holds through lockCursorList()/lockObjectList().
-thread_local int t_listLocksHeld = 0;
+/// The list locks the calling thread asked for, innermost last, each with whether it took its
+/// mutex (a lock while unconnected takes nothing): an unlock releases exactly what its lock
+/// took, even when the client connected or disconnected in between.
+thread_local std::vector<std::pair<const std::recursive_mutex*, bool>> t_listLocks;
+
+bool HoldsListLock()
+{
+    return std::any_of(t_listLocks.begin(), t_listLocks.end(),
+                       [](const auto& lock) { return lock.second; });
+}
 } // namespace
 
 TuioClient* TuioClient::s_TuioClient = nullptr;
@@ -89,6 +98,10 @@ void TuioClient::connect(bool lock)
     // A disconnect() from now on ends the loop even if it comes before the loop starts.
     m_socket->ResetBreak();
     m_loopRunning.store(true);
+    // Connected before the loop starts rather than after it: with lock true the loop runs on
+    // this thread until disconnect() breaks it, and disconnect() and the list locks act only
+    // on a connected client. Set afterwards, nothing could end that loop, readers could not
+    // lock the lists it fills, and the client would claim a connection once the loop is over.
     m_connected.store(true);
     if (lock)
     {
@@ -171,7 +184,7 @@ void TuioClient::removeTuioListener(TuioListener* listener)
     // Sequentially consistent with BeginCall: either the call sees the new version and skips
     // the listener, or this sees the listener marked as called and waits for it.
     m_listenerVersion.fetch_add(1);
-    if (m_processingThread.load() == std::this_thread::get_id() || t_listLocksHeld > 0)
+    if (m_processingThread.load() == std::this_thread::get_id() || HoldsListLock())
     {
         return; // waiting could deadlock: see the header
     }
@@ -211,37 +224,47 @@ TuioCursor* TuioClient::getTuioCursor(long sessionID)
 
 void TuioClient::lockObjectList()
 {
-    if (m_connected.load())
-    {
-        m_objectMutex.lock();
-        ++t_listLocksHeld;
-    }
+    LockList(m_objectMutex);
 }
 
 void TuioClient::unlockObjectList()
 {
-    if (m_connected.load())
-    {
-        --t_listLocksHeld;
-        m_objectMutex.unlock();
-    }
+    UnlockList(m_objectMutex);
 }
 
 void TuioClient::lockCursorList()
 {
-    if (m_connected.load())
-    {
-        m_cursorMutex.lock();
-        ++t_listLocksHeld;
-    }
+    LockList(m_cursorMutex);
 }
 
 void TuioClient::unlockCursorList()
 {
-    if (m_connected.load())
+    UnlockList(m_cursorMutex);
+}
+
+void TuioClient::LockList(std::recursive_mutex& mutex)
+{
+    const bool take = m_connected.load();
+    if (take)
     {
-        --t_listLocksHeld;
-        m_cursorMutex.unlock();
+        mutex.lock();
+    }
+    t_listLocks.emplace_back(&mutex, take);
+}
+
+void TuioClient::UnlockList(std::recursive_mutex& mutex)
+{
+    auto lock = std::find_if(t_listLocks.rbegin(), t_listLocks.rend(),
+                             [&mutex](const auto& held) { return held.first == &mutex; });
+    if (lock == t_listLocks.rend())
+    {
+        return; // never locked by this thread
+    }
+    const bool taken = lock->second;
+    t_listLocks.erase(std::next(lock).base());
+    if (taken)
+    {
+        mutex.unlock();
     }
 }
 

@@ -83,7 +83,8 @@ public:
     TuioObject* getTuioObject(long sessionID);
     TuioCursor* getTuioCursor(long sessionID);
 
-    /// The list locks are recursive; these do nothing while the client is not connected.
+    /// The list locks are recursive. A lock asked for while the client is not connected takes
+    /// nothing; an unlock releases what the matching lock took, whatever happened in between.
     void lockObjectList();
     void unlockObjectList();
     void lockCursorList();
@@ -97,6 +98,8 @@ public:
     static unsigned long ClientThreadFunc(void* client);
 
 private:
+    void LockList(std::recursive_mutex& mutex);
+    void UnlockList(std::recursive_mutex& mutex);
     /// Runs the socket's loop and then marks it ended.
     void RunLoop();
     /// Waits for a running loop to end, bounded or not; false if it still runs (at once when

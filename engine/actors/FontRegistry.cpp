@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -29,9 +30,105 @@ FTFont* FindFont(const String& nickname)
     return found == fonts.end() ? nullptr : found->second.get();
 }
 
+// Unicode of the Windows-1252 bytes 0x80 ... 0x9F; the five bytes it leaves undefined keep
+// their Latin-1 (control) code.
+constexpr wchar_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsAscii(const String& text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+/// Decodes text as UTF-8 into wide; false (wide then undefined) at the first invalid sequence.
+bool DecodeUtf8(const String& text, std::wstring& wide)
+{
+    wide.clear();
+    for (size_t i = 0; i < text.size();)
+    {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80)
+        {
+            wide.push_back(lead);
+            ++i;
+            continue;
+        }
+        // Sequence length, the lead's payload bits and the smallest code that needs that length
+        // (anything smaller is an overlong form).
+        size_t length = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if (lead >= 0xC2 && lead <= 0xDF)
+        {
+            length = 2;
+            code = lead & 0x1F;
+            least = 0x80;
+        }
+        else if (lead >= 0xE0 && lead <= 0xEF)
+        {
+            length = 3;
+            code = lead & 0x0F;
+            least = 0x800;
+        }
+        else if (lead >= 0xF0 && lead <= 0xF4)
+        {
+            length = 4;
+            code = lead & 0x07;
+            least = 0x10000;
+        }
+        else
+            return false;
+        if (i + length > text.size())
+            return false;
+        for (size_t k = 1; k < length; ++k)
+        {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        wide.push_back(static_cast<wchar_t>(code));
+        i += length;
+    }
+    return true;
+}
+
+/// The engine's strings are bytes in Windows-1252 (the console and the game's texts write
+/// single bytes such as 0xC4 for an upper-case A umlaut), while FTGL reads char strings as
+/// UTF-8, where such a lone byte is invalid and draws nothing. Text that is valid UTF-8 (what
+/// Python scripts hand over) is read as UTF-8; any other text byte by byte as Windows-1252.
+std::wstring ToGlyphCodes(const String& text)
+{
+    std::wstring wide;
+    if (DecodeUtf8(text, wide))
+        return wide;
+    wide.clear();
+    for (const char c : text)
+    {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        wide.push_back(byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80]
+                                                   : static_cast<wchar_t>(byte));
+    }
+    return wide;
+}
+
+FTBBox BoundingBox(FTFont& font, const String& text)
+{
+    if (IsAscii(text))
+        return font.BBox(text.c_str());
+    return font.BBox(ToGlyphCodes(text).c_str());
+}
+
 Vector2 Extents(FTFont& font, const String& text)
 {
-    const FTBBox box = font.BBox(text.c_str());
+    const FTBBox box = BoundingBox(font, text);
     return Vector2(static_cast<float>(box.Upper().X() - box.Lower().X()),
                    static_cast<float>(box.Upper().Y() - box.Lower().Y()));
 }
@@ -101,7 +198,10 @@ Vector2 DrawScreenText(const String& text, const String& nickname, int pixelX, i
     // Glyph quads would otherwise write depth over their whole box.
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
-    font->Render(text.c_str());
+    if (IsAscii(text))
+        font->Render(text.c_str());
+    else
+        font->Render(ToGlyphCodes(text).c_str());
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
 

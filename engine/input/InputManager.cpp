@@ -147,6 +147,8 @@ void InputManager::Initialize(const String& bindingsFile)
         { AddKeyName(String(kControllerPrefix[controller]) + button.name, code); });
 
     ClearControllerBindings();
+    // A program may read another file later: its bindings replace, not extend, the first's.
+    m_bindings.clear();
     ReadBindings(bindingsFile);
 }
 

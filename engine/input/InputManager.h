@@ -45,7 +45,8 @@ public:
     InputManager& operator=(const InputManager&) = delete;
 
     /// Builds the key-name table, clears the controller flags and reads bindingsFile (relative
-    /// to the working directory). A file that cannot be read leaves the manager unbound.
+    /// to the working directory) in place of any earlier bindings. A file that cannot be read
+    /// leaves the manager unbound.
     void Initialize(const String& bindingsFile = kBindingsFile);
     void ClearControllerBindings();
 

@@ -2,20 +2,22 @@
 
 #include "engine/world/glfw2/Glfw2.h"
 
-#include <set>
+#include <cstdint>
+#include <map>
 #include <vector>
 
 namespace
 {
 
-// Heap-held and never freed, so listeners that outlive static destruction can still
-// unregister.
-std::set<MouseListener*>& Registry()
+// Each listener with the number of its registration. Heap-held and never freed, so listeners
+// that outlive static destruction can still unregister.
+std::map<MouseListener*, uint64_t>& Registry()
 {
-    static auto* registry = new std::set<MouseListener*>();
+    static auto* registry = new std::map<MouseListener*, uint64_t>();
     return *registry;
 }
 
+uint64_t s_registrations = 0;
 int s_lastX = 0;
 int s_lastY = 0;
 
@@ -33,20 +35,25 @@ MouseButtonInput MapButton(int button)
 }
 
 // Handlers may create or destroy listeners: walk a copy, and skip entries that have left the
-// registry since the copy was taken. Listeners added during the walk get the next event.
+// registry since the copy was taken. A listener registered during the walk, even at the address
+// of one destroyed in it, has a later number: it gets only the next event.
 template <typename Event> void Dispatch(Event event)
 {
-    const std::vector<MouseListener*> snapshot(Registry().begin(), Registry().end());
-    for (MouseListener* listener : snapshot)
-        if (Registry().count(listener) != 0)
+    const std::vector<std::pair<MouseListener*, uint64_t>> snapshot(Registry().begin(),
+                                                                    Registry().end());
+    for (const auto& [listener, registration] : snapshot)
+    {
+        auto found = Registry().find(listener);
+        if (found != Registry().end() && found->second == registration)
             event(listener);
+    }
 }
 
 } // namespace
 
 MouseListener::MouseListener()
 {
-    Registry().insert(this);
+    Registry()[this] = ++s_registrations;
 }
 
 MouseListener::~MouseListener()

@@ -110,12 +110,14 @@ void NavGraphNode::ComputeGridPoints(VectorList& points, int& columns, int& rows
 {
     const Vector2 cell = m_graph->GetCellSize();
     const Vector2 extent = m_bounds.Max - m_bounds.Min;
-    columns = rows = 0;
-    // A cell without size would divide by zero.
-    if (!(cell.X > 0.0f && cell.Y > 0.0f) || extent.X < cell.X || extent.Y < cell.Y)
-        return;
-    columns = static_cast<int>(extent.X / cell.X);
-    rows = static_cast<int>(extent.Y / cell.Y);
+    // Each count is truncated on its own; a cell without size (which would divide by zero) or
+    // wider than the box fits no whole cell.
+    auto wholeCells = [](float length, float cellLength) {
+        return cellLength > 0.0f && length >= cellLength ? static_cast<int>(length / cellLength)
+                                                         : 0;
+    };
+    columns = wholeCells(extent.X, cell.X);
+    rows = wholeCells(extent.Y, cell.Y);
     points.reserve(points.size() + static_cast<size_t>(columns) * static_cast<size_t>(rows));
 
     const Vector2 rowStart(m_bounds.Min.X, m_bounds.Max.Y - cell.Y);

@@ -6,6 +6,7 @@
 #include "engine/input/InputManager.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
+#include "engine/scripting/ScriptInterface.h"
 #include "engine/sound/SoundDevice.h"
 #include "engine/util/Color.h"
 #include "engine/util/MathUtil.h"
@@ -80,6 +81,9 @@ bool World::Initialize(int windowWidth, int windowHeight, const String& windowTi
     NavGraphManager::GetInstance();
 
     RegisterConsole(new TestConsole());
+
+    // Python and the start script; physics is not set up yet.
+    ScriptInterface::Initialize();
 
     m_initialized = true;
     return true;
@@ -173,6 +177,7 @@ void World::Destroy()
     SoundDevice::GetInstance()->Shutdown();
     InputManager::GetInstance();
     InputManager::Destroy();
+    ScriptInterface::Finalize();
 
     DestroyDebugDraw();
 

@@ -2,6 +2,7 @@
 
 #include "engine/actors/Actor.h"
 #include "engine/console/Log.h"
+#include "engine/scripting/ScriptInterface.h"
 #include "engine/world/Camera.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/Renderable.h"
@@ -43,9 +44,14 @@ void World::Remove(Renderable* element)
         return;
     }
 
-    auto waiting =
-        std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(),
-                     [element](const DeferredLayerChange& add) { return add.element == element; });
+    auto isElement = [element](const DeferredLayerChange& change)
+    { return change.element == element; };
+    // The caller gets the element back and may delete it: a queued layer change must not put
+    // it into the World again.
+    m_deferredLayerChanges.erase(
+        std::remove_if(m_deferredLayerChanges.begin(), m_deferredLayerChanges.end(), isElement),
+        m_deferredLayerChanges.end());
+    auto waiting = std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement);
     if (waiting != m_deferredAdds.end())
     {
         m_deferredAdds.erase(waiting);
@@ -183,7 +189,7 @@ void World::LoadLevel(const String& levelName)
     ScriptExec("LoadLevel('" + levelName + "')");
 }
 
-void World::ScriptExec(const String&)
+void World::ScriptExec(const String& code)
 {
-    // Runs in the embedded interpreter once scripting is part of the engine.
+    ScriptInterface::ExecuteInScript(code);
 }

@@ -1,6 +1,6 @@
 // Sprite frames and the animation step, with stand-in texture names (no GL needed).
-#include "tests/actors/ActorTestSupport.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/ProbeActor.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,6 @@ TEST(SpriteAnimationTest, EachKindAndRangeStepsThroughItsFrames)
         {"loop", SAT_Loop, 1, 3, 0.1f, 0.1001f, {2, 3, 1, 2, 3}},
         {"ping-pong", SAT_PingPong, 0, 3, 0.1f, 0.1001f, {1, 2, 3, 2, 1, 0, 1, 2}},
         {"reversed loop", SAT_Loop, 5, 2, 0.1f, 0.1001f, {4, 3, 2, 5, 4}},
-        {"reversed ping-pong", SAT_PingPong, 3, 1, 0.1f, 0.1001f, {2, 1, 2, 3, 2, 1}},
         {"reversed one-shot", SAT_OneShot, 4, 2, 0.1f, 0.1001f, {3, 2, 2}},
         {"range past the frames", SAT_Loop, 6, 12, 0.1f, 0.1001f, {7, 6, 7}},
         // Ticks of 2.5 delays step two or three frames; a countdown at exactly 0 is no step.
@@ -86,16 +85,15 @@ TEST(SpriteAnimationTest, FramesAreClampedPickedAndCleared)
     EXPECT_EQ(empty.FrameCount(), MAX_SPRITE_FRAMES) << "frame 70 clamps to the last slot";
     EXPECT_EQ(empty.GetSpriteTexture(1000), 7);
 
-    LogCapture& log = LogCapture::Get();
     SpriteActor actor(8);
     actor.SetSpriteTexture(-1, 5);
-    log.Clear();
+    LogCapture::Get().Clear();
     actor.SetSpriteFrame(5);
     EXPECT_EQ(actor.CurrentTexture(), -1) << "an empty slot is still shown";
     actor.SetSpriteFrame(20);
     EXPECT_EQ(actor.CurrentTexture(), 107);
-    EXPECT_EQ(log.Lines(), StringList{"setSpriteFrame() - Warning: frame(5) has an invalid "
-                                      "texture reference."});
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"setSpriteFrame() - Warning: frame(5) has an invalid texture reference."});
 
     // A frame picked outside a running animation's range goes back to its start.
     actor.PlaySpriteAnimation(0.1f, SAT_OneShot, 0, 2);

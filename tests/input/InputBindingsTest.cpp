@@ -1,8 +1,8 @@
 #include "engine/input/InputManager.h"
 #include "engine/world/glfw2/Glfw2.h"
-#include "tests/input/MessageRecorder.h"
 #include "tests/support/LogCapture.h"
-#include "tests/util/TempDir.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +68,9 @@ TEST(InputBindings, AMissingFileBindsNothingSilentlyAndKeyEventsSendTheBoundName
     for (int key : {int('/'), glfw2::KEY_ESC, kUnknown})
         EXPECT_FALSE(input.OnKeyDown(key) || input.OnKeyUp(key)) << key;
     EXPECT_EQ(recorder.Deliver(), (StringList{"MoveForwards", "Restart", "Fire"}));
+
+    input.Initialize("no-such-file.ini"); // another file replaces every binding
+    EXPECT_EQ(input.GetBinding('a'), nullptr);
 }
 
 } // namespace

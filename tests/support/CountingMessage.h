@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-/// A message that counts how often messages of its kind are deleted.
+/// A message that counts how many of its kind are alive and how many were deleted.
 class CountingMessage : public Message
 {
 public:
@@ -13,12 +13,7 @@ public:
     {
         ++s_alive;
     }
-    ~CountingMessage() override
-    {
-        --s_alive;
-        ++s_deleted;
-    }
+    ~CountingMessage() override { --s_alive, ++s_deleted; }
 
-    static std::atomic<int> s_alive;
-    static std::atomic<int> s_deleted;
+    static inline std::atomic<int> s_alive{0}, s_deleted{0};
 };

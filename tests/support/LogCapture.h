@@ -3,10 +3,11 @@
 #include "engine/console/Log.h"
 
 #include <algorithm>
+#include <utility>
 
-/// Collects every line sent to the system log. Added to GetSystemLog() on first use and kept
-/// for the rest of the test program (the compound log cannot drop a log); call Clear() before
-/// the step whose lines a test checks.
+/// Collects every line sent to the system log. Added to GetSystemLog() on first use and kept for
+/// the rest of the test program (the compound log cannot drop a log); Clear() before the step
+/// whose lines a test checks.
 class LogCapture : public DeveloperLog
 {
 public:
@@ -20,10 +21,10 @@ public:
         }();
         return *capture;
     }
-
     void Log(const String& line) override { m_lines.push_back(line); }
-
     void Clear() { m_lines.clear(); }
+    /// The lines since the last call (or Clear), which are then forgotten.
+    StringList Take() { return std::exchange(m_lines, {}); }
     const StringList& Lines() const { return m_lines; }
     /// How many captured lines equal line exactly.
     int Count(const String& line) const
@@ -32,7 +33,5 @@ public:
     }
 
 private:
-    LogCapture() = default;
-
     StringList m_lines;
 };

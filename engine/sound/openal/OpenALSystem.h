@@ -6,9 +6,9 @@
 //
 // Known differences from the imitated library:
 // - Output is OpenAL Soft's default device, chosen by OpenAL Soft's own configuration
-//   (alsoft.conf, ALSOFT_CONF, ALSOFT_DRIVERS). Driver 0 reports no capability bits and a
-//   stereo speaker mode; the speaker mode set is kept, but OpenAL Soft takes its channel layout
-//   from its configuration.
+//   (alsoft.conf, ALSOFT_CONF, ALSOFT_DRIVERS), unless the creator opens another (tests use a
+//   loopback device). Driver 0 reports no capability bits and a stereo speaker mode; the
+//   speaker mode set is kept, but OpenAL Soft takes its channel layout from its configuration.
 // - SetDSPBufferSize sets OpenAL Soft's mixing period (ALC_REFRESH); the buffer count is not
 //   applied.
 // - Init fails with ERR_OUTPUT_INIT when no device opens and with ERR_OUTPUT_CREATEBUFFER when
@@ -25,7 +25,7 @@
 // - The pan of a stereo sound turns both of its channels towards one side.
 // - The version reported is that of the imitated interface, 4.16.00.
 
-#include "engine/sound/SoundSystem.h"
+#include "engine/sound/openal/OpenALBackend.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -79,6 +79,8 @@ struct ChannelSlot
 class OpenALSystem : public System
 {
 public:
+    explicit OpenALSystem(OutputOpener openOutput) : m_openOutput(openOutput) {}
+
     Result GetVersion(unsigned int* version) override;
     Result GetDriverCaps(int driver, Caps* caps, SpeakerMode* speakerMode) override;
     Result SetSpeakerMode(SpeakerMode speakerMode) override;
@@ -124,6 +126,7 @@ private:
     void Refill(ChannelSlot& slot);
     long long FillChunk(ChannelSlot& slot);
 
+    OutputOpener m_openOutput;
     bool m_initialized = false;
     SpeakerMode m_speakerMode = SPEAKERMODE_STEREO;
     unsigned int m_dspBufferLength = 0;

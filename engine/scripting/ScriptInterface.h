@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/util/StringTypes.h"
+
+/// The embedded Python interpreter. The engine talks to scripts only by running short
+/// statements as text; scripts talk to the engine through the `tessaly` module. A Python error
+/// never leaves the interpreter: it is printed (traceback on standard error) and the engine goes
+/// on. Main thread only, which holds the interpreter for the whole run.
+class ScriptInterface
+{
+public:
+    /// The start script, relative to the working directory.
+    static constexpr const char* kStartScript = "./Resources/Scripts/start.py";
+
+    /// Starts Python with the `tessaly` module and runs the start script. Without the start
+    /// script Python is shut down again and every later statement is ignored (logged once).
+    static void Initialize();
+    /// Runs code in the interpreter's main module; nothing when Python is not running.
+    static void ExecuteInScript(const String& code);
+    /// Deletes the engine objects that have Python halves, then shuts Python down.
+    static void Finalize();
+    /// True from a successful start-up until Finalize.
+    static bool IsInitialized() { return s_initialized; }
+
+private:
+    static bool s_initialized;
+};

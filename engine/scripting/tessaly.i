@@ -1,0 +1,48 @@
+// The `tessaly` scripting module: the engine's classes, constants and containers as Python sees
+// them. Python subclasses of Actor (Update, ReceiveMessage) and Console (Execute,
+// GetCompletions) are called by the engine through directors.
+//
+// The classes are declared here by hand rather than by including the engine's headers, so that
+// Python sees exactly the operations scripts may use, with by-value Vector2 and Color arguments
+// (which also accept lists of numbers) and copies instead of references to an object's fields.
+%module(directors="1") tessaly
+
+%{
+#include "engine/actors/Actor.h"
+#include "engine/actors/ParticleActor.h"
+#include "engine/actors/PhysicsActor.h"
+#include "engine/actors/TextActor.h"
+#include "engine/console/Console.h"
+#include "engine/console/Log.h"
+#include "engine/input/Controller.h"
+#include "engine/input/MouseInput.h"
+#include "engine/messaging/Message.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/messaging/TagCollection.h"
+#include "engine/scripting/ScriptedObjects.h"
+#include "engine/sound/SoundDevice.h"
+#include "engine/util/Color.h"
+#include "engine/util/Vec2i.h"
+#include "engine/util/Vector2.h"
+#include "engine/util/Vector3.h"
+#include "engine/world/Camera.h"
+#include "engine/world/World.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+%}
+
+%include <std_string.i>
+%include <std_vector.i>
+%include <std_set.i>
+
+typedef std::string String;
+
+// Default arguments stay in the native layer, so that a call with a wrong number of arguments
+// reaches the native dispatcher, which lists the possible forms.
+%feature("python:cdefaultargs");
+
+%include "tessaly_runtime.i"
+%include "tessaly_typemaps.i"
+%include "tessaly_classes.i"

@@ -1,0 +1,6 @@
+#include "game/EffectActor.h"
+
+void EffectActor::AnimCallback(const String&)
+{
+    Destroy();
+}

@@ -1,0 +1,194 @@
+#include "game/ScreenManager.h"
+
+#include "engine/actors/FontRegistry.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/util/opengl/GL.h"
+#include "engine/world/World.h"
+#include "game/TuioCursorMessage.h"
+#include "game/TuioScreen.h"
+#include "tuio/TuioClient.h"
+
+#include <cstdio>
+
+namespace
+{
+constexpr int kHintY = 763;
+// The hints end near the right edge: ConsoleSmall is 9 pixels a character.
+constexpr int kHintEndX = 1022;
+constexpr int kHintCharWidth = 9;
+constexpr char kPreviousHint[] = "[Back/Minus]: Previous";
+
+int HintX(const String& text)
+{
+    return kHintEndX - kHintCharWidth * static_cast<int>(text.size());
+}
+} // namespace
+
+ScreenManager::ScreenManager(TUIO::TuioClient* client,
+                             const std::function<ScreenList()>& makeScreens, const String& nextKeys)
+    : m_client(client), m_nextHint("[" + nextKeys + "]: Next"),
+      m_bothHints(m_nextHint + " " + kPreviousHint)
+{
+    if (m_client != nullptr)
+    {
+        m_client->addTuioListener(this);
+    }
+    Switchboard* switchboard = Switchboard::GetInstance();
+    switchboard->SubscribeTo(this, "MoveForwards");
+    switchboard->SubscribeTo(this, "MoveBackwards");
+    switchboard->SubscribeTo(this, "Restart");
+
+    m_screens = makeScreens();
+    if (!m_screens.empty())
+    {
+        // Added before it starts, so the start screen's texts exist before "GameStart".
+        World::GetInstance()->Add(m_screens.front(), 0);
+        m_screens.front()->Start();
+        m_currentScreen = 0;
+    }
+
+    SoundDevice* sound = SoundDevice::GetInstance();
+    sound->SetSoundCallback(this, &GameManager::SoundEnded);
+    m_clickSample = sound->LoadSample("Resources/Sounds/click.ogg", false);
+}
+
+ScreenManager::~ScreenManager()
+{
+    if (m_client != nullptr)
+    {
+        m_client->removeTuioListener(this);
+    }
+}
+
+ScreenManager::Hint ScreenManager::GetHint() const
+{
+    if (m_currentScreen == 0)
+    {
+        return {m_nextHint.c_str(), HintX(m_nextHint)};
+    }
+    if (m_currentScreen == static_cast<int>(m_screens.size()) - 1)
+    {
+        return {kPreviousHint, HintX(kPreviousHint)};
+    }
+    return {m_bothHints.c_str(), HintX(m_bothHints)};
+}
+
+void ScreenManager::Render()
+{
+    const Hint hint = GetHint();
+    glColor3f(0.5f, 0.5f, 0.5f);
+    DrawScreenText(hint.text, "ConsoleSmall", hint.x, kHintY, 0.0f);
+}
+
+void ScreenManager::SoundEnded(void*) {}
+
+void ScreenManager::ReceiveMessage(Message* message)
+{
+    const String name = message->GetMessageName();
+    if (name == "MoveForwards")
+    {
+        MoveForwards();
+    }
+    else if (name == "MoveBackwards")
+    {
+        MoveBackwards();
+    }
+    else if (name == "Restart")
+    {
+        std::fputs("restarting\n", stdout);
+        // Seen at once by whoever reads a piped output, not at exit.
+        std::fflush(stdout);
+        Restart();
+    }
+}
+
+void ScreenManager::MoveForwards()
+{
+    if (m_currentScreen < 0 || m_currentScreen >= static_cast<int>(m_screens.size()) - 1)
+    {
+        return;
+    }
+    SwitchTo(m_currentScreen + 1);
+    if (m_clickSample != nullptr)
+    {
+        SoundDevice::GetInstance()->PlaySound(m_clickSample, 1.0f, false, 0);
+    }
+}
+
+void ScreenManager::MoveBackwards()
+{
+    if (m_currentScreen <= 0)
+    {
+        return;
+    }
+    SwitchTo(m_currentScreen - 1);
+    if (m_clickSample != nullptr)
+    {
+        SoundDevice::GetInstance()->PlaySound(m_clickSample, 1.0f, false, 0);
+    }
+}
+
+void ScreenManager::Restart()
+{
+    if (m_currentScreen >= 0)
+    {
+        SwitchTo(m_currentScreen);
+    }
+}
+
+void ScreenManager::StopRunningScreen()
+{
+    if (m_currentScreen < 0)
+    {
+        return;
+    }
+    TuioScreen* running = m_screens[m_currentScreen];
+    running->Stop();
+    World::GetInstance()->Remove(running);
+    m_currentScreen = -1;
+}
+
+void ScreenManager::SwitchTo(int index)
+{
+    World* world = World::GetInstance();
+    TuioScreen* leaving = m_screens[m_currentScreen];
+    leaving->Stop();
+    world->Remove(leaving);
+    m_currentScreen = index;
+    TuioScreen* entering = m_screens[m_currentScreen];
+    entering->Start();
+    world->Add(entering, 0);
+}
+
+void ScreenManager::BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor)
+{
+    if (cursor->getPosition().getX() == 0.0f)
+    {
+        return;
+    }
+    Switchboard::GetInstance()->Broadcast(
+        new TuioCursorMessage(messageName, new TUIO::TuioCursor(*cursor)));
+}
+
+void ScreenManager::addTuioObject(TUIO::TuioObject*) {}
+
+void ScreenManager::updateTuioObject(TUIO::TuioObject*) {}
+
+void ScreenManager::removeTuioObject(TUIO::TuioObject*) {}
+
+void ScreenManager::addTuioCursor(TUIO::TuioCursor* tcur)
+{
+    BroadcastCursor("TuioCursorAdded", tcur);
+}
+
+void ScreenManager::updateTuioCursor(TUIO::TuioCursor* tcur)
+{
+    BroadcastCursor("TuioCursorUpdated", tcur);
+}
+
+void ScreenManager::removeTuioCursor(TUIO::TuioCursor* tcur)
+{
+    BroadcastCursor("TuioCursorRemoved", tcur);
+}
+
+void ScreenManager::refresh(TUIO::TuioTime) {}

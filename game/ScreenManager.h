@@ -1,0 +1,90 @@
+#pragma once
+
+#include "engine/sound/SoundDevice.h"
+#include "engine/util/StringTypes.h"
+#include "engine/world/GameManager.h"
+#include "tuio/TuioListener.h"
+
+#include <functional>
+#include <vector>
+
+class TuioScreen;
+
+namespace TUIO
+{
+class TuioClient;
+}
+
+/// A game manager over an ordered list of screens: exactly one screen runs at a time; the
+/// messages "MoveForwards", "MoveBackwards" and "Restart" switch between them (with a click on
+/// each step forwards or backwards), the key hints are drawn over the picture, and, as the TUIO
+/// client's listener, it turns cursor events from the receive thread into touch messages for
+/// the screens. The game's manager and the further screens' manager differ only in their lists.
+class ScreenManager : public GameManager, public TUIO::TuioListener
+{
+public:
+    using ScreenList = std::vector<TuioScreen*>;
+
+    /// Leaves the TUIO client's listeners and releases the list; the screens are not deleted.
+    ~ScreenManager() override;
+
+    /// A key hint and the window pixel x it starts at (its baseline lies on pixel row 763).
+    struct Hint
+    {
+        const char* text;
+        int x;
+    };
+    /// The hint for the running screen's place in the list: "Next" on the first, "Previous" on
+    /// the last, both in between.
+    Hint GetHint() const;
+
+    /// Draws GetHint() in grey in the "ConsoleSmall" font.
+    void Render() override;
+    void SoundEnded(void* channel) override;
+    /// "MoveForwards", "MoveBackwards" and "Restart"; other names are ignored.
+    void ReceiveMessage(Message* message) override;
+
+    /// To the next screen, with a click; nothing at the last screen.
+    void MoveForwards();
+    /// To the previous screen, with a click; nothing at the first screen.
+    void MoveBackwards();
+    /// Stops and starts the running screen again, without a click.
+    void Restart();
+    /// Stops the running screen and takes it out of the World, so that the work a screen does
+    /// when it is left (the level editor saves its level) is not lost when the program ends.
+    void StopRunningScreen();
+
+    /// The index of the running screen, or -1 with an empty list.
+    int GetCurrentScreenIndex() const { return m_currentScreen; }
+    const ScreenList& GetScreens() const { return m_screens; }
+
+    // TUIO listener, called on the client's receive thread: the cursor calls only queue a touch
+    // message (never on a cursor at x = 0.0 exactly); the others do nothing.
+    void addTuioObject(TUIO::TuioObject* tobj) override;
+    void updateTuioObject(TUIO::TuioObject* tobj) override;
+    void removeTuioObject(TUIO::TuioObject* tobj) override;
+    void addTuioCursor(TUIO::TuioCursor* tcur) override;
+    void updateTuioCursor(TUIO::TuioCursor* tcur) override;
+    void removeTuioCursor(TUIO::TuioCursor* tcur) override;
+    void refresh(TUIO::TuioTime frameTime) override;
+
+protected:
+    /// Registers with client (may be null: no touches), subscribes to the three switching
+    /// messages, builds the list with makeScreens, adds and starts the first screen, and loads
+    /// the click. The World must be initialised. nextKeys names the keys of "MoveForwards" in
+    /// the hints.
+    ScreenManager(TUIO::TuioClient* client, const std::function<ScreenList()>& makeScreens,
+                  const String& nextKeys = "A/Space");
+
+private:
+    /// Stops and removes the running screen, then starts and adds screens[index].
+    void SwitchTo(int index);
+    void BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor);
+
+    TUIO::TuioClient* m_client;
+    String m_nextHint;
+    String m_bothHints;
+    ScreenList m_screens;
+    int m_currentScreen = -1;
+    SAMPLE_HANDLE m_clickSample = nullptr;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+class ScreenManager;
+
+/// The program entry shared by the game and the further screens' program: connects the TUIO
+/// client on UDP port 3333 (exit status 1 at once, with no window, when it cannot bind), opens
+/// the 1024 x 768 "Tessaly Engine" window, sets up physics without gravity, hands the manager
+/// that getManager makes to the World and runs the main loop. Returns the exit status.
+/// bindingsFile, when given, replaces the key bindings of Config/input_bindings.ini.
+int RunScreenProgram(ScreenManager* (*getManager)(), const char* bindingsFile = nullptr);

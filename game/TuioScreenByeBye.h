@@ -1,0 +1,10 @@
+#pragma once
+
+#include "game/TextScreen.h"
+
+/// The last screen: the farewell.
+class TuioScreenByeBye : public TextScreen
+{
+public:
+    TuioScreenByeBye();
+};

@@ -1,0 +1,429 @@
+#include "game/TuioScreenSheeps.h"
+
+#include "engine/actors/PhysicsActor.h"
+#include "engine/actors/TextActor.h"
+#include "engine/console/Log.h"
+#include "engine/input/InputManager.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/messaging/TagCollection.h"
+#include "engine/messaging/TypedMessage.h"
+#include "engine/util/Color.h"
+#include "engine/util/MathUtil.h"
+#include "engine/world/Camera.h"
+#include "engine/world/World.h"
+#include "engine/world/box2d/Box2D20.h"
+#include "game/EffectActor.h"
+#include "game/TuioCursorMessage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+constexpr float kFrameDelay = 0.05f;
+/// Seconds between the end of a level and the message that leaves or restarts it.
+constexpr float kFollowOnDelay = 2.0f;
+constexpr const char* kCursorMessages[] = {"TuioCursorAdded", "TuioCursorRemoved",
+                                           "TuioCursorUpdated"};
+
+String Format(const char* format, int first, int second)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), format, first, second);
+    return text;
+}
+
+String CollisionName(const Actor* actor)
+{
+    return "CollisionWith" + actor->GetName();
+}
+} // namespace
+
+TuioScreenSheeps::TuioScreenSheeps(const String& levelName) : m_levelName(levelName) {}
+
+TuioScreenSheeps::~TuioScreenSheeps()
+{
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
+}
+
+void TuioScreenSheeps::Start()
+{
+    m_active = true;
+    m_finished = false;
+    World* world = World::GetInstance();
+    world->SetBlockers(true, 1.0f);
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const char* name : kCursorMessages)
+    {
+        switchboard->SubscribeTo(this, name);
+    }
+    world->LoadLevel(m_levelName);
+
+    std::fill(std::begin(m_sheep), std::end(m_sheep), nullptr);
+    std::fill(std::begin(m_saved), std::end(m_saved), false);
+    std::fill(std::begin(m_dead), std::end(m_dead), false);
+    m_counterText = nullptr;
+    const String problem = CheckLevel();
+    if (problem.empty())
+    {
+        CreateSheep();
+    }
+
+    m_barkWave = new Actor();
+    m_barkWave->SetColor(0.0f, 0.0f, 0.0f, 1.0f);
+    m_barkWave->LoadSpriteFrames("Resources/Images/wave/barkwave_01.png");
+    m_barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
+    m_barkWave->SetPosition(-20.0f, -20.0f); // parked out of sight until the first bark
+    world->Add(m_barkWave, 0);
+    m_objects.push_back(m_barkWave);
+
+    world->SetBackgroundColor(Color(0.2f, 1.0f, 0.0f, 1.0f));
+    m_startTime = world->GetCurrentTimeSeconds();
+
+    m_statusText = new TextActor("Console", "This is 'Flockmar'", TXT_Left, 5);
+    m_statusText->SetPosition(0.0f, 3.5f);
+    m_statusText->SetAlignment(TXT_Center);
+    world->Add(m_statusText, 0);
+    m_objects.push_back(m_statusText);
+
+    if (problem.empty())
+    {
+        m_counterText = new TextActor("Console", "", TXT_Left, 5);
+        ShowCounter();
+        m_counterText->SetPosition(Actor::GetNamed("Wiese")->GetPosition());
+        m_counterText->SetAlignment(TXT_Center);
+        world->Add(m_counterText, 0);
+        m_objects.push_back(m_counterText);
+        PlaceSheep();
+    }
+    else
+    {
+        // Nothing to play: the line says why and stays, the clock never starts.
+        GetSystemLog()->Log("ERROR: " + problem);
+        m_statusText->SetDisplayString(problem);
+        m_finished = true;
+    }
+
+    TagCollection* tags = TagCollection::GetInstance();
+    for (Actor* actor : tags->GetObjectsTagged("levelactor"))
+    {
+        m_objects.push_back(actor);
+    }
+    for (Actor* actor : tags->GetObjectsTagged("hasflameanimation"))
+    {
+        actor->LoadSpriteFrames("Resources/Images/flame/flame_01.png");
+        actor->PlaySpriteAnimation(kFrameDelay, SAT_Loop, 0, 23);
+    }
+}
+
+String TuioScreenSheeps::CheckLevel() const
+{
+    const String level = "Level '" + m_levelName + "' cannot be played: ";
+    if (Actor::GetNamed("Wiese") == nullptr)
+    {
+        return level + "no actor named \"Wiese\".";
+    }
+    const Actor* start = Actor::GetNamed("Startwiese");
+    if (start == nullptr)
+    {
+        return level + "no actor named \"Startwiese\".";
+    }
+    // The sheep are 1.0 wide: a narrower start area has no column to stand in.
+    if (!(start->GetSize().X >= 1.0f))
+    {
+        return level + "\"Startwiese\" is narrower than one sheep.";
+    }
+    return String();
+}
+
+void TuioScreenSheeps::CreateSheep()
+{
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        PhysicsActor* sheep = new PhysicsActor();
+        m_sheep[i] = sheep;
+        sheep->SetSize(1.0f, -1.0f);
+        sheep->SetDensity(1.8f);
+        sheep->SetFriction(0.7f);
+        sheep->SetRestitution(0.2f);
+        sheep->SetLinearDamping(0.8f);
+        sheep->SetShapeType(PhysicsActor::SHAPETYPE_BOX);
+        sheep->SetDrawShape(ADS_Square);
+        sheep->SetFixedRotation(true);
+        sheep->LoadSpriteFrames("Resources/Images/sheep_jumping/sheep_01.png");
+        sheep->PlaySpriteAnimation(kFrameDelay, SAT_Loop, 0, 11);
+        sheep->InitPhysics();
+        World::GetInstance()->Add(sheep, 0); // names it
+        m_saved[i] = false;
+        m_dead[i] = false;
+        switchboard->SubscribeTo(this, CollisionName(sheep));
+    }
+}
+
+void TuioScreenSheeps::PlaceSheep()
+{
+    const Actor* start = Actor::GetNamed("Startwiese");
+    const Vector2 centre = start->GetPosition();
+    const Vector2 area = start->GetSize();
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        PhysicsActor* sheep = m_sheep[i];
+        const Vector2 size = sheep->GetSize();
+        const int columns = static_cast<int>(std::floor(area.X / size.X));
+        const int column = i % columns;
+        const int row = i / columns;
+        const float x = centre.X + static_cast<float>(column - columns / 2);
+        const float y =
+            (centre.Y + area.Y / 2.0f - size.Y / 2.0f) - static_cast<float>(row) * size.Y;
+        sheep->SetPosition(x, y);
+        m_objects.push_back(sheep);
+    }
+}
+
+void TuioScreenSheeps::ShowCounter()
+{
+    m_counterText->SetDisplayString(Format("save green\n%02d / %02d", CountSavedSheep(), kGoal));
+}
+
+void TuioScreenSheeps::Stop()
+{
+    TuioScreen::Stop();
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const char* name : kCursorMessages)
+    {
+        switchboard->UnsubscribeFrom(this, name);
+    }
+    for (Actor* effect : TagCollection::GetInstance()->GetObjectsTagged("effect"))
+    {
+        effect->Destroy();
+    }
+    m_active = false;
+    // Deleted by TuioScreen::Stop (the sheep still in play with them) or destroyed before.
+    m_statusText = nullptr;
+    m_counterText = nullptr;
+    m_barkWave = nullptr;
+    std::fill(std::begin(m_sheep), std::end(m_sheep), nullptr);
+}
+
+void TuioScreenSheeps::Update(float)
+{
+    if (m_finished)
+    {
+        return;
+    }
+    const int elapsed =
+        static_cast<int>(World::GetInstance()->GetCurrentTimeSeconds() - m_startTime);
+    const int minutes = elapsed / 60;
+    const int seconds = elapsed % 60;
+    Switchboard* switchboard = Switchboard::GetInstance();
+    // At least, not exactly: two sheep reaching the meadow in one pass at seven saved would
+    // otherwise leave a level that can be neither won nor lost.
+    if (CountSavedSheep() >= kGoal)
+    {
+        m_statusText->SetDisplayString(
+            Format("Well done! Time needed: %02d:%02d", minutes, seconds));
+        switchboard->DeferredBroadcast(new Message("MoveForwards"), kFollowOnDelay);
+        m_finished = true;
+    }
+    else if (CountFreeSheep() < kGoal - CountSavedSheep())
+    {
+        m_statusText->SetDisplayString("Not enough sheep left. restarting...");
+        switchboard->DeferredBroadcast(new Message("Restart"), kFollowOnDelay);
+        m_finished = true;
+    }
+    else
+    {
+        m_statusText->SetDisplayString(Format("%02d:%02d", minutes, seconds));
+    }
+    if (InputManager::GetInstance()->IsKeyDown('b'))
+    {
+        // The A umlaut is the single Windows-1252 byte 0xC4.
+        m_statusText->SetDisplayString("You just pressed [B]. M\xC4H.");
+    }
+    TurnSheep();
+}
+
+void TuioScreenSheeps::TurnSheep()
+{
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        PhysicsActor* sheep = m_sheep[i];
+        if (sheep == nullptr || !IsFree(i) || sheep->GetBody() == nullptr)
+        {
+            continue;
+        }
+        const float vx = sheep->GetBody()->GetLinearVelocity().x;
+        const bool looksRight = sheep->IsTagged("looksright");
+        if ((vx > 0.0f && !looksRight) || (vx < 0.0f && looksRight))
+        {
+            // The sprites face left: swapping the x of the UV corners mirrors the sheep.
+            Vector2 lowerLeft, upperRight;
+            sheep->GetUVs(lowerLeft, upperRight);
+            std::swap(lowerLeft.X, upperRight.X);
+            sheep->SetUVs(lowerLeft, upperRight);
+            if (looksRight)
+            {
+                sheep->Untag("looksright");
+            }
+            else
+            {
+                sheep->Tag("looksright");
+            }
+        }
+    }
+}
+
+void TuioScreenSheeps::ReceiveMessage(Message* message)
+{
+    if (!m_active)
+    {
+        return;
+    }
+    const String name = message->GetMessageName();
+    if (name == "TuioCursorAdded")
+    {
+        BarkAtCursor(message, 1.0f);
+    }
+    else if (name == "TuioCursorUpdated")
+    {
+        BarkAtCursor(message, 0.1f);
+    }
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        if (m_sheep[i] != nullptr && IsFree(i) && CollisionName(m_sheep[i]) == name)
+        {
+            HandleCollision(i, message);
+        }
+    }
+}
+
+void TuioScreenSheeps::BarkAtCursor(Message* message, float strength)
+{
+    // Anyone may broadcast these names (a script, say): only the manager's touch messages
+    // carry a cursor.
+    const auto* touch = dynamic_cast<TuioCursorMessage*>(message);
+    if (touch == nullptr || touch->GetValue() == nullptr)
+    {
+        return;
+    }
+    const Camera* camera = Camera::GetInstance();
+    const TUIO::TuioCursor* cursor = touch->GetValue();
+    Bark(MathUtil::ScreenToWorld(cursor->getScreenX(camera->GetWindowWidth()),
+                                 cursor->getScreenY(camera->GetWindowHeight())),
+         strength);
+}
+
+void TuioScreenSheeps::HandleCollision(int index, Message* message)
+{
+    // The sender is only compared with live actors, never followed: a collision message queued
+    // before the level was laid out afresh may come from an actor that is gone.
+    const MessageListener* other = message->GetSender();
+    if (other == nullptr)
+    {
+        return;
+    }
+    auto isOther = [other](const Actor* actor)
+    { return actor != nullptr && static_cast<const MessageListener*>(actor) == other; };
+    auto isTagged = [&isOther](const char* tag)
+    {
+        const ActorSet tagged = TagCollection::GetInstance()->GetObjectsTagged(tag);
+        return std::any_of(tagged.begin(), tagged.end(), isOther);
+    };
+    if (isOther(Actor::GetNamed("Wiese")))
+    {
+        m_saved[index] = true;
+        RemoveSheep(index);
+        ShowCounter();
+    }
+    if (m_sheep[index] != nullptr && isTagged("sheepdestroyer"))
+    {
+        BurnSheep(index);
+    }
+    if (isTagged("barks"))
+    {
+        const auto* contact = dynamic_cast<TypedMessage<b2ContactPoint*>*>(message);
+        if (contact != nullptr && contact->GetValue() != nullptr)
+        {
+            const b2Vec2& point = contact->GetValue()->position;
+            Bark(Vector2(point.x, point.y), 1.0f);
+        }
+    }
+}
+
+void TuioScreenSheeps::BurnSheep(int index)
+{
+    const PhysicsActor* sheep = m_sheep[index];
+    EffectActor* effect = new EffectActor();
+    effect->SetPosition(sheep->GetPosition());
+    effect->SetRotation(sheep->GetRotation());
+    effect->LoadSpriteFrames("Resources/Images/sheep_burning/sheep_burning_01.png");
+    effect->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11, "burning_sheep");
+    effect->Tag("effect");
+    World::GetInstance()->Add(effect, 0);
+    m_dead[index] = true;
+    RemoveSheep(index);
+}
+
+void TuioScreenSheeps::MouseMotionEvent(Vec2i) {}
+
+void TuioScreenSheeps::MouseDownEvent(Vec2i screenCoords, MouseButtonInput)
+{
+    if (m_active)
+    {
+        Bark(MathUtil::ScreenToWorld(screenCoords.X, screenCoords.Y), 1.0f);
+    }
+}
+
+void TuioScreenSheeps::Bark(const Vector2& position, float strength)
+{
+    if (m_barkWave != nullptr)
+    {
+        m_barkWave->SetPosition(position);
+        m_barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
+    }
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        PhysicsActor* sheep = m_sheep[i];
+        if (sheep == nullptr || !IsFree(i))
+        {
+            continue;
+        }
+        const Vector2 sheepPosition = sheep->GetPosition();
+        const float distance = Vector2::Distance(position, sheepPosition);
+        if (distance < kBarkRadius)
+        {
+            const Vector2 away = Vector2::Normalize(sheepPosition - position);
+            sheep->ApplyImpulse(away * ((kBarkRadius - distance) * strength), Vector2::Zero);
+        }
+    }
+}
+
+int TuioScreenSheeps::CountFreeSheep() const
+{
+    int count = 0;
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        count += IsFree(i) ? 1 : 0;
+    }
+    return count;
+}
+
+int TuioScreenSheeps::CountSavedSheep() const
+{
+    return static_cast<int>(std::count(std::begin(m_saved), std::end(m_saved), true));
+}
+
+void TuioScreenSheeps::RemoveSheep(int index)
+{
+    PhysicsActor* sheep = m_sheep[index];
+    if (sheep == nullptr)
+    {
+        return;
+    }
+    Switchboard::GetInstance()->UnsubscribeFrom(this, CollisionName(sheep));
+    m_objects.erase(std::remove(m_objects.begin(), m_objects.end(), sheep), m_objects.end());
+    sheep->Destroy();
+    m_sheep[index] = nullptr;
+}

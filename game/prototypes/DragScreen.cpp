@@ -1,0 +1,285 @@
+#include "game/prototypes/DragScreen.h"
+
+#include "engine/actors/TextActor.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/messaging/TagCollection.h"
+#include "engine/util/Color.h"
+#include "engine/util/MathUtil.h"
+#include "engine/world/Camera.h"
+#include "engine/world/World.h"
+#include "engine/world/box2d/Box2D20.h"
+#include "game/TuioCursorMessage.h"
+#include "game/prototypes/TuioCursorPhysicsActor.h"
+
+#include <cstdio>
+
+namespace
+{
+constexpr char kCursorAdded[] = "TuioCursorAdded";
+constexpr char kCursorUpdated[] = "TuioCursorUpdated";
+constexpr char kCursorRemoved[] = "TuioCursorRemoved";
+constexpr char kCollisionWith[] = "CollisionWith";
+constexpr char kCursorName[] = "Cursor";
+constexpr char kDragsSomething[] = "drags_something";
+constexpr char kPlaceholder[] = "delete_me_after_add";
+constexpr char kCopyTag[] = "dropped_levelactor";
+constexpr float kTitleY = 3.5f;
+constexpr int kTextSpacing = 5;
+
+bool IsPlaceholder(const TuioCursorPhysicsActor* actor)
+{
+    return actor->IsTagged(kPlaceholder);
+}
+
+/// Placeholders never reach the World, so they are deleted here; live cursor actors are the
+/// World's to delete.
+void Dispose(TuioCursorPhysicsActor* actor)
+{
+    if (IsPlaceholder(actor))
+        delete actor;
+    else
+        actor->Destroy();
+}
+} // namespace
+
+DragScreen::DragScreen(const String& levelName, const String& titleText, bool sweepsCopies)
+    : m_levelName(levelName), m_titleText(titleText), m_sweepsCopies(sweepsCopies)
+{
+}
+
+DragScreen::~DragScreen()
+{
+    for (auto& entry : m_cursors)
+    {
+        if (IsPlaceholder(entry.second))
+            delete entry.second;
+    }
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
+}
+
+void DragScreen::BeginStart()
+{
+    m_active = true;
+    Switchboard* switchboard = Switchboard::GetInstance();
+    switchboard->SubscribeTo(this, kCursorAdded);
+    switchboard->SubscribeTo(this, kCursorRemoved);
+    switchboard->SubscribeTo(this, kCursorUpdated);
+
+    World* world = World::GetInstance();
+    world->SetBlockers(true, 1.0f);
+    world->SetBackgroundColor(Color(0.2f, 2.0f, 0.5f, 1.0f, true));
+    if (!m_levelName.empty())
+        world->LoadLevel(m_levelName);
+    m_startTime = world->GetCurrentTimeSeconds();
+}
+
+void DragScreen::AddTitle()
+{
+    m_title = AddCentredText(m_titleText, kTitleY);
+}
+
+TextActor* DragScreen::AddCentredText(const String& text, float y)
+{
+    auto* actor = new TextActor("Console", text, TXT_Left, kTextSpacing);
+    actor->SetPosition(0.0f, y);
+    actor->SetAlignment(TXT_Center);
+    World::GetInstance()->Add(actor, 0);
+    m_objects.push_back(actor);
+    return actor;
+}
+
+void DragScreen::AddClassLabel(const String& className)
+{
+    auto* label = new TextActor("ConsoleSmall", className, TXT_Left, kTextSpacing);
+    // Pixel (5, 763): the bottom-left corner of a 768 pixel high window.
+    label->SetPosition(MathUtil::ScreenToWorld(5, 763));
+    label->SetColor(0.3f, 0.3f, 0.3f, 1.0f);
+    World::GetInstance()->Add(label, 0);
+    m_objects.push_back(label);
+}
+
+void DragScreen::Update(float)
+{
+    if (m_title == nullptr)
+        return;
+    const int elapsed =
+        static_cast<int>(World::GetInstance()->GetCurrentTimeSeconds() - m_startTime);
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", elapsed / 60, elapsed % 60);
+    m_title->SetDisplayString(clock);
+}
+
+void DragScreen::Stop()
+{
+    TuioScreen::Stop();
+    m_title = nullptr;
+    DestroyCursorEntries();
+    if (m_sweepsCopies)
+    {
+        for (Actor* copy : TagCollection::GetInstance()->GetObjectsTagged(kCopyTag))
+            copy->Destroy();
+    }
+    Switchboard* switchboard = Switchboard::GetInstance();
+    switchboard->UnsubscribeFrom(this, kCursorAdded);
+    switchboard->UnsubscribeFrom(this, kCursorRemoved);
+    switchboard->UnsubscribeFrom(this, kCursorUpdated);
+    m_active = false;
+}
+
+void DragScreen::DestroyCursorEntries()
+{
+    for (auto& entry : m_cursors)
+        Dispose(entry.second);
+    m_cursors.clear();
+}
+
+void DragScreen::ReceiveMessage(Message* message)
+{
+    if (!m_active)
+        return;
+    const String name = message->GetMessageName();
+    if (name == kCursorAdded || name == kCursorUpdated || name == kCursorRemoved)
+    {
+        TUIO::TuioCursor* cursor = static_cast<TuioCursorMessage*>(message)->GetValue();
+        if (name == kCursorAdded)
+            OnCursorAdded(cursor);
+        else if (name == kCursorUpdated)
+            OnCursorUpdated(cursor);
+        else
+            OnCursorRemoved(cursor);
+        return;
+    }
+
+    const size_t prefixLength = sizeof kCollisionWith - 1;
+    if (name.compare(0, prefixLength, kCollisionWith) != 0)
+        return;
+    const String actorName = name.substr(prefixLength);
+    auto* other = dynamic_cast<Actor*>(message->GetSender());
+    if (other == nullptr)
+        return;
+    if (actorName.compare(0, sizeof kCursorName - 1, kCursorName) != 0)
+    {
+        OnOtherCollision(actorName, other);
+        return;
+    }
+
+    auto* cursorActor = dynamic_cast<TuioCursorPhysicsActor*>(Actor::GetNamed(actorName));
+    auto* otherBody = dynamic_cast<PhysicsActor*>(other);
+    if (cursorActor == nullptr || otherBody == nullptr)
+        return;
+    // Only the screen's own live cursor actors pick things up: a contact reported for a finger
+    // lifted earlier in this delivery pass must not start a new hold.
+    auto entry = m_cursors.find(cursorActor->GetCursorId());
+    if (entry == m_cursors.end() || entry->second != cursorActor)
+        return;
+    OnCursorCollision(cursorActor, otherBody,
+                      static_cast<TypedMessage<b2ContactPoint*>*>(message)->GetValue());
+}
+
+Vector2 DragScreen::CursorToWorld(const TUIO::TuioCursor* cursor)
+{
+    const Camera* camera = Camera::GetInstance();
+    return MathUtil::ScreenToWorld(cursor->getScreenX(camera->GetWindowWidth()),
+                                   cursor->getScreenY(camera->GetWindowHeight()));
+}
+
+void DragScreen::OnCursorAdded(TUIO::TuioCursor* cursor)
+{
+    const int id = cursor->getCursorID();
+    auto entry = m_cursors.find(id);
+    if (entry != m_cursors.end())
+    {
+        // The touch was lifted before it was reported down (or a stale actor is left): this
+        // touch gets no cursor actor.
+        Dispose(entry->second);
+        m_cursors.erase(entry);
+        return;
+    }
+
+    auto* actor = new TuioCursorPhysicsActor();
+    actor->SetName(kCursorName);
+    actor->SetTuioCursor(cursor);
+    actor->SetCursorId(id);
+    actor->SetPosition(CursorToWorld(cursor));
+    actor->InitPhysics();
+    World::GetInstance()->Add(actor, 0);
+    Switchboard::GetInstance()->SubscribeTo(this, kCollisionWith + actor->GetName());
+    m_cursors[id] = actor;
+}
+
+void DragScreen::OnCursorUpdated(TUIO::TuioCursor* cursor)
+{
+    auto entry = m_cursors.find(cursor->getCursorID());
+    if (entry == m_cursors.end() || IsPlaceholder(entry->second))
+        return;
+    TuioCursorPhysicsActor* actor = entry->second;
+    actor->SetPosition(CursorToWorld(cursor));
+    if (!actor->IsTagged(kDragsSomething))
+        return;
+    for (Actor* held :
+         TagCollection::GetInstance()->GetObjectsTagged(DraggedByTag(actor->GetCursorId())))
+        OnDragMoved(actor, held, cursor);
+}
+
+void DragScreen::OnCursorRemoved(TUIO::TuioCursor* cursor)
+{
+    const int id = cursor->getCursorID();
+    auto entry = m_cursors.find(id);
+    if (entry == m_cursors.end())
+    {
+        auto* placeholder = new TuioCursorPhysicsActor();
+        placeholder->Tag(kPlaceholder);
+        m_cursors[id] = placeholder;
+        return;
+    }
+
+    TuioCursorPhysicsActor* actor = entry->second;
+    if (actor->IsTagged(kDragsSomething))
+    {
+        const String tag = DraggedByTag(actor->GetCursorId());
+        for (Actor* held : TagCollection::GetInstance()->GetObjectsTagged(tag))
+        {
+            held->Untag(tag);
+            OnDropped(actor, held, cursor);
+        }
+    }
+    m_cursors.erase(entry);
+    // The body goes when the World deletes the actor, and the joints with it.
+    Dispose(actor);
+}
+
+void DragScreen::OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
+                                   b2ContactPoint* contact)
+{
+    if (cursorActor->IsTagged(kDragsSomething))
+        return;
+    OnPickingUp(other);
+    cursorActor->Tag(kDragsSomething);
+    cursorActor->SetGrabOffset(other->GetPosition() -
+                               Vector2(contact->position.x, contact->position.y));
+    other->Tag(DraggedByTag(cursorActor->GetCursorId()));
+    AttachDragged(cursorActor, other, contact);
+}
+
+void DragScreen::AttachDragged(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
+                               b2ContactPoint* contact)
+{
+    JoinAtContact(cursorActor, other, contact);
+}
+
+void DragScreen::JoinAtContact(PhysicsActor* cursorActor, PhysicsActor* held,
+                               const b2ContactPoint* contact)
+{
+    b2World* physics = World::GetInstance()->GetPhysicsWorld();
+    if (physics == nullptr || cursorActor->GetBody() == nullptr || held->GetBody() == nullptr)
+        return;
+    box2d20::DistanceJointDef joint;
+    joint.Initialize(cursorActor->GetBody(), held->GetBody(), contact->position, contact->position);
+    joint.collideConnected = true;
+    box2d20::CreateDistanceJoint(physics, joint);
+}
+
+String DragScreen::DraggedByTag(int cursorId)
+{
+    return "draggedby" + std::to_string(cursorId);
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "engine/messaging/MessageListener.h"
+#include "engine/util/StringTypes.h"
+#include "engine/util/Vector2.h"
+#include "game/TuioScreen.h"
+
+#include <map>
+
+class Actor;
+class PhysicsActor;
+class TextActor;
+class TuioCursorPhysicsActor;
+struct b2ContactPoint;
+
+namespace TUIO
+{
+class TuioCursor;
+}
+
+/// The frame the drag-and-drop screens share: each finger on the table becomes a cursor actor;
+/// the first physics actor a cursor actor touches is picked up (tagged "draggedby<id>" and
+/// joined to it by a zero-length distance joint) and follows the finger until it is lifted. The
+/// title line turns into a clock. Subclasses add their content in Start and differ only where
+/// the hooks below let them. Main thread only.
+class DragScreen : public TuioScreen, public MessageListener
+{
+public:
+    /// Frees the placeholders and leaves every subscription.
+    ~DragScreen() override;
+
+    /// Shows the time since Start as "mm:ss" in the title line.
+    void Update(float dt) override;
+    /// Deletes the screen's objects and the cursor actors and placeholders, sweeps the editor's
+    /// copies where the screen does, drops the touch subscriptions and goes inactive.
+    void Stop() override;
+    /// Touch and "CollisionWith" messages while active; everything else is ignored.
+    void ReceiveMessage(Message* message) override;
+
+    void OnCursorAdded(TUIO::TuioCursor* cursor);
+    void OnCursorUpdated(TUIO::TuioCursor* cursor);
+    void OnCursorRemoved(TUIO::TuioCursor* cursor);
+    /// Picks other up when cursorActor holds nothing yet; a holding cursor ignores the contact.
+    void OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
+                           b2ContactPoint* contact);
+
+    bool IsActive() const { return m_active; }
+    /// Null before the first Start and after Stop.
+    TextActor* GetTitle() const { return m_title; }
+
+    /// The finger's window pixel in world coordinates.
+    static Vector2 CursorToWorld(const TUIO::TuioCursor* cursor);
+
+protected:
+    /// levelName is loaded by Start when not empty; sweepsCopies makes Stop destroy every actor
+    /// tagged "dropped_levelactor".
+    DragScreen(const String& levelName, const String& titleText, bool sweepsCopies);
+
+    /// The shared first steps of Start: active, the touch subscriptions, edge blockers, the
+    /// background colour, the level, the start time.
+    void BeginStart();
+    /// The title line at (0, 3.5), centred; the clock replaces it from the first Update on.
+    void AddTitle();
+    /// A centred "Console" text line at (0, y) on layer 0, kept in the object list.
+    TextActor* AddCentredText(const String& text, float y);
+    /// The small grey name of the screen's class in the window's bottom-left corner.
+    void AddClassLabel(const String& className);
+
+    /// Joins the cursor actor's body to other's at the contact point.
+    virtual void AttachDragged(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
+                               b2ContactPoint* contact);
+    /// Called before a cursor that holds nothing picks other up.
+    virtual void OnPickingUp(Actor* /*other*/) {}
+    /// A "CollisionWith" message for a name that is not a cursor actor's; the sender is the
+    /// other actor.
+    virtual void OnOtherCollision(const String& /*name*/, Actor* /*other*/) {}
+    /// Hooks for the held actors when their finger moves or is lifted.
+    virtual void OnDragMoved(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*held*/,
+                             TUIO::TuioCursor* /*cursor*/)
+    {
+    }
+    virtual void OnDropped(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*held*/,
+                           TUIO::TuioCursor* /*cursor*/)
+    {
+    }
+
+    /// A zero-length, rigid distance joint between the two bodies at the contact point, which
+    /// lives until one of the bodies is destroyed.
+    static void JoinAtContact(PhysicsActor* cursorActor, PhysicsActor* held,
+                              const b2ContactPoint* contact);
+    /// "draggedby<id>": the tag of the actors the cursor with that ID holds.
+    static String DraggedByTag(int cursorId);
+
+    const String& GetLevelName() const { return m_levelName; }
+
+private:
+    void DestroyCursorEntries();
+
+    String m_levelName;
+    String m_titleText;
+    bool m_sweepsCopies;
+    bool m_active = false;
+    float m_startTime = 0.0f;
+    TextActor* m_title = nullptr;
+    /// TUIO cursor ID -> its cursor actor (owned by the World) or a placeholder (owned here),
+    /// which stands for a touch whose removal came before its addition.
+    std::map<int, TuioCursorPhysicsActor*> m_cursors;
+};

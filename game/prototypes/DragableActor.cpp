@@ -1,0 +1,3 @@
+#include "game/prototypes/DragableActor.h"
+
+DragableActor::DragableActor() = default;

@@ -1,0 +1,8 @@
+#include "game/prototypes/TuioScreenCarrySheeps.h"
+
+#include "engine/actors/PhysicsActor.h"
+
+void TuioScreenCarrySheeps::Grab(TuioCursorPhysicsActor* cursorActor, PhysicsActor* sheep)
+{
+    sheep->Tag(CarryTag(cursorActor));
+}

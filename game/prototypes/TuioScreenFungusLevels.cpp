@@ -1,0 +1,209 @@
+#include "game/prototypes/TuioScreenFungusLevels.h"
+
+#include "engine/actors/PhysicsActor.h"
+#include "engine/messaging/Message.h"
+#include "engine/util/MathUtil.h"
+#include "engine/util/StringUtil.h"
+#include "engine/util/opengl/GL.h"
+#include "engine/world/Camera.h"
+#include "engine/world/World.h"
+#include "game/prototypes/GamePieces.h"
+#include "game/prototypes/PieceQueries.h"
+#include "game/prototypes/RootJointActor.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr float kScrollSeconds = 5.0f;
+constexpr char kScrollDone[] = "movecompleted";
+
+void MoveDown(Actor* actor, float distance)
+{
+    const Vector2 position = actor->GetPosition();
+    actor->SetPosition(Vector2(position.X, position.Y - distance));
+}
+
+} // namespace
+
+TuioScreenFungusLevels::TuioScreenFungusLevels(const String& levelName)
+    : FungusScreenBase(levelName)
+{
+    // Used while a level has no spawn marker: the top-left corner.
+    m_spawnPosition = Vector2(-12.0f, 8.5f);
+}
+
+String TuioScreenFungusLevels::LevelTag(int level) const
+{
+    return "level" + IntToString(level);
+}
+
+void TuioScreenFungusLevels::Start()
+{
+    World* world = World::GetInstance();
+    m_currentLevel = 0;
+    m_levelCount = 3;
+    m_scrolling = false;
+    SubscribeOnStart(String("CameraChange, ") + kScrollDone);
+
+    m_background = new Actor();
+    m_background->SetSize(35.0f, 60.0f);
+    m_background->SetSprite("Resources/Images/mauer.png", 0, GL_REPEAT, kDefaultTextureFilter,
+                            false);
+    // The wall repeats every 160 x 120 pixels.
+    const float width = MathUtil::WorldSizeToScreenSize(m_background->GetSize().X);
+    const float height = MathUtil::WorldSizeToScreenSize(m_background->GetSize().Y);
+    m_background->SetUVs(Vector2(0.0f, 0.0f), Vector2(width / 160.0f, height / 120.0f));
+    world->Add(m_background, 0);
+    m_objects.push_back(m_background);
+
+    LoadLevelActors(m_currentLevel);
+
+    // The level finished before lies below, its food infested from the start.
+    const int previous = (m_currentLevel - 1 + m_levelCount) % m_levelCount;
+    const String previousTag = LevelTag(previous);
+    LoadLevelScript(m_levelName + IntToString(previous));
+    for (Actor* actor : LiveActorsTagged(previousTag))
+        MoveDown(actor, kLevelSpacing);
+    AdoptActorsTagged(previousTag);
+    for (Actor* food : LiveActorsTagged("food, " + previousTag))
+    {
+        food->ChangeColorTo(Color(1.0f, 1.0f, 1.0f, food->GetAlpha()), 2.0f);
+        food->Tag("infested");
+    }
+
+    // Food is drawn a unit larger than it touches.
+    for (Actor* food : LiveActorsTagged("food"))
+    {
+        const Vector2 size = food->GetSize();
+        if (auto* body = dynamic_cast<PhysicsActor*>(food))
+            body->SetDrawSize(size.X + 1.0f, size.Y + 1.0f);
+        else
+            food->SetSize(size.X + 1.0f, size.Y + 1.0f);
+    }
+
+    FinishStart();
+}
+
+void TuioScreenFungusLevels::Stop()
+{
+    if (m_scrolling)
+    {
+        // The next screen must not inherit a camera on its way.
+        Camera* camera = Camera::GetInstance();
+        camera->SetPosition(Vector2(0.0f, 0.0f));
+        camera->MoveTo(Vector2(0.0f, 0.0f), 0.0f);
+        m_scrolling = false;
+    }
+    FungusScreenBase::Stop();
+    m_background = nullptr;
+}
+
+void TuioScreenFungusLevels::LoadLevelActors(int level)
+{
+    const String tag = LevelTag(level);
+    LoadLevelScript(m_levelName + IntToString(level));
+    AdoptActorsTagged(tag);
+    const ActorList markers = LiveActorsTagged("spawnpos, " + tag);
+    if (!markers.empty())
+        SetSpawnFrom(markers.front());
+}
+
+FlowerActor* TuioScreenFungusLevels::SpawnFungus(const Vector2& position)
+{
+    return static_cast<FlowerActor*>(SpawnFungusPiece(position));
+}
+
+SporenActor* TuioScreenFungusLevels::SpawnSpore(const Vector2& position)
+{
+    return static_cast<SporenActor*>(SpawnSporePiece(position));
+}
+
+GamePieceActor* TuioScreenFungusLevels::NewFungus() const
+{
+    return new FlowerActor();
+}
+
+GamePieceActor* TuioScreenFungusLevels::NewSpore() const
+{
+    return new SporenActor();
+}
+
+float TuioScreenFungusLevels::NewSporeCountdown() const
+{
+    return MathUtil::RandomFloatInRange(1.0f, 3.0f);
+}
+
+Actor* TuioScreenFungusLevels::NewRoot(PhysicsActor* first, PhysicsActor* second) const
+{
+    return new RootJointActor(first, second);
+}
+
+const char* TuioScreenFungusLevels::StaticFungusSprite() const
+{
+    return "Resources/Images/hibiscus.png";
+}
+
+void TuioScreenFungusLevels::CheckWave(int pieceCount)
+{
+    if (pieceCount > 1)
+        return;
+    SpawnWave();
+    ShowGoalText();
+}
+
+void TuioScreenFungusLevels::ColorInfestedFood(Actor* food)
+{
+    food->ChangeColorTo(Color(1.0f, 1.0f, 1.0f, food->GetAlpha()), 2.0f);
+}
+
+void TuioScreenFungusLevels::AllFoodInfested()
+{
+    ChangeLevel();
+}
+
+void TuioScreenFungusLevels::ChangeLevel()
+{
+    for (Actor* flower : LiveActorsTagged("fungus"))
+        TurnIntoStaticFungus(flower);
+    for (Actor* spore : LiveActorsTagged("spore"))
+        RemoveActor(spore);
+
+    for (Renderable* object : m_objects)
+        if (auto* actor = dynamic_cast<Actor*>(object))
+            MoveDown(actor, kLevelSpacing);
+    m_background->SetPosition(Vector2(0.0f, 0.0f));
+    GetCompass()->SetPosition(Vector2(0.0f, 0.0f));
+
+    m_currentLevel = (m_currentLevel + 1) % m_levelCount;
+    // A level finished within the last scroll: the level that scroll would have removed is the
+    // one coming back now, so it goes before it is loaded afresh.
+    RemoveLevel(m_currentLevel);
+    LoadLevelActors(m_currentLevel);
+
+    // The view starts where the finished level now lies and slides up onto the new one.
+    Camera* camera = Camera::GetInstance();
+    camera->SetPosition(Vector2(0.0f, -kLevelSpacing));
+    camera->MoveTo(Vector2(0.0f, 0.0f), kScrollSeconds, false, kScrollDone);
+    m_scrolling = true;
+}
+
+void TuioScreenFungusLevels::RemoveLevel(int level)
+{
+    for (Actor* actor : LiveActorsTagged(LevelTag(level)))
+    {
+        auto found = std::find(m_objects.begin(), m_objects.end(), actor);
+        if (found != m_objects.end())
+            m_objects.erase(found);
+        actor->Destroy();
+    }
+}
+
+void TuioScreenFungusLevels::ReceiveOtherMessage(Message* message)
+{
+    // "CameraChange" is subscribed to and has no effect here.
+    if (message->GetMessageName() != kScrollDone)
+        return;
+    m_scrolling = false;
+    RemoveLevel((m_currentLevel - 2 + m_levelCount) % m_levelCount);
+}

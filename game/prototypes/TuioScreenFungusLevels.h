@@ -1,0 +1,60 @@
+#pragma once
+
+#include "game/prototypes/FungusScreenBase.h"
+
+class FlowerActor;
+class SporenActor;
+
+/// The fungus game over a cycle of levels stacked one above the other, on a brick wall, with
+/// flowers, thorny roots and spores that live 1 to 3 s. Level N is the level script levelName
+/// followed by N; its actors are tagged "level" followed by N. The level being played lies over
+/// the one finished before, 15 units below. When all food is infested, the flowers turn into
+/// fixed ones, the spores vanish, the next level is loaded in place and the camera scrolls over
+/// 5 s so that the finished level slides down; when the scroll ends ("movecompleted"), the
+/// level before that one is removed.
+class TuioScreenFungusLevels : public FungusScreenBase
+{
+public:
+    /// How far below the level being played the finished one lies.
+    static constexpr float kLevelSpacing = 15.0f;
+
+    explicit TuioScreenFungusLevels(const String& levelName = "flower_level");
+
+    void Start() override;
+    void Stop() override;
+
+    /// A flower at position, rooted to its neighbours and to anchors in reach.
+    FlowerActor* SpawnFungus(const Vector2& position);
+    SporenActor* SpawnSpore(const Vector2& position);
+
+    int GetCurrentLevel() const { return m_currentLevel; }
+    int GetLevelCount() const { return m_levelCount; }
+    Actor* GetBackground() const { return m_background; }
+
+protected:
+    GamePieceActor* NewFungus() const override;
+    GamePieceActor* NewSpore() const override;
+    float NewSporeCountdown() const override;
+    Actor* NewRoot(PhysicsActor* first, PhysicsActor* second) const override;
+    const char* StaticFungusSprite() const override;
+    /// A new wave while at most one flower or spore is left; the food stays infested.
+    void CheckWave(int pieceCount) override;
+    /// White again at its own alpha.
+    void ColorInfestedFood(Actor* food) override;
+    void AllFoodInfested() override;
+    /// "movecompleted" removes the level before the finished one.
+    void ReceiveOtherMessage(Message* message) override;
+
+private:
+    String LevelTag(int level) const;
+    /// Loads level and adopts its actors; its spawn marker, if any, sets the spawn values.
+    void LoadLevelActors(int level);
+    void ChangeLevel();
+    void RemoveLevel(int level);
+
+    Actor* m_background = nullptr;
+    int m_currentLevel = 0;
+    int m_levelCount = 3;
+    /// True from a level change until its scroll has ended.
+    bool m_scrolling = false;
+};

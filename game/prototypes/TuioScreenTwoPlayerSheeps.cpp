@@ -1,0 +1,457 @@
+#include "game/prototypes/TuioScreenTwoPlayerSheeps.h"
+
+#include "engine/actors/FontRegistry.h"
+#include "engine/actors/FullScreenActor.h"
+#include "engine/actors/ParticleActor.h"
+#include "engine/actors/PhysicsActor.h"
+#include "engine/actors/TextActor.h"
+#include "engine/messaging/Switchboard.h"
+#include "engine/util/MathUtil.h"
+#include "engine/util/opengl/GL.h"
+#include "engine/world/Camera.h"
+#include "engine/world/World.h"
+#include "engine/world/box2d/Box2D20.h"
+#include "game/TuioCursorMessage.h"
+#include "game/prototypes/TuioCursorPhysicsActor.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr const char* kCursorMessages[] = {"TuioCursorAdded", "TuioCursorRemoved",
+                                           "TuioCursorUpdated"};
+constexpr const char* kCollisionPrefix = "CollisionWith";
+constexpr const char* kPlayerTags[] = {"p1", "p2"};
+constexpr const char* kScoredTags[] = {"aufwiese1", "aufwiese2"};
+constexpr const char* kMeadowNames[] = {"P1Wiese", "P2Wiese"};
+/// The background image repeats once per this many window pixels.
+constexpr float kTilePixels = 256.0f;
+constexpr float kMeadowSize = 6.0f;
+/// Player 1's spring settles, player 2's swings on: the two meadows differ on purpose.
+constexpr float kScoringDamping[] = {0.5f, 0.0f};
+constexpr float kScoringHz = 1.2f;
+
+String CollisionName(const Actor* actor)
+{
+    return kCollisionPrefix + actor->GetName();
+}
+
+Vector2 CursorWorldPoint(const TUIO::TuioCursor& cursor)
+{
+    const Camera* camera = Camera::GetInstance();
+    return MathUtil::ScreenToWorld(cursor.getScreenX(camera->GetWindowWidth()),
+                                   cursor.getScreenY(camera->GetWindowHeight()));
+}
+
+void EnsureScoreFont()
+{
+    // No part of the engine registers this nickname; a registered font measures above zero.
+    if (GetTextExtents("0", TuioScreenTwoPlayerSheeps::kScoreFont).Y <= 0.0f)
+    {
+        RegisterFont("Resources/Fonts/Inconsolata.otf", TuioScreenTwoPlayerSheeps::kScoreFontSize,
+                     TuioScreenTwoPlayerSheeps::kScoreFont);
+    }
+}
+
+String ScoreString(int score)
+{
+    return std::to_string(score);
+}
+} // namespace
+
+TuioScreenTwoPlayerSheeps::~TuioScreenTwoPlayerSheeps()
+{
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
+}
+
+void TuioScreenTwoPlayerSheeps::Start()
+{
+    World* world = World::GetInstance();
+    world->SetBlockers(true, 1.0f);
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const char* name : kCursorMessages)
+    {
+        switchboard->SubscribeTo(this, name);
+    }
+    switchboard->SubscribeTo(this, "CameraChange");
+
+    m_background = new FullScreenActor();
+    m_background->SetSprite("Resources/Images/flowers_256x256.jpg", 0, GL_REPEAT, GL_LINEAR);
+    world->Add(m_background, 0);
+    m_objects.push_back(m_background);
+
+    m_scores[0] = 0;
+    m_scores[1] = 0;
+    m_colors[0] = Color(1.0f, 0.0f, 0.0f, 1.0f);
+    m_colors[1] = Color(0.0f, 0.0f, 1.0f, 1.0f);
+
+    CreateMeadow(1);
+    CreateMeadow(2);
+    PlaceMeadowsAndBackground();
+
+    EnsureScoreFont();
+    CreateScoreText(1, -3.0f);
+    CreateScoreText(2, 3.0f);
+
+    const Camera* camera = Camera::GetInstance();
+    const Vector2 centre =
+        MathUtil::ScreenToWorld(camera->GetWindowWidth() / 2, camera->GetWindowHeight() / 2);
+    for (int i = 0; i < kDogCount; ++i)
+    {
+        // All on one point: the physics pushes them apart.
+        m_dogs.push_back(CreateDog(centre));
+    }
+    m_active = true;
+}
+
+void TuioScreenTwoPlayerSheeps::CreateMeadow(int player)
+{
+    PhysicsActor* meadow = new PhysicsActor();
+    meadow->SetName(kMeadowNames[player - 1]);
+    const Color& color = m_colors[player - 1];
+    meadow->SetColor(color.R, color.G, color.B, 0.8f);
+    meadow->SetDrawShape(ADS_Circle);
+    meadow->SetSize(kMeadowSize);
+    meadow->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE);
+    meadow->SetDensity(0.0f); // static: nothing pushes it
+    meadow->SetIsSensor(true);
+    meadow->InitPhysics();
+    World::GetInstance()->Add(meadow, 0);
+    m_objects.push_back(meadow);
+    m_meadows[player - 1] = meadow;
+}
+
+void TuioScreenTwoPlayerSheeps::CreateScoreText(int player, float x)
+{
+    TextActor* text = new TextActor(kScoreFont, ScoreString(m_scores[player - 1]), TXT_Left, 5);
+    text->SetPosition(x, 9.0f);
+    text->SetAlignment(TXT_Center);
+    World::GetInstance()->Add(text, 0);
+    m_objects.push_back(text);
+    m_scoreTexts[player - 1] = text;
+}
+
+void TuioScreenTwoPlayerSheeps::PlaceMeadowsAndBackground()
+{
+    const Camera* camera = Camera::GetInstance();
+    const int width = camera->GetWindowWidth();
+    const int height = camera->GetWindowHeight();
+    // Player 1 scores at the right edge, player 2 at the left.
+    m_meadows[0]->SetPosition(MathUtil::ScreenToWorld(width, 0).X, 0.0f);
+    m_meadows[1]->SetPosition(MathUtil::ScreenToWorld(0, 0).X, 0.0f);
+    m_background->SetUVs(Vector2(0.0f, 0.0f), Vector2(static_cast<float>(width) / kTilePixels,
+                                                      static_cast<float>(height) / kTilePixels));
+}
+
+PhysicsActor* TuioScreenTwoPlayerSheeps::CreateDog(Vector2 position)
+{
+    PhysicsActor* dog = new PhysicsActor();
+    dog->SetName("Dog");
+    dog->SetPosition(position);
+    dog->SetColor(0.0f, 0.0f, 0.0f, 1.0f); // the sheep frames tinted black
+    dog->Tag("dog");
+    PrepareAnimal(dog, false);
+    return FinishAnimal(dog);
+}
+
+PhysicsActor* TuioScreenTwoPlayerSheeps::CreateSheep(String tag, Color color, Vector2 position)
+{
+    PhysicsActor* sheep = new PhysicsActor();
+    sheep->SetName("Sheep");
+    sheep->SetPosition(position);
+    sheep->SetColor(color);
+    sheep->Tag(tag);
+    PrepareAnimal(sheep, true);
+    return FinishAnimal(sheep);
+}
+
+PhysicsActor* TuioScreenTwoPlayerSheeps::FinishAnimal(PhysicsActor* animal)
+{
+    animal->SetSize(1.0f);
+    animal->SetDensity(0.8f);
+    animal->SetFriction(0.0f);
+    animal->SetRestitution(0.7f);
+    animal->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE);
+    animal->SetDrawShape(ADS_Square);
+    animal->SetFixedRotation(true);
+    animal->LoadSpriteFrames("Resources/Images/sheep_jumping/sheep_01.png");
+    animal->PlaySpriteAnimation(0.05f, SAT_Loop, 0, 11);
+    animal->InitPhysics();
+    World::GetInstance()->Add(animal, 0);
+    m_objects.push_back(animal);
+    Switchboard::GetInstance()->SubscribeTo(this, CollisionName(animal));
+    return animal;
+}
+
+void TuioScreenTwoPlayerSheeps::Stop()
+{
+    TuioScreen::Stop();
+    LeaveKnockedOutCollisions();
+    m_dogs.clear();
+    World* world = World::GetInstance();
+    world->SetBlockers(false, -1.0f);
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const char* name : kCursorMessages)
+    {
+        switchboard->UnsubscribeFrom(this, name);
+    }
+    // Touches still down would keep their actors in the World with nobody to remove them, and
+    // an entry would dangle once the World deleted its actor (a level unload): both go here.
+    for (const auto& entry : m_cursorActors)
+    {
+        world->Remove(entry.second);
+        delete entry.second;
+    }
+    m_cursorActors.clear();
+    m_active = false;
+    m_background = nullptr;
+    std::fill(std::begin(m_meadows), std::end(m_meadows), nullptr);
+    std::fill(std::begin(m_scoreTexts), std::end(m_scoreTexts), nullptr);
+}
+
+void TuioScreenTwoPlayerSheeps::Update(float)
+{
+    LeaveKnockedOutCollisions();
+    for (PhysicsActor* dog : m_dogs)
+    {
+        // Two draws in this order; each axis a whole number from -5 to 4, so dogs drift.
+        const int x = MathUtil::RandomInt(10) - 5;
+        const int y = MathUtil::RandomInt(10) - 5;
+        dog->ApplyForce(Vector2(static_cast<float>(x), static_cast<float>(y)), dog->GetPosition());
+    }
+}
+
+void TuioScreenTwoPlayerSheeps::ReceiveMessage(Message* message)
+{
+    if (!m_active)
+    {
+        return;
+    }
+    const String& name = message->GetMessageName();
+    const auto* touch = dynamic_cast<TuioCursorMessage*>(message);
+    // Anyone may broadcast the touch names: only the manager's messages carry a cursor.
+    const TUIO::TuioCursor* cursor = touch != nullptr ? touch->GetValue() : nullptr;
+    if (name == "TuioCursorAdded")
+    {
+        if (cursor != nullptr)
+        {
+            CursorAdded(*cursor);
+        }
+    }
+    else if (name == "TuioCursorRemoved")
+    {
+        if (cursor != nullptr)
+        {
+            CursorRemoved(*cursor);
+        }
+    }
+    else if (name == "TuioCursorUpdated")
+    {
+        if (cursor != nullptr)
+        {
+            CursorUpdated(*cursor);
+        }
+    }
+    else if (HasPrefix(name, kCollisionPrefix))
+    {
+        Collision(name, message);
+    }
+    else if (name == "CameraChange")
+    {
+        PlaceMeadowsAndBackground();
+    }
+}
+
+TuioCursorPhysicsActor* TuioScreenTwoPlayerSheeps::GetCursorActor(int cursorId) const
+{
+    const auto found = m_cursorActors.find(cursorId);
+    return found == m_cursorActors.end() ? nullptr : found->second;
+}
+
+void TuioScreenTwoPlayerSheeps::CursorAdded(const TUIO::TuioCursor& cursor)
+{
+    const int id = cursor.getCursorID();
+    if (m_cursorActors.count(id) != 0)
+    {
+        return;
+    }
+    TuioCursorPhysicsActor* actor = new TuioCursorPhysicsActor();
+    actor->SetName("Cursor");
+    TUIO::TuioCursor copy(cursor);
+    actor->SetTuioCursor(&copy);
+    actor->SetCursorId(id);
+    actor->SetPosition(CursorWorldPoint(cursor));
+    actor->InitPhysics();
+    World::GetInstance()->Add(actor, 0);
+    Switchboard::GetInstance()->SubscribeTo(this, CollisionName(actor));
+    m_cursorActors[id] = actor;
+}
+
+void TuioScreenTwoPlayerSheeps::CursorRemoved(const TUIO::TuioCursor& cursor)
+{
+    const auto found = m_cursorActors.find(cursor.getCursorID());
+    if (found == m_cursorActors.end())
+    {
+        return;
+    }
+    TuioCursorPhysicsActor* actor = found->second;
+    CursorLifted(actor, cursor);
+    actor->Destroy();
+    m_cursorActors.erase(found);
+}
+
+void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
+                                             const TUIO::TuioCursor& cursor)
+{
+    const int width = Camera::GetInstance()->GetWindowWidth();
+    const int player = cursor.getScreenX(width) < width / 2 ? 1 : 2;
+    PhysicsActor* sheep =
+        CreateSheep(kPlayerTags[player - 1], m_colors[player - 1], CursorWorldPoint(cursor));
+    sheep->ApplyImpulse(FingerVelocity(cursor), sheep->GetPosition());
+}
+
+void TuioScreenTwoPlayerSheeps::CursorUpdated(const TUIO::TuioCursor& cursor)
+{
+    TuioCursorPhysicsActor* actor = GetCursorActor(cursor.getCursorID());
+    if (actor == nullptr)
+    {
+        return;
+    }
+    TUIO::TuioCursor copy(cursor);
+    actor->SetTuioCursor(&copy);
+    actor->SetPosition(CursorWorldPoint(cursor));
+    CursorMoved(actor);
+}
+
+Vector2 TuioScreenTwoPlayerSheeps::FingerVelocity(const TUIO::TuioCursor& cursor)
+{
+    const Vector2 visible = MathUtil::GetVisibleWorldSize();
+    return Vector2(cursor.getXSpeed() * visible.X, -cursor.getYSpeed() * visible.Y);
+}
+
+bool TuioScreenTwoPlayerSheeps::HasPrefix(const String& name, const char* prefix)
+{
+    return name.rfind(prefix, 0) == 0;
+}
+
+void TuioScreenTwoPlayerSheeps::Collision(const String& messageName, Message* message)
+{
+    const String receiver = messageName.substr(String(kCollisionPrefix).size());
+    Actor* other = dynamic_cast<Actor*>(message->GetSender());
+    if (other == nullptr)
+    {
+        return; // no sender: no rule applies
+    }
+    const String& otherName = other->GetName();
+    if (HasPrefix(receiver, "Sheep"))
+    {
+        Actor* sheep = Actor::GetNamed(receiver);
+        if (sheep != nullptr)
+        {
+            SheepTouched(sheep, other, otherName);
+        }
+    }
+    else if (HasPrefix(receiver, "Cursor"))
+    {
+        auto* cursorActor = dynamic_cast<TuioCursorPhysicsActor*>(Actor::GetNamed(receiver));
+        if (cursorActor != nullptr)
+        {
+            CursorTouched(cursorActor, other);
+        }
+    }
+}
+
+void TuioScreenTwoPlayerSheeps::SheepTouched(Actor* sheep, Actor* other, const String& otherName)
+{
+    if (HasPrefix(otherName, "Sheep"))
+    {
+        // Each of the pair's messages knocks out its sender, so two opposing sheep in play
+        // take each other out; a sheep in play also knocks out the other player's scored ones.
+        const bool p1MeetsP2 =
+            sheep->IsTagged("p1") && (other->IsTagged("p2") || other->IsTagged("aufwiese2"));
+        const bool p2MeetsP1 =
+            sheep->IsTagged("p2") && (other->IsTagged("p1") || other->IsTagged("aufwiese1"));
+        if (p1MeetsP2 || p2MeetsP1)
+        {
+            RemoveSheep(other);
+        }
+    }
+    else if (otherName == kMeadowNames[1] && sheep->IsTagged("p2"))
+    {
+        Score(2, sheep);
+    }
+    else if (otherName == kMeadowNames[0] && sheep->IsTagged("p1"))
+    {
+        Score(1, sheep);
+    }
+    else if (HasPrefix(otherName, "Dog") && (sheep->IsTagged("p1") || sheep->IsTagged("p2")))
+    {
+        SwitchSheepOwner(sheep);
+    }
+}
+
+void TuioScreenTwoPlayerSheeps::Score(int player, Actor* sheep)
+{
+    const int index = player - 1;
+    ++m_scores[index];
+    m_scoreTexts[index]->SetDisplayString(ScoreString(m_scores[index]));
+    sheep->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    sheep->Untag(kPlayerTags[index]);
+    sheep->Tag(kScoredTags[index]);
+
+    auto* body = dynamic_cast<PhysicsActor*>(sheep);
+    box2d20::DistanceJointDef spring;
+    spring.body1 = body != nullptr ? body->GetBody() : nullptr;
+    spring.body2 = m_meadows[index]->GetBody();
+    spring.length = 0.0f;
+    spring.frequencyHz = kScoringHz;
+    spring.dampingRatio = kScoringDamping[index];
+    spring.collideConnected = false;
+    // Owned by the physics world; it goes with either body.
+    box2d20::CreateDistanceJoint(World::GetInstance()->GetPhysicsWorld(), spring);
+}
+
+void TuioScreenTwoPlayerSheeps::RemoveSheep(Actor* sheep)
+{
+    ParticleActor* burst = new ParticleActor();
+    burst->SetColor(sheep->GetColor());
+    burst->SetEndColor(Color(0.0f, 0.0f, 0.0f, 1.0f));
+    burst->SetPosition(sheep->GetPosition());
+    burst->SetSystemLifetime(0.5f);
+    burst->SetSize(0.1f, 0.1f);
+    burst->SetMaxParticles(100);
+    burst->SetParticlesPerSecond(5.0f);
+    burst->SetParticleLifetime(0.5f);
+    burst->SetSpread(3.141593f);
+    // Not in objects: it destroys itself once its last particle has died.
+    World::GetInstance()->Add(burst, 0);
+
+    m_knockedOutCollisions.push_back(CollisionName(sheep));
+    m_objects.erase(std::remove(m_objects.begin(), m_objects.end(), sheep), m_objects.end());
+    sheep->Destroy();
+}
+
+void TuioScreenTwoPlayerSheeps::LeaveKnockedOutCollisions()
+{
+    Switchboard* switchboard = Switchboard::GetInstance();
+    for (const String& name : m_knockedOutCollisions)
+    {
+        switchboard->UnsubscribeFrom(this, name);
+    }
+    m_knockedOutCollisions.clear();
+}
+
+void TuioScreenTwoPlayerSheeps::SwitchSheepOwner(Actor* sheep)
+{
+    for (int index = 0; index < 2; ++index)
+    {
+        if (sheep->IsTagged(kPlayerTags[index]))
+        {
+            const int other = 1 - index;
+            sheep->Untag(kPlayerTags[index]);
+            sheep->Tag(kPlayerTags[other]);
+            sheep->SetColor(m_colors[other]);
+            return;
+        }
+    }
+}

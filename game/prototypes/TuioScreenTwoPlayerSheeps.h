@@ -1,0 +1,118 @@
+#pragma once
+
+#include "engine/messaging/MessageListener.h"
+#include "engine/util/Color.h"
+#include "engine/util/StringTypes.h"
+#include "engine/util/Vector2.h"
+#include "game/TuioScreen.h"
+
+#include <map>
+#include <vector>
+
+class Actor;
+class FullScreenActor;
+class PhysicsActor;
+class TextActor;
+class TuioCursorPhysicsActor;
+
+namespace TUIO
+{
+class TuioCursor;
+}
+
+/// Two players at one table. Lifting a finger makes a sheep where it left the surface, in the
+/// colour of the player whose half of the picture that is (red left, blue right), flung with
+/// the finger's velocity. Player 1 scores on the red meadow at the right edge, player 2 on the
+/// blue one at the left; a scored sheep turns white and is held there by a spring. Sheep of
+/// different players knock each other out; three black dogs wander at random and hand the
+/// sheep they touch to the other player. Main thread only: touches arrive as the manager's
+/// cursor messages, contacts as the World's collision messages.
+class TuioScreenTwoPlayerSheeps : public TuioScreen, public MessageListener
+{
+public:
+    /// The score texts' font, registered from the console's font file on the first Start.
+    static constexpr const char* kScoreFont = "ConsoleBig";
+    /// Points (pixels at 72 dpi): digits about 32 pixels high, the most that fits above the
+    /// baseline 38 pixels below the top edge of a 1024 x 768 window.
+    static constexpr int kScoreFontSize = 48;
+    static constexpr int kDogCount = 3;
+
+    TuioScreenTwoPlayerSheeps() = default;
+    /// Leaves every message name still held (the ones Stop leaves in place).
+    ~TuioScreenTwoPlayerSheeps() override;
+
+    /// Blockers on; background, meadows, score texts and dogs; scores 0.
+    void Start() override;
+    /// Deletes everything in objects and the cursor actors of touches still down, turns the
+    /// blockers off and leaves the touch messages.
+    void Stop() override;
+    /// Leaves the collisions of the sheep knocked out since the last update, then pushes every
+    /// dog by a random force (each axis a whole number from -5 to 4).
+    void Update(float dt) override;
+    /// Touches, contacts and "CameraChange"; nothing while inactive.
+    void ReceiveMessage(Message* message) override;
+
+    PhysicsActor* CreateDog(Vector2 position);
+    /// A sheep in play for the player whose tag ("p1" or "p2") is given.
+    PhysicsActor* CreateSheep(String tag, Color color, Vector2 position);
+    /// Knocks the sheep out with a burst; the World deletes it at the tick's clean-up. The
+    /// screen leaves its collisions at the next Update or Stop, after the delivery pass.
+    void RemoveSheep(Actor* sheep);
+    /// Hands a sheep in play to the other player; scored sheep stay as they are.
+    void SwitchSheepOwner(Actor* sheep);
+
+    bool IsActive() const { return m_active; }
+    /// player is 1 or 2.
+    int GetScore(int player) const { return m_scores[player - 1]; }
+    PhysicsActor* GetMeadow(int player) const { return m_meadows[player - 1]; }
+    TextActor* GetScoreText(int player) const { return m_scoreTexts[player - 1]; }
+    const Color& GetPlayerColor(int player) const { return m_colors[player - 1]; }
+    FullScreenActor* GetBackground() const { return m_background; }
+    const std::vector<PhysicsActor*>& GetDogs() const { return m_dogs; }
+    /// The actor of a touch that is down, or null.
+    TuioCursorPhysicsActor* GetCursorActor(int cursorId) const;
+
+protected:
+    /// Called for each new sheep and dog after its tags, before its body exists.
+    virtual void PrepareAnimal(PhysicsActor* /*animal*/, bool /*isSheep*/) {}
+    /// The finger was lifted; called before its actor is destroyed. Makes a sheep here.
+    virtual void CursorLifted(TuioCursorPhysicsActor* cursorActor, const TUIO::TuioCursor& cursor);
+    /// The finger moved; its actor already stands at the new point.
+    virtual void CursorMoved(TuioCursorPhysicsActor* /*cursorActor*/) {}
+    /// The finger's actor touched other (never null).
+    virtual void CursorTouched(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*other*/) {}
+
+    /// The finger's velocity in world units per second (screen y grows downwards).
+    static Vector2 FingerVelocity(const TUIO::TuioCursor& cursor);
+    static bool HasPrefix(const String& name, const char* prefix);
+
+private:
+    void CreateMeadow(int player);
+    void CreateScoreText(int player, float x);
+    /// The body, sprite, World and subscription every sheep and dog shares.
+    PhysicsActor* FinishAnimal(PhysicsActor* animal);
+    void PlaceMeadowsAndBackground();
+    void CursorAdded(const TUIO::TuioCursor& cursor);
+    void CursorRemoved(const TUIO::TuioCursor& cursor);
+    void CursorUpdated(const TUIO::TuioCursor& cursor);
+    void Collision(const String& messageName, Message* message);
+    void SheepTouched(Actor* sheep, Actor* other, const String& otherName);
+    void Score(int player, Actor* sheep);
+    void LeaveKnockedOutCollisions();
+
+    /// One entry per touch seen added and not yet removed; the World owns the actors.
+    std::map<int, TuioCursorPhysicsActor*> m_cursorActors;
+    bool m_active = false;
+    TextActor* m_scoreTexts[2] = {};
+    int m_scores[2] = {};
+    /// "P1Wiese" at the right edge, "P2Wiese" at the left.
+    PhysicsActor* m_meadows[2] = {};
+    /// Also in objects, which owns them.
+    std::vector<PhysicsActor*> m_dogs;
+    FullScreenActor* m_background = nullptr;
+    Color m_colors[2];
+    /// The Switchboard stops delivering a name as soon as leaving it is asked for, but both
+    /// messages of a contact between two sheep must arrive for each to knock out the other:
+    /// the collision names of knocked-out sheep are left once the delivery pass is over.
+    StringList m_knockedOutCollisions;
+};

@@ -1,0 +1,334 @@
+"""Actor archetypes and levels, read from INI files.
+
+Archetypes: every file ARCHETYPE_FOLDER/*.ini, one section per archetype; the section name is
+the archetype's name, matched without regard to case. Levels: LEVEL_FOLDER/<name>.ini, one
+section per actor, named like the actor; `type` names its archetype and any archetype key may
+be given again to override it. Keys are case-insensitive; '#', ';' and '//' start comment
+lines, so a level written by the sheep level editor loads as it is.
+
+A broken file never stops the loading: each fault is one line on standard error naming the
+file, the section and the key, and everything else loads.
+"""
+
+import configparser
+import glob
+import os
+import re
+import sys
+
+from tessaly import (ADS_Circle, ADS_Square, SAT_Loop, SAT_OneShot, SAT_PingPong, TXT_Center,
+                     TXT_Left, TXT_Right, Actor, ParticleActor, PhysicsActor, TextActor, World)
+
+ARCHETYPE_FOLDER = "Config/ActorDef"
+LEVEL_FOLDER = "Config/Level"
+
+
+class ArchetypeError(Exception):
+    """Actor.Create was asked for an archetype that no file defines."""
+
+
+def report(path, section, key, message):
+    """Writes one error line: the file, then the section and the key where known."""
+    where = path
+    if section is not None:
+        where += " [%s]" % section
+    if key is not None:
+        where += " %s" % key
+    print("ERROR: %s: %s" % (where, message), file=sys.stderr)
+
+
+# --- Values ---------------------------------------------------------------------------------
+
+def _number(text):
+    try:
+        return float(text)
+    except ValueError:
+        raise ValueError("bad number '%s'" % text.strip()) from None
+
+
+def _integer(text):
+    try:
+        return int(text)
+    except ValueError:
+        raise ValueError("bad whole number '%s'" % text.strip()) from None
+
+
+def _items(text):
+    text = text.strip()
+    if text.startswith("[") and text.endswith("]"):
+        text = text[1:-1]
+    return [item.strip() for item in text.split(",")]
+
+
+def _numbers(text, counts):
+    items = _items(text)
+    if len(items) not in counts:
+        raise ValueError("expected %s numbers in '%s'" % (" or ".join(map(str, counts)), text))
+    return [_number(item) for item in items]
+
+
+def _size(text):
+    return _numbers(text, (2,)) if "," in text else _number(text)
+
+
+def _boolean(text):
+    value = configparser.ConfigParser.BOOLEAN_STATES.get(text.strip().lower())
+    if value is None:
+        raise ValueError("expected true or false, not '%s'" % text.strip())
+    return value
+
+
+def _choice(names):
+    def parse(text):
+        value = names.get(text.strip().lower())
+        if value is None:
+            raise ValueError("expected %s, not '%s'" % ("|".join(names), text.strip()))
+        return value
+    return parse
+
+
+_ANIMATIONS = {"loop": SAT_Loop, "pingpong": SAT_PingPong, "oneshot": SAT_OneShot}
+
+
+def _animation(text):
+    items = _items(text)
+    if not 2 <= len(items) <= 4:
+        raise ValueError("expected [delay, loop|pingpong|oneshot, start, end], not '%s'" % text)
+    frames = [_integer(item) for item in items[2:]] + [-1] * (4 - len(items))
+    return [_number(items[0]), _choice(_ANIMATIONS)(items[1])] + frames
+
+
+def _layer(text):
+    text = text.strip()
+    return int(text) if re.fullmatch(r"[-+]?\d+", text) else text
+
+
+def _text(text):
+    return text
+
+
+# --- Keys -----------------------------------------------------------------------------------
+
+CLASSES = {"actor": Actor, "physicsactor": PhysicsActor, "textactor": TextActor,
+           "particleactor": ParticleActor}
+
+
+# key: (parser, class the key needs, how it is applied). Applied in this order, whatever the
+# order in the file: colour before alpha, frames before the animation.
+KEYS = {
+    "size": (_size, Actor, lambda a, v: a.SetSize(v)),
+    "color": (lambda text: _numbers(text, (3, 4)), Actor, lambda a, v: a.SetColor(v)),
+    "alpha": (_number, Actor, lambda a, v: a.SetAlpha(v)),
+    "sprite": (_text, Actor, lambda a, v: a.SetSprite(v)),
+    "frames": (_text, Actor, lambda a, v: a.LoadSpriteFrames(v)),
+    "animation": (_animation, Actor, lambda a, v: a.PlaySpriteAnimation(*v)),
+    "draw_shape": (_choice({"square": ADS_Square, "circle": ADS_Circle}), Actor,
+                   lambda a, v: a.SetDrawShape(v)),
+    "rotation": (_number, Actor, lambda a, v: a.SetRotation(v)),
+    "tags": (_text, Actor, lambda a, v: a.Tag(v)),
+    "layer": (_layer, Actor, None),  # used when a level adds the actor
+    "density": (_number, PhysicsActor, lambda a, v: a.SetDensity(v)),
+    "friction": (_number, PhysicsActor, lambda a, v: a.SetFriction(v)),
+    "restitution": (_number, PhysicsActor, lambda a, v: a.SetRestitution(v)),
+    "shape": (_choice({"box": PhysicsActor.SHAPETYPE_BOX, "circle": PhysicsActor.SHAPETYPE_CIRCLE}),
+              PhysicsActor, lambda a, v: a.SetShapeType(v)),
+    "sensor": (_boolean, PhysicsActor, lambda a, v: a.SetIsSensor(v)),
+    "group": (_integer, PhysicsActor, lambda a, v: a.SetGroupIndex(v)),
+    "fixed_rotation": (_boolean, PhysicsActor, lambda a, v: a.SetFixedRotation(v)),
+    "font": (_text, TextActor, lambda a, v: a.SetFont(v)),
+    "text": (_text, TextActor, lambda a, v: a.SetDisplayString(v)),
+    "alignment": (_choice({"left": TXT_Left, "center": TXT_Center, "right": TXT_Right}),
+                  TextActor, lambda a, v: a.SetAlignment(v)),
+    "line_spacing": (_integer, TextActor, lambda a, v: a.SetLineSpacing(v)),
+    "particles_per_second": (_number, ParticleActor, lambda a, v: a.SetParticlesPerSecond(v)),
+    "system_lifetime": (_number, ParticleActor, lambda a, v: a.SetSystemLifetime(v)),
+    "particle_lifetime": (_number, ParticleActor, lambda a, v: a.SetParticleLifetime(v)),
+    "spread": (_number, ParticleActor, lambda a, v: a.SetSpread(v)),
+    "end_scale": (_number, ParticleActor, lambda a, v: a.SetEndScale(v)),
+    "end_color": (lambda text: _numbers(text, (3, 4)), ParticleActor,
+                  lambda a, v: a.SetEndColor(v)),
+    "speed_range": (lambda text: _numbers(text, (2,)), ParticleActor,
+                    lambda a, v: a.SetSpeedRange(*v)),
+    "gravity": (lambda text: _numbers(text, (2,)), ParticleActor, lambda a, v: a.SetGravity(v)),
+    "max_particles": (_integer, ParticleActor, lambda a, v: a.SetMaxParticles(v)),
+}
+
+# Keys only a level gives.
+LEVEL_KEYS = ("type", "position")
+
+
+class Setting:
+    """A converted value and where it was written."""
+
+    def __init__(self, value, path, section):
+        self.value, self.path, self.section = value, path, section
+
+
+def _parse(path, section, key, text, cls, into):
+    """Converts one key into `into`; a fault is reported and the key left out."""
+    if key not in KEYS:
+        report(path, section, key, "unknown key")
+        return
+    parser, needs, _ = KEYS[key]
+    if not issubclass(cls, needs):
+        report(path, section, key, "needs class %s, not %s" % (needs.__name__, cls.__name__))
+        return
+    try:
+        into[key] = Setting(parser(text), path, section)
+    except ValueError as error:
+        report(path, section, key, str(error))
+
+
+def _class_of(path, section, text):
+    cls = CLASSES.get(text.strip().lower())
+    if cls is None:
+        report(path, section, "class", "expected %s, not '%s'"
+               % ("|".join(c.__name__ for c in CLASSES.values()), text.strip()))
+    return cls
+
+
+def build(cls, settings):
+    """A new actor of cls with every setting applied; neither named nor in the World."""
+    actor = cls()
+    for key, (_, _, apply) in KEYS.items():
+        setting = settings.get(key)
+        if setting is None or apply is None:
+            continue
+        try:
+            apply(actor, setting.value)
+        except Exception as error:  # the engine refused it; the actor is still usable
+            report(setting.path, setting.section, key, "%s: %s" % (type(error).__name__, error))
+    return actor
+
+
+# --- Files ----------------------------------------------------------------------------------
+
+_HEADER = re.compile(r"\s*\[([^\]]*)\]")
+_COMMENT = ("#", ";", "//")
+
+
+def read_ini(path):
+    """The file's sections, or None when it cannot be read. Faulty lines are reported and
+    skipped; a section given twice keeps its later keys."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as file:
+            lines = file.read().splitlines()
+    except OSError as error:
+        report(path, None, None, "cannot read the file (%s)" % error.strerror)
+        return None
+
+    sections = []  # (line number, name) of every header, to place the faulty lines
+    for number, line in enumerate(lines, 1):
+        header = _HEADER.match(line)
+        if header:
+            if header.group(1) in (name for _, name in sections):
+                report(path, header.group(1), None, "section given twice, the later keys win")
+            sections.append((number, header.group(1)))
+        elif not sections and line.strip() and not line.strip().startswith(_COMMENT):
+            report(path, None, None, "line %d is outside any section: %s" % (number, line))
+            lines[number - 1] = ""
+
+    parser = configparser.ConfigParser(interpolation=None, comment_prefixes=_COMMENT,
+                                       inline_comment_prefixes=None, strict=False,
+                                       default_section="\0")
+    try:
+        parser.read_string("\n".join(lines), source=path)
+    except configparser.ParsingError as error:
+        for number, _ in error.errors:
+            owner = [name for start, name in sections if start < number]
+            report(path, owner[-1] if owner else None, None,
+                   "line %d is not 'key = value': %s" % (number, lines[number - 1]))
+    return parser
+
+
+class Archetype:
+    def __init__(self, name, cls, settings):
+        self.name, self.cls, self.settings = name, cls, settings
+
+
+_archetypes = (None, {})  # (folder read, archetypes by lower-case name)
+
+
+def archetypes():
+    """Every archetype of ARCHETYPE_FOLDER, read once per folder."""
+    global _archetypes
+    if _archetypes[0] != ARCHETYPE_FOLDER:
+        found = {}
+        for path in sorted(glob.glob(os.path.join(ARCHETYPE_FOLDER, "*.ini"))):
+            parser = read_ini(path)
+            for name in parser.sections() if parser else ():
+                keys = dict(parser[name])
+                if "class" not in keys:
+                    report(path, name, "class", "missing: the archetype is left out")
+                    continue
+                cls = _class_of(path, name, keys.pop("class"))
+                if cls is None:
+                    continue
+                settings = {}
+                for key, text in keys.items():
+                    _parse(path, name, key, text, cls, settings)
+                if name.lower() in found:
+                    report(path, name, None, "archetype defined again, this one wins")
+                found[name.lower()] = Archetype(name, cls, settings)
+        _archetypes = (ARCHETYPE_FOLDER, found)
+    return _archetypes[1]
+
+
+def CreateActor(archetype):
+    """Actor.Create: a new actor of the archetype with every property applied; physics not
+    initialised, not named and not added to the World."""
+    definition = archetypes().get(archetype.lower())
+    if definition is None:
+        raise ArchetypeError("unknown archetype '%s' (none in %s/*.ini)"
+                             % (archetype, ARCHETYPE_FOLDER))
+    return build(definition.cls, definition.settings)
+
+
+def _load_actor(path, section, keys):
+    type_name = keys.pop("type", "").strip()
+    if not type_name:
+        report(path, section, "type", "missing: the actor is left out")
+        return None
+    definition = archetypes().get(type_name.lower())
+    if definition is None:
+        report(path, section, "type", "unknown archetype '%s': the actor is left out" % type_name)
+        return None
+
+    cls = definition.cls
+    if "class" in keys:
+        cls = _class_of(path, section, keys.pop("class")) or cls
+    settings = dict(definition.settings)
+    position = None
+    for key, text in keys.items():
+        if key == "position":
+            try:
+                position = _numbers(text, (2,))
+            except ValueError as error:
+                report(path, section, key, str(error))
+        else:
+            _parse(path, section, key, text, cls, settings)
+
+    actor = build(cls, settings)
+    actor.SetName(section)
+    if position is not None:
+        actor.SetPosition(*position)
+    if isinstance(actor, PhysicsActor):
+        actor.InitPhysics()
+    layer = settings.get("layer")
+    World.GetInstance().Add(actor, layer.value if layer else 0)
+    return actor
+
+
+def LoadLevel(name):
+    """Creates the actors of LEVEL_FOLDER/<name>.ini and adds them to the World, each on its
+    layer, physics actors with their bodies. Returns the actors made."""
+    path = os.path.join(LEVEL_FOLDER, name + ".ini")
+    parser = read_ini(path)
+    if parser is None:
+        return []
+    actors = []
+    for section in parser.sections():
+        actor = _load_actor(path, section, dict(parser[section]))
+        if actor is not None:
+            actors.append(actor)
+    return actors

@@ -1,0 +1,151 @@
+// The tessaly module seen from Python run by the embedded interpreter.
+#include "engine/actors/TextActor.h"
+#include "engine/console/Console.h"
+#include "tests/scripting/ScriptTest.h"
+
+namespace
+{
+
+using ScriptModuleTest = ScriptTest;
+
+TEST_F(ScriptModuleTest, ValuesConvertFromListsAndWrongArgumentsNameTheirPlace)
+{
+    EXPECT_EQ(Python("a = PhysicsActor()\n"
+                     "a.SetPosition([1, 2]); a.SetColor([0.5, 0.25, 1]); a.SetSize((3, 4))\n"
+                     "p, c, s = a.GetPosition(), a.GetColor(), a.GetSize()\n"
+                     "print(p.X, p.Y, c.R, c.G, c.B, c.A, s.X, s.Y)\n"),
+              "1.0 2.0 0.5 0.25 1.0 1.0 3.0 4.0\n");
+
+    Python("a.SetPosition([1, 2, 3])");
+    EXPECT_TRUE(ErrorsHave("TypeError: in method 'PhysicsActor_SetPosition', argument 2 of type "
+                           "'Vector2'\n"))
+        << errors;
+    Python("SoundDevice.GetInstance().PlaySound()");
+    EXPECT_TRUE(ErrorsHave("Wrong number of arguments for overloaded function "
+                           "'SoundDevice_PlaySound'.\n  Possible C/C++ prototypes are:\n"))
+        << errors;
+
+    Python("import sys; sys.exit(3)");
+    EXPECT_TRUE(ErrorsHave("SystemExit: 3\n")) << "printed; the program goes on";
+
+    // The Vector2 constants are module variables that scripts may overwrite.
+    EXPECT_EQ(Python("print(cvar.Vector2_UnitY.Y); cvar.Vector2_Zero = Vector2(5, 6)"), "1.0\n");
+    EXPECT_EQ(Vector2::Zero, Vector2(5.0f, 6.0f));
+    Vector2::Zero = Vector2();
+}
+
+TEST_F(ScriptModuleTest, ActorsComeBackAsTheirMostDerivedClassOrAsThePythonObject)
+{
+    TextActor label;
+    label.SetName("Label");
+    label.Tag("herd");
+    Actor plain;
+    plain.SetName("Plain");
+    plain.Tag("herd");
+    EXPECT_EQ(Python("class Mine(Actor): pass\n"
+                     "m = Mine(); m.SetName('Mine')\n"
+                     "print(type(Actor.GetNamed('Label')).__name__,\n"
+                     "      type(Actor_GetNamed('Plain')).__name__, Actor.GetNamed('Mine') is m,\n"
+                     "      m.GetSelf() is m, type(Camera.GetInstance().GetSelf()).__name__)\n"
+                     "del m\n"),
+              "TextActor Actor True True Camera\n");
+
+    // The containers of a tag query follow Python's sequence protocol.
+    EXPECT_EQ(Python("herd = TagCollection.GetInstance().GetObjectsTagged('herd')\n"
+                     "print(len(herd), bool(herd), sorted(a.GetName() for a in herd),\n"
+                     "      Actor.GetNamed('Plain') in herd, 'herd' in herd[0].GetTags(),\n"
+                     "      list(TagCollection.GetInstance().GetTagList()))\n"
+                     "del herd\n"),
+              "2 True ['Label', 'Plain'] True True ['herd']\n");
+}
+
+TEST_F(ScriptModuleTest, PythonActorsGetUpdatesAndMessagesAndAFailingOneStopsNoOther)
+{
+    Python("class Counter(Actor):\n"
+           "    def __init__(self, name, fail):\n"
+           "        Actor.__init__(self)\n"
+           "        self.SetName(name); self.fail = fail; self.updates = 0; self.seen = []\n"
+           "    def Update(self, dt):\n"
+           "        self.updates += 1\n"
+           "        if self.fail: raise ValueError('broken update')\n"
+           "    def ReceiveMessage(self, message):\n"
+           "        self.seen.append(message.GetMessageName() + ' from ' +\n"
+           "                         message.GetSender().GetName())\n"
+           "        if self.fail: raise ValueError('broken message')\n"
+           "for name, fail in (('Bad', True), ('Good', False)):\n"
+           "    World.GetInstance().Add(Counter(name, fail))\n"
+           "    Switchboard.GetInstance().SubscribeTo(Actor.GetNamed(name), 'Ping')\n"
+           "Switchboard.GetInstance().Broadcast(Message('Ping', Actor.GetNamed('Good')))\n");
+    testing::internal::CaptureStderr();
+    Frame();
+    Frame();
+    const String tracebacks = testing::internal::GetCapturedStderr();
+    EXPECT_NE(tracebacks.find("ValueError: broken update"), String::npos) << tracebacks;
+    EXPECT_NE(tracebacks.find("ValueError: broken message"), String::npos) << tracebacks;
+    EXPECT_EQ(LogCapture::Get().Count(
+                  "ERROR: Swig director method error. Error detected when calling 'Actor.Update'"),
+              2);
+    EXPECT_EQ(LogCapture::Get().Count("ERROR: Swig director method error. Error detected when "
+                                      "calling 'Actor.ReceiveMessage'"),
+              1);
+    EXPECT_EQ(Python("good = Actor.GetNamed('Good')\n"
+                     "print(Actor.GetNamed('Bad').updates, good.updates, good.seen)\n"
+                     "del good\n"),
+              "2 2 ['Ping from Good']\n");
+
+    Python("class Lazy(Actor):\n"
+           "    def __init__(self): pass\n"
+           "Lazy().Update(0.1)\n");
+    EXPECT_TRUE(ErrorsHave("RuntimeError: 'self' uninitialized, maybe you forgot to call "
+                           "Actor.__init__.\n"))
+        << errors;
+}
+
+TEST_F(ScriptModuleTest, ConsolesWrittenInPythonRunLinesCompleteNamesAndSurviveErrors)
+{
+    Console* python = world->GetConsole();
+    ASSERT_NE(python, nullptr);
+    python->Enable(true);
+    for (const char* line : {"x = = 6", "x = 6 * 7", "for i in range(2):", "  x += i", "", "x"})
+    {
+        for (const char* c = line; *c; ++c)
+            python->GetInput(*c);
+        python->AcceptCurrentInput();
+    }
+    EXPECT_NE(python->GetOutputText().find("SyntaxError: invalid syntax\n"), String::npos)
+        << python->GetOutputText();
+    EXPECT_NE(python->GetOutputText().find("... \n>>> x\n43\n"), String::npos)
+        << python->GetOutputText();
+    for (char c : String("World.GetIn"))
+        python->GetInput(c);
+    python->AcceptCompletion();
+    EXPECT_EQ(python->GetCurrentInput(), "World.GetInstance");
+
+    // Consoles that fail: the engine reports each call and goes on.
+    Python("class Broken(Console):\n"
+           "    def Execute(self, line): raise KeyError(line)\n"
+           "    def GetCompletions(self, line): return 5\n"
+           "class Empty(Console): pass\n"
+           "World.GetInstance().RegisterConsole(Broken())\n");
+    Console* broken = world->GetConsole();
+    broken->Execute("one");
+    EXPECT_TRUE(broken->GetCompletions("two").empty());
+    Python("World.GetInstance().RegisterConsole(Empty())");
+    testing::internal::CaptureStderr();
+    world->GetConsole()->Execute("three");
+    const String tracebacks = testing::internal::GetCapturedStderr();
+    EXPECT_NE(tracebacks.find("RuntimeError: Swig director pure virtual method called "
+                              "Console::Execute"),
+              String::npos)
+        << tracebacks;
+    EXPECT_EQ(LogCapture::Get().Count("ERROR: Swig director method error. Error detected when "
+                                      "calling 'Console.Execute'"),
+              2);
+    EXPECT_EQ(LogCapture::Get().Count(
+                  "ERROR: Swig director type mismatch in output value of type 'StringList'"),
+              1);
+    world->RegisterConsole(python);
+    python->Enable(false);
+}
+
+} // namespace
