@@ -10,8 +10,8 @@
 #include "engine/sound/SoundSystem.h"
 #include "game/QuorvelManager.h"
 #include "game/TuioScreen.h"
-#include "tests/actors/PictureSupport.h"
-#include "tests/tuio/TuioTestSupport.h"
+#include "tests/support/TuioSupport.h"
+#include "tests/support/WorldWindow.h"
 
 #include <functional>
 #include <memory>
@@ -72,21 +72,21 @@ public:
     }
 };
 
-class GameTest : public PictureTest
+class GameTest : public WorldWindowTest
 {
 protected:
     static void SetUpTestSuite()
     {
         sound::SetSystemFactory(&CountingSoundSystem::Create);
         SoundDevice::GetInstance()->Shutdown(); // the next use starts the counting library
-        PictureTest::SetUpTestSuite();
+        WorldWindowTest::SetUpTestSuite();
         World::GetInstance()->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(100.0f, 100.0f),
                                            Vector2(-100.0f, -100.0f));
     }
 
     void SetUp() override
     {
-        PictureTest::SetUp();
+        WorldWindowTest::SetUp();
         Switchboard::GetInstance()->SendAllMessages(); // nothing left over from earlier tests
         manager = std::make_unique<TestManager>(touches.client.get());
         // Called after the manager, the recorder sees a bundle's refresh once the manager has
@@ -100,7 +100,7 @@ protected:
     {
         DeleteManager();
         world->ResetPhysicsTimeCarried();
-        PictureTest::TearDown();
+        WorldWindowTest::TearDown();
     }
 
     /// Stops the running screen and deletes the manager and its screens.

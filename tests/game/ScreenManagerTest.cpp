@@ -104,7 +104,7 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepAndTheirHints)
     int left = 1024, right = -1;
     for (int y = 730; y < 768; ++y)
         for (int x = 0; x < 1024; ++x)
-            if (IsColour(picture.At(x, y), 128, 128, 128, 30))
+            if (picture.At(x, y).Is(128, 128, 128, 30))
                 left = std::min(left, x), right = std::max(right, x);
     EXPECT_NEAR(left, 824, 3);
     EXPECT_NEAR(right, 1020, 6);

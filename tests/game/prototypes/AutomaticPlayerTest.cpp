@@ -35,7 +35,8 @@ protected:
                 continue;
             const Vector2 at = MathUtil::WorldToScreen(best->GetPosition());
             const Vector2 speed = Vector2::Normalize(way) * 0.3f;
-            Touch("TuioCursorAdded", 1, at.X / kWidth, at.Y / kHeight, speed.X, -speed.Y);
+            Touch("TuioCursorAdded", 1, at.X / Picture::kWidth, at.Y / Picture::kHeight, speed.X,
+                  -speed.Y);
         }
         return won();
     }

@@ -52,9 +52,9 @@ protected:
     void Touch(const char* what, int id, Vector2 at, int frames)
     {
         const Vector2 pixel = MathUtil::WorldToScreen(at);
-        Switchboard::GetInstance()->Broadcast(
-            new TuioCursorMessage(what, new TUIO::TuioCursor(TUIO::TuioTime(), id, id,
-                                                             pixel.X / kWidth, pixel.Y / kHeight)));
+        Switchboard::GetInstance()->Broadcast(new TuioCursorMessage(
+            what, new TUIO::TuioCursor(TUIO::TuioTime(), id, id, pixel.X / Picture::kWidth,
+                                       pixel.Y / Picture::kHeight)));
         for (int i = 0; i < frames; ++i)
             Frame();
     }

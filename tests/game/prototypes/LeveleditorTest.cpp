@@ -3,7 +3,7 @@
 #include "engine/world/Camera.h"
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "tests/game/prototypes/DragScreenFixture.h"
-#include "tests/util/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <unistd.h>
 

@@ -10,21 +10,21 @@
 #include "engine/util/StringUtil.h"
 #include "game/TuioCursorMessage.h"
 #include "game/TuioScreen.h"
-#include "tests/actors/PictureSupport.h"
+#include "tests/support/WorldWindow.h"
 
 #include <cstdlib>
 
-class PrototypeTest : public PictureTest
+class PrototypeTest : public WorldWindowTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        PictureTest::SetUpTestSuite();
+        WorldWindowTest::SetUpTestSuite();
         World::GetInstance()->SetupPhysics(Vector2(0.0f, 0.0f));
     }
     void SetUp() override
     {
-        PictureTest::SetUp();
+        WorldWindowTest::SetUp();
         MathUtil::RandomInt(1); // the engine's one seeding by the clock happens first
         std::srand(7);
         Switchboard::GetInstance()->SendAllMessages();
@@ -33,7 +33,7 @@ protected:
     {
         if (screen != nullptr)
             screen->Stop(), world->Remove(screen), delete screen;
-        PictureTest::TearDown();
+        WorldWindowTest::TearDown();
     }
 
     /// As the manager does.

@@ -11,7 +11,7 @@
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "game/prototypes/TuioScreenCarrySheeps.h"
 #include "game/prototypes/TuioScreenSpringSheeps.h"
-#include "tests/actors/PictureSupport.h"
+#include "tests/support/WorldWindow.h"
 
 #include <cstdlib>
 
@@ -22,12 +22,12 @@ const Vector2 kVisible(1024.0f / 768.0f * 20.0f, 20.0f); // the default camera's
 
 /// The screen under test in the World; touches and contacts sent as the manager and the World
 /// send them.
-class TwoPlayerSheepsTest : public PictureTest
+class TwoPlayerSheepsTest : public WorldWindowTest
 {
 protected:
     void SetUp() override
     {
-        PictureTest::SetUp();
+        WorldWindowTest::SetUp();
         world->SetupPhysics(Vector2(0.0f), Vector2(100.0f), Vector2(-100.0f)); // once a program
         Deliver();
         world->ResetPhysicsTimeCarried();
@@ -36,7 +36,7 @@ protected:
     void TearDown() override
     {
         Finish();
-        PictureTest::TearDown();
+        WorldWindowTest::TearDown();
     }
 
     template <typename Screen> Screen* Run()
