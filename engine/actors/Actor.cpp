@@ -57,6 +57,8 @@ Actor::~Actor()
     auto named = NameRegistry().find(m_name);
     if (named != NameRegistry().end() && named->second == this)
         NameRegistry().erase(named);
+    // Another actor may come to live at this address, under another name.
+    ++s_namingCount;
 
     Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }

@@ -105,8 +105,9 @@ public:
     const String& GetName() const { return m_name; }
     /// The actor bearing name, or null.
     static Actor* GetNamed(const String& name);
-    /// Grows with every name given to any actor: a cache of actors' names (the World's
-    /// collision messages keep one) need not look at them again while it is unchanged.
+    /// Grows with every name given to an actor and with every actor destroyed: a cache of
+    /// actors' names by address (the World's collision messages keep one) need not look at
+    /// them again while it is unchanged.
     static unsigned GetNamingCount() { return s_namingCount; }
 
     // Tags: stored lower case and indexed in the TagCollection.

@@ -80,6 +80,9 @@ public:
 
     /// The name's channel, or null when nobody was ever subscribed to it. Main thread.
     const Channel* FindChannel(const String& messageName) const;
+    /// Grows by one with each new channel (channels are never removed): a name that had none
+    /// need not be looked up again while it is unchanged.
+    std::size_t GetChannelCount() const { return m_subscribers.size(); }
     /// Changes whenever a listener is added to or removed from a name (requests made during a
     /// pass count when they are applied): what a sender found out about subscribers holds
     /// while this stays the same.

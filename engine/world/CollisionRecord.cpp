@@ -56,7 +56,7 @@ void CollisionRecord::StartTick(std::size_t slot, const Actor* actor)
     if (entry.senderCount > kInlineSenders)
         m_details[slot].moreSenders.clear();
     entry.senderCount = 0;
-    // The actor itself is read only when some actor was named since the last look.
+    // The actor itself is read only when some actor was named or destroyed since the last look.
     const unsigned naming = Actor::GetNamingCount();
     if (entry.namingSeen == naming && entry.versionSeen != kNeverLookedUp)
         return;
@@ -73,9 +73,18 @@ void CollisionRecord::StartTick(std::size_t slot, const Actor* actor)
 void CollisionRecord::LookUp(std::size_t slot)
 {
     Entry& entry = m_entries[slot];
-    // Channels are never removed: one found stays the name's.
+    // Channels are never removed: one found stays the name's, and a name without one needs
+    // another look only once channels were added.
     if (entry.channel == nullptr)
-        entry.channel = m_switchboard->FindChannel("CollisionWith" + m_details[slot].actorName);
+    {
+        Detail& detail = m_details[slot];
+        const std::size_t channels = m_switchboard->GetChannelCount();
+        if (entry.versionSeen == kNeverLookedUp || detail.channelsSeen != channels)
+        {
+            entry.channel = m_switchboard->FindChannel("CollisionWith" + detail.actorName);
+            detail.channelsSeen = channels;
+        }
+    }
     entry.subscribed = entry.channel != nullptr && entry.channel->HasSubscribers();
     entry.versionSeen = m_switchboard->GetSubscriptionVersion();
 }

@@ -56,6 +56,8 @@ private:
     {
         /// The actor's name when its channel was looked up.
         String actorName;
+        /// The Switchboard's channel count when the name had none.
+        std::size_t channelsSeen = 0;
         /// The senders of this tick beyond the inline ones.
         std::vector<Actor*> moreSenders;
     };
