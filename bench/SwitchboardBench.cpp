@@ -29,7 +29,7 @@ public:
 constexpr int kMessages = 200000;
 // Messages are queued and delivered a frame's worth at a time, as the world does.
 constexpr int kPerFrame = 1000;
-constexpr int kRepeats = 7;
+constexpr int kRepeats = 15;
 
 struct Rates
 {

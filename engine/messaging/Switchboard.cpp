@@ -82,6 +82,26 @@ void Switchboard::Update(float dt)
     m_deferredMessages.erase(keep, m_deferredMessages.end());
 }
 
+inline void Switchboard::Deliver(const RoutedMessage& queued)
+{
+    const Channel* channel = queued.channel;
+    if (channel == nullptr)
+    {
+        auto found = m_subscribers.find(queued.message->GetMessageName());
+        if (found == m_subscribers.end())
+            return;
+        channel = &found->second;
+    }
+    // The list cannot change during the pass: subscription changes are queued while locked.
+    for (MessageListener* listener : channel->m_listeners)
+    {
+        if (!m_pendingUnsubscriptions.empty() &&
+            IsUnsubscriptionPending(listener, *channel->m_name))
+            continue;
+        listener->ReceiveMessage(queued.message);
+    }
+}
+
 void Switchboard::SendAllMessages()
 {
     // A handler's own call: the pass under way delivers everything queued.
@@ -129,26 +149,6 @@ void Switchboard::SendAllMessages()
     subscriptions.swap(m_pendingSubscriptions);
     for (const SubscriptionRequest& request : subscriptions)
         SubscribeTo(request.listener, request.messageName);
-}
-
-void Switchboard::Deliver(const RoutedMessage& queued)
-{
-    const Channel* channel = queued.channel;
-    if (channel == nullptr)
-    {
-        auto found = m_subscribers.find(queued.message->GetMessageName());
-        if (found == m_subscribers.end())
-            return;
-        channel = &found->second;
-    }
-    // The list cannot change during the pass: subscription changes are queued while locked.
-    for (MessageListener* listener : channel->m_listeners)
-    {
-        if (!m_pendingUnsubscriptions.empty() &&
-            IsUnsubscriptionPending(listener, *channel->m_name))
-            continue;
-        listener->ReceiveMessage(queued.message);
-    }
 }
 
 bool Switchboard::IsUnsubscriptionPending(MessageListener* listener,
