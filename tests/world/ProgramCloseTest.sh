@@ -5,7 +5,14 @@ set -u
 "$1" &
 pid=$!
 # The time limits only guard against a hang: each wait ends as soon as its condition holds.
-window=$(timeout 30 xdotool search --all --sync --pid "$pid" --name '^Tessaly Engine$' | head -n 1)
+# Another program's window closing while xdotool walks the shared display's windows ends the
+# search with BadWindow: search again.
+window=
+for _ in 1 2 3 4 5; do
+    kill -0 "$pid" 2>/dev/null || break
+    window=$(timeout 30 xdotool search --all --sync --pid "$pid" --name '^Tessaly Engine$' | head -n 1)
+    [ -z "$window" ] || break
+done
 [ -n "$window" ] && "$2" "$window" || { echo "no window to close" >&2; kill -9 "$pid"; exit 1; }
 timeout 30 tail --pid="$pid" -s 0.05 -f /dev/null ||
     { echo "the program did not end after its window was closed" >&2; kill -9 "$pid"; exit 1; }
