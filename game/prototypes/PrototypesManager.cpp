@@ -1,14 +1,14 @@
 #include "game/prototypes/PrototypesManager.h"
 
+#include "game/prototypes/TuioScreenCarrySheeps.h"
 #include "game/prototypes/TuioScreenFungus.h"
 #include "game/prototypes/TuioScreenFungusLevels.h"
-#include "game/prototypes/TuioScreenPizza.h"
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
+#include "game/prototypes/TuioScreenPizza.h"
 #include "game/prototypes/TuioScreenPunks.h"
 #include "game/prototypes/TuioScreenPunksBare.h"
-#include "game/prototypes/TuioScreenSticks.h"
-#include "game/prototypes/TuioScreenCarrySheeps.h"
 #include "game/prototypes/TuioScreenSpringSheeps.h"
+#include "game/prototypes/TuioScreenSticks.h"
 #include "game/prototypes/TuioScreenTwoPlayerSheeps.h"
 #include "tuio/TuioClient.h"
 

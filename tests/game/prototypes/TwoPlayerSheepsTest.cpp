@@ -8,6 +8,7 @@
 #include "engine/util/MathUtil.h"
 #include "engine/world/box2d/Box2D20.h"
 #include "game/TuioCursorMessage.h"
+#include "game/prototypes/TiledBoard.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "game/prototypes/TuioScreenCarrySheeps.h"
 #include "game/prototypes/TuioScreenSpringSheeps.h"
