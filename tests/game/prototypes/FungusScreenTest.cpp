@@ -1,30 +1,92 @@
-// Needs an X display (run under Xvfb).
+// Needs an X display (run under Xvfb). The prototype actors, the roots and the fungus screen.
 #include "engine/actors/TextActor.h"
-#include "engine/world/box2d/Box2D20.h"
 #include "game/prototypes/GamePieces.h"
+#include "game/prototypes/RootActor.h"
+#include "game/prototypes/RootJointActor.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "game/prototypes/TuioScreenFungus.h"
-#include "tests/game/prototypes/PrototypesTestSupport.h"
+#include "tests/game/GameTestSupport.h"
 
 namespace
 {
 
-/// The fungus screen on a level that the test lays out itself (the script does not exist).
-class FungusScreenTest : public PrototypeTest
+class FungusScreenTest : public ScreenTest
 {
 protected:
-    TuioScreenFungus* Start() { return fungi = Run(new TuioScreenFungus("no_such_level")); }
+    /// On a level of the tests' own (or none).
+    TuioScreenFungus* Start(const char* level = "none")
+    {
+        UseFolders("tests/game/data/Level");
+        return fungi = Run(new TuioScreenFungus(level));
+    }
     String Text() const { return fungi->GetStatusText()->GetDisplayString(); }
+    /// The roots at a, or between a and b.
+    static size_t Roots(const Actor* a, const Actor* b = nullptr)
+    {
+        return Tagged("root, " + ToLower(a->GetName()) + (b ? ", " + ToLower(b->GetName()) : ""));
+    }
     TuioScreenFungus* fungi = nullptr;
 };
 
 } // namespace
 
+TEST_F(FungusScreenTest, PiecesAreNamedApartAndFingersKeepACopyOfTheirLastCursor)
+{
+    const char* names[] = {"Fungus", "Fungus1", "Pilz", "Pilz1"};
+    Actor* pieces[] = {new FungusPhysicsActor(), new FungusPhysicsActor(), new FlowerActor(),
+                       new PilzPhysicsActor()};
+    for (int i = 0; i < 4; ++i)
+    {
+        world->Add(pieces[i], 2);
+        EXPECT_EQ(pieces[i]->GetName(), names[i]);
+    }
+
+    TuioCursorPhysicsActor finger; // frees its copy (the leak check sees it)
+    EXPECT_EQ(finger.GetTuioCursor(), nullptr);
+    TUIO::TuioCursor first(TUIO::TuioTime(), 5, 1, 0.2f, 0.3f),
+        second(TUIO::TuioTime(), 6, 2, 0.7f, 0.8f);
+    second.update(0.75f, 0.8f, 0.5f, -0.25f, 1.0f);
+    finger.SetTuioCursor(&first);
+    finger.SetTuioCursor(&second);
+    const TUIO::TuioCursor* copy = finger.GetTuioCursor();
+    ASSERT_TRUE(copy != nullptr && copy != &second);
+    EXPECT_TRUE(copy->getSessionID() == 6 && copy->getCursorID() == 2 && copy->getX() == 0.75f &&
+                copy->getYSpeed() == -0.25f && copy->getPath().size() == second.getPath().size());
+}
+
+TEST_F(FungusScreenTest, RootsFollowTheirEndsAndGoWithEither)
+{
+    UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
+    world->LoadLevel("ends");
+    auto *a = static_cast<PhysicsActor*>(Actor::GetNamed("A")),
+         *b = static_cast<PhysicsActor*>(Actor::GetNamed("B"));
+    auto* root = new RootActor(a, b);
+    auto* thorns = new RootJointActor(a, b);
+    world->Add(root, 1);
+    world->Add(thorns, 1);
+    EXPECT_EQ(Roots(a, b), 2u);
+    EXPECT_EQ(root->GetPosition(), Vector2(2.0f, 1.5f));
+    EXPECT_EQ(root->GetSize(), Vector2(5.0f, 0.3f)) << "1.5 / length";
+    EXPECT_FLOAT_EQ(thorns->GetSize().Y, 0.2f) << "1.0 / length";
+    EXPECT_NEAR(root->GetRotation(), 36.87f, 0.01f);
+    b2Joint* spring = a->GetBody()->GetJointList()->joint; // resting at 3 units
+    EXPECT_FLOAT_EQ(static_cast<b2DistanceJoint*>(spring)->GetLength(), 3.0f);
+
+    b->SetPosition(0.0f, 0.5f);
+    Frame();
+    EXPECT_EQ(root->GetPosition(), Vector2(0.0f, 0.25f));
+    EXPECT_FLOAT_EQ(root->GetSize().Y, 1.0f) << "never wider than the first end";
+    EXPECT_NEAR(root->GetRotation(), 90.0f, 0.01f);
+    b->Destroy();
+    Frame();
+    EXPECT_EQ(Tagged("root"), 0u) << "both roots went in the update after their end";
+    EXPECT_FALSE(a->IsDestroyed());
+}
+
 TEST_F(FungusScreenTest, NewFungiRootToTheirTwoNearestAndToFreeAnchorsInReach)
 {
-    PhysicsActor* atReach = Piece("Anchor", "grabthis, levelactor", Vector2(20.0f, 4.5f));
-    PhysicsActor* inReach = Piece("Anchorb", "grabthis, levelactor", Vector2(24.4f, 0.0f));
-    Start();
+    Start("anchors");
+    Actor *atReach = Actor::GetNamed("Anchor"), *inReach = Actor::GetNamed("Anchorb");
     // With two or fewer others, a new fungus roots to each of them.
     Actor* left = fungi->SpawnFungus(Vector2(-6.0f, 0.0f));
     Actor* right = fungi->SpawnFungus(Vector2(6.0f, 0.0f));
@@ -42,8 +104,7 @@ TEST_F(FungusScreenTest, NewFungiRootToTheirTwoNearestAndToFreeAnchorsInReach)
     // An anchor exactly 4.5 away gets no root, one 4.4 away does; then it has one and gets no
     // second, while the first, now nearer, gets its root.
     Actor* east = fungi->SpawnFungus(Vector2(20.0f, 0.0f));
-    EXPECT_EQ(Roots(east, atReach), 0u);
-    EXPECT_EQ(Tagged("roottograbthis, anchorb"), 1u);
+    EXPECT_TRUE(Roots(east, atReach) == 0 && Roots(east, inReach) == 1);
     Actor* next = fungi->SpawnFungus(Vector2(21.0f, 1.0f));
     EXPECT_TRUE(Roots(next, atReach) == 1 && Roots(inReach) == 1);
 }
@@ -54,86 +115,51 @@ TEST_F(FungusScreenTest, FingersBurstRedFungiIntoOneSporePerRootAndPopWhiteOnes)
     Actor* f0 = fungi->SpawnFungus(Vector2(0.0f, 0.0f));
     Actor* f1 = fungi->SpawnFungus(Vector2(1.0f, 0.0f));
     fungi->SpawnFungus(Vector2(0.0f, 1.0f));
-    Actor* f3 = fungi->SpawnFungus(Vector2(1.2f, 1.1f)); // rooted to the last two
+    fungi->SpawnFungus(Vector2(1.2f, 1.1f)); // rooted to the last two
     Frame(0.5);
     const Color red(1.0f, 0.0f, 0.0f, 1.0f);
-    EXPECT_EQ(f0->GetColor(), red) << "2 fungus roots";
-    EXPECT_TRUE(f0->IsTagged("popable") && f3->IsTagged("popable"));
-    EXPECT_EQ(f1->GetColor(), Color(1.0f, 1.0f, 1.0f, 1.0f)) << "3 fungus roots";
-    EXPECT_FALSE(f1->IsTagged("popable"));
+    EXPECT_TRUE(f0->GetColor() == red && f0->IsTagged("popable")) << "2 fungus roots";
+    EXPECT_TRUE(f1->GetColor() == Color() && !f1->IsTagged("popable")) << "3 fungus roots";
 
     // A finger moving left and down on the table throws the spores left and down in the world.
-    Touch("TuioCursorAdded", 4, 0.5f, 0.5f, -0.5f, 0.5f);
+    Touch(kDown, 4, 0.5f, 0.5f, -0.5f, 0.5f);
     Deliver();
     TuioCursorPhysicsActor* finger = fungi->GetCursorActors().at(4);
-    const size_t sporesBefore = Tagged("spore");
     Collide(finger, f0);
     Collide(finger, f0); // the first contact decides
     Deliver();
-    ASSERT_TRUE(f0->IsDestroyed() && Tagged("spore") == sporesBefore + 2);
-    for (Actor* spore : Live("spore"))
-    {
-        const b2Vec2 v = static_cast<PhysicsActor*>(spore)->GetBody()->GetLinearVelocity();
-        EXPECT_TRUE(spore->GetColor() == red && v.x < 0.0f && v.y < 0.0f);
-    }
-    EXPECT_EQ(Puffs(red), 1);
+    const ActorList spores = Live("spore");
+    ASSERT_TRUE(f0->IsDestroyed() && spores.size() == 2);
+    for (Actor* spore : spores)
+        EXPECT_TRUE(spore->GetColor() == red && Velocity(spore).X < 0.0f &&
+                    Velocity(spore).Y < 0.0f);
+    EXPECT_EQ(PuffsAndOthers(red).first, 1);
     Collide(finger, f1);
     Deliver();
-    EXPECT_TRUE(f1->IsDestroyed());
-    EXPECT_EQ(Tagged("spore"), sporesBefore + 2) << "a white fungus pops alone";
+    EXPECT_TRUE(f1->IsDestroyed() && Tagged("spore") == 2) << "a white fungus pops alone";
 
-    Touch("TuioCursorRemoved", 9, 0.5f, 0.5f);                             // unknown: nothing
-    Switchboard::GetInstance()->Broadcast(new Message("TuioCursorAdded")); // no cursor: nothing
-    Touch("TuioCursorRemoved", 4, 0.5f, 0.5f);
+    Touch(kUp, 9, 0.5f, 0.5f);                                 // unknown: nothing
+    Switchboard::GetInstance()->Broadcast(new Message(kDown)); // no cursor: nothing
+    Touch(kUp, 4, 0.5f, 0.5f);
     Deliver();
     EXPECT_TRUE(finger->IsDestroyed() && fungi->GetCursorActors().empty());
 }
 
-TEST_F(FungusScreenTest, FoodCountsOnceAndPoisonAndEdgesPopAndTheMarkerSetsTheWave)
+TEST_F(FungusScreenTest, FoodCountsOnceAndTheMarkerSetsTheWave)
 {
-    PhysicsActor* food = Piece("Food", "food, levelactor", Vector2(5.0f, 5.0f), 2.0f);
-    PhysicsActor* more = Piece("Foodb", "food, levelactor", Vector2(-5.0f, 5.0f), 2.0f);
-    PhysicsActor* poison = Piece("Poison", "poison, levelactor", Vector2(0.0f, -5.0f));
-    auto* marker = new Actor();
-    marker->SetPosition(3.0f, 4.0f);
-    marker->SetRotation(90.0f);
-    marker->SetAlpha(0.9f);
-    marker->Tag("spawnpos, levelactor");
-    world->Add(marker);
-    Start();
-    EXPECT_EQ(fungi->GetSpawnPosition(), Vector2(3.0f, 4.0f));
-    EXPECT_NEAR(fungi->GetSpawnDirection().Y, 1.0f, 1e-6f);
+    Start("food");
+    Actor *food = Actor::GetNamed("Food"), *more = Actor::GetNamed("Morefood");
     EXPECT_EQ(fungi->GetSpawnCount(), 0) << "alpha 0.9 read as a whole number";
-    const Color green(0.0f, 1.0f, 0.0f, 1.0f);
     for (int touch = 0; touch < 2; ++touch)
     {
-        Actor* fungus = fungi->SpawnFungus(Vector2(4.0f, 4.0f));
-        fungus->SetColor(green);
-        Collide(fungus, food);
+        Collide(fungi->SpawnFungus(Vector2(4.0f, 4.0f)), food);
         Deliver();
-        EXPECT_TRUE(fungus->IsDestroyed());
         EXPECT_EQ(Text(), "1 food infested. 1 more to go.");
     }
-    ASSERT_EQ(Tagged("grabthis"), 2u) << "each fungus turned into a fixed one";
-    Actor* fixed = Live("grabthis")[0];
-    EXPECT_EQ(fixed->GetName().substr(0, 12), "Staticfungus");
-    EXPECT_EQ(fixed->GetColor(), green) << "in the fungus's colour at first";
+    EXPECT_EQ(Tagged("grabthis"), 2u) << "each fungus turned into a fixed one";
     Collide(fungi->SpawnFungus(Vector2(-4.0f, 4.0f)), more);
     Deliver();
     EXPECT_EQ(Text(), "All food infested. Well done!");
-
-    Actor* poisoned = fungi->SpawnFungus(Vector2(0.0f, -4.0f));
-    PhysicsActor* gone = Piece("Gone", "food", Vector2(0.0f, -4.0f));
-    Collide(poisoned, gone);
-    world->Remove(gone);
-    delete gone;
-    Deliver(); // a sender that is gone is not followed
-    EXPECT_FALSE(poisoned->IsDestroyed());
-    SporenPhysicsActor* spore = fungi->SpawnSpore(Vector2(-12.0f, 0.0f));
-    Collide(poisoned, poison);
-    Collide(spore, Actor::GetNamed("BlockerLeft"));
-    Deliver();
-    EXPECT_TRUE(poisoned->IsDestroyed() && spore->IsDestroyed() && Tagged("grabthis") == 3);
     // No fungus or spore is left: a wave of no spores, and the food is cleaned.
     Frame();
     EXPECT_TRUE(Tagged("spore") == 0 && Tagged("food, infested") == 0);
@@ -147,21 +173,17 @@ TEST_F(FungusScreenTest, StopLeavesNothingAndInactiveMessagesDoNothing)
     EXPECT_EQ(Tagged("spore"), 3u);
     fungi->SpawnFungus(Vector2(0.0f, 0.0f));
     fungi->BurstFungus(fungi->SpawnFungus(Vector2(2.0f, 0.0f)), Vector2(0.7f, 0.0f));
-    Touch("TuioCursorAdded", 1, 0.3f, 0.3f);
-    Deliver();
+    Touch(kDown, 1, 0.3f, 0.3f);
     Frame();
-    EXPECT_FLOAT_EQ(fungi->GetCompass()->GetRotation(), fungi->GetGravityAngle());
-    fungi->Stop();
-    EXPECT_EQ(LeftInWorld(), 0u);
+    Stop();
+    Frame(0.5);
+    EXPECT_EQ(PuffsAndOthers(), std::make_pair(0, 0));
     EXPECT_EQ(world->GetPhysicsWorld()->GetGravity(), b2Vec2(0.0f, 0.0f));
-    Message cameraChange("CameraChange");
-    fungi->ReceiveMessage(&cameraChange); // nothing to tile while stopped
-    TuioCursorMessage touch("TuioCursorAdded",
-                            new TUIO::TuioCursor(TUIO::TuioTime(), 3, 3, 0.5f, 0.5f));
+    TuioCursorMessage touch(kDown, new TUIO::TuioCursor(TUIO::TuioTime(), 3, 3, 0.5f, 0.5f));
     fungi->ReceiveMessage(&touch);
-    EXPECT_EQ(LeftInWorld(), 0u);
+    EXPECT_EQ(Actor::GetNamed("Cursor"), nullptr);
 
-    fungi->Start();
+    Restart();
     Frame();
     EXPECT_EQ(Tagged("spore"), 3u);
 }
