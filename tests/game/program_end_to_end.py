@@ -29,8 +29,8 @@ def wait_for(what, condition, seconds=20.0):
     fail("timed out waiting for " + what)
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.split()
+xdotool = lambda *args: subprocess.run(["xdotool", *args], capture_output=True,
+                                        text=True).stdout.split()
 
 
 def start(cwd):
@@ -45,14 +45,14 @@ def start(cwd):
             lines.extend(os.fdopen(controller, errors="replace"))
         except OSError:  # the terminal closes with the program
             pass
+
     threading.Thread(target=read, daemon=True).start()
     wait_for("the window", lambda: xdotool("search", "--name", "^Tessaly Engine$"))
     xdotool("search", "--name", "^Tessaly Engine$", "windowmove", "--sync", "%1", "0", "0")
     xdotool("mousemove", "512", "700")  # keys go to the window under the pointer
 
 
-def pixel(x, y):
-    return ImageGrab.grab(bbox=(x, y, x + 1, y + 1), xdisplay=os.environ["DISPLAY"]).getpixel((0, 0))[:3]
+pixel = lambda x, y: ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).getpixel((x, y))[:3]
 
 
 def count(match, box=(0, 0, 1024, 768)):
@@ -74,12 +74,8 @@ def touch(*fingers):
     liblo.send(liblo.Address("127.0.0.1", 3333, liblo.UDP), bundle)
 
 
-def ink(p):
-    return max(p) < 90
-
-
-def yellow(p):
-    return p[0] > 200 and p[1] > 200 and p[2] < 60
+ink = lambda p: max(p) < 90
+yellow = lambda p: p[0] > 200 and p[1] > 200 and p[2] < 60
 
 
 def the_game():

@@ -1,9 +1,16 @@
-// Needs an X display (run under Xvfb). The drag screens through real touch messages and
-// physics contacts, one frame of the main loop at a time.
+// Needs an X display (run under Xvfb). The drag screens (sticks, punks, the sheep level editor)
+// through real touch messages, physics contacts and keys, one frame of the main loop at a time.
 #include "engine/actors/TextActor.h"
+#include "engine/world/Camera.h"
+#include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "game/prototypes/TuioScreenPunks.h"
 #include "game/prototypes/TuioScreenSticks.h"
 #include "tests/game/GameTestSupport.h"
+#include "tests/support/TempDir.h"
+
+#include <clocale>
+#include <fstream>
+#include <sstream>
 
 namespace
 {
@@ -20,15 +27,29 @@ protected:
     {
         return static_cast<PhysicsActor*>(Actor::GetNamed(name));
     }
+    static int Joints(const PhysicsActor* actor)
+    {
+        int count = 0;
+        for (const b2JointEdge* edge = actor->GetBody()->GetJointList(); edge; edge = edge->next)
+            ++count;
+        return count;
+    }
+    /// Stops the editor in dir, where it writes its file; the file's text.
+    String StopIn(const TempDir& dir)
+    {
+        const String home = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        Stop();
+        std::filesystem::current_path(home);
+        std::ostringstream text;
+        text << std::ifstream(dir.File("createdlevel.ini"), std::ios::binary).rdbuf();
+        return text.str();
+    }
+
+    TempDir dir;
 };
 
-int Joints(const PhysicsActor* actor)
-{
-    int count = 0;
-    for (const b2JointEdge* edge = actor->GetBody()->GetJointList(); edge; edge = edge->next)
-        ++count;
-    return count;
-}
+using LeveleditorKeysTest = DragScreensTest;
 
 } // namespace
 
@@ -128,4 +149,100 @@ TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYard)
         EXPECT_EQ(Tagged("dropped_levelactor"), 0u);
         EXPECT_EQ(Actor::GetNamed("AttackPunk1"), nullptr);
     }
+}
+
+TEST_F(DragScreensTest, TheEditorsTrashBinRemovesCopiesAndCanItselfBeCarried)
+{
+    Run(new TuioScreenLeveleditorSheeps("trash"));
+    testing::internal::CaptureStdout();
+    Down(0, Vector2(4.0f, 0.0f));
+    Move(0, Vector2(9.0f, -7.0f), 30);
+    EXPECT_EQ(Actor::GetNamed("Sheep"), nullptr) << "removed while the finger is down";
+    Move(0, Vector2(0.0f, -6.0f), 5);
+    EXPECT_FALSE(Actor::GetNamed("Stone")->IsTagged("draggedby0")) << "it picks up nothing more";
+    Up(0);
+    String lines = testing::internal::GetCapturedStdout();
+    // The finger on the trash bin is reported every frame.
+    for (size_t at; (at = lines.find("trash collides with Cursor\n")) != String::npos;)
+        lines.erase(at, 27);
+    EXPECT_EQ(lines, "not dragging cursor collides with Sheep\ntrash collides with Sheep\n"
+                     "removing Sheep\n");
+
+    // The trash bin itself can be carried; let go while the finger still moves, it stays.
+    Down(1, Vector2(9.0f, -7.0f));
+    for (float x = 8.0f; x >= 2.0f; x -= 1.0f)
+        Move(1, Vector2(x, -7.0f));
+    Up(1, 30);
+    EXPECT_LT(Vector2::Distance(Actor::GetNamed("Trashbin")->GetPosition(), Vector2(2, -7)), 1.0f);
+    EXPECT_EQ(StopIn(dir), "//created levelfile.\r\n") << "no copies left";
+}
+
+TEST_F(DragScreensTest, EditorCopiesPlacedByTouchesAreSavedInAnyLocaleAndLoadAgainAsALevel)
+{
+    // A locale with decimal commas, made for this test alone.
+    std::system(("localedef -c -i tests/game/data/comma.locale -f UTF-8 " +
+                 dir.File("xx_XX.UTF-8") + " 2>/dev/null")
+                    .c_str());
+    setenv("LOCPATH", dir.Path().c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "xx_XX.UTF-8"), nullptr);
+
+    Run(new TuioScreenLeveleditorSheeps("palette"));
+    testing::internal::CaptureStdout();
+    const Vector2 places[] = {Vector2(3.0f, -1.5f), Vector2(-2.0f, 4.0f), Vector2(6.0f, 5.0f)};
+    for (int id = 0; id < 3; Up(id++))
+    {
+        Down(id, Vector2(-10.0f, 0.0f));
+        Move(id, places[id], 20);
+    }
+    // No archetype makes a goat: the finger then carries nothing, and the item stays.
+    Down(3, Vector2(-10.0f, -5.0f));
+    Move(3, Vector2(0.0f, -5.0f), 10);
+    EXPECT_EQ(Actor::GetNamed("Goat")->GetPosition(), Vector2(-10.0f, -5.0f));
+    EXPECT_TRUE(Tagged("draggedby3") == 0 && Actor::GetNamed("Goat1") == nullptr);
+    Up(3);
+    String expected;
+    for (const char* name : {"Sheep", "Sheep", "Sheep", "Goat"})
+        expected += "not dragging cursor collides with " + String(name) + "\ncreating a " +
+                    ToLower(name) + "\n";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+    Vector2 placed[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        const Actor* copy = Actor::GetNamed("Sheep" + std::to_string(i + 1));
+        ASSERT_NE(copy, nullptr);
+        placed[i] = copy->GetPosition();
+        EXPECT_LT(Vector2::Distance(placed[i], places[i]), 0.3f);
+    }
+    const String text = StopIn(dir);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(text.rfind("//created levelfile.\r\n\r\n[", 0), 0u);
+    EXPECT_NE(text.find("\r\n[Sheep2]\r\ntype=sheep\r\nposition=["), String::npos);
+    EXPECT_NE(text.find("\r\n[Dog]\r\ntype=\r\nposition=[-0.00, 0.00]\r\nrotation=0.00\r\n"),
+              String::npos);
+
+    Frame();
+    UseFolders(dir.Path(), "tests/game/data/ActorDef");
+    world->LoadLevel("createdlevel");
+    EXPECT_EQ(Actor::GetNamed("Sheep"), nullptr) << "the palette went with the screen";
+    for (int i = 0; i < 3; ++i)
+    {
+        auto* loaded =
+            dynamic_cast<PhysicsActor*>(Actor::GetNamed("Sheep" + std::to_string(i + 1)));
+        ASSERT_TRUE(loaded && loaded->GetBody());
+        EXPECT_LT(Vector2::Distance(loaded->GetPosition(), placed[i]), 0.006f);
+    }
+}
+
+// Only on a display of its own (see CMakeLists.txt).
+TEST_F(LeveleditorKeysTest, WAndDHeldTogetherPanTheCameraByOneUnitEachPerFrame)
+{
+    Run(new TuioScreenLeveleditorSheeps(""));
+    Keys("keydown", "d w");
+    Camera* camera = Camera::GetInstance();
+    const Vector2 before = camera->GetPosition();
+    Frame(), Frame(), Frame();
+    EXPECT_EQ(camera->GetPosition(), before + Vector2(3.0f, 3.0f));
+    Keys("keyup", "d w");
+    StopIn(dir);
+    EXPECT_EQ(camera->GetPosition(), Vector2(0.0f, 0.0f)) << "the next screen sees the old view";
 }
