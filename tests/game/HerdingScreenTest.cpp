@@ -110,13 +110,14 @@ TEST_F(HerdingScreenTest, BarksPushByDistanceAndStrengthAndSheepLookWhereTheyRun
     // Standing still keeps the way a sheep looks.
     PhysicsActor* last = screen.GetSheep(9);
     Vector2 lowerLeft, upperRight;
-    for (const float vx : {1.0f, 0.0f, -1.0f})
+    for (const auto [vx, right] :
+         {std::pair{1.0f, true}, {0.0f, true}, {-1.0f, false}, {0.0f, false}})
     {
         last->GetBody()->SetLinearVelocity(b2Vec2(vx, 0.0f));
         Tick();
         last->GetUVs(lowerLeft, upperRight);
-        EXPECT_EQ(upperRight.X - lowerLeft.X, vx >= 0.0f ? -1.0f : 1.0f) << vx;
-        EXPECT_EQ(last->IsTagged("looksright"), vx >= 0.0f) << vx;
+        EXPECT_EQ(upperRight.X - lowerLeft.X, right ? -1.0f : 1.0f) << vx;
+        EXPECT_EQ(last->IsTagged("looksright"), right) << vx;
     }
 }
 
@@ -157,6 +158,8 @@ TEST_F(HerdingScreenTest, EightSavedWinAndAfterStopNothingOfTheLevelIsLeft)
     Tick();
     EXPECT_EQ(manager->GetCurrentScreenIndex(), 2) << "2.0 s later the next level";
 
+    Collide(Running<TuioScreenSheeps>()->GetSheep(0), Actor::GetNamed("Fire1"), &point);
+    Deliver(); // a sheep burning as the level is left
     Tick({"MoveBackwards", "MoveBackwards"});
     Tick();
     for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)

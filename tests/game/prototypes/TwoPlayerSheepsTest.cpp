@@ -1,6 +1,7 @@
 // Needs an X display (run under Xvfb).
 #include "engine/actors/FontRegistry.h"
 #include "engine/actors/TextActor.h"
+#include "game/prototypes/TiledBoard.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "game/prototypes/TuioScreenCarrySheeps.h"
 #include "game/prototypes/TuioScreenSpringSheeps.h"
@@ -90,6 +91,14 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreOnTheirOwnMeadowKnockOutOpponentsAndChange
     for (int i = 0; i < 3; ++i)
         ExpectNear(Velocity(s->GetDogs()[i]), Vector2(draws[2 * i], draws[2 * i + 1]) / 60.0f /
                                                   s->GetDogs()[i]->GetBody()->GetMass());
+
+    // The meadows follow the window's edges, and the board tiles it anew.
+    Camera::ResizeCallback(800, 600);
+    Deliver();
+    ExpectNear(s->GetMeadow(1)->GetPosition(), Vector2(MathUtil::ScreenToWorld(800, 0).X, 0));
+    Vector2 lowerLeft, upperRight;
+    s->GetBackground()->GetUVs(lowerLeft, upperRight);
+    ExpectNear(upperRight, Vector2(800.0f / 256.0f, 600.0f / 256.0f));
 
     // After Stop only the bursts stay (a touch still down loses its finger), and a new Start
     // works.
