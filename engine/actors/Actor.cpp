@@ -35,6 +35,8 @@ bool StepInterval(Interval<T>& interval, float dt, Apply apply)
 }
 } // namespace
 
+unsigned Actor::s_namingCount = 0;
+
 Actor::Actor()
 {
     std::fill(std::begin(m_spriteTextureReferences), std::end(m_spriteTextureReferences), -1);
@@ -55,6 +57,8 @@ Actor::~Actor()
     auto named = NameRegistry().find(m_name);
     if (named != NameRegistry().end() && named->second == this)
         NameRegistry().erase(named);
+    // Another actor may come to live at this address, under another name.
+    ++s_namingCount;
 
     Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }
@@ -277,6 +281,7 @@ String Actor::SetName(String newName)
         registry.erase(previous);
     registry[candidate] = this;
     m_name = candidate;
+    ++s_namingCount;
     return m_name;
 }
 

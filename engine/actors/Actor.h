@@ -105,6 +105,10 @@ public:
     const String& GetName() const { return m_name; }
     /// The actor bearing name, or null.
     static Actor* GetNamed(const String& name);
+    /// Grows with every name given to an actor and with every actor destroyed: a cache of
+    /// actors' names by address (the World's collision messages keep one) need not look at
+    /// them again while it is unchanged.
+    static unsigned GetNamingCount() { return s_namingCount; }
 
     // Tags: stored lower case and indexed in the TagCollection.
 
@@ -186,6 +190,8 @@ protected:
     String m_sizeIntervalMessage;
 
 private:
+    static unsigned s_namingCount;
+
     void BroadcastCompletion(const String& messageName);
     void StepIntervals(float dt);
 

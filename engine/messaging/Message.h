@@ -21,6 +21,12 @@ public:
     Message& operator=(const Message&) = delete;
 
 protected:
+    /// For subclasses that answer GetMessageName themselves: the name field stays empty.
+    struct NamedBySubclass
+    {
+    };
+    Message(NamedBySubclass, MessageListener* sender) : m_sender(sender) {}
+
     String m_name;
     MessageListener* m_sender;
 };

@@ -4,6 +4,18 @@
 #include "engine/messaging/MessageListener.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace
+{
+
+/// The Switchboard whose delivery pass runs on this thread, if any: broadcasts by its handlers
+/// are made under the lock the pass already holds.
+thread_local const Switchboard* t_delivering = nullptr;
+
+} // namespace
 
 Switchboard* Switchboard::GetInstance()
 {
@@ -13,8 +25,8 @@ Switchboard* Switchboard::GetInstance()
 
 Switchboard::~Switchboard()
 {
-    for (Message* message : m_messages)
-        delete message;
+    for (const RoutedMessage& queued : m_messages)
+        delete queued.message;
     for (DeferredMessage& deferred : m_deferredMessages)
         delete deferred.message;
 }
@@ -23,8 +35,29 @@ void Switchboard::Broadcast(Message* message)
 {
     if (message == nullptr)
         return;
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    m_messages.push_back(message);
+    if (t_delivering == this)
+    {
+        m_messages.push_back(RoutedMessage{message, nullptr});
+        return;
+    }
+    std::lock_guard<QueueLock> lock(m_lock);
+    m_messages.push_back(RoutedMessage{message, nullptr});
+}
+
+void Switchboard::Broadcast(std::vector<RoutedMessage>& messages)
+{
+    if (messages.empty())
+        return;
+    std::unique_lock<QueueLock> lock(m_lock, std::defer_lock);
+    if (t_delivering != this)
+        lock.lock();
+    // An empty queue (the usual case: the World queues its collisions after the delivery pass)
+    // takes the whole batch without copying it. A pass under way keeps its message in the queue.
+    if (m_messages.empty())
+        m_messages.swap(messages);
+    else
+        m_messages.insert(m_messages.end(), messages.begin(), messages.end());
+    messages.clear();
 }
 
 void Switchboard::DeferredBroadcast(Message* message, float delay)
@@ -49,19 +82,62 @@ void Switchboard::Update(float dt)
     m_deferredMessages.erase(keep, m_deferredMessages.end());
 }
 
+inline void Switchboard::Deliver(const RoutedMessage& queued)
+{
+    const Channel* channel = queued.channel;
+    if (channel == nullptr)
+    {
+        auto found = m_subscribers.find(queued.message->GetMessageName());
+        if (found == m_subscribers.end())
+            return;
+        channel = &found->second;
+    }
+    // The list cannot change during the pass: subscription changes are queued while locked.
+    for (MessageListener* listener : channel->m_listeners)
+    {
+        if (!m_pendingUnsubscriptions.empty() &&
+            IsUnsubscriptionPending(listener, *channel->m_name))
+            continue;
+        listener->ReceiveMessage(queued.message);
+    }
+}
+
 void Switchboard::SendAllMessages()
 {
+    // A handler's own call: the pass under way delivers everything queued.
+    if (t_delivering == this)
+        return;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_mutex);
-        m_messagesLocked = true;
-        while (!m_messages.empty())
+        std::lock_guard<QueueLock> lock(m_lock);
+        std::size_t delivered = 0;
+        // Undone also when a handler throws, so that the Switchboard stays usable: the message
+        // in hand is dropped, the rest wait for the next pass, and so do the subscription
+        // changes asked for so far.
+        struct Pass
         {
-            Message* message = m_messages.front();
-            Deliver(message);
-            delete message;
-            m_messages.pop_front();
+            Switchboard* board;
+            const std::size_t& delivered;
+            const Switchboard* outer = t_delivering;
+            Pass(Switchboard* b, const std::size_t& d) : board(b), delivered(d)
+            {
+                board->m_messagesLocked = true;
+                t_delivering = board;
+            }
+            ~Pass()
+            {
+                board->m_messages.erase(board->m_messages.begin(),
+                                        board->m_messages.begin() + delivered);
+                board->m_messagesLocked = false;
+                t_delivering = outer;
+            }
+        } pass(this, delivered);
+        // Handlers may append while the queue is walked: by index, since it may reallocate.
+        while (delivered < m_messages.size())
+        {
+            const RoutedMessage queued = m_messages[delivered++];
+            const std::unique_ptr<Message> owned(queued.message);
+            Deliver(queued);
         }
-        m_messagesLocked = false;
     }
 
     std::vector<SubscriptionRequest> unsubscriptions;
@@ -73,21 +149,6 @@ void Switchboard::SendAllMessages()
     subscriptions.swap(m_pendingSubscriptions);
     for (const SubscriptionRequest& request : subscriptions)
         SubscribeTo(request.listener, request.messageName);
-}
-
-void Switchboard::Deliver(Message* message)
-{
-    auto found = m_subscribers.find(message->GetMessageName());
-    if (found == m_subscribers.end())
-        return;
-    // The set cannot change during the pass: subscription changes are queued while locked.
-    const String& name = found->first;
-    for (MessageListener* listener : found->second)
-    {
-        if (!m_pendingUnsubscriptions.empty() && IsUnsubscriptionPending(listener, name))
-            continue;
-        listener->ReceiveMessage(message);
-    }
 }
 
 bool Switchboard::IsUnsubscriptionPending(MessageListener* listener,
@@ -108,7 +169,17 @@ bool Switchboard::SubscribeTo(MessageListener* listener, const String& messageNa
         return false;
     }
     m_subscriptions[listener].insert(messageName);
-    return m_subscribers[messageName].insert(listener).second;
+    auto [entry, created] = m_subscribers.try_emplace(messageName);
+    Channel& channel = entry->second;
+    if (created)
+        channel.m_name = &entry->first;
+    auto place = std::lower_bound(channel.m_listeners.begin(), channel.m_listeners.end(), listener,
+                                  std::less<MessageListener*>());
+    if (place != channel.m_listeners.end() && *place == listener)
+        return false;
+    channel.m_listeners.insert(place, listener);
+    ++m_subscriptionVersion;
+    return true;
 }
 
 bool Switchboard::UnsubscribeFrom(MessageListener* listener, const String& messageName)
@@ -128,8 +199,15 @@ bool Switchboard::UnsubscribeFrom(MessageListener* listener, const String& messa
         return false;
     }
     auto found = m_subscribers.find(messageName);
-    if (found == m_subscribers.end() || found->second.erase(listener) == 0)
+    if (found == m_subscribers.end())
         return false;
+    std::vector<MessageListener*>& listeners = found->second.m_listeners;
+    auto place = std::lower_bound(listeners.begin(), listeners.end(), listener,
+                                  std::less<MessageListener*>());
+    if (place == listeners.end() || *place != listener)
+        return false;
+    listeners.erase(place);
+    ++m_subscriptionVersion;
 
     auto names = m_subscriptions.find(listener);
     if (names != m_subscriptions.end())
@@ -148,7 +226,8 @@ std::set<MessageListener*> Switchboard::GetSubscribersTo(const String& messageNa
     auto found = m_subscribers.find(messageName);
     if (found == m_subscribers.end())
         return {};
-    return found->second;
+    return std::set<MessageListener*>(found->second.m_listeners.begin(),
+                                      found->second.m_listeners.end());
 }
 
 void Switchboard::UnsubscribeFromAll(MessageListener* listener)
@@ -171,8 +250,8 @@ StringSet Switchboard::GetSubscriptionsFor(MessageListener* listener) const
     return names;
 }
 
-bool Switchboard::HasSubscribers(const String& messageName) const
+const Switchboard::Channel* Switchboard::FindChannel(const String& messageName) const
 {
     auto found = m_subscribers.find(messageName);
-    return found != m_subscribers.end() && !found->second.empty();
+    return found == m_subscribers.end() ? nullptr : &found->second;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/messaging/QueueLock.h"
 #include "engine/util/StringTypes.h"
 
-#include <deque>
+#include <cstddef>
 #include <map>
-#include <mutex>
 #include <set>
 #include <vector>
 
@@ -17,6 +17,30 @@ class MessageListener;
 class Switchboard
 {
 public:
+    /// The subscribers of one message name. A name's channel is created by its first
+    /// subscription and never removed, so a pointer to it stays valid as long as the
+    /// Switchboard does: senders of many messages to one name look it up once.
+    class Channel
+    {
+    public:
+        const String& GetName() const { return *m_name; }
+        bool HasSubscribers() const { return !m_listeners.empty(); }
+
+    private:
+        friend class Switchboard;
+        const String* m_name = nullptr; // the key of the channel's entry
+        // Sorted by address, the order a std::set would walk them in; a vector because the
+        // delivery pass walks it for every message.
+        std::vector<MessageListener*> m_listeners;
+    };
+
+    /// A message and the channel of its name, found by the sender on the main thread.
+    struct RoutedMessage
+    {
+        Message* message;
+        const Channel* channel; // null in the queue: looked up by name at delivery
+    };
+
     static Switchboard* GetInstance();
 
     /// Tests make private instances; the engine only uses GetInstance().
@@ -27,6 +51,10 @@ public:
 
     /// Queues message; the Switchboard owns it from now on. Any thread.
     void Broadcast(Message* message);
+    /// Queues the messages (none null) in order, taking the lock once, and empties the vector;
+    /// the Switchboard owns them from now on. Each channel must be this Switchboard's channel of
+    /// its message's name.
+    void Broadcast(std::vector<RoutedMessage>& messages);
     /// Broadcasts message once delay seconds (negative counts as 0) of frame time have passed.
     /// Main thread only; the Switchboard owns the message from now on.
     void DeferredBroadcast(Message* message, float delay);
@@ -49,8 +77,16 @@ public:
     std::set<MessageListener*> GetSubscribersTo(const String& messageName) const;
     /// The names listener is subscribed to, including those waiting for the end of a pass.
     StringSet GetSubscriptionsFor(MessageListener* listener) const;
-    /// True when anyone is subscribed to messageName (cheaper than copying the set).
-    bool HasSubscribers(const String& messageName) const;
+
+    /// The name's channel, or null when nobody was ever subscribed to it. Main thread.
+    const Channel* FindChannel(const String& messageName) const;
+    /// Grows by one with each new channel (channels are never removed): a name that had none
+    /// need not be looked up again while it is unchanged.
+    std::size_t GetChannelCount() const { return m_subscribers.size(); }
+    /// Changes whenever a listener is added to or removed from a name (requests made during a
+    /// pass count when they are applied): what a sender found out about subscribers holds
+    /// while this stays the same.
+    unsigned GetSubscriptionVersion() const { return m_subscriptionVersion; }
 
 private:
     struct DeferredMessage
@@ -65,15 +101,17 @@ private:
     };
 
     bool IsUnsubscriptionPending(MessageListener* listener, const String& messageName) const;
-    void Deliver(Message* message);
+    void Deliver(const RoutedMessage& queued);
 
-    std::deque<Message*> m_messages;
-    std::map<String, std::set<MessageListener*>> m_subscribers;
+    std::vector<RoutedMessage> m_messages;
+    std::map<String, Channel> m_subscribers;
     std::map<MessageListener*, StringSet> m_subscriptions;
     std::vector<DeferredMessage> m_deferredMessages;
     bool m_messagesLocked = false;
+    unsigned m_subscriptionVersion = 0;
     std::vector<SubscriptionRequest> m_pendingSubscriptions;
     std::vector<SubscriptionRequest> m_pendingUnsubscriptions;
-    /// Guards m_messages. Recursive: handlers broadcast while the delivery pass holds it.
-    mutable std::recursive_mutex m_mutex;
+    /// Guards m_messages. Held for the whole delivery pass; the pass's own handlers broadcast
+    /// without taking it again (the thread already holds it).
+    QueueLock m_lock;
 };

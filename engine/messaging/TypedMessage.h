@@ -15,5 +15,10 @@ public:
     T GetValue() const { return m_value; }
 
 protected:
+    TypedMessage(NamedBySubclass tag, T value, MessageListener* sender)
+        : Message(tag, sender), m_value(value)
+    {
+    }
+
     T m_value;
 };

@@ -3,19 +3,12 @@
 
 #include "engine/actors/PhysicsActor.h"
 #include "engine/messaging/Message.h"
-#include "engine/messaging/Switchboard.h"
-#include "engine/messaging/TypedMessage.h"
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
+#include "engine/world/CollisionRecord.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
 #include "engine/world/box2d/DebugDraw.h"
-
-#include <algorithm>
-#include <cstdint>
-#include <iterator>
-#include <unordered_map>
-#include <vector>
 
 namespace
 {
@@ -33,66 +26,6 @@ PhysicsActor* ActorOf(b2Fixture* fixture)
 }
 
 } // namespace
-
-/// For each actor named in a collision message this tick, the senders already reported with
-/// it. Entries outlive the tick so that the message name and its allocation are reused; each
-/// is refreshed (name, subscriber test, senders) the first time it is used in a tick.
-class CollisionRecord
-{
-public:
-    /// Starts a new tick: every pair may be reported again.
-    void Clear()
-    {
-        // Drop the entries of actors that took part in nothing lately (and may be gone). A tick
-        // without contacts (no step was due) says nothing about that, and would otherwise make
-        // the next tick build every entry again.
-        if (m_usedThisTick > 0 && m_entries.size() > 2 * m_usedThisTick + 256)
-        {
-            for (auto it = m_entries.begin(); it != m_entries.end();)
-                it = it->second.tick == m_tick ? std::next(it) : m_entries.erase(it);
-        }
-        ++m_tick;
-        m_usedThisTick = 0;
-    }
-
-    /// The message name for named when its pair with sender is new this tick and the name has
-    /// subscribers; null otherwise. Records the pair only when the name is returned.
-    const String* RecordPair(Actor* named, Actor* sender)
-    {
-        Entry& entry = m_entries[named];
-        if (entry.tick != m_tick)
-        {
-            entry.tick = m_tick;
-            ++m_usedThisTick;
-            if (entry.actorName != named->GetName() || entry.messageName.empty())
-            {
-                entry.actorName = named->GetName();
-                entry.messageName = "CollisionWith" + entry.actorName;
-            }
-            entry.subscribed = Switchboard::GetInstance()->HasSubscribers(entry.messageName);
-            entry.senders.clear();
-        }
-        if (!entry.subscribed ||
-            std::find(entry.senders.begin(), entry.senders.end(), sender) != entry.senders.end())
-            return nullptr;
-        entry.senders.push_back(sender);
-        return &entry.messageName;
-    }
-
-private:
-    struct Entry
-    {
-        unsigned tick = 0;
-        bool subscribed = false;
-        String actorName;
-        String messageName;
-        std::vector<Actor*> senders;
-    };
-
-    std::unordered_map<Actor*, Entry> m_entries;
-    unsigned m_tick = 1;
-    size_t m_usedThisTick = 0;
-};
 
 /// An edge blocker tells the World when it is deleted, so that a blocker removed by a level
 /// unload is forgotten rather than deleted a second time.
@@ -131,6 +64,8 @@ void World::RunPhysics(float dt)
         return;
     m_collisionRecord->Clear();
 
+    // The tick's collision messages are made and queued together after the steps.
+    m_collisionRecord->Hold();
     float carried = m_physicsDelta + dt;
     while (carried >= kPhysicsStep)
     {
@@ -143,6 +78,7 @@ void World::RunPhysics(float dt)
                                      });
         carried -= kPhysicsStep;
     }
+    m_collisionRecord->Release();
     m_physicsDelta = carried;
 
     for (b2Body* body = m_physicsWorld->GetBodyList(); body; body = body->GetNext())
@@ -166,13 +102,7 @@ void World::ProcessContact(const b2ContactPoint* point)
 
     b2ContactPoint* stored = &m_contactPoints[m_contactPointCount];
     *stored = *point;
-    Switchboard* switchboard = Switchboard::GetInstance();
-    if (const String* name = m_collisionRecord->RecordPair(first, second))
-        switchboard->Broadcast(new TypedMessage<b2ContactPoint*>(
-            *name, stored, static_cast<MessageListener*>(second)));
-    if (const String* name = m_collisionRecord->RecordPair(second, first))
-        switchboard->Broadcast(
-            new TypedMessage<b2ContactPoint*>(*name, stored, static_cast<MessageListener*>(first)));
+    m_collisionRecord->Report(first, second, stored);
     ++m_contactPointCount;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <set>
 #include <tuple>
+#include <vector>
 
 using WorldPhysicsTest = PhysicsFixture;
 
@@ -73,6 +74,13 @@ TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
     EXPECT_TRUE(late.received.empty());
     EXPECT_EQ(late.Deliver().size(), 1u);
     EXPECT_EQ(late.senders, std::vector<MessageListener*>{ground});
+
+    // A renamed actor is reported under its new name from the next physics on.
+    ball->SetName("Bowl");
+    MessageRecorder renamed({"CollisionWithBowl"});
+    Frame();
+    Frame();
+    EXPECT_EQ(renamed.received, StringList{"CollisionWithBowl"});
 }
 
 TEST_F(WorldPhysicsTest, AtMost2048PointsAreTakenPerTick)
@@ -102,6 +110,20 @@ TEST_F(WorldPhysicsTest, AtMost2048PointsAreTakenPerTick)
     Frame(0.0);
     EXPECT_EQ(Count(a, c, 3), 1);
     EXPECT_EQ(Count(c, a, 3), 1);
+
+    // However many actors touch one in a tick, each is reported once.
+    std::vector<PhysicsActor*> crowd;
+    for (int i = 0; i < 20; ++i)
+        crowd.push_back(Make("Crowd", Vector2(20.0f + 2.0f * static_cast<float>(i), 0.0f), 0.0f));
+    for (int round = 0; round < 2; ++round)
+        for (PhysicsActor* sender : crowd)
+        {
+            p.shape2 = sender->GetBody()->GetFixtureList();
+            world->ProcessContact(&p);
+        }
+    Frame(0.0);
+    for (PhysicsActor* sender : crowd)
+        EXPECT_EQ(Count(a, sender, 4), 1);
 }
 
 TEST_F(WorldPhysicsTest, SleepingAndStaticBodiesMovedByHandStillTouch)
