@@ -35,7 +35,7 @@ public:
         m_columns = static_cast<int>((max.X - m_min.X) / kCell);
         const int cells = m_columns * static_cast<int>((max.Y - m_min.Y) / kCell);
         std::vector<b2AABB> solids;
-        b2AABB meadow;
+        b2AABB meadow = {b2Vec2(0.0f, 0.0f), b2Vec2(0.0f, 0.0f)};
         for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged("levelactor"))
             if (auto* piece = dynamic_cast<PhysicsActor*>(actor))
             {

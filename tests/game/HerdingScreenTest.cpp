@@ -110,7 +110,7 @@ TEST_F(HerdingScreenTest, BarksPushByDistanceAndStrengthAndSheepLookWhereTheyRun
     // Standing still keeps the way a sheep looks.
     PhysicsActor* last = screen.GetSheep(9);
     Vector2 lowerLeft, upperRight;
-    for (const auto [vx, right] :
+    for (const auto& [vx, right] :
          {std::pair{1.0f, true}, {0.0f, true}, {-1.0f, false}, {0.0f, false}})
     {
         last->GetBody()->SetLinearVelocity(b2Vec2(vx, 0.0f));

@@ -119,8 +119,10 @@ TEST_F(ScreenManagerTest, TouchesBecomeMessagesOfTheirOwnExceptAtTheLeftEdgeAndL
             const StringList names = recorder.Deliver();
             delivered += names.size();
             if (touch == 50) // the tenth touch's messages follow the nine before's 27
+            {
                 EXPECT_EQ(StringList(names.begin() + 26, names.begin() + 30),
                           (StringList{kUp, kMove, kUp, kDown}));
+            }
         }
     }
     EXPECT_EQ(delivered, 29000u);
