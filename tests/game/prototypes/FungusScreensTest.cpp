@@ -196,6 +196,7 @@ TEST_F(FungusScreensTest, StopLeavesNothingAndInactiveMessagesDoNothing)
     Frame(); // the first wave: three spores from the top-left corner
     EXPECT_EQ(Tagged("spore"), 3u);
     fungi->SpawnFungus(Vector2(0.0f, 0.0f));
+    fungi->SpawnFungus(Vector2(1.0f, 0.0f)); // rooted to each other when the screen stops
     fungi->BurstFungus(fungi->SpawnFungus(Vector2(2.0f, 0.0f)), Vector2(0.7f, 0.0f));
     Touch(kDown, 1, 0.3f, 0.3f);
     Frame();
