@@ -104,24 +104,23 @@ void ScreenManager::ReceiveMessage(Message* message)
 
 void ScreenManager::MoveForwards()
 {
-    if (m_currentScreen < 0 || m_currentScreen >= static_cast<int>(m_screens.size()) - 1)
+    if (m_currentScreen >= 0 && m_currentScreen < static_cast<int>(m_screens.size()) - 1)
     {
-        return;
-    }
-    SwitchTo(m_currentScreen + 1);
-    if (m_clickSample != nullptr)
-    {
-        SoundDevice::GetInstance()->PlaySound(m_clickSample, 1.0f, false, 0);
+        StepTo(m_currentScreen + 1);
     }
 }
 
 void ScreenManager::MoveBackwards()
 {
-    if (m_currentScreen <= 0)
+    if (m_currentScreen > 0)
     {
-        return;
+        StepTo(m_currentScreen - 1);
     }
-    SwitchTo(m_currentScreen - 1);
+}
+
+void ScreenManager::StepTo(int index)
+{
+    SwitchTo(index);
     if (m_clickSample != nullptr)
     {
         SoundDevice::GetInstance()->PlaySound(m_clickSample, 1.0f, false, 0);

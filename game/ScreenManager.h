@@ -79,6 +79,8 @@ protected:
 private:
     /// Stops and removes the running screen, then starts and adds screens[index].
     void SwitchTo(int index);
+    /// SwitchTo with a click.
+    void StepTo(int index);
     void BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor);
 
     TUIO::TuioClient* m_client;

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "engine/util/StringTypes.h"
 #include "engine/world/Renderable.h"
 
 #include <vector>
 
+class Actor;
 class Message;
+class TextActor;
+struct Vector2;
 
 /// One stage of a game: a renderable that a screen manager adds to the World (layer 0) while it
 /// runs. Start() creates the screen's actors, Stop() takes them away again. Screens draw
@@ -30,6 +34,25 @@ public:
     TuioScreen& operator=(const TuioScreen&) = delete;
 
 protected:
+    /// Adds renderable to the World in layer and appends it to the objects; returns it.
+    template <typename T> T* AddObject(T* renderable, int layer)
+    {
+        AddRenderable(renderable, layer);
+        return renderable;
+    }
+    /// A text line of font centred on position, added in layer 0 as an object.
+    TextActor* AddCentredText(const String& text, const Vector2& position,
+                              const char* font = "Console");
+    /// Takes renderable out of the objects, if it is there, without deleting it.
+    void ForgetObject(const Renderable* renderable);
+    /// Appends every live actor carrying all of tags to the objects, each once.
+    void AdoptActorsTagged(const String& tags);
+    /// Turns the actor's sprite around: the x of its two UV corners are exchanged.
+    static void MirrorSprite(Actor* actor);
+
     /// Renderables the screen created and handed to the World; owned, deleted by Stop().
     std::vector<Renderable*> m_objects;
+
+private:
+    void AddRenderable(Renderable* renderable, int layer);
 };

@@ -4,16 +4,16 @@
 #include "engine/actors/TextActor.h"
 #include "engine/console/Log.h"
 #include "engine/input/InputManager.h"
+#include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
-#include "engine/messaging/TypedMessage.h"
 #include "engine/util/Color.h"
 #include "engine/util/MathUtil.h"
-#include "engine/world/Camera.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
 #include "game/EffectActor.h"
-#include "game/TuioCursorMessage.h"
+#include "game/ScreenMessages.h"
+#include "tuio/TuioCursor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,19 +24,12 @@ namespace
 constexpr float kFrameDelay = 0.05f;
 /// Seconds between the end of a level and the message that leaves or restarts it.
 constexpr float kFollowOnDelay = 2.0f;
-constexpr const char* kCursorMessages[] = {"TuioCursorAdded", "TuioCursorRemoved",
-                                           "TuioCursorUpdated"};
 
 String Format(const char* format, int first, int second)
 {
     char text[64];
     std::snprintf(text, sizeof(text), format, first, second);
     return text;
-}
-
-String CollisionName(const Actor* actor)
-{
-    return "CollisionWith" + actor->GetName();
 }
 } // namespace
 
@@ -53,11 +46,7 @@ void TuioScreenSheeps::Start()
     m_finished = false;
     World* world = World::GetInstance();
     world->SetBlockers(true, 1.0f);
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const char* name : kCursorMessages)
-    {
-        switchboard->SubscribeTo(this, name);
-    }
+    SubscribeToTouches(this);
     world->LoadLevel(m_levelName);
 
     std::fill(std::begin(m_sheep), std::end(m_sheep), nullptr);
@@ -75,26 +64,16 @@ void TuioScreenSheeps::Start()
     m_barkWave->LoadSpriteFrames("Resources/Images/wave/barkwave_01.png");
     m_barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
     m_barkWave->SetPosition(-20.0f, -20.0f); // parked out of sight until the first bark
-    world->Add(m_barkWave, 0);
-    m_objects.push_back(m_barkWave);
+    AddObject(m_barkWave, 0);
 
     world->SetBackgroundColor(Color(0.2f, 1.0f, 0.0f, 1.0f));
     m_startTime = world->GetCurrentTimeSeconds();
 
-    m_statusText = new TextActor("Console", "This is 'Flockmar'", TXT_Left, 5);
-    m_statusText->SetPosition(0.0f, 3.5f);
-    m_statusText->SetAlignment(TXT_Center);
-    world->Add(m_statusText, 0);
-    m_objects.push_back(m_statusText);
-
+    m_statusText = AddCentredText("This is 'Flockmar'", Vector2(0.0f, 3.5f));
     if (problem.empty())
     {
-        m_counterText = new TextActor("Console", "", TXT_Left, 5);
+        m_counterText = AddCentredText("", Actor::GetNamed("Wiese")->GetPosition());
         ShowCounter();
-        m_counterText->SetPosition(Actor::GetNamed("Wiese")->GetPosition());
-        m_counterText->SetAlignment(TXT_Center);
-        world->Add(m_counterText, 0);
-        m_objects.push_back(m_counterText);
         PlaceSheep();
     }
     else
@@ -105,12 +84,8 @@ void TuioScreenSheeps::Start()
         m_finished = true;
     }
 
-    TagCollection* tags = TagCollection::GetInstance();
-    for (Actor* actor : tags->GetObjectsTagged("levelactor"))
-    {
-        m_objects.push_back(actor);
-    }
-    for (Actor* actor : tags->GetObjectsTagged("hasflameanimation"))
+    AdoptActorsTagged("levelactor");
+    for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged("hasflameanimation"))
     {
         actor->LoadSpriteFrames("Resources/Images/flame/flame_01.png");
         actor->PlaySpriteAnimation(kFrameDelay, SAT_Loop, 0, 23);
@@ -156,8 +131,6 @@ void TuioScreenSheeps::CreateSheep()
         sheep->PlaySpriteAnimation(kFrameDelay, SAT_Loop, 0, 11);
         sheep->InitPhysics();
         World::GetInstance()->Add(sheep, 0); // names it
-        m_saved[i] = false;
-        m_dead[i] = false;
         switchboard->SubscribeTo(this, CollisionName(sheep));
     }
 }
@@ -190,11 +163,7 @@ void TuioScreenSheeps::ShowCounter()
 void TuioScreenSheeps::Stop()
 {
     TuioScreen::Stop();
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const char* name : kCursorMessages)
-    {
-        switchboard->UnsubscribeFrom(this, name);
-    }
+    UnsubscribeFromTouches(this);
     for (Actor* effect : TagCollection::GetInstance()->GetObjectsTagged("effect"))
     {
         effect->Destroy();
@@ -258,11 +227,8 @@ void TuioScreenSheeps::TurnSheep()
         const bool looksRight = sheep->IsTagged("looksright");
         if ((vx > 0.0f && !looksRight) || (vx < 0.0f && looksRight))
         {
-            // The sprites face left: swapping the x of the UV corners mirrors the sheep.
-            Vector2 lowerLeft, upperRight;
-            sheep->GetUVs(lowerLeft, upperRight);
-            std::swap(lowerLeft.X, upperRight.X);
-            sheep->SetUVs(lowerLeft, upperRight);
+            // The sprites face left.
+            MirrorSprite(sheep);
             if (looksRight)
             {
                 sheep->Untag("looksright");
@@ -301,53 +267,36 @@ void TuioScreenSheeps::ReceiveMessage(Message* message)
 
 void TuioScreenSheeps::BarkAtCursor(Message* message, float strength)
 {
-    // Anyone may broadcast these names (a script, say): only the manager's touch messages
-    // carry a cursor.
-    const auto* touch = dynamic_cast<TuioCursorMessage*>(message);
-    if (touch == nullptr || touch->GetValue() == nullptr)
+    if (const TUIO::TuioCursor* cursor = CursorOf(message))
     {
-        return;
+        Bark(CursorWorldPoint(*cursor), strength);
     }
-    const Camera* camera = Camera::GetInstance();
-    const TUIO::TuioCursor* cursor = touch->GetValue();
-    Bark(MathUtil::ScreenToWorld(cursor->getScreenX(camera->GetWindowWidth()),
-                                 cursor->getScreenY(camera->GetWindowHeight())),
-         strength);
 }
 
 void TuioScreenSheeps::HandleCollision(int index, Message* message)
 {
-    // The sender is only compared with live actors, never followed: a collision message queued
-    // before the level was laid out afresh may come from an actor that is gone.
-    const MessageListener* other = message->GetSender();
+    // A collision message queued before the level was laid out afresh may come from an actor
+    // that is gone.
+    const Actor* other = LiveSender(message);
     if (other == nullptr)
     {
         return;
     }
-    auto isOther = [other](const Actor* actor)
-    { return actor != nullptr && static_cast<const MessageListener*>(actor) == other; };
-    auto isTagged = [&isOther](const char* tag)
-    {
-        const ActorSet tagged = TagCollection::GetInstance()->GetObjectsTagged(tag);
-        return std::any_of(tagged.begin(), tagged.end(), isOther);
-    };
-    if (isOther(Actor::GetNamed("Wiese")))
+    if (other == Actor::GetNamed("Wiese"))
     {
         m_saved[index] = true;
         RemoveSheep(index);
         ShowCounter();
     }
-    if (m_sheep[index] != nullptr && isTagged("sheepdestroyer"))
+    if (m_sheep[index] != nullptr && other->IsTagged("sheepdestroyer"))
     {
         BurnSheep(index);
     }
-    if (isTagged("barks"))
+    if (other->IsTagged("barks"))
     {
-        const auto* contact = dynamic_cast<TypedMessage<b2ContactPoint*>*>(message);
-        if (contact != nullptr && contact->GetValue() != nullptr)
+        if (const b2ContactPoint* contact = ContactOf(message))
         {
-            const b2Vec2& point = contact->GetValue()->position;
-            Bark(Vector2(point.x, point.y), 1.0f);
+            Bark(Vector2(contact->position.x, contact->position.y), 1.0f);
         }
     }
 }
@@ -423,7 +372,7 @@ void TuioScreenSheeps::RemoveSheep(int index)
         return;
     }
     Switchboard::GetInstance()->UnsubscribeFrom(this, CollisionName(sheep));
-    m_objects.erase(std::remove(m_objects.begin(), m_objects.end(), sheep), m_objects.end());
+    ForgetObject(sheep);
     sheep->Destroy();
     m_sheep[index] = nullptr;
 }

@@ -1,30 +1,26 @@
 #include "game/prototypes/DragScreen.h"
 
 #include "engine/actors/TextActor.h"
+#include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
 #include "engine/util/Color.h"
 #include "engine/util/MathUtil.h"
-#include "engine/world/Camera.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
-#include "game/TuioCursorMessage.h"
+#include "game/ActorQueries.h"
+#include "game/ScreenMessages.h"
+#include "game/prototypes/FingerActors.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
+#include "tuio/TuioCursor.h"
 
 #include <cstdio>
 
 namespace
 {
-constexpr char kCursorAdded[] = "TuioCursorAdded";
-constexpr char kCursorUpdated[] = "TuioCursorUpdated";
-constexpr char kCursorRemoved[] = "TuioCursorRemoved";
-constexpr char kCollisionWith[] = "CollisionWith";
-constexpr char kCursorName[] = "Cursor";
 constexpr char kDragsSomething[] = "drags_something";
 constexpr char kPlaceholder[] = "delete_me_after_add";
-constexpr char kCopyTag[] = "dropped_levelactor";
 constexpr float kTitleY = 3.5f;
-constexpr int kTextSpacing = 5;
 
 bool IsPlaceholder(const TuioCursorPhysicsActor* actor)
 {
@@ -60,10 +56,7 @@ DragScreen::~DragScreen()
 void DragScreen::BeginStart()
 {
     m_active = true;
-    Switchboard* switchboard = Switchboard::GetInstance();
-    switchboard->SubscribeTo(this, kCursorAdded);
-    switchboard->SubscribeTo(this, kCursorRemoved);
-    switchboard->SubscribeTo(this, kCursorUpdated);
+    SubscribeToTouches(this);
 
     World* world = World::GetInstance();
     world->SetBlockers(true, 1.0f);
@@ -75,27 +68,16 @@ void DragScreen::BeginStart()
 
 void DragScreen::AddTitle()
 {
-    m_title = AddCentredText(m_titleText, kTitleY);
-}
-
-TextActor* DragScreen::AddCentredText(const String& text, float y)
-{
-    auto* actor = new TextActor("Console", text, TXT_Left, kTextSpacing);
-    actor->SetPosition(0.0f, y);
-    actor->SetAlignment(TXT_Center);
-    World::GetInstance()->Add(actor, 0);
-    m_objects.push_back(actor);
-    return actor;
+    m_title = AddCentredText(m_titleText, Vector2(0.0f, kTitleY));
 }
 
 void DragScreen::AddClassLabel(const String& className)
 {
-    auto* label = new TextActor("ConsoleSmall", className, TXT_Left, kTextSpacing);
+    auto* label = new TextActor("ConsoleSmall", className, TXT_Left, 5);
     // Pixel (5, 763): the bottom-left corner of a 768 pixel high window.
     label->SetPosition(MathUtil::ScreenToWorld(5, 763));
     label->SetColor(0.3f, 0.3f, 0.3f, 1.0f);
-    World::GetInstance()->Add(label, 0);
-    m_objects.push_back(label);
+    AddObject(label, 0);
 }
 
 void DragScreen::Update(float)
@@ -119,10 +101,7 @@ void DragScreen::Stop()
         for (Actor* copy : TagCollection::GetInstance()->GetObjectsTagged(kCopyTag))
             copy->Destroy();
     }
-    Switchboard* switchboard = Switchboard::GetInstance();
-    switchboard->UnsubscribeFrom(this, kCursorAdded);
-    switchboard->UnsubscribeFrom(this, kCursorRemoved);
-    switchboard->UnsubscribeFrom(this, kCursorUpdated);
+    UnsubscribeFromTouches(this);
     m_active = false;
 }
 
@@ -137,27 +116,23 @@ void DragScreen::ReceiveMessage(Message* message)
 {
     if (!m_active)
         return;
-    const String name = message->GetMessageName();
-    if (name == kCursorAdded || name == kCursorUpdated || name == kCursorRemoved)
+    const String& name = message->GetMessageName();
+    if (TUIO::TuioCursor* cursor = CursorOf(message))
     {
-        TUIO::TuioCursor* cursor = static_cast<TuioCursorMessage*>(message)->GetValue();
-        if (name == kCursorAdded)
+        if (name == "TuioCursorAdded")
             OnCursorAdded(cursor);
-        else if (name == kCursorUpdated)
+        else if (name == "TuioCursorUpdated")
             OnCursorUpdated(cursor);
-        else
+        else if (name == "TuioCursorRemoved")
             OnCursorRemoved(cursor);
         return;
     }
 
-    const size_t prefixLength = sizeof kCollisionWith - 1;
-    if (name.compare(0, prefixLength, kCollisionWith) != 0)
+    const String actorName = CollisionSubject(name);
+    Actor* other = LiveSender(message);
+    if (actorName.empty() || other == nullptr)
         return;
-    const String actorName = name.substr(prefixLength);
-    auto* other = dynamic_cast<Actor*>(message->GetSender());
-    if (other == nullptr)
-        return;
-    if (actorName.compare(0, sizeof kCursorName - 1, kCursorName) != 0)
+    if (!StartsWith(actorName, "Cursor"))
     {
         OnOtherCollision(actorName, other);
         return;
@@ -165,22 +140,15 @@ void DragScreen::ReceiveMessage(Message* message)
 
     auto* cursorActor = dynamic_cast<TuioCursorPhysicsActor*>(Actor::GetNamed(actorName));
     auto* otherBody = dynamic_cast<PhysicsActor*>(other);
-    if (cursorActor == nullptr || otherBody == nullptr)
+    b2ContactPoint* contact = ContactOf(message);
+    if (cursorActor == nullptr || otherBody == nullptr || contact == nullptr)
         return;
     // Only the screen's own live cursor actors pick things up: a contact reported for a finger
     // lifted earlier in this delivery pass must not start a new hold.
     auto entry = m_cursors.find(cursorActor->GetCursorId());
     if (entry == m_cursors.end() || entry->second != cursorActor)
         return;
-    OnCursorCollision(cursorActor, otherBody,
-                      static_cast<TypedMessage<b2ContactPoint*>*>(message)->GetValue());
-}
-
-Vector2 DragScreen::CursorToWorld(const TUIO::TuioCursor* cursor)
-{
-    const Camera* camera = Camera::GetInstance();
-    return MathUtil::ScreenToWorld(cursor->getScreenX(camera->GetWindowWidth()),
-                                   cursor->getScreenY(camera->GetWindowHeight()));
+    OnCursorCollision(cursorActor, otherBody, contact);
 }
 
 void DragScreen::OnCursorAdded(TUIO::TuioCursor* cursor)
@@ -196,15 +164,7 @@ void DragScreen::OnCursorAdded(TUIO::TuioCursor* cursor)
         return;
     }
 
-    auto* actor = new TuioCursorPhysicsActor();
-    actor->SetName(kCursorName);
-    actor->SetTuioCursor(cursor);
-    actor->SetCursorId(id);
-    actor->SetPosition(CursorToWorld(cursor));
-    actor->InitPhysics();
-    World::GetInstance()->Add(actor, 0);
-    Switchboard::GetInstance()->SubscribeTo(this, kCollisionWith + actor->GetName());
-    m_cursors[id] = actor;
+    m_cursors[id] = FingerActors::Make(cursor, this, 0);
 }
 
 void DragScreen::OnCursorUpdated(TUIO::TuioCursor* cursor)
@@ -213,7 +173,7 @@ void DragScreen::OnCursorUpdated(TUIO::TuioCursor* cursor)
     if (entry == m_cursors.end() || IsPlaceholder(entry->second))
         return;
     TuioCursorPhysicsActor* actor = entry->second;
-    actor->SetPosition(CursorToWorld(cursor));
+    actor->SetPosition(CursorWorldPoint(*cursor));
     if (!actor->IsTagged(kDragsSomething))
         return;
     for (Actor* held :

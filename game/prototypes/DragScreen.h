@@ -48,9 +48,6 @@ public:
     /// Null before the first Start and after Stop.
     TextActor* GetTitle() const { return m_title; }
 
-    /// The finger's window pixel in world coordinates.
-    static Vector2 CursorToWorld(const TUIO::TuioCursor* cursor);
-
 protected:
     /// levelName is loaded by Start when not empty; sweepsCopies makes Stop destroy every actor
     /// tagged "dropped_levelactor".
@@ -61,8 +58,6 @@ protected:
     void BeginStart();
     /// The title line at (0, 3.5), centred; the clock replaces it from the first Update on.
     void AddTitle();
-    /// A centred "Console" text line at (0, y) on layer 0, kept in the object list.
-    TextActor* AddCentredText(const String& text, float y);
     /// The small grey name of the screen's class in the window's bottom-left corner.
     void AddClassLabel(const String& className);
 
@@ -92,6 +87,10 @@ protected:
     static String DraggedByTag(int cursorId);
 
     const String& GetLevelName() const { return m_levelName; }
+
+    /// The tag of the copies the level editor makes, which the punks screens and the editor
+    /// sweep away at Stop.
+    static constexpr char kCopyTag[] = "dropped_levelactor";
 
 private:
     void DestroyCursorEntries();

@@ -1,11 +1,11 @@
 #include "game/prototypes/FingerActors.h"
 
+#include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
-#include "engine/util/MathUtil.h"
-#include "engine/world/Camera.h"
 #include "engine/world/World.h"
-#include "game/TuioCursorMessage.h"
+#include "game/ScreenMessages.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
+#include "tuio/TuioCursor.h"
 
 FingerActors::FingerActors(MessageListener* listener, int layer)
     : m_listener(listener), m_layer(layer)
@@ -19,42 +19,42 @@ bool FingerActors::Handle(Message* message)
     const bool updated = name == "TuioCursorUpdated";
     if (!added && !updated && name != "TuioCursorRemoved")
         return false;
-    // The names may also come without a cursor (from a key binding or a script).
-    auto* touch = dynamic_cast<TuioCursorMessage*>(message);
-    TUIO::TuioCursor* cursor = touch != nullptr ? touch->GetValue() : nullptr;
+    TUIO::TuioCursor* cursor = CursorOf(message);
     if (cursor == nullptr)
         return true;
-
-    const int id = cursor->getCursorID();
-    auto found = m_fingers.find(id);
     if (added)
-    {
-        if (found != m_fingers.end())
-            return true;
-        auto* finger = new TuioCursorPhysicsActor();
-        finger->SetName("Cursor");
-        finger->SetTuioCursor(cursor);
-        finger->SetCursorId(id);
-        finger->SetPosition(WorldPoint(*cursor));
-        finger->InitPhysics();
-        World::GetInstance()->Add(finger, m_layer);
-        Switchboard::GetInstance()->SubscribeTo(m_listener, "CollisionWith" + finger->GetName());
-        m_fingers[id] = finger;
-    }
-    else if (found != m_fingers.end())
-    {
-        if (updated)
-        {
-            found->second->SetTuioCursor(cursor);
-            found->second->SetPosition(WorldPoint(*cursor));
-        }
-        else
-        {
-            found->second->Destroy();
-            m_fingers.erase(found);
-        }
-    }
+        Add(cursor);
+    else if (updated)
+        Move(cursor);
+    else if (TuioCursorPhysicsActor* finger = Lift(cursor->getCursorID()))
+        finger->Destroy();
     return true;
+}
+
+TuioCursorPhysicsActor* FingerActors::Add(TUIO::TuioCursor* cursor)
+{
+    TuioCursorPhysicsActor*& finger = m_fingers[cursor->getCursorID()];
+    if (finger != nullptr)
+        return nullptr;
+    return finger = Make(cursor, m_listener, m_layer);
+}
+
+TuioCursorPhysicsActor* FingerActors::Move(TUIO::TuioCursor* cursor)
+{
+    TuioCursorPhysicsActor* finger = Find(cursor->getCursorID());
+    if (finger != nullptr)
+    {
+        finger->SetTuioCursor(cursor);
+        finger->SetPosition(CursorWorldPoint(*cursor));
+    }
+    return finger;
+}
+
+TuioCursorPhysicsActor* FingerActors::Lift(int id)
+{
+    TuioCursorPhysicsActor* finger = Find(id);
+    m_fingers.erase(id);
+    return finger;
 }
 
 void FingerActors::Clear()
@@ -64,9 +64,22 @@ void FingerActors::Clear()
     m_fingers.clear();
 }
 
-Vector2 FingerActors::WorldPoint(const TUIO::TuioCursor& cursor)
+TuioCursorPhysicsActor* FingerActors::Find(int id) const
 {
-    const Camera* camera = Camera::GetInstance();
-    return MathUtil::ScreenToWorld(cursor.getScreenX(camera->GetWindowWidth()),
-                                   cursor.getScreenY(camera->GetWindowHeight()));
+    const auto found = m_fingers.find(id);
+    return found == m_fingers.end() ? nullptr : found->second;
+}
+
+TuioCursorPhysicsActor* FingerActors::Make(TUIO::TuioCursor* cursor, MessageListener* listener,
+                                           int layer)
+{
+    auto* finger = new TuioCursorPhysicsActor();
+    finger->SetName("Cursor");
+    finger->SetTuioCursor(cursor);
+    finger->SetCursorId(cursor->getCursorID());
+    finger->SetPosition(CursorWorldPoint(*cursor));
+    finger->InitPhysics();
+    World::GetInstance()->Add(finger, layer);
+    Switchboard::GetInstance()->SubscribeTo(listener, CollisionName(finger));
+    return finger;
 }

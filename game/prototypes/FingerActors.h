@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/util/Vector2.h"
-
 #include <map>
 
 class Message;
@@ -24,15 +22,26 @@ public:
     /// New fingers go to layer, and listener is subscribed to their collision messages.
     FingerActors(MessageListener* listener, int layer);
 
-    /// Handles the three touch messages; false for every other message.
+    /// Handles the three touch messages with Add, Move and Lift (the lifted finger is
+    /// destroyed); false for every other message.
     bool Handle(Message* message);
+    /// A new finger for a cursor whose ID has none, filed and returned; else null.
+    TuioCursorPhysicsActor* Add(TUIO::TuioCursor* cursor);
+    /// The finger of the cursor's ID, given a copy of the cursor and moved to it; or null.
+    TuioCursorPhysicsActor* Move(TUIO::TuioCursor* cursor);
+    /// The finger filed under id, taken off the list but not destroyed; or null.
+    TuioCursorPhysicsActor* Lift(int id);
     /// Destroys every finger actor and forgets them all.
     void Clear();
 
     const Map& Get() const { return m_fingers; }
+    /// The finger filed under id, or null.
+    TuioCursorPhysicsActor* Find(int id) const;
 
-    /// The world point under the cursor's position in the window.
-    static Vector2 WorldPoint(const TUIO::TuioCursor& cursor);
+    /// A finger actor named "Cursor" at the cursor's world point, with its own copy of the
+    /// cursor and its ID, added to the World in layer; listener is subscribed to its collisions.
+    static TuioCursorPhysicsActor* Make(TUIO::TuioCursor* cursor, MessageListener* listener,
+                                        int layer);
 
 private:
     MessageListener* m_listener;

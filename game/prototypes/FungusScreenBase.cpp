@@ -1,24 +1,19 @@
 #include "game/prototypes/FungusScreenBase.h"
 
-#include "engine/actors/ParticleActor.h"
 #include "engine/actors/PhysicsActor.h"
 #include "engine/actors/TextActor.h"
-#include "engine/messaging/Message.h"
-#include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
+#include "game/ActorQueries.h"
 #include "game/prototypes/GamePieces.h"
-#include "game/prototypes/PieceQueries.h"
 #include "game/prototypes/RootActorBase.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "tuio/TuioCursor.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace
 {
@@ -32,15 +27,6 @@ constexpr float kAnchorReach = 3.0f * 1.5f;
 constexpr float kFungusCountdown = 2.5f;
 /// A fungus with fewer fungus roots than this is red, and a finger bursts it.
 constexpr int kRootsToHold = 3;
-constexpr char kCollisionPrefix[] = "CollisionWith";
-constexpr size_t kCollisionPrefixLength = sizeof(kCollisionPrefix) - 1;
-constexpr const char* kTouchMessages[] = {"TuioCursorAdded", "TuioCursorRemoved",
-                                          "TuioCursorUpdated"};
-
-String CollisionName(const Actor* actor)
-{
-    return kCollisionPrefix + actor->GetName();
-}
 
 /// The roots at actor, optionally of one kind ("roottofungus").
 size_t CountRoots(const char* kind, const Actor* actor)
@@ -50,35 +36,13 @@ size_t CountRoots(const char* kind, const Actor* actor)
 
 } // namespace
 
-FungusScreenBase::FungusScreenBase(const String& levelName)
-    : m_levelName(levelName), m_fingers(this, kFingerLayer)
+FungusScreenBase::FungusScreenBase(const String& levelName, const Kinds& kinds)
+    : PieceScreen(kFingerLayer), m_levelName(levelName), m_kinds(kinds)
 {
 }
 
-FungusScreenBase::~FungusScreenBase()
+void FungusScreenBase::FinishFungusStart()
 {
-    Switchboard::GetInstance()->UnsubscribeFromAll(this);
-}
-
-void FungusScreenBase::SubscribeOnStart(const String& extra)
-{
-    World::GetInstance()->SetBlockers(true, 1.0f);
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const char* name : kTouchMessages)
-        switchboard->SubscribeTo(this, name);
-    for (const String& name : SplitString(extra, ", ", true))
-        switchboard->SubscribeTo(this, name);
-}
-
-void FungusScreenBase::FinishStart()
-{
-    World* world = World::GetInstance();
-    m_statusText = new TextActor("Console", "Get fungi on the food", TXT_Left, 5);
-    m_statusText->SetPosition(0.0f, 9.0f);
-    m_statusText->SetAlignment(TXT_Center);
-    world->Add(m_statusText, 0);
-    m_objects.push_back(m_statusText);
-
     m_gravityAngle = 0.0f;
     m_turnRate = 0.0f;
     m_gravityDirection = MathUtil::VectorFromAngle(0.0f);
@@ -91,22 +55,14 @@ void FungusScreenBase::FinishStart()
     m_compass->SetSize(3.0f);
     m_compass->SetColor(0.0f, 0.0f, 0.0f, 0.5f);
     m_compass->SetRotation(MathUtil::ToDegrees(MathUtil::AngleFromVector(m_gravityDirection)));
-    world->Add(m_compass, kCompassLayer);
-    m_objects.push_back(m_compass);
+    AddObject(m_compass, kCompassLayer);
 
-    m_active = true;
+    FinishStart("Get fungi on the food");
 }
 
 void FungusScreenBase::LoadLevelScript(const String& name)
 {
     World::GetInstance()->LoadLevel(name);
-}
-
-void FungusScreenBase::AdoptActorsTagged(const String& tags)
-{
-    for (Actor* actor : LiveActorsTagged(tags))
-        if (std::find(m_objects.begin(), m_objects.end(), actor) == m_objects.end())
-            m_objects.push_back(actor);
 }
 
 void FungusScreenBase::SetSpawnFrom(const Actor* marker)
@@ -118,28 +74,16 @@ void FungusScreenBase::SetSpawnFrom(const Actor* marker)
 
 void FungusScreenBase::ShowGoalText()
 {
-    m_statusText->SetDisplayString("Get fungi on the food");
+    GetStatusText()->SetDisplayString("Get fungi on the food");
 }
 
 void FungusScreenBase::Stop()
 {
-    if (m_active)
+    if (IsActive())
         DeleteRoots();
-    TuioScreen::Stop();
-    m_statusText = nullptr;
+    PieceScreen::Stop();
     m_compass = nullptr;
     SetGravity(Vector2(0.0f, 0.0f));
-    World::GetInstance()->SetBlockers(false, -1.0f);
-    // A finger left behind could no longer follow its touch, nor leave when the touch ends.
-    m_fingers.Clear();
-
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const char* name : kTouchMessages)
-        switchboard->UnsubscribeFrom(this, name);
-    for (const String& name : switchboard->GetSubscriptionsFor(this))
-        if (StartsWith(name, kCollisionPrefix))
-            switchboard->UnsubscribeFrom(this, name);
-    m_active = false;
 }
 
 void FungusScreenBase::DeleteRoots()
@@ -164,12 +108,11 @@ void FungusScreenBase::SetGravity(const Vector2& gravity)
 
 void FungusScreenBase::Update(float)
 {
-    if (!m_active)
+    if (!IsActive())
         return;
     WalkGravity();
 
     const ActorList fungi = LiveActorsTagged("fungus");
-    int count = static_cast<int>(fungi.size());
     for (Actor* fungus : fungi)
     {
         if (CountRoots("roottofungus", fungus) < kRootsToHold)
@@ -183,21 +126,7 @@ void FungusScreenBase::Update(float)
             fungus->Untag("popable");
         }
     }
-
-    const ActorList spores = LiveActorsTagged("spore");
-    count += static_cast<int>(spores.size());
-    const float dt = World::GetInstance()->GetDT();
-    for (Actor* actor : spores)
-    {
-        auto* spore = dynamic_cast<GamePieceActor*>(actor);
-        if (spore == nullptr)
-            continue;
-        spore->DecreaseCountdown(dt);
-        if (spore->GetCountdown() < 0.0f)
-            SporeToFungus(spore);
-    }
-
-    CheckWave(count);
+    CheckWave(static_cast<int>(fungi.size()) + AgeSpores());
 }
 
 void FungusScreenBase::WalkGravity()
@@ -244,35 +173,17 @@ void FungusScreenBase::SpawnWave()
     }
 }
 
-void FungusScreenBase::RemoveActor(Actor* actor)
-{
-    Switchboard::GetInstance()->UnsubscribeFrom(this, CollisionName(actor));
-    auto found = std::find(m_objects.begin(), m_objects.end(), actor);
-    if (found != m_objects.end())
-        m_objects.erase(found);
-    actor->Destroy();
-}
-
 void FungusScreenBase::PopActor(Actor* actor)
 {
-    auto* puff = new ParticleActor();
-    puff->SetColor(actor->GetColor());
-    puff->SetEndScale(0.0f);
-    puff->SetPosition(actor->GetPosition());
-    puff->SetSystemLifetime(0.1f);
-    puff->SetSize(Vector2(0.5f, 0.5f));
-    puff->SetMaxParticles(100);
-    puff->SetParticlesPerSecond(5.0f);
-    puff->SetParticleLifetime(0.2f);
-    puff->SetSpread(3.141593f);
-    World::GetInstance()->Add(puff, kSporeLayer);
+    AddPuff(actor, kSporeLayer);
     RemoveActor(actor);
 }
 
 PhysicsActor* FungusScreenBase::AddStaticFungus(const Vector2& position)
 {
     auto* fungus = new PhysicsActor();
-    fungus->SetSprite(StaticFungusSprite(), 0, kDefaultTextureClamp, kDefaultTextureFilter, false);
+    fungus->SetSprite(m_kinds.staticFungusSprite, 0, kDefaultTextureClamp, kDefaultTextureFilter,
+                      false);
     fungus->SetSize(1.0f);
     fungus->ChangeColorTo(Color(0.0f, 0.0f, 1.0f, 1.0f), 0.5f);
     fungus->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE);
@@ -282,9 +193,7 @@ PhysicsActor* FungusScreenBase::AddStaticFungus(const Vector2& position)
     fungus->Tag("grabthis");
     fungus->SetDensity(0.0f);
     fungus->InitPhysics();
-    World::GetInstance()->Add(fungus, kFungusLayer);
-    m_objects.push_back(fungus);
-    return fungus;
+    return AddObject(fungus, kFungusLayer);
 }
 
 void FungusScreenBase::TurnIntoStaticFungus(Actor* fungus)
@@ -304,28 +213,22 @@ void FungusScreenBase::TurnIntoStaticFungus(Actor* fungus)
         if (other == fungus)
             other = root->GetSecondActor();
         if (!other->IsDestroyed() && other->GetBody() != nullptr)
-            World::GetInstance()->Add(NewRoot(other, fixed), kRootLayer);
+            World::GetInstance()->Add(m_kinds.newRoot(other, fixed), kRootLayer);
         // The old root destroys itself in its next update.
     }
 }
 
+void FungusScreenBase::RootTo(GamePieceActor* fungus, Actor* other, const char* tag)
+{
+    Actor* root = m_kinds.newRoot(fungus, static_cast<PhysicsActor*>(other));
+    root->Tag(tag);
+    World::GetInstance()->Add(root, kRootLayer);
+}
+
 GamePieceActor* FungusScreenBase::SpawnFungusPiece(const Vector2& position)
 {
-    World* world = World::GetInstance();
-    GamePieceActor* fungus = NewFungus();
-    fungus->SetCountdown(kFungusCountdown);
-    fungus->SetPosition(position);
-    fungus->InitPhysics();
-    world->Add(fungus, kFungusLayer);
-    m_objects.push_back(fungus);
-    Switchboard::GetInstance()->SubscribeTo(this, CollisionName(fungus));
-
-    auto rootTo = [&](Actor* other, const char* tag)
-    {
-        Actor* root = NewRoot(fungus, static_cast<PhysicsActor*>(other));
-        root->Tag(tag);
-        world->Add(root, kRootLayer);
-    };
+    GamePieceActor* fungus =
+        AddPiece(m_kinds.newFungus(), kFungusCountdown, position, kFungusLayer);
 
     // Destroyed fungi are still tagged until the World deletes them; a root to one would
     // outlive its end.
@@ -336,65 +239,45 @@ GamePieceActor* FungusScreenBase::SpawnFungusPiece(const Vector2& position)
     if (others.size() <= 2)
     {
         for (Actor* other : others)
-            rootTo(other, "roottofungus");
+            RootTo(fungus, other, "roottofungus");
     }
     else
     {
+        // The two nearest; of equal distances the one met first in the set keeps the nearer
+        // place.
         const Vector2 here = fungus->GetPosition();
         auto distance = [&](Actor* other)
         { return Vector2::DistanceSquared(other->GetPosition(), here); };
         Actor* nearest = others[0];
         Actor* second = others[1];
-        float nearestDistance = distance(nearest);
-        float secondDistance = distance(second);
-        if (secondDistance < nearestDistance)
-        {
+        if (distance(second) < distance(nearest))
             std::swap(nearest, second);
-            std::swap(nearestDistance, secondDistance);
-        }
         for (size_t i = 2; i < others.size(); ++i)
         {
-            const float d = distance(others[i]);
-            if (d < nearestDistance)
-            {
-                second = nearest;
-                secondDistance = nearestDistance;
-                nearest = others[i];
-                nearestDistance = d;
-            }
-            else if (d < secondDistance)
-            {
+            if (distance(others[i]) < distance(nearest))
+                second = nearest, nearest = others[i];
+            else if (distance(others[i]) < distance(second))
                 second = others[i];
-                secondDistance = d;
-            }
         }
-        rootTo(nearest, "roottofungus");
-        rootTo(second, "roottofungus");
+        RootTo(fungus, nearest, "roottofungus");
+        RootTo(fungus, second, "roottofungus");
     }
 
     for (Actor* anchor : LiveActorsTagged("grabthis"))
     {
         auto* body = dynamic_cast<PhysicsActor*>(anchor);
-        if (body == nullptr || body->GetBody() == nullptr)
-            continue;
-        if (CountRoots("root", anchor) > 0)
+        if (body == nullptr || body->GetBody() == nullptr || CountRoots("root", anchor) > 0)
             continue;
         if (Vector2::Distance(anchor->GetPosition(), fungus->GetPosition()) < kAnchorReach)
-            rootTo(anchor, "roottograbthis");
+            RootTo(fungus, anchor, "roottograbthis");
     }
     return fungus;
 }
 
 GamePieceActor* FungusScreenBase::SpawnSporePiece(const Vector2& position)
 {
-    GamePieceActor* spore = NewSpore();
-    spore->SetCountdown(NewSporeCountdown());
-    spore->SetPosition(position);
-    spore->InitPhysics();
-    World::GetInstance()->Add(spore, kSporeLayer);
-    m_objects.push_back(spore);
-    Switchboard::GetInstance()->SubscribeTo(this, CollisionName(spore));
-    return spore;
+    const float life = MathUtil::RandomFloatInRange(m_kinds.sporeLifeMin, m_kinds.sporeLifeMax);
+    return AddPiece(m_kinds.newSpore(), life, position, kSporeLayer);
 }
 
 void FungusScreenBase::BurstFungus(Actor* fungus, const Vector2& impulse)
@@ -412,30 +295,10 @@ void FungusScreenBase::BurstFungus(Actor* fungus, const Vector2& impulse)
     PopActor(fungus);
 }
 
-void FungusScreenBase::SporeToFungus(Actor* spore)
-{
-    SpawnFungusPiece(spore->GetPosition());
-    RemoveActor(spore);
-}
-
-void FungusScreenBase::ReceiveMessage(Message* message)
-{
-    if (!m_active || m_fingers.Handle(message))
-        return;
-    const String name = message->GetMessageName();
-    if (StartsWith(name, kCollisionPrefix))
-        ReceiveCollision(name.substr(kCollisionPrefixLength), message);
-    else
-        ReceiveOtherMessage(message);
-}
-
-void FungusScreenBase::ReceiveCollision(const String& subject, Message* message)
+void FungusScreenBase::ReceiveCollision(const String& subject, Actor* other)
 {
     Actor* self = Actor::GetNamed(subject);
-    Actor* other = LiveSender(message);
-    // A piece that an earlier message of this pass already removed takes no further part: the
-    // first contact decides.
-    if (self == nullptr || other == nullptr || self->IsDestroyed() || other->IsDestroyed())
+    if (self == nullptr || self->IsDestroyed())
         return;
     const String& otherName = other->GetName();
 
@@ -456,7 +319,8 @@ void FungusScreenBase::ReceiveCollision(const String& subject, Message* message)
             TurnIntoStaticFungus(self);
             ColorInfestedFood(other);
             other->Tag("infested");
-            ShowFoodCount();
+            if (ShowInfested("food"))
+                AllFoodInfested();
         }
         else if (other->IsTagged("poison") || StartsWith(otherName, "Blocker"))
             PopActor(self);
@@ -480,22 +344,4 @@ void FungusScreenBase::ReceiveCollision(const String& subject, Message* message)
         }
         BurstFungus(other, impulse * 0.7f);
     }
-}
-
-void FungusScreenBase::ShowFoodCount()
-{
-    const ActorList food = LiveActorsTagged("food");
-    const int total = static_cast<int>(food.size());
-    const int infested = static_cast<int>(std::count_if(
-        food.begin(), food.end(), [](Actor* piece) { return piece->IsTagged("infested"); }));
-    if (infested == total)
-    {
-        m_statusText->SetDisplayString("All food infested. Well done!");
-        AllFoodInfested();
-        return;
-    }
-    char text[64];
-    std::snprintf(text, sizeof(text), "%d food infested. %d more to go.", infested,
-                  total - infested);
-    m_statusText->SetDisplayString(text);
 }

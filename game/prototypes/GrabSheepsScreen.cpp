@@ -4,22 +4,12 @@
 #include "engine/messaging/TagCollection.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
+#include "game/ActorQueries.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
-
-#include <utility>
 
 namespace
 {
 constexpr const char* kPlayerTags[] = {"p1", "p2"};
-
-/// Swaps the x of the two UV corners: the sprites face left, so this turns the actor around.
-void Mirror(Actor* actor)
-{
-    Vector2 lowerLeft, upperRight;
-    actor->GetUVs(lowerLeft, upperRight);
-    std::swap(lowerLeft.X, upperRight.X);
-    actor->SetUVs(lowerLeft, upperRight);
-}
 
 /// The x velocity of an actor's body; false for actors without one.
 bool VelocityX(Actor* actor, float& vx)
@@ -75,7 +65,7 @@ void GrabSheepsScreen::FaceMovement()
     {
         if (VelocityX(actor, vx) && vx > 0.0f)
         {
-            Mirror(actor);
+            MirrorSprite(actor);
             actor->Untag("looksleft");
             actor->Tag("looksright");
         }
@@ -84,7 +74,7 @@ void GrabSheepsScreen::FaceMovement()
     {
         if (VelocityX(actor, vx) && vx <= 0.0f)
         {
-            Mirror(actor);
+            MirrorSprite(actor);
             actor->Untag("looksright");
             actor->Tag("looksleft");
         }
@@ -142,7 +132,7 @@ void GrabSheepsScreen::CursorTouched(TuioCursorPhysicsActor* cursorActor, Actor*
 {
     auto* sheep = dynamic_cast<PhysicsActor*>(other);
     if (cursorActor->IsTagged("gotsheep") || sheep == nullptr ||
-        !HasPrefix(sheep->GetName(), "Sheep"))
+        !StartsWith(sheep->GetName(), "Sheep"))
     {
         return;
     }

@@ -1,34 +1,21 @@
 #include "game/prototypes/TuioScreenFungus.h"
 
-#include "engine/actors/FullScreenActor.h"
-#include "engine/messaging/Message.h"
 #include "engine/util/MathUtil.h"
-#include "engine/util/opengl/GL.h"
-#include "engine/world/Camera.h"
-#include "engine/world/World.h"
+#include "game/ActorQueries.h"
 #include "game/prototypes/GamePieces.h"
-#include "game/prototypes/PieceQueries.h"
 #include "game/prototypes/RootActor.h"
+#include "game/prototypes/TiledBoard.h"
 
-namespace
+TuioScreenFungus::TuioScreenFungus(const String& levelName)
+    : FungusScreenBase(levelName, {&New<PilzPhysicsActor>, &New<SporenPhysicsActor>, 1.0f, 5.0f,
+                                   &NewRoot<RootActor>, "Resources/Images/pilz_weich.png"})
 {
-/// The board's image repeats every this many pixels.
-constexpr float kTilePixels = 256.0f;
-} // namespace
-
-TuioScreenFungus::TuioScreenFungus(const String& levelName) : FungusScreenBase(levelName) {}
+}
 
 void TuioScreenFungus::Start()
 {
-    World* world = World::GetInstance();
-    SubscribeOnStart("CameraChange");
-
-    m_background = new FullScreenActor();
-    m_background->SetSprite("Resources/Images/schimmel_256x256.jpg", 0, GL_REPEAT,
-                            kDefaultTextureFilter, false);
-    TileBackground();
-    world->Add(m_background, 0);
-    m_objects.push_back(m_background);
+    BeginStart();
+    m_background = AddObject(new TiledBoard("Resources/Images/schimmel_256x256.jpg"), 0);
 
     LoadLevelScript(m_levelName);
     AdoptActorsTagged("levelactor");
@@ -40,20 +27,13 @@ void TuioScreenFungus::Start()
     for (Actor* marker : LiveActorsTagged("spawnpos"))
         SetSpawnFrom(marker);
 
-    FinishStart();
+    FinishFungusStart();
 }
 
 void TuioScreenFungus::Stop()
 {
     FungusScreenBase::Stop();
     m_background = nullptr;
-}
-
-void TuioScreenFungus::TileBackground()
-{
-    const Camera* camera = Camera::GetInstance();
-    m_background->SetUVs(Vector2(0.0f, 0.0f), Vector2(camera->GetWindowWidth() / kTilePixels,
-                                                      camera->GetWindowHeight() / kTilePixels));
 }
 
 PilzPhysicsActor* TuioScreenFungus::SpawnFungus(const Vector2& position)
@@ -66,51 +46,16 @@ SporenPhysicsActor* TuioScreenFungus::SpawnSpore(const Vector2& position)
     return static_cast<SporenPhysicsActor*>(SpawnSporePiece(position));
 }
 
-GamePieceActor* TuioScreenFungus::NewFungus() const
-{
-    return new PilzPhysicsActor();
-}
-
-GamePieceActor* TuioScreenFungus::NewSpore() const
-{
-    return new SporenPhysicsActor();
-}
-
-float TuioScreenFungus::NewSporeCountdown() const
-{
-    return MathUtil::RandomFloatInRange(1.0f, 5.0f);
-}
-
-Actor* TuioScreenFungus::NewRoot(PhysicsActor* first, PhysicsActor* second) const
-{
-    return new RootActor(first, second);
-}
-
-const char* TuioScreenFungus::StaticFungusSprite() const
-{
-    return "Resources/Images/pilz_weich.png";
-}
-
 void TuioScreenFungus::CheckWave(int pieceCount)
 {
     if (pieceCount != 0)
         return;
     SpawnWave();
-    for (Actor* food : LiveActorsTagged("food"))
-    {
-        food->Untag("infested");
-        food->ChangeColorTo(Color(1.0f, 1.0f, 1.0f, 1.0f), 2.0f);
-    }
+    CleanInfested("food");
     ShowGoalText();
 }
 
 void TuioScreenFungus::ColorInfestedFood(Actor* food)
 {
     food->ChangeColorTo(Color(0.5f, 0.5f, 1.0f, 1.0f), 2.0f);
-}
-
-void TuioScreenFungus::ReceiveOtherMessage(Message* message)
-{
-    if (message->GetMessageName() == "CameraChange")
-        TileBackground();
 }

@@ -2,9 +2,9 @@
 
 #include "game/prototypes/FungusScreenBase.h"
 
-class FullScreenActor;
 class PilzPhysicsActor;
 class SporenPhysicsActor;
+class TiledBoard;
 
 /// The fungus-and-root screen on a tiled mouldy board: soft fungi, spores that live 1 to 5 s,
 /// black roots. The level (food, poison, anchors, the spawn marker, every piece tagged
@@ -22,21 +22,12 @@ public:
     PilzPhysicsActor* SpawnFungus(const Vector2& position);
     SporenPhysicsActor* SpawnSpore(const Vector2& position);
 
-    FullScreenActor* GetBackground() const { return m_background; }
+    TiledBoard* GetBackground() const { return m_background; }
 
 protected:
-    GamePieceActor* NewFungus() const override;
-    GamePieceActor* NewSpore() const override;
-    float NewSporeCountdown() const override;
-    Actor* NewRoot(PhysicsActor* first, PhysicsActor* second) const override;
-    const char* StaticFungusSprite() const override;
     void CheckWave(int pieceCount) override;
     void ColorInfestedFood(Actor* food) override;
-    /// Tiles the board again on "CameraChange".
-    void ReceiveOtherMessage(Message* message) override;
 
 private:
-    void TileBackground();
-
-    FullScreenActor* m_background = nullptr;
+    TiledBoard* m_background = nullptr;
 };

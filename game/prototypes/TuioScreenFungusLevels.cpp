@@ -2,16 +2,15 @@
 
 #include "engine/actors/PhysicsActor.h"
 #include "engine/messaging/Message.h"
+#include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
 #include "engine/world/Camera.h"
 #include "engine/world/World.h"
+#include "game/ActorQueries.h"
 #include "game/prototypes/GamePieces.h"
-#include "game/prototypes/PieceQueries.h"
 #include "game/prototypes/RootJointActor.h"
-
-#include <algorithm>
 
 namespace
 {
@@ -27,7 +26,8 @@ void MoveDown(Actor* actor, float distance)
 } // namespace
 
 TuioScreenFungusLevels::TuioScreenFungusLevels(const String& levelName)
-    : FungusScreenBase(levelName)
+    : FungusScreenBase(levelName, {&New<FlowerActor>, &New<SporenActor>, 1.0f, 3.0f,
+                                   &NewRoot<RootJointActor>, "Resources/Images/hibiscus.png"})
 {
     // Used while a level has no spawn marker: the top-left corner.
     m_spawnPosition = Vector2(-12.0f, 8.5f);
@@ -40,11 +40,11 @@ String TuioScreenFungusLevels::LevelTag(int level) const
 
 void TuioScreenFungusLevels::Start()
 {
-    World* world = World::GetInstance();
     m_currentLevel = 0;
     m_levelCount = 3;
     m_scrolling = false;
-    SubscribeOnStart(String("CameraChange, ") + kScrollDone);
+    BeginStart();
+    Switchboard::GetInstance()->SubscribeTo(this, kScrollDone);
 
     m_background = new Actor();
     m_background->SetSize(35.0f, 60.0f);
@@ -54,8 +54,7 @@ void TuioScreenFungusLevels::Start()
     const float width = MathUtil::WorldSizeToScreenSize(m_background->GetSize().X);
     const float height = MathUtil::WorldSizeToScreenSize(m_background->GetSize().Y);
     m_background->SetUVs(Vector2(0.0f, 0.0f), Vector2(width / 160.0f, height / 120.0f));
-    world->Add(m_background, 0);
-    m_objects.push_back(m_background);
+    AddObject(m_background, 0);
 
     LoadLevelActors(m_currentLevel);
 
@@ -68,7 +67,7 @@ void TuioScreenFungusLevels::Start()
     AdoptActorsTagged(previousTag);
     for (Actor* food : LiveActorsTagged("food, " + previousTag))
     {
-        food->ChangeColorTo(Color(1.0f, 1.0f, 1.0f, food->GetAlpha()), 2.0f);
+        ColorInfestedFood(food);
         food->Tag("infested");
     }
 
@@ -82,7 +81,7 @@ void TuioScreenFungusLevels::Start()
             food->SetSize(size.X + 1.0f, size.Y + 1.0f);
     }
 
-    FinishStart();
+    FinishFungusStart();
 }
 
 void TuioScreenFungusLevels::Stop()
@@ -117,31 +116,6 @@ FlowerActor* TuioScreenFungusLevels::SpawnFungus(const Vector2& position)
 SporenActor* TuioScreenFungusLevels::SpawnSpore(const Vector2& position)
 {
     return static_cast<SporenActor*>(SpawnSporePiece(position));
-}
-
-GamePieceActor* TuioScreenFungusLevels::NewFungus() const
-{
-    return new FlowerActor();
-}
-
-GamePieceActor* TuioScreenFungusLevels::NewSpore() const
-{
-    return new SporenActor();
-}
-
-float TuioScreenFungusLevels::NewSporeCountdown() const
-{
-    return MathUtil::RandomFloatInRange(1.0f, 3.0f);
-}
-
-Actor* TuioScreenFungusLevels::NewRoot(PhysicsActor* first, PhysicsActor* second) const
-{
-    return new RootJointActor(first, second);
-}
-
-const char* TuioScreenFungusLevels::StaticFungusSprite() const
-{
-    return "Resources/Images/hibiscus.png";
 }
 
 void TuioScreenFungusLevels::CheckWave(int pieceCount)
@@ -192,9 +166,7 @@ void TuioScreenFungusLevels::RemoveLevel(int level)
 {
     for (Actor* actor : LiveActorsTagged(LevelTag(level)))
     {
-        auto found = std::find(m_objects.begin(), m_objects.end(), actor);
-        if (found != m_objects.end())
-            m_objects.erase(found);
+        ForgetObject(actor);
         actor->Destroy();
     }
 }

@@ -32,11 +32,6 @@ public:
     Actor* GetBackground() const { return m_background; }
 
 protected:
-    GamePieceActor* NewFungus() const override;
-    GamePieceActor* NewSpore() const override;
-    float NewSporeCountdown() const override;
-    Actor* NewRoot(PhysicsActor* first, PhysicsActor* second) const override;
-    const char* StaticFungusSprite() const override;
     /// A new wave while at most one flower or spore is left; the food stays infested.
     void CheckWave(int pieceCount) override;
     /// White again at its own alpha.

@@ -8,6 +8,8 @@
 #include "engine/world/Camera.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
+#include "game/ActorQueries.h"
+#include "game/ScreenMessages.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 
 #include <charconv>
@@ -17,8 +19,6 @@
 namespace
 {
 constexpr char kPaletteTag[] = "archetyp";
-constexpr char kCopyTag[] = "dropped_levelactor";
-constexpr char kTrashPrefix[] = "Trashbin";
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kSaveFile[] = "createdlevel.ini";
 constexpr float kPanStep = 1.0f;
@@ -50,14 +50,13 @@ void TuioScreenLeveleditorSheeps::Start()
     World* world = World::GetInstance();
 
     auto* trash = new PhysicsActor();
-    m_trashName = trash->SetName("trashbin");
+    trash->SetName("trashbin");
     trash->SetSize(1.0f, 1.0f);
     trash->SetColor(0.1f, 0.1f, 0.8f, 1.0f);
     trash->SetPosition(9.0f, -7.0f);
     trash->InitPhysics();
-    world->Add(trash, 0);
-    m_objects.push_back(trash);
-    Switchboard::GetInstance()->SubscribeTo(this, "CollisionWith" + m_trashName);
+    AddObject(trash, 0);
+    Switchboard::GetInstance()->SubscribeTo(this, CollisionName(trash));
 
     world->NameLayer("background", -1);
     auto* background = new Actor();
@@ -65,22 +64,18 @@ void TuioScreenLeveleditorSheeps::Start()
     background->SetPosition(0.0f, 0.0f);
     background->SetColor(1.0f, 1.0f, 0.0f, 1.0f);
     background->SetSize(26.6f, 20.0f);
-    m_objects.push_back(background);
-    world->Add(background, 0);
+    AddObject(background, 0);
 
     AddTitle();
-    m_hint = AddCentredText("dragr items.", 2.5f);
+    AddCentredText("dragr items.", Vector2(0.0f, 2.5f));
     AddClassLabel("TuioScreenLeveleditorSheeps");
-
-    for (Actor* item : TagCollection::GetInstance()->GetObjectsTagged(kPaletteTag))
-        m_objects.push_back(item);
+    AdoptActorsTagged(kPaletteTag);
 }
 
 void TuioScreenLeveleditorSheeps::Stop()
 {
     SaveLevel(kSaveFile);
     DragScreen::Stop();
-    m_hint = nullptr;
     // The next screen is laid out for the camera the editor found.
     Camera* camera = Camera::GetInstance();
     const Vector2 position = camera->GetPosition();
@@ -162,7 +157,7 @@ PhysicsActor* TuioScreenLeveleditorSheeps::CopyPaletteItem(PhysicsActor* item, i
 
 void TuioScreenLeveleditorSheeps::OnOtherCollision(const String& name, Actor* other)
 {
-    if (name.compare(0, sizeof kTrashPrefix - 1, kTrashPrefix) != 0)
+    if (!StartsWith(name, "Trashbin"))
         return;
     ConsoleLine("trash collides with " + other->GetName());
     if (!other->IsTagged(kCopyTag) || other->IsDestroyed())

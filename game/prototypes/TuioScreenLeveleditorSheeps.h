@@ -41,8 +41,6 @@ private:
     /// archetype yields no physics actor.
     PhysicsActor* CopyPaletteItem(PhysicsActor* item, int cursorId);
 
-    TextActor* m_hint = nullptr;
-    String m_trashName;
     Vector2 m_cameraAtStart;
     /// A copy's name -> the lower-case archetype it was made from. Kept across runs.
     std::map<String, String> m_archetypeOfCopy;

@@ -26,22 +26,19 @@ void TuioScreenSticks::Start()
     stick->SetUVs(Vector2(0.0f, 0.0f), size);
     stick->Tag("dragable");
     stick->InitPhysics();
-    World* world = World::GetInstance();
-    world->Add(stick, 0);
-    m_objects.push_back(stick);
+    AddObject(stick, 0);
 
-    if (b2World* physics = world->GetPhysicsWorld())
+    if (b2World* physics = World::GetInstance()->GetPhysicsWorld())
         physics->SetGravity(kGravity);
 
     AddTitle();
-    m_hint = AddCentredText("first finger creates stick.", 2.5f);
+    AddCentredText("first finger creates stick.", Vector2(0.0f, 2.5f));
     AddClassLabel("TuioScreenSticks");
 }
 
 void TuioScreenSticks::Stop()
 {
     DragScreen::Stop();
-    m_hint = nullptr;
     if (b2World* physics = World::GetInstance()->GetPhysicsWorld())
         physics->SetGravity(kNoGravity);
 }

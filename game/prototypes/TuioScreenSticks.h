@@ -13,7 +13,4 @@ public:
     void Start() override;
     /// Also turns gravity off again.
     void Stop() override;
-
-private:
-    TextActor* m_hint = nullptr;
 };

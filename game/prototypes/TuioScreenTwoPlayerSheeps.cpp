@@ -1,47 +1,32 @@
 #include "game/prototypes/TuioScreenTwoPlayerSheeps.h"
 
 #include "engine/actors/FontRegistry.h"
-#include "engine/actors/FullScreenActor.h"
 #include "engine/actors/ParticleActor.h"
 #include "engine/actors/PhysicsActor.h"
 #include "engine/actors/TextActor.h"
+#include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
-#include "engine/util/opengl/GL.h"
 #include "engine/world/Camera.h"
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
-#include "game/TuioCursorMessage.h"
+#include "game/ActorQueries.h"
+#include "game/ScreenMessages.h"
+#include "game/prototypes/TiledBoard.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
+#include "tuio/TuioCursor.h"
 
 #include <algorithm>
 
 namespace
 {
-constexpr const char* kCursorMessages[] = {"TuioCursorAdded", "TuioCursorRemoved",
-                                           "TuioCursorUpdated"};
-constexpr const char* kCollisionPrefix = "CollisionWith";
 constexpr const char* kPlayerTags[] = {"p1", "p2"};
 constexpr const char* kScoredTags[] = {"aufwiese1", "aufwiese2"};
 constexpr const char* kMeadowNames[] = {"P1Wiese", "P2Wiese"};
-/// The background image repeats once per this many window pixels.
-constexpr float kTilePixels = 256.0f;
 constexpr float kMeadowSize = 6.0f;
 /// Player 1's spring settles, player 2's swings on: the two meadows differ on purpose.
 constexpr float kScoringDamping[] = {0.5f, 0.0f};
 constexpr float kScoringHz = 1.2f;
-
-String CollisionName(const Actor* actor)
-{
-    return kCollisionPrefix + actor->GetName();
-}
-
-Vector2 CursorWorldPoint(const TUIO::TuioCursor& cursor)
-{
-    const Camera* camera = Camera::GetInstance();
-    return MathUtil::ScreenToWorld(cursor.getScreenX(camera->GetWindowWidth()),
-                                   cursor.getScreenY(camera->GetWindowHeight()));
-}
 
 void EnsureScoreFont()
 {
@@ -66,19 +51,11 @@ TuioScreenTwoPlayerSheeps::~TuioScreenTwoPlayerSheeps()
 
 void TuioScreenTwoPlayerSheeps::Start()
 {
-    World* world = World::GetInstance();
-    world->SetBlockers(true, 1.0f);
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const char* name : kCursorMessages)
-    {
-        switchboard->SubscribeTo(this, name);
-    }
-    switchboard->SubscribeTo(this, "CameraChange");
+    World::GetInstance()->SetBlockers(true, 1.0f);
+    SubscribeToTouches(this);
+    Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
 
-    m_background = new FullScreenActor();
-    m_background->SetSprite("Resources/Images/flowers_256x256.jpg", 0, GL_REPEAT, GL_LINEAR);
-    world->Add(m_background, 0);
-    m_objects.push_back(m_background);
+    m_background = AddObject(new TiledBoard("Resources/Images/flowers_256x256.jpg"), 0);
 
     m_scores[0] = 0;
     m_scores[1] = 0;
@@ -87,11 +64,11 @@ void TuioScreenTwoPlayerSheeps::Start()
 
     CreateMeadow(1);
     CreateMeadow(2);
-    PlaceMeadowsAndBackground();
+    PlaceMeadows();
 
     EnsureScoreFont();
-    CreateScoreText(1, -3.0f);
-    CreateScoreText(2, 3.0f);
+    m_scoreTexts[0] = AddCentredText(ScoreString(m_scores[0]), Vector2(-3.0f, 9.0f), kScoreFont);
+    m_scoreTexts[1] = AddCentredText(ScoreString(m_scores[1]), Vector2(3.0f, 9.0f), kScoreFont);
 
     const Camera* camera = Camera::GetInstance();
     const Vector2 centre =
@@ -116,31 +93,15 @@ void TuioScreenTwoPlayerSheeps::CreateMeadow(int player)
     meadow->SetDensity(0.0f); // static: nothing pushes it
     meadow->SetIsSensor(true);
     meadow->InitPhysics();
-    World::GetInstance()->Add(meadow, 0);
-    m_objects.push_back(meadow);
-    m_meadows[player - 1] = meadow;
+    m_meadows[player - 1] = AddObject(meadow, 0);
 }
 
-void TuioScreenTwoPlayerSheeps::CreateScoreText(int player, float x)
+void TuioScreenTwoPlayerSheeps::PlaceMeadows()
 {
-    TextActor* text = new TextActor(kScoreFont, ScoreString(m_scores[player - 1]), TXT_Left, 5);
-    text->SetPosition(x, 9.0f);
-    text->SetAlignment(TXT_Center);
-    World::GetInstance()->Add(text, 0);
-    m_objects.push_back(text);
-    m_scoreTexts[player - 1] = text;
-}
-
-void TuioScreenTwoPlayerSheeps::PlaceMeadowsAndBackground()
-{
-    const Camera* camera = Camera::GetInstance();
-    const int width = camera->GetWindowWidth();
-    const int height = camera->GetWindowHeight();
     // Player 1 scores at the right edge, player 2 at the left.
+    const int width = Camera::GetInstance()->GetWindowWidth();
     m_meadows[0]->SetPosition(MathUtil::ScreenToWorld(width, 0).X, 0.0f);
     m_meadows[1]->SetPosition(MathUtil::ScreenToWorld(0, 0).X, 0.0f);
-    m_background->SetUVs(Vector2(0.0f, 0.0f), Vector2(static_cast<float>(width) / kTilePixels,
-                                                      static_cast<float>(height) / kTilePixels));
 }
 
 PhysicsActor* TuioScreenTwoPlayerSheeps::CreateDog(Vector2 position)
@@ -177,8 +138,7 @@ PhysicsActor* TuioScreenTwoPlayerSheeps::FinishAnimal(PhysicsActor* animal)
     animal->LoadSpriteFrames("Resources/Images/sheep_jumping/sheep_01.png");
     animal->PlaySpriteAnimation(0.05f, SAT_Loop, 0, 11);
     animal->InitPhysics();
-    World::GetInstance()->Add(animal, 0);
-    m_objects.push_back(animal);
+    AddObject(animal, 0);
     Switchboard::GetInstance()->SubscribeTo(this, CollisionName(animal));
     return animal;
 }
@@ -188,21 +148,11 @@ void TuioScreenTwoPlayerSheeps::Stop()
     TuioScreen::Stop();
     LeaveKnockedOutCollisions();
     m_dogs.clear();
-    World* world = World::GetInstance();
-    world->SetBlockers(false, -1.0f);
-    Switchboard* switchboard = Switchboard::GetInstance();
-    for (const char* name : kCursorMessages)
-    {
-        switchboard->UnsubscribeFrom(this, name);
-    }
+    World::GetInstance()->SetBlockers(false, -1.0f);
+    UnsubscribeFromTouches(this);
     // Touches still down would keep their actors in the World with nobody to remove them, and
     // an entry would dangle once the World deleted its actor (a level unload): both go here.
-    for (const auto& entry : m_cursorActors)
-    {
-        world->Remove(entry.second);
-        delete entry.second;
-    }
-    m_cursorActors.clear();
+    m_fingers.Clear();
     m_active = false;
     m_background = nullptr;
     std::fill(std::begin(m_meadows), std::end(m_meadows), nullptr);
@@ -228,76 +178,42 @@ void TuioScreenTwoPlayerSheeps::ReceiveMessage(Message* message)
         return;
     }
     const String& name = message->GetMessageName();
-    const auto* touch = dynamic_cast<TuioCursorMessage*>(message);
-    // Anyone may broadcast the touch names: only the manager's messages carry a cursor.
-    const TUIO::TuioCursor* cursor = touch != nullptr ? touch->GetValue() : nullptr;
+    const String receiver = CollisionSubject(name);
+    if (TUIO::TuioCursor* cursor = CursorOf(message))
+    {
+        Touch(name, cursor);
+    }
+    else if (!receiver.empty())
+    {
+        Collision(receiver, message);
+    }
+    else if (name == "CameraChange")
+    {
+        PlaceMeadows();
+    }
+}
+
+void TuioScreenTwoPlayerSheeps::Touch(const String& name, TUIO::TuioCursor* cursor)
+{
     if (name == "TuioCursorAdded")
     {
-        if (cursor != nullptr)
-        {
-            CursorAdded(*cursor);
-        }
+        m_fingers.Add(cursor);
     }
     else if (name == "TuioCursorRemoved")
     {
-        if (cursor != nullptr)
+        if (TuioCursorPhysicsActor* finger = m_fingers.Lift(cursor->getCursorID()))
         {
-            CursorRemoved(*cursor);
+            CursorLifted(finger, *cursor);
+            finger->Destroy();
         }
     }
     else if (name == "TuioCursorUpdated")
     {
-        if (cursor != nullptr)
+        if (TuioCursorPhysicsActor* finger = m_fingers.Move(cursor))
         {
-            CursorUpdated(*cursor);
+            CursorMoved(finger);
         }
     }
-    else if (HasPrefix(name, kCollisionPrefix))
-    {
-        Collision(name, message);
-    }
-    else if (name == "CameraChange")
-    {
-        PlaceMeadowsAndBackground();
-    }
-}
-
-TuioCursorPhysicsActor* TuioScreenTwoPlayerSheeps::GetCursorActor(int cursorId) const
-{
-    const auto found = m_cursorActors.find(cursorId);
-    return found == m_cursorActors.end() ? nullptr : found->second;
-}
-
-void TuioScreenTwoPlayerSheeps::CursorAdded(const TUIO::TuioCursor& cursor)
-{
-    const int id = cursor.getCursorID();
-    if (m_cursorActors.count(id) != 0)
-    {
-        return;
-    }
-    TuioCursorPhysicsActor* actor = new TuioCursorPhysicsActor();
-    actor->SetName("Cursor");
-    TUIO::TuioCursor copy(cursor);
-    actor->SetTuioCursor(&copy);
-    actor->SetCursorId(id);
-    actor->SetPosition(CursorWorldPoint(cursor));
-    actor->InitPhysics();
-    World::GetInstance()->Add(actor, 0);
-    Switchboard::GetInstance()->SubscribeTo(this, CollisionName(actor));
-    m_cursorActors[id] = actor;
-}
-
-void TuioScreenTwoPlayerSheeps::CursorRemoved(const TUIO::TuioCursor& cursor)
-{
-    const auto found = m_cursorActors.find(cursor.getCursorID());
-    if (found == m_cursorActors.end())
-    {
-        return;
-    }
-    TuioCursorPhysicsActor* actor = found->second;
-    CursorLifted(actor, cursor);
-    actor->Destroy();
-    m_cursorActors.erase(found);
 }
 
 void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
@@ -310,60 +226,39 @@ void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
     sheep->ApplyImpulse(FingerVelocity(cursor), sheep->GetPosition());
 }
 
-void TuioScreenTwoPlayerSheeps::CursorUpdated(const TUIO::TuioCursor& cursor)
-{
-    TuioCursorPhysicsActor* actor = GetCursorActor(cursor.getCursorID());
-    if (actor == nullptr)
-    {
-        return;
-    }
-    TUIO::TuioCursor copy(cursor);
-    actor->SetTuioCursor(&copy);
-    actor->SetPosition(CursorWorldPoint(cursor));
-    CursorMoved(actor);
-}
-
 Vector2 TuioScreenTwoPlayerSheeps::FingerVelocity(const TUIO::TuioCursor& cursor)
 {
     const Vector2 visible = MathUtil::GetVisibleWorldSize();
     return Vector2(cursor.getXSpeed() * visible.X, -cursor.getYSpeed() * visible.Y);
 }
 
-bool TuioScreenTwoPlayerSheeps::HasPrefix(const String& name, const char* prefix)
+void TuioScreenTwoPlayerSheeps::Collision(const String& receiver, Message* message)
 {
-    return name.rfind(prefix, 0) == 0;
-}
-
-void TuioScreenTwoPlayerSheeps::Collision(const String& messageName, Message* message)
-{
-    const String receiver = messageName.substr(String(kCollisionPrefix).size());
-    Actor* other = dynamic_cast<Actor*>(message->GetSender());
+    // No sender, or one that is gone: no rule applies.
+    Actor* other = LiveSender(message);
     if (other == nullptr)
     {
-        return; // no sender: no rule applies
+        return;
     }
-    const String& otherName = other->GetName();
-    if (HasPrefix(receiver, "Sheep"))
+    if (StartsWith(receiver, "Sheep"))
     {
-        Actor* sheep = Actor::GetNamed(receiver);
-        if (sheep != nullptr)
+        if (Actor* sheep = Actor::GetNamed(receiver))
         {
-            SheepTouched(sheep, other, otherName);
+            SheepTouched(sheep, other, other->GetName());
         }
     }
-    else if (HasPrefix(receiver, "Cursor"))
+    else if (StartsWith(receiver, "Cursor"))
     {
-        auto* cursorActor = dynamic_cast<TuioCursorPhysicsActor*>(Actor::GetNamed(receiver));
-        if (cursorActor != nullptr)
+        if (auto* finger = dynamic_cast<TuioCursorPhysicsActor*>(Actor::GetNamed(receiver)))
         {
-            CursorTouched(cursorActor, other);
+            CursorTouched(finger, other);
         }
     }
 }
 
 void TuioScreenTwoPlayerSheeps::SheepTouched(Actor* sheep, Actor* other, const String& otherName)
 {
-    if (HasPrefix(otherName, "Sheep"))
+    if (StartsWith(otherName, "Sheep"))
     {
         // Each of the pair's messages knocks out its sender, so two opposing sheep in play
         // take each other out; a sheep in play also knocks out the other player's scored ones.
@@ -384,7 +279,7 @@ void TuioScreenTwoPlayerSheeps::SheepTouched(Actor* sheep, Actor* other, const S
     {
         Score(1, sheep);
     }
-    else if (HasPrefix(otherName, "Dog") && (sheep->IsTagged("p1") || sheep->IsTagged("p2")))
+    else if (StartsWith(otherName, "Dog") && (sheep->IsTagged("p1") || sheep->IsTagged("p2")))
     {
         SwitchSheepOwner(sheep);
     }
@@ -427,7 +322,7 @@ void TuioScreenTwoPlayerSheeps::RemoveSheep(Actor* sheep)
     World::GetInstance()->Add(burst, 0);
 
     m_knockedOutCollisions.push_back(CollisionName(sheep));
-    m_objects.erase(std::remove(m_objects.begin(), m_objects.end(), sheep), m_objects.end());
+    ForgetObject(sheep);
     sheep->Destroy();
 }
 

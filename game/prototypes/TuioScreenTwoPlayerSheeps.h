@@ -5,14 +5,14 @@
 #include "engine/util/StringTypes.h"
 #include "engine/util/Vector2.h"
 #include "game/TuioScreen.h"
+#include "game/prototypes/FingerActors.h"
 
-#include <map>
 #include <vector>
 
 class Actor;
-class FullScreenActor;
 class PhysicsActor;
 class TextActor;
+class TiledBoard;
 class TuioCursorPhysicsActor;
 
 namespace TUIO
@@ -43,8 +43,8 @@ public:
 
     /// Blockers on; background, meadows, score texts and dogs; scores 0.
     void Start() override;
-    /// Deletes everything in objects and the cursor actors of touches still down, turns the
-    /// blockers off and leaves the touch messages.
+    /// Deletes everything in objects, destroys the cursor actors of touches still down, turns
+    /// the blockers off and leaves the touch messages.
     void Stop() override;
     /// Leaves the collisions of the sheep knocked out since the last update, then pushes every
     /// dog by a random force (each axis a whole number from -5 to 4).
@@ -67,10 +67,10 @@ public:
     PhysicsActor* GetMeadow(int player) const { return m_meadows[player - 1]; }
     TextActor* GetScoreText(int player) const { return m_scoreTexts[player - 1]; }
     const Color& GetPlayerColor(int player) const { return m_colors[player - 1]; }
-    FullScreenActor* GetBackground() const { return m_background; }
+    TiledBoard* GetBackground() const { return m_background; }
     const std::vector<PhysicsActor*>& GetDogs() const { return m_dogs; }
     /// The actor of a touch that is down, or null.
-    TuioCursorPhysicsActor* GetCursorActor(int cursorId) const;
+    TuioCursorPhysicsActor* GetCursorActor(int cursorId) const { return m_fingers.Find(cursorId); }
 
 protected:
     /// Called for each new sheep and dog after its tags, before its body exists.
@@ -84,24 +84,20 @@ protected:
 
     /// The finger's velocity in world units per second (screen y grows downwards).
     static Vector2 FingerVelocity(const TUIO::TuioCursor& cursor);
-    static bool HasPrefix(const String& name, const char* prefix);
 
 private:
     void CreateMeadow(int player);
-    void CreateScoreText(int player, float x);
     /// The body, sprite, World and subscription every sheep and dog shares.
     PhysicsActor* FinishAnimal(PhysicsActor* animal);
-    void PlaceMeadowsAndBackground();
-    void CursorAdded(const TUIO::TuioCursor& cursor);
-    void CursorRemoved(const TUIO::TuioCursor& cursor);
-    void CursorUpdated(const TUIO::TuioCursor& cursor);
-    void Collision(const String& messageName, Message* message);
+    void PlaceMeadows();
+    void Touch(const String& name, TUIO::TuioCursor* cursor);
+    void Collision(const String& receiver, Message* message);
     void SheepTouched(Actor* sheep, Actor* other, const String& otherName);
     void Score(int player, Actor* sheep);
     void LeaveKnockedOutCollisions();
 
-    /// One entry per touch seen added and not yet removed; the World owns the actors.
-    std::map<int, TuioCursorPhysicsActor*> m_cursorActors;
+    /// One per touch seen added and not yet removed.
+    FingerActors m_fingers{this, 0};
     bool m_active = false;
     TextActor* m_scoreTexts[2] = {};
     int m_scores[2] = {};
@@ -109,7 +105,7 @@ private:
     PhysicsActor* m_meadows[2] = {};
     /// Also in objects, which owns them.
     std::vector<PhysicsActor*> m_dogs;
-    FullScreenActor* m_background = nullptr;
+    TiledBoard* m_background = nullptr;
     Color m_colors[2];
     /// The Switchboard stops delivering a name as soon as leaving it is asked for, but both
     /// messages of a contact between two sheep must arrive for each to knock out the other:

@@ -1,27 +1,31 @@
 // Needs an X display (run under Xvfb). Automatic players that act only by touching: every bark
 // is a TUIO bundle sent over loopback to the game's client, turned into a touch message by the
 // manager and into a bark by the running screen. Frames last 1/30 s of game time.
-#include "engine/actors/PhysicsActor.h"
 #include "engine/actors/TextActor.h"
-#include "engine/messaging/TagCollection.h"
-#include "engine/util/MathUtil.h"
 #include "game/TuioScreenSheeps.h"
 #include "tests/game/GameTestSupport.h"
 
-#include <box2d/b2_distance.h>
 #include <box2d/box2d.h>
 
+#include <cmath>
 #include <cstdio>
-#include <functional>
 #include <queue>
 
 namespace
 {
 
 constexpr int kFramesPerSecond = 30;
+constexpr float kCell = 0.25f, kNoWay = 1e9f;
+
+/// From p to the box; 0 inside.
+float Distance(const b2AABB& box, const Vector2& p)
+{
+    return std::hypot(std::max({box.lowerBound.x - p.X, 0.0f, p.X - box.upperBound.x}),
+                      std::max({box.lowerBound.y - p.Y, 0.0f, p.Y - box.upperBound.y}));
+}
 
 /// The field as a player sees it: for each quarter-unit cell, the cost of the way from there
-/// to the meadow, round walls, bushes and dogs and well away from fires.
+/// to the meadow, round walls and bushes and well away from fires (all taken as their boxes).
 class WayMap
 {
 public:
@@ -30,18 +34,18 @@ public:
         const Vector2 max = Camera::GetInstance()->GetWorldMaxVertex();
         m_columns = static_cast<int>((max.X - m_min.X) / kCell);
         const int cells = m_columns * static_cast<int>((max.Y - m_min.Y) / kCell);
-        std::vector<const b2Fixture*> solids;
-        const b2Fixture* meadow = nullptr;
+        std::vector<b2AABB> solids;
+        b2AABB meadow = {b2Vec2(0.0f, 0.0f), b2Vec2(0.0f, 0.0f)};
         for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged("levelactor"))
             if (auto* piece = dynamic_cast<PhysicsActor*>(actor))
             {
                 const b2Fixture* fixture = piece->GetBody()->GetFixtureList();
                 if (piece->GetName() == "Wiese")
-                    meadow = fixture;
+                    meadow = fixture->GetAABB(0);
                 else if (piece->IsTagged("sheepdestroyer"))
-                    m_fires.push_back(fixture);
+                    m_fires.push_back(fixture->GetAABB(0));
                 else if (!fixture->IsSensor())
-                    solids.push_back(fixture);
+                    solids.push_back(fixture->GetAABB(0));
             }
         std::vector<float> cost(cells, kNoWay);
         m_way.assign(cells, kNoWay);
@@ -50,15 +54,16 @@ public:
             open;
         for (int cell = 0; cell < cells; ++cell)
         {
-            const Vector2 p = Centre(cell);
+            const Vector2 p =
+                m_min + Vector2(cell % m_columns + 0.5f, cell / m_columns + 0.5f) * kCell;
             float solid = std::min({p.X - m_min.X, max.X - p.X, p.Y - m_min.Y, max.Y - p.Y});
-            for (const b2Fixture* fixture : solids)
-                solid = std::min(solid, Distance(fixture, p));
+            for (const b2AABB& box : solids)
+                solid = std::min(solid, Distance(box, p));
             const float fire = ToFire(p);
             if (solid < 0.6f || fire < 0.8f)
                 continue;
             cost[cell] = 1.0f + 6.0f * std::max(0.0f, 3.0f - fire) + std::max(0.0f, 1.5f - solid);
-            if (meadow->TestPoint(b2Vec2(p.X, p.Y)))
+            if (Distance(meadow, p) == 0.0f)
                 open.push({m_way[cell] = 0.0f, cell});
         }
         while (!open.empty()) // Dijkstra from the meadow, eight neighbours
@@ -81,12 +86,9 @@ public:
     float At(const Vector2& p) const
     {
         const int c = static_cast<int>((p.X - m_min.X) / kCell);
-        const int cell = static_cast<int>((p.Y - m_min.Y) / kCell) * m_columns + c;
-        return c < 0 || c >= m_columns || cell < 0 || cell >= static_cast<int>(m_way.size())
-                   ? kNoWay
-                   : m_way[cell];
+        const size_t cell = static_cast<int>((p.Y - m_min.Y) / kCell) * m_columns + c;
+        return c < 0 || c >= m_columns || cell >= m_way.size() ? kNoWay : m_way[cell];
     }
-
     /// The unit direction that lowers the way's cost the most, a few units ahead; or zero.
     Vector2 Downhill(const Vector2& p) const
     {
@@ -101,56 +103,30 @@ public:
         }
         return Vector2::Zero;
     }
-
-    /// The distance from p to the nearest fire, and the way to that fire's centre.
-    float ToFire(const Vector2& p, Vector2* way = nullptr) const
+    /// The distance from p to the nearest fire.
+    float ToFire(const Vector2& p) const
     {
         float nearest = kNoWay;
-        for (const b2Fixture* fire : m_fires)
-            if (Distance(fire, p) < nearest)
-            {
-                nearest = Distance(fire, p);
-                if (way)
-                    *way = Vector2(fire->GetBody()->GetPosition().x - p.X,
-                                   fire->GetBody()->GetPosition().y - p.Y);
-            }
+        for (const b2AABB& fire : m_fires)
+            nearest = std::min(nearest, Distance(fire, p));
         return nearest;
     }
 
 private:
-    static constexpr float kCell = 0.25f;
-    static constexpr float kNoWay = 1e9f;
-
-    Vector2 Centre(int cell) const
-    {
-        return m_min + Vector2(cell % m_columns + 0.5f, cell / m_columns + 0.5f) * kCell;
-    }
-    /// From p to the fixture's shape; 0 inside.
-    static float Distance(const b2Fixture* fixture, const Vector2& p)
-    {
-        b2CircleShape point;
-        point.m_radius = 0.0f;
-        b2DistanceInput input;
-        input.proxyA.Set(fixture->GetShape(), 0);
-        input.proxyB.Set(&point, 0);
-        input.transformA = fixture->GetBody()->GetTransform();
-        input.transformB.Set(b2Vec2(p.X, p.Y), 0.0f);
-        input.useRadii = true;
-        b2SimplexCache cache{};
-        b2DistanceOutput output;
-        b2Distance(&output, &cache, &input);
-        return output.distance;
-    }
-
     Vector2 m_min;
     int m_columns;
     std::vector<float> m_way;
-    std::vector<const b2Fixture*> m_fires;
+    std::vector<b2AABB> m_fires;
 };
 
-class HerderTest : public GameTest
+class HerderTest : public ScreenTest
 {
 protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        StartManager();
+    }
     /// Plays frames until done or seconds have passed, every sixth frame barking behind the
     /// free sheep with the largest need(position), at the distance that pushes it towards
     /// heading(position) at three units a second. Returns the frames played.
@@ -159,46 +135,39 @@ protected:
              const std::function<bool()>& done)
     {
         int frame = 0;
-        for (bool touching = false; frame < seconds * kFramesPerSecond && !done(); ++frame)
+        for (bool touching = false; frame < seconds * kFramesPerSecond && !done(); ++frame, Tick())
         {
-            if (touching)
+            if (std::exchange(touching, false))
             {
-                EXPECT_TRUE(Touch({}, {})) << "lifting the finger";
+                EXPECT_TRUE(Send({}, {})) << "lifting the finger";
             }
-            touching = false;
             const PhysicsActor* target = nullptr;
             for (int i = 0; i < TuioScreenSheeps::kSheepCount; ++i)
                 if (const PhysicsActor* sheep = Running<TuioScreenSheeps>()->GetSheep(i))
                     if (!target || need(sheep->GetPosition()) > need(target->GetPosition()))
                         target = sheep;
-            const b2Vec2 v = target ? target->GetBody()->GetLinearVelocity() : b2Vec2(0, 0);
-            const Vector2 change =
-                target ? heading(target->GetPosition()) * 3.0f - Vector2(v.x, v.y) : Vector2::Zero;
+            if (target == nullptr || frame % 6 != 0)
+                continue;
+            const Vector2 change = heading(target->GetPosition()) * 3.0f - Velocity(target);
             const float impulse = change.Length() * 1.8f; // the sheep's mass
-            if (frame % 6 == 0 && impulse > 0.5f)
-            {
-                // A bark d units away pushes by 5 - d.
-                const Vector2 pixel = MathUtil::WorldToScreen(
-                    target->GetPosition() -
-                    Vector2::Normalize(change) * std::clamp(5.0f - impulse, 0.4f, 4.9f));
-                EXPECT_TRUE(
-                    Touch({frame + 1}, {{frame + 1, std::clamp(pixel.X / 1024, 0.001f, 0.999f),
-                                         std::clamp(pixel.Y / 768, 0.001f, 0.999f)}}));
-                touching = true;
-            }
-            Tick();
+            if (impulse <= 0.5f)
+                continue;
+            // A bark d units away pushes by 5 - d.
+            const Vector2 pixel = MathUtil::WorldToScreen(
+                target->GetPosition() -
+                Vector2::Normalize(change) * std::clamp(5.0f - impulse, 0.4f, 4.9f));
+            touching = Send({frame + 1}, {{frame + 1, std::clamp(pixel.X / 1024, 0.001f, 0.999f),
+                                           std::clamp(pixel.Y / 768, 0.001f, 0.999f)}});
+            EXPECT_TRUE(touching);
         }
         return frame;
     }
+    int Burned() const
+    {
+        const TuioScreenSheeps* screen = Running<TuioScreenSheeps>();
+        return TuioScreenSheeps::kSheepCount - screen->CountFreeSheep() - screen->CountSavedSheep();
+    }
 };
-
-int Burned(const TuioScreenSheeps& screen)
-{
-    int count = 0;
-    for (int i = 0; i < TuioScreenSheeps::kSheepCount; ++i)
-        count += screen.IsDead(i) ? 1 : 0;
-    return count;
-}
 
 } // namespace
 
@@ -218,7 +187,7 @@ TEST_F(HerderTest, EveryLevelIsWonByTouchesAloneWithinThreeMinutes)
         EXPECT_EQ(status.rfind("Well done! Time needed: ", 0), 0u) << screen.GetLevelName();
         std::printf("%-14s won after %5.1f s of game time (\"%s\"), %d sheep burned\n",
                     screen.GetLevelName().c_str(), frames / double(kFramesPerSecond),
-                    status.c_str(), Burned(screen));
+                    status.c_str(), Burned());
         for (int frame = 0; frame <= 2 * kFramesPerSecond; ++frame) // the next level follows
             Tick();
     }
@@ -230,29 +199,21 @@ TEST_F(HerderTest, SheepDrivenIntoTheFireLoseAndTheLevelStartsAfresh)
     Tick({"MoveForwards", "MoveForwards"});
     TuioScreenSheeps& screen = *Running<TuioScreenSheeps>();
     const WayMap map;
-    auto toFire = [&](const Vector2& p)
-    {
-        Vector2 way;
-        map.ToFire(p, &way);
-        return Vector2::Normalize(way);
-    };
+    const Vector2 fire = Actor::GetNamed("Fire1")->GetPosition();
     Play(
-        60, [&](const Vector2& p) { return -map.ToFire(p); }, toFire,
+        60, [&](const Vector2& p) { return -map.ToFire(p); },
+        [&](const Vector2& p) { return Vector2::Normalize(fire - p); },
         [&] { return screen.IsFinished(); });
     ASSERT_TRUE(screen.IsFinished());
-    EXPECT_GE(Burned(screen), 3);
-    EXPECT_LE(screen.CountSavedSheep(), 7);
-    const PhysicsActor* survivor = screen.GetSheep(0) ? screen.GetSheep(0) : screen.GetSheep(9);
+    EXPECT_GE(Burned(), 3);
     testing::internal::CaptureStdout();
     for (int frame = 1; frame < 2 * kFramesPerSecond; ++frame)
         Tick();
     EXPECT_EQ(screen.GetStatusText()->GetDisplayString(), "Not enough sheep left. restarting...");
-    EXPECT_TRUE(survivor == screen.GetSheep(0) || survivor == screen.GetSheep(9));
     Tick();
     Tick();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "restarting\n");
     EXPECT_EQ(screen.GetStatusText()->GetDisplayString(), "00:00");
-    EXPECT_EQ(Burned(screen), 0);
     for (int i = 0; i < TuioScreenSheeps::kSheepCount; ++i)
-        EXPECT_NE(screen.GetSheep(i), nullptr);
+        EXPECT_TRUE(screen.GetSheep(i) && !screen.IsDead(i)) << "ten new sheep";
 }

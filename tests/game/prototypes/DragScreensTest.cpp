@@ -1,53 +1,85 @@
+// Needs an X display (run under Xvfb). The drag screens (sticks, punks, the sheep level editor)
+// through real touch messages, physics contacts and keys, one frame of the main loop at a time.
 #include "engine/actors/TextActor.h"
+#include "engine/world/Camera.h"
+#include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "game/prototypes/TuioScreenPunks.h"
 #include "game/prototypes/TuioScreenSticks.h"
-#include "tests/game/prototypes/DragScreenFixture.h"
+#include "tests/game/GameTestSupport.h"
+#include "tests/support/TempDir.h"
+
+#include <clocale>
+#include <fstream>
+#include <sstream>
 
 namespace
 {
 
-using DragScreensTest = DragScreenFixture;
-
-int Joints(const PhysicsActor* actor)
+class DragScreensTest : public ScreenTest
 {
-    int count = 0;
-    for (const b2JointEdge* edge = actor->GetBody()->GetJointList(); edge; edge = edge->next)
-        ++count;
-    return count;
-}
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
+    }
+    static PhysicsActor* Named(const char* name)
+    {
+        return static_cast<PhysicsActor*>(Actor::GetNamed(name));
+    }
+    static int Joints(const PhysicsActor* actor)
+    {
+        int count = 0;
+        for (const b2JointEdge* edge = actor->GetBody()->GetJointList(); edge; edge = edge->next)
+            ++count;
+        return count;
+    }
+    /// Stops the editor in dir, where it writes its file; the file's text.
+    String StopIn(const TempDir& dir)
+    {
+        const String home = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        Stop();
+        std::filesystem::current_path(home);
+        std::ostringstream text;
+        text << std::ifstream(dir.File("createdlevel.ini"), std::ios::binary).rdbuf();
+        return text.str();
+    }
+
+    TempDir dir;
+};
+
+using LeveleditorKeysTest = DragScreensTest;
+
+} // namespace
 
 TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirst)
 {
-    StartScreen<TuioScreenPunksBare>("");
-    PhysicsActor* crate = Box("Crate", Vector2(2.0f, 0.0f));
-    PhysicsActor* ghost = Box("Ghost", Vector2(-3.0f, 3.0f), true);
+    Run(new TuioScreenPunksBare("drag"));
+    PhysicsActor *crate = Named("Crate"), *ghost = Named("Ghost");
     Down(0, Vector2(2.0f, 0.2f));
-    EXPECT_EQ(Tagged("drags_something"), 1u);
-    EXPECT_TRUE(crate->IsTagged("draggedby0"));
-    EXPECT_EQ(Joints(crate), 1);
-
+    EXPECT_TRUE(crate->IsTagged("draggedby0") && Joints(crate) == 1);
     Move(0, Vector2(-3.0f, 3.2f), 30); // onto the ghost, which the holding finger ignores
     EXPECT_LT(Vector2::Distance(crate->GetPosition(), Vector2(-3.0f, 3.0f)), 0.5f);
     EXPECT_FALSE(ghost->IsTagged("draggedby0"));
     Up(0);
     EXPECT_EQ(Actor::GetNamed("Cursor"), nullptr);
-    EXPECT_FALSE(crate->IsTagged("draggedby0"));
-    EXPECT_EQ(Joints(crate), 0);
+    EXPECT_TRUE(!crate->IsTagged("draggedby0") && Joints(crate) == 0);
 
     // Two fingers hold one actor; lifting one leaves the other's hold.
     ghost->Destroy();
     Down(1, crate->GetPosition() - Vector2(0.15f, 0.0f), 0);
     Down(2, crate->GetPosition() + Vector2(0.15f, 0.0f));
-    EXPECT_TRUE(crate->IsTagged("draggedby1") && crate->IsTagged("draggedby2"));
-    EXPECT_EQ(Joints(crate), 2);
+    EXPECT_TRUE(crate->IsTagged("draggedby1") && crate->IsTagged("draggedby2") &&
+                Joints(crate) == 2);
     Up(1);
-    EXPECT_TRUE(!crate->IsTagged("draggedby1") && crate->IsTagged("draggedby2"));
-    EXPECT_EQ(Joints(crate), 1);
+    EXPECT_TRUE(!crate->IsTagged("draggedby1") && crate->IsTagged("draggedby2") &&
+                Joints(crate) == 1);
 }
 
 TEST_F(DragScreensTest, ARemovalBeforeItsAdditionLeavesAPlaceholderThatEatsTheNextTouch)
 {
-    StartScreen<TuioScreenPunksBare>("");
+    Run(new TuioScreenPunksBare("drag"));
     Up(5, 0);
     Move(5, Vector2(1.0f, 1.0f));
     EXPECT_EQ(Tagged("delete_me_after_add"), 1u);
@@ -57,61 +89,50 @@ TEST_F(DragScreensTest, ARemovalBeforeItsAdditionLeavesAPlaceholderThatEatsTheNe
     Up(5, 0);
     Down(6, Vector2(), 1);
     EXPECT_EQ(Tagged("delete_me_after_add"), 1u);
+    // The names without their values (from a key binding or a script) change nothing.
+    Switchboard::GetInstance()->Broadcast(new Message(kDown));
+    Switchboard::GetInstance()->Broadcast(new Message("CollisionWithCursor", Named("Far")));
+    Frame();
+    EXPECT_FALSE(Named("Far")->IsTagged("draggedby6"));
 
     // Stop leaves nothing behind and the stopped screen ignores touches; a new Start works.
-    screen->Stop();
+    Stop();
     Down(7, Vector2(), 1);
     EXPECT_EQ(Tagged("delete_me_after_add") + Tagged("drags_something"), 0u);
     EXPECT_EQ(Actor::GetNamed("Cursor"), nullptr);
-    screen->Start();
+    Restart();
     Down(8, Vector2(), 1);
     EXPECT_NE(Actor::GetNamed("Cursor"), nullptr);
 }
 
-TEST_F(DragScreensTest, TheTitleTurnsIntoAClockOfMinutesAndSeconds)
-{
-    StartScreen<TuioScreenPunksBare>("");
-    EXPECT_EQ(screen->GetTitle()->GetDisplayString(), "The punks");
-    for (const auto& [seconds, text] :
-         {std::pair<double, String>{0.0, "00:00"}, {61.9, "01:01"}, {6000.0 - 61.9, "100:00"}})
-    {
-        Frame(seconds);
-        EXPECT_EQ(screen->GetTitle()->GetDisplayString(), text);
-    }
-}
-
 TEST_F(DragScreensTest, TheStickFallsUnderGravityAndHangsFromAFinger)
 {
-    StartScreen<TuioScreenSticks>();
-    b2World* physics = world->GetPhysicsWorld();
-    EXPECT_EQ(physics->GetGravity(), b2Vec2(0.0f, -10.0f));
+    Run(new TuioScreenSticks());
     ASSERT_EQ(Tagged("dragable"), 1u);
-    Actor* stick = *TagCollection::GetInstance()->GetObjectsTagged("dragable").begin();
-    EXPECT_EQ(stick->GetClassName(), "PhysicsActor");
+    Actor* stick = Live("dragable")[0];
     float lowest = 0.0f; // it bounces off the bottom blocker, which gives all its speed back
     for (int i = 0; i < 90; ++i, Frame())
         lowest = std::min(lowest, stick->GetPosition().Y);
     EXPECT_NEAR(lowest, -6.0f, 0.3f);
-
     const float before = stick->GetPosition().Y;
     Down(0, stick->GetPosition() + Vector2(0.0f, 3.0f));
     Move(0, Vector2(0.0f, 4.0f), 60);
     EXPECT_GT(stick->GetPosition().Y, before + 3.0f) << "held up by the finger";
-    screen->Stop();
-    EXPECT_EQ(physics->GetGravity(), b2Vec2(0.0f, 0.0f));
-    EXPECT_EQ(Tagged("dragable"), 0u);
+    Stop();
+    EXPECT_EQ(world->GetPhysicsWorld()->GetGravity(), b2Vec2(0.0f, 0.0f));
 }
 
-TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYardAndTakeItAwayAtStop)
+TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYard)
 {
-    StartScreen<TuioScreenPunksBare>("");
-    EXPECT_EQ(Tagged("dropped_levelactor"), 0u);
-    EXPECT_EQ(Actor::GetNamed("AttackPunk1"), nullptr) << "the bare twin shows the title alone";
+    UseFolders();
+    auto* bare = Run(new TuioScreenPunksBare("punks_level1"));
+    EXPECT_EQ(Tagged("dropped_levelactor"), 6u) << "the yard's pieces";
+    EXPECT_EQ(Actor::GetNamed("AttackPunk1"), nullptr) << "the bare twin shows no roster";
+    EXPECT_EQ(bare->GetTitle()->GetDisplayString(), "The punks");
 
-    auto* punks = StartScreen<TuioScreenPunks>("punks_level1");
-    for (int run = 0; run < 2; ++run, punks->Start())
+    auto* punks = Run(new TuioScreenPunks("punks_level1"));
+    for (int run = 0; run < 2; ++run, Restart())
     {
-        EXPECT_EQ(Tagged("dropped_levelactor"), 6u) << "the yard's pieces";
         const PunkRecord& attacker = *punks->GetRoster().at("AttackPunk1");
         const PunkRecord& healer = *punks->GetRoster().at("HealPunk1");
         const PunkAbility& attack = *attacker.abilities.at("baseattack");
@@ -120,15 +141,108 @@ TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYardAndTakeItAwayAtStop)
         EXPECT_TRUE(attack.damages && !attack.heals && heal.heals && !heal.damages);
         EXPECT_EQ(attack.castTime + heal.castTime, 0.6f);
         EXPECT_EQ(Actor::GetNamed("AttackPunk1"), attacker.actor);
-        EXPECT_EQ(attacker.actor->GetPosition() + healer.actor->GetPosition(), Vector2(0.0f));
         EXPECT_EQ(attacker.actor->GetPosition(), Vector2(1.0f, 1.0f));
-        EXPECT_EQ(healer.actor->GetSize(), Vector2(1.0f, 1.0f));
+        EXPECT_EQ(healer.actor->GetPosition(), Vector2(-1.0f, -1.0f));
         EXPECT_EQ(healer.actor->GetBody(), nullptr) << "no finger can pick a punk up";
-        punks->Stop();
+        Stop();
         Frame();
         EXPECT_EQ(Tagged("dropped_levelactor"), 0u);
         EXPECT_EQ(Actor::GetNamed("AttackPunk1"), nullptr);
     }
 }
 
-} // namespace
+TEST_F(DragScreensTest, TheEditorsTrashBinRemovesCopiesAndCanItselfBeCarried)
+{
+    Run(new TuioScreenLeveleditorSheeps("trash"));
+    testing::internal::CaptureStdout();
+    Down(0, Vector2(4.0f, 0.0f));
+    Move(0, Vector2(9.0f, -7.0f), 30);
+    EXPECT_EQ(Actor::GetNamed("Sheep"), nullptr) << "removed while the finger is down";
+    Move(0, Vector2(0.0f, -6.0f), 5);
+    EXPECT_FALSE(Actor::GetNamed("Stone")->IsTagged("draggedby0")) << "it picks up nothing more";
+    Up(0);
+    String lines = testing::internal::GetCapturedStdout();
+    // The finger on the trash bin is reported every frame.
+    for (size_t at; (at = lines.find("trash collides with Cursor\n")) != String::npos;)
+        lines.erase(at, 27);
+    EXPECT_EQ(lines, "not dragging cursor collides with Sheep\ntrash collides with Sheep\n"
+                     "removing Sheep\n");
+
+    // The trash bin itself can be carried, and stays where the finger lets it go.
+    Down(1, Vector2(9.0f, -7.0f));
+    for (float x = 8.0f; x >= 2.0f; x -= 1.0f)
+        Move(1, Vector2(x, -7.0f), x > 2.0f);
+    Up(1, 10);
+    EXPECT_LT(Vector2::Distance(Actor::GetNamed("Trashbin")->GetPosition(), Vector2(3, -7)), 0.5f);
+    EXPECT_EQ(StopIn(dir), "//created levelfile.\r\n") << "no copies left";
+}
+
+TEST_F(DragScreensTest, EditorCopiesPlacedByTouchesAreSavedInAnyLocaleAndLoadAgainAsALevel)
+{
+    // A locale with decimal commas, made for this test alone.
+    std::system(("localedef -c -i tests/game/data/comma.locale -f UTF-8 " +
+                 dir.File("xx_XX.UTF-8") + " 2>/dev/null")
+                    .c_str());
+    setenv("LOCPATH", dir.Path().c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "xx_XX.UTF-8"), nullptr);
+
+    Run(new TuioScreenLeveleditorSheeps("palette"));
+    testing::internal::CaptureStdout();
+    const Vector2 places[] = {Vector2(3.0f, -1.5f), Vector2(-2.0f, 4.0f), Vector2(6.0f, 5.0f)};
+    for (int id = 0; id < 3; Up(id++))
+    {
+        Down(id, Vector2(-10.0f, 0.0f));
+        Move(id, places[id], 20);
+    }
+    // No archetype makes a goat: the finger then carries nothing, and the item stays.
+    Down(3, Vector2(-10.0f, -5.0f));
+    Move(3, Vector2(0.0f, -5.0f), 10);
+    EXPECT_EQ(Actor::GetNamed("Goat")->GetPosition(), Vector2(-10.0f, -5.0f));
+    EXPECT_TRUE(Tagged("draggedby3") == 0 && Actor::GetNamed("Goat1") == nullptr);
+    Up(3);
+    String expected;
+    for (const char* name : {"Sheep", "Sheep", "Sheep", "Goat"})
+        expected += "not dragging cursor collides with " + String(name) + "\ncreating a " +
+                    ToLower(name) + "\n";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+    Vector2 placed[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        const Actor* copy = Actor::GetNamed("Sheep" + std::to_string(i + 1));
+        ASSERT_NE(copy, nullptr);
+        placed[i] = copy->GetPosition();
+        EXPECT_LT(Vector2::Distance(placed[i], places[i]), 0.3f);
+    }
+    const String text = StopIn(dir);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(text.rfind("//created levelfile.\r\n\r\n[", 0), 0u);
+    EXPECT_NE(text.find("\r\n[Sheep2]\r\ntype=sheep\r\nposition=["), String::npos);
+    EXPECT_NE(text.find("\r\n[Dog]\r\ntype=\r\nposition=[-0.00, 0.00]\r\nrotation=0.00\r\n"),
+              String::npos);
+
+    Frame();
+    UseFolders(dir.Path(), "tests/game/data/ActorDef");
+    world->LoadLevel("createdlevel");
+    EXPECT_EQ(Actor::GetNamed("Sheep"), nullptr) << "the palette went with the screen";
+    for (int i = 0; i < 3; ++i)
+    {
+        auto* loaded =
+            dynamic_cast<PhysicsActor*>(Actor::GetNamed("Sheep" + std::to_string(i + 1)));
+        ASSERT_TRUE(loaded && loaded->GetBody());
+        EXPECT_LT(Vector2::Distance(loaded->GetPosition(), placed[i]), 0.006f);
+    }
+}
+
+// Only on a display of its own (see CMakeLists.txt).
+TEST_F(LeveleditorKeysTest, WAndDHeldTogetherPanTheCameraByOneUnitEachPerFrame)
+{
+    Run(new TuioScreenLeveleditorSheeps(""));
+    Keys("keydown", "d w");
+    Camera* camera = Camera::GetInstance();
+    const Vector2 before = camera->GetPosition();
+    Frame(), Frame(), Frame();
+    EXPECT_EQ(camera->GetPosition(), before + Vector2(3.0f, 3.0f));
+    Keys("keyup", "d w");
+    StopIn(dir);
+    EXPECT_EQ(camera->GetPosition(), Vector2(0.0f, 0.0f)) << "the next screen sees the old view";
+}
