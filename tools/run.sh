@@ -8,7 +8,7 @@ bash tools/install-deps.sh
 bash tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo --target flockmar
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     echo "flockmar needs an X display, and none answers (DISPLAY='${DISPLAY:-}')." >&2
-    echo "Run it on a desktop, or under a virtual one: xvfb-run -a -s '-screen 0 1280x1024x24' bash tools/run.sh" >&2
+    echo "Run it on a desktop, or under a virtual one: bash tools/private-display.sh bash tools/run.sh" >&2
     exit 1
 fi
 exec build/flockmar

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs a command with an X display: the current one if it answers, else a private Xvfb with a
-# 24-bit screen (GLX needs it).
+# Runs a command with an X display: the current one if it answers, else a private Xvfb
+# (tools/private-display.sh).
 set -euo pipefail
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"
+exec bash "$(dirname "${BASH_SOURCE[0]}")/private-display.sh" "$@"

@@ -1,5 +1,5 @@
 """A program end to end, driven the way a person drives it, on the X server this runs under (a
-private one: xvfb-run): keys and the mouse through xdotool, touches from an independent TUIO
+private one: tools/private-display.sh): keys and the mouse through xdotool, touches from an independent TUIO
 sender (liblo), checks of the screen. Usage, from the repository root:
 /usr/bin/python3 program_end_to_end.py PROGRAM (flockmar or flockmar-prototypes)."""
 import os, pty, re, socket, subprocess, sys, tempfile, threading, time
