@@ -14,6 +14,7 @@
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/world/box2d/Box2D20.h"
+#include "game/ActorQueries.h"
 #include "game/QuorvelManager.h"
 #include "game/TuioCursorMessage.h"
 #include "game/TuioScreen.h"
@@ -63,10 +64,7 @@ public:
 
 struct TestManager : ScreenManager
 {
-    TestManager(TUIO::TuioClient* client, const std::function<ScreenList()>& screens)
-        : ScreenManager(client, screens)
-    {
-    }
+    TestManager(TUIO::TuioClient* c, const std::function<ScreenList()>& s) : ScreenManager(c, s) {}
 };
 
 constexpr char kDown[] = "TuioCursorAdded", kMove[] = "TuioCursorUpdated",
@@ -180,14 +178,7 @@ protected:
         ASSERT_EQ(InputManager::GetInstance()->IsKeyDown(keys.back()), down);
     }
 
-    static ActorList Live(const String& tags)
-    {
-        ActorList live;
-        for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged(tags))
-            if (!actor->IsDestroyed())
-                live.push_back(actor);
-        return live;
-    }
+    static ActorList Live(const String& tags) { return LiveActorsTagged(tags); }
     static size_t Tagged(const String& tags) { return Live(tags).size(); }
     static Vector2 Velocity(const Actor* actor)
     {
@@ -229,7 +220,7 @@ protected:
         return dynamic_cast<T*>(manager->GetScreens()[manager->GetCurrentScreenIndex()]);
     }
     /// Broadcasts the messages, then one frame of the main loop without drawing.
-    void Tick(std::initializer_list<const char*> names = {}, double seconds = 1.0 / 30.0)
+    void Tick(const std::vector<const char*>& names = {}, double seconds = 1.0 / 30.0)
     {
         for (const char* name : names)
             Switchboard::GetInstance()->Broadcast(new Message(name));

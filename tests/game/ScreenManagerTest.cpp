@@ -36,7 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepAndTheirHints)
+TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepTheirHintsAndFreshTexts)
 {
     const ScreenManager::ScreenList& screens = manager->GetScreens();
     ASSERT_EQ(screens.size(), 7u);
@@ -47,32 +47,6 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepAndTheirHints)
         levels += static_cast<TuioScreenSheeps*>(screens[i])->GetLevelName() + " ";
     EXPECT_EQ(levels, "bush_level1 sheeps_level1 sheeps_level2 sheeps_level3 sheeps_level4 ");
 
-    // Back at the first and on at the last screen stay without a click.
-    const String next = "[A/Space]: Next", back = "[Back/Minus]: Previous",
-                 both = next + " " + back;
-    const struct
-    {
-        const char* message;
-        int screen, clicks;
-        String hint;
-        int x;
-    } steps[] = {{"MoveBackwards", 0, 0, next, 887}, {"MoveForwards", 1, 1, both, 680},
-                 {"MoveForwards", 2, 2, both, 680},  {"MoveForwards", 3, 3, both, 680},
-                 {"MoveForwards", 4, 4, both, 680},  {"MoveForwards", 5, 5, both, 680},
-                 {"MoveForwards", 6, 6, back, 824},  {"MoveForwards", 6, 6, back, 824},
-                 {"MoveBackwards", 5, 7, both, 680}, {"MoveForwards", 6, 8, back, 824}};
-    for (const auto& step : steps)
-    {
-        Tick({step.message});
-        EXPECT_EQ(manager->GetCurrentScreenIndex(), step.screen);
-        EXPECT_EQ(CountingSoundSystem::s_plays, step.clicks) << step.screen;
-        EXPECT_EQ(manager->GetHint().text, step.hint);
-        EXPECT_EQ(manager->GetHint().x, step.x);
-    }
-}
-
-TEST_F(ScreenManagerTest, RestartRecreatesTextsAndStepsInOnePassAllCount)
-{
     const StringList start = Texts();
     ASSERT_EQ(start.size(), 5u);
     EXPECT_EQ(start[0], "Welcome. This is a first alpha of the game 'Flockmar'. @5.50");
@@ -81,11 +55,31 @@ TEST_F(ScreenManagerTest, RestartRecreatesTextsAndStepsInOnePassAllCount)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "restarting\n");
     EXPECT_EQ(Texts(), start) << "the same texts, once each";
 
-    Tick({"MoveForwards", "MoveForwards", "MoveForwards"});
-    EXPECT_EQ(manager->GetCurrentScreenIndex(), 3);
-    EXPECT_EQ(CountingSoundSystem::s_plays, 3);
-    Tick({"MoveForwards", "MoveForwards", "MoveForwards", "Restart"});
-    EXPECT_EQ(CountingSoundSystem::s_plays, 6) << "a restart does not click";
+    // Each step of a delivery pass clicks; back at the first and on at the last screen do
+    // nothing, and a restart does not click.
+    const String next = "[A/Space]: Next", back = "[Back/Minus]: Previous",
+                 both = next + " " + back;
+    const struct
+    {
+        std::vector<const char*> messages;
+        int screen, clicks;
+        String hint;
+        int x;
+    } steps[] = {
+        {{"MoveBackwards"}, 0, 0, next, 887},
+        {{"MoveForwards"}, 1, 1, both, 680},
+        {{"MoveBackwards"}, 0, 2, next, 887},
+        {{"MoveForwards", "MoveForwards", "MoveForwards"}, 3, 5, both, 680},
+        {{"MoveForwards", "MoveForwards", "MoveForwards", "MoveForwards"}, 6, 8, back, 824},
+        {{"MoveBackwards", "MoveForwards", "Restart"}, 6, 10, back, 824}};
+    for (const auto& step : steps)
+    {
+        Tick(step.messages);
+        EXPECT_EQ(manager->GetCurrentScreenIndex(), step.screen);
+        EXPECT_EQ(CountingSoundSystem::s_plays, step.clicks) << step.screen;
+        EXPECT_EQ(manager->GetHint().text, step.hint);
+        EXPECT_EQ(manager->GetHint().x, step.x);
+    }
     EXPECT_EQ(Texts(), (StringList{"That's all we've got in the demo app. @3.50",
                                    "Press Esc to exit. @-1.0"}));
 }

@@ -1,8 +1,8 @@
 """A program end to end, driven the way a person drives it, on the X server this runs under (a
-private one: tools/private-display.sh): keys and the mouse through xdotool, touches from an independent TUIO
-sender (liblo), checks of the screen. Usage, from the repository root:
+private one: tools/private-display.sh): keys and the mouse through xdotool, touches from an
+independent TUIO sender (liblo), checks of the screen. Usage, from the repository root:
 /usr/bin/python3 program_end_to_end.py PROGRAM (flockmar or flockmar-prototypes)."""
-import os, pty, re, socket, subprocess, sys, tempfile, threading, time
+import os, pty, socket, subprocess, sys, tempfile, threading, time
 import liblo
 from PIL import ImageGrab
 
@@ -133,30 +133,14 @@ def the_prototypes():
     wait_for("the screen before", lambda: not yellow(pixel(700, 100)))
     xdotool("key", "a", "space")
     wait_for("the level editor again", lambda: yellow(pixel(700, 100)))
-    # Two palette pieces, each dragged out by a finger and left at a place.
-    places = {"Meadow1": ((-10, 5.5), (3.0, 3.0)), "Fire1": ((-12, -3.5), (4.0, -4.0))}
-    normalised = lambda x, y: ((x + 40 / 3) * 3 / 80, (10 - y) / 20)
-    for session, (name, (item, (x, y))) in enumerate(places.items(), start=1):
-        touch((session, *normalised(*item)))
-        wait_for("a new " + name, lambda: any("creating a " + name[:-1].lower() in l for l in lines))
-        touch((session, *normalised(x, y)))
-        wait_for(name + " at its place", lambda: not yellow(pixel(int(524 + 38.4 * x), int(396 - 38.4 * y))))
-        touch()
-    return work, places
+    return work
 
 
-saved = (the_prototypes if "prototypes" in os.path.basename(program) else the_game)()
+work = (the_prototypes if "prototypes" in os.path.basename(program) else the_game)()
 xdotool("key", "Escape")
 if game.wait(timeout=20) != 0 or any("ERROR" in line for line in lines):
     fail("Escape ended the program with status %d" % game.returncode)
-if saved:  # Escape saved the editor's level
-    work, places = saved
-    text = open(os.path.join(work, "createdlevel.ini"), newline="").read()
-    print(text, end="")
-    if not text.startswith("//created levelfile.\r\n\r\n[") or text.count("\r\n") != 11:
-        fail("the level file")
-    for name, (_, (x, y)) in places.items():
-        at = re.search(r"\[%s\]\r\ntype=\w+\r\nposition=\[(\S+), (\S+)\]" % name, text)
-        if not at or abs(float(at[1]) - x) > 0.3 or abs(float(at[2]) - y) > 0.3:
-            fail(name + " is not where it was left")
+saved = work and open(os.path.join(work, "createdlevel.ini"), newline="").read()
+if work and saved != "//created levelfile.\r\n":
+    fail("Escape did not save the editor's level: %r" % saved)
 print("as expected")

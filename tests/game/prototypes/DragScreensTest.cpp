@@ -53,7 +53,7 @@ using LeveleditorKeysTest = DragScreensTest;
 
 } // namespace
 
-TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirst)
+TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirstAndEarlyRemovalsWait)
 {
     Run(new TuioScreenPunksBare("drag"));
     PhysicsActor *crate = Named("Crate"), *ghost = Named("Ghost");
@@ -75,10 +75,8 @@ TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirst)
     Up(1);
     EXPECT_TRUE(!crate->IsTagged("draggedby1") && crate->IsTagged("draggedby2") &&
                 Joints(crate) == 1);
-}
 
-TEST_F(DragScreensTest, ARemovalBeforeItsAdditionLeavesAPlaceholderThatEatsTheNextTouch)
-{
+    // A removal before its addition leaves a placeholder that eats the next touch.
     Run(new TuioScreenPunksBare("drag"));
     Up(5, 0);
     Move(5, Vector2(1.0f, 1.0f));
@@ -151,7 +149,7 @@ TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYard)
     }
 }
 
-TEST_F(DragScreensTest, TheEditorsTrashBinRemovesCopiesAndCanItselfBeCarried)
+TEST_F(DragScreensTest, TheEditorSavesCopiesInAnyLocaleLoadableAsALevelAndTrashesSome)
 {
     Run(new TuioScreenLeveleditorSheeps("trash"));
     testing::internal::CaptureStdout();
@@ -175,11 +173,9 @@ TEST_F(DragScreensTest, TheEditorsTrashBinRemovesCopiesAndCanItselfBeCarried)
     Up(1, 10);
     EXPECT_LT(Vector2::Distance(Actor::GetNamed("Trashbin")->GetPosition(), Vector2(3, -7)), 0.5f);
     EXPECT_EQ(StopIn(dir), "//created levelfile.\r\n") << "no copies left";
-}
 
-TEST_F(DragScreensTest, EditorCopiesPlacedByTouchesAreSavedInAnyLocaleAndLoadAgainAsALevel)
-{
-    // A locale with decimal commas, made for this test alone.
+    // Copies placed by touches are saved in any locale and load again as a level. A locale with
+    // decimal commas, made for this test alone.
     std::system(("localedef -c -i tests/game/data/comma.locale -f UTF-8 " +
                  dir.File("xx_XX.UTF-8") + " 2>/dev/null")
                     .c_str());

@@ -57,7 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(FungusScreensTest, PiecesAreNamedApartAndFingersKeepACopyOfTheirLastCursor)
+TEST_F(FungusScreensTest, PiecesAreNamedApartFingersKeepTheirLastCursorAndRootsFollowTheirEnds)
 {
     String names;
     for (Actor* piece :
@@ -77,10 +77,8 @@ TEST_F(FungusScreensTest, PiecesAreNamedApartAndFingersKeepACopyOfTheirLastCurso
     ASSERT_TRUE(copy != nullptr && copy != &second);
     EXPECT_TRUE(copy->getSessionID() == 6 && copy->getCursorID() == 2 && copy->getX() == 0.75f &&
                 copy->getYSpeed() == -0.25f && copy->getPath().size() == second.getPath().size());
-}
 
-TEST_F(FungusScreensTest, RootsFollowTheirEndsAndGoWithEither)
-{
+    // Roots follow their ends, and go with either.
     world->LoadLevel("ends");
     auto *a = static_cast<PhysicsActor*>(Actor::GetNamed("A")),
          *b = static_cast<PhysicsActor*>(Actor::GetNamed("B"));
@@ -107,7 +105,7 @@ TEST_F(FungusScreensTest, RootsFollowTheirEndsAndGoWithEither)
     EXPECT_FALSE(a->IsDestroyed());
 }
 
-TEST_F(FungusScreensTest, NewFungiRootToTheirTwoNearestAndToFreeAnchorsInReach)
+TEST_F(FungusScreensTest, FungiRootToTheirTwoNearestAndFreeAnchorsInReachAndBurstIntoSpores)
 {
     Start("anchors");
     Actor *atReach = Actor::GetNamed("Anchor"), *inReach = Actor::GetNamed("Anchorb");
@@ -131,10 +129,8 @@ TEST_F(FungusScreensTest, NewFungiRootToTheirTwoNearestAndToFreeAnchorsInReach)
     EXPECT_TRUE(Roots(east, atReach) == 0 && Roots(east, inReach) == 1);
     Actor* next = fungi->SpawnFungus(Vector2(21.0f, 1.0f));
     EXPECT_TRUE(Roots(next, atReach) == 1 && Roots(inReach) == 1);
-}
 
-TEST_F(FungusScreensTest, FingersBurstRedFungiIntoOneSporePerRootAndPopWhiteOnes)
-{
+    // Fingers burst red fungi into one spore per root and pop white ones.
     Start();
     Actor* f0 = fungi->SpawnFungus(Vector2(0.0f, 0.0f));
     Actor* f1 = fungi->SpawnFungus(Vector2(1.0f, 0.0f));
@@ -169,7 +165,7 @@ TEST_F(FungusScreensTest, FingersBurstRedFungiIntoOneSporePerRootAndPopWhiteOnes
     EXPECT_TRUE(finger->IsDestroyed() && fungi->GetCursorActors().empty());
 }
 
-TEST_F(FungusScreensTest, FoodCountsOnceAndTheMarkerSetsTheWave)
+TEST_F(FungusScreensTest, FoodCountsOnceTheMarkerSetsTheWaveAndStopLeavesNothing)
 {
     Start("food");
     Actor *food = Actor::GetNamed("Food"), *more = Actor::GetNamed("Morefood");
@@ -188,10 +184,8 @@ TEST_F(FungusScreensTest, FoodCountsOnceAndTheMarkerSetsTheWave)
     Frame();
     EXPECT_TRUE(Tagged("spore") == 0 && Tagged("food, infested") == 0);
     EXPECT_EQ(Text(), "Get fungi on the food");
-}
 
-TEST_F(FungusScreensTest, StopLeavesNothingAndInactiveMessagesDoNothing)
-{
+    // Stop leaves nothing, and messages to the stopped screen do nothing.
     Start();
     Frame(); // the first wave: three spores from the top-left corner
     EXPECT_EQ(Tagged("spore"), 3u);
@@ -213,7 +207,7 @@ TEST_F(FungusScreensTest, StopLeavesNothingAndInactiveMessagesDoNothing)
     EXPECT_EQ(Tagged("spore"), 3u);
 }
 
-TEST_F(FungusScreensTest, LevelsFollowInACycleAndScrollAway)
+TEST_F(FungusScreensTest, LevelsFollowInACycleScrollAwayAndStartWavesWithOnePieceLeft)
 {
     StartLevels();
     EXPECT_EQ(Tagged("level0") + Tagged("level1") + Tagged("level2"), 8u);
@@ -245,10 +239,8 @@ TEST_F(FungusScreensTest, LevelsFollowInACycleAndScrollAway)
     Complete(2);
     EXPECT_EQ(levels->GetCurrentLevel(), 0);
     EXPECT_EQ(Live("level0").size(), 4u);
-}
 
-TEST_F(FungusScreensTest, ANewWaveStartsWithOnePieceLeftAndStoppingEndsTheScroll)
-{
+    // A new wave starts with one piece left, and stopping ends the scroll.
     StartLevels();
     Frame();
     ASSERT_EQ(Tagged("spore"), 2u);
@@ -273,7 +265,7 @@ TEST_F(FungusScreensTest, ANewWaveStartsWithOnePieceLeftAndStoppingEndsTheScroll
     EXPECT_EQ(levels->GetCurrentLevel(), 0);
 }
 
-TEST_F(FungusScreensTest, PizzaRoundsStartInTheCornerAndFungiAgeThroughTheColourBands)
+TEST_F(FungusScreensTest, PizzaRoundsStartInTheCornerFungiAgeThroughColourBandsAndBurst)
 {
     auto* pizza = Run(new TuioScreenPizza());
     EXPECT_EQ(Text(), kGoal);
@@ -307,11 +299,9 @@ TEST_F(FungusScreensTest, PizzaRoundsStartInTheCornerAndFungiAgeThroughTheColour
     EXPECT_EQ(Tagged("fungus") + Tagged("spore"), 0u) << "it died without spores";
     Frame(0.25);
     EXPECT_EQ(Tagged("fungus"), 3u) << "the next round";
-}
 
-TEST_F(FungusScreensTest, PizzaFingersBurstPopableFungiAndFungiInfestPizzas)
-{
-    auto* pizza = Run(new TuioScreenPizza());
+    // Fingers burst popable fungi, and fungi infest pizzas.
+    pizza = Run(new TuioScreenPizza());
     FungusPhysicsActor* young = pizza->SpawnFungus(Vector2(0.0f, 0.0f));
     FungusPhysicsActor* old = pizza->SpawnFungus(Vector2(2.0f, 0.0f));
     young->SetCountdown(5.0f);

@@ -40,7 +40,7 @@ protected:
 
 } // namespace
 
-TEST_F(TwoPlayerSheepsTest, SheepScoreOnTheirOwnMeadowKnockOutOpponentsAndChangeSidesAtDogs)
+TEST_F(TwoPlayerSheepsTest, LiftedFingersMakeSheepThatScoreKnockOutOpponentsAndChangeSides)
 {
     TuioScreenTwoPlayerSheeps* s = Start<TuioScreenTwoPlayerSheeps>();
     EXPECT_GT(GetTextExtents("0", "ConsoleBig").Y, 24.0f) << "the score font is registered";
@@ -92,14 +92,6 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreOnTheirOwnMeadowKnockOutOpponentsAndChange
         ExpectNear(Velocity(s->GetDogs()[i]), Vector2(draws[2 * i], draws[2 * i + 1]) / 60.0f /
                                                   s->GetDogs()[i]->GetBody()->GetMass());
 
-    // The meadows follow the window's edges, and the board tiles it anew.
-    Camera::ResizeCallback(800, 600);
-    Deliver();
-    ExpectNear(s->GetMeadow(1)->GetPosition(), Vector2(MathUtil::ScreenToWorld(800, 0).X, 0));
-    Vector2 lowerLeft, upperRight;
-    s->GetBackground()->GetUVs(lowerLeft, upperRight);
-    ExpectNear(upperRight, Vector2(800.0f / 256.0f, 600.0f / 256.0f));
-
     // After Stop only the bursts stay (a touch still down loses its finger), and a new Start
     // works.
     Touch(kDown, 1, 0.3f, 0.3f);
@@ -107,12 +99,10 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreOnTheirOwnMeadowKnockOutOpponentsAndChange
     End();
     Frame(); // the clean-up deletes the destroyed ones
     EXPECT_EQ(PuffsAndOthers(), std::make_pair(3, 0));
-    EXPECT_EQ(Start<TuioScreenTwoPlayerSheeps>()->GetScoreText(1)->GetDisplayString(), "0");
-}
+    s = Start<TuioScreenTwoPlayerSheeps>();
+    EXPECT_EQ(s->GetScoreText(1)->GetDisplayString(), "0");
 
-TEST_F(TwoPlayerSheepsTest, LiftedFingerMakesASheepForItsHalfFlungAtItsVelocity)
-{
-    Start<TuioScreenTwoPlayerSheeps>();
+    // A lifted finger makes a sheep for its half of the picture, flung at its velocity.
     const float left = 511.0f / 1024.0f, middle = 512.0f / 1024.0f;
     Touch(kDown, 1, left, 0.25f);
     Touch(kDown, 2, middle, 0.5f);
@@ -123,16 +113,25 @@ TEST_F(TwoPlayerSheepsTest, LiftedFingerMakesASheepForItsHalfFlungAtItsVelocity)
     Touch(kUp, 2, middle, 0.5f);
     Deliver();
     ASSERT_TRUE(Tagged("p1") == 1 && Tagged("p2") == 1);
-    const Actor *red = Live("p1")[0], *blue = Live("p2")[0];
-    ExpectNear(red->GetPosition(), MathUtil::ScreenToWorld(511, 576));
+    const Actor *first = Live("p1")[0], *second = Live("p2")[0];
+    ExpectNear(first->GetPosition(), MathUtil::ScreenToWorld(511, 576));
     // Screen y grows downwards: a finger moving up flings the sheep up.
     const Vector2 fling(0.25f * kVisible.X, 0.5f * kVisible.Y);
-    ExpectNear(Velocity(red), fling / static_cast<const PhysicsActor*>(red)->GetBody()->GetMass());
-    ExpectNear(blue->GetPosition(), Vector2(0.0f, 0.0f));
-    ExpectNear(Velocity(blue), Vector2(0.0f, 0.0f));
+    ExpectNear(Velocity(first),
+               fling / static_cast<const PhysicsActor*>(first)->GetBody()->GetMass());
+    ExpectNear(second->GetPosition(), Vector2(0.0f, 0.0f));
+    ExpectNear(Velocity(second), Vector2(0.0f, 0.0f));
+
+    // The meadows follow the window's edges, and the board tiles it anew.
+    Camera::ResizeCallback(800, 600);
+    Deliver();
+    ExpectNear(s->GetMeadow(1)->GetPosition(), Vector2(MathUtil::ScreenToWorld(800, 0).X, 0));
+    Vector2 lowerLeft, upperRight;
+    s->GetBackground()->GetUVs(lowerLeft, upperRight);
+    ExpectNear(upperRight, Vector2(800.0f / 256.0f, 600.0f / 256.0f));
 }
 
-TEST_F(TwoPlayerSheepsTest, GrabScreensGiveSheepEveryTwoSecondsBelowTenAndFaceTheWayTheyMove)
+TEST_F(TwoPlayerSheepsTest, GrabScreensGiveSheepBelowTenFaceTheirWayAndCarryOrPullTillLifted)
 {
     GrabSheepsScreen* s = Start<TuioScreenSpringSheeps>();
     Frame(0.5); // the update adds the World's frame time: 0.5 s from here on
@@ -160,10 +159,8 @@ TEST_F(TwoPlayerSheepsTest, GrabScreensGiveSheepEveryTwoSecondsBelowTenAndFaceTh
         EXPECT_TRUE(sheep->IsTagged(vx > 0 ? "looksright" : "looksleft"));
         EXPECT_EQ(upperRight.X - lowerLeft.X, vx > 0.0f ? -1.0f : 1.0f); // mirrored, and back
     }
-}
 
-TEST_F(TwoPlayerSheepsTest, TouchesGrabTheFirstSheepTheyMeetAndCarryOrPullItTillLifted)
-{
+    // A touch grabs the first sheep it meets and carries it, or pulls it, till lifted.
     for (bool carry : {true, false})
     {
         GrabSheepsScreen* s = carry ? static_cast<GrabSheepsScreen*>(Start<TuioScreenCarrySheeps>())
