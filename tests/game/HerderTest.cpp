@@ -137,10 +137,7 @@ protected:
         int frame = 0;
         for (bool touching = false; frame < seconds * kFramesPerSecond && !done(); ++frame, Tick())
         {
-            if (std::exchange(touching, false))
-            {
-                EXPECT_TRUE(Send({}, {})) << "lifting the finger";
-            }
+            EXPECT_TRUE(!std::exchange(touching, false) || Send({}, {})) << "lifting the finger";
             const PhysicsActor* target = nullptr;
             for (int i = 0; i < TuioScreenSheeps::kSheepCount; ++i)
                 if (const PhysicsActor* sheep = Running<TuioScreenSheeps>()->GetSheep(i))
@@ -156,16 +153,16 @@ protected:
             const Vector2 pixel = MathUtil::WorldToScreen(
                 target->GetPosition() -
                 Vector2::Normalize(change) * std::clamp(5.0f - impulse, 0.4f, 4.9f));
-            touching = Send({frame + 1}, {{frame + 1, std::clamp(pixel.X / 1024, 0.001f, 0.999f),
-                                           std::clamp(pixel.Y / 768, 0.001f, 0.999f)}});
-            EXPECT_TRUE(touching);
+            EXPECT_TRUE(touching = Send({frame + 1},
+                                        {{frame + 1, std::clamp(pixel.X / 1024, 0.001f, 0.999f),
+                                          std::clamp(pixel.Y / 768, 0.001f, 0.999f)}}));
         }
         return frame;
     }
     int Burned() const
     {
-        const TuioScreenSheeps* screen = Running<TuioScreenSheeps>();
-        return TuioScreenSheeps::kSheepCount - screen->CountFreeSheep() - screen->CountSavedSheep();
+        const TuioScreenSheeps* s = Running<TuioScreenSheeps>();
+        return TuioScreenSheeps::kSheepCount - s->CountFreeSheep() - s->CountSavedSheep();
     }
 };
 
