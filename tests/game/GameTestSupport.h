@@ -168,10 +168,9 @@ protected:
     /// until the window has the last. Only on a display of its own: keys go to the focus.
     void Keys(const char* action, const String& keys)
     {
-        ASSERT_EQ(std::system(("xdotool search --all --pid " + std::to_string(getpid()) +
-                               " --name Tessaly " + action + " --window %1 " + keys)
-                                  .c_str()),
-                  0);
+        const String xdotool = "xdotool search --all --pid " + std::to_string(getpid()) +
+                               " --name Tessaly " + action + " --window %1 " + keys;
+        ASSERT_EQ(std::system(xdotool.c_str()), 0);
         const bool down = String(action) == "keydown";
         for (int i = 0; i < 300 && InputManager::GetInstance()->IsKeyDown(keys.back()) != down; ++i)
             Frame(0.0);
@@ -180,6 +179,12 @@ protected:
 
     static ActorList Live(const String& tags) { return LiveActorsTagged(tags); }
     static size_t Tagged(const String& tags) { return Live(tags).size(); }
+    /// Puts a physics actor at rest at a place.
+    static void Stand(PhysicsActor* actor, Vector2 at)
+    {
+        actor->SetPosition(at);
+        actor->GetBody()->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+    }
     static Vector2 Velocity(const Actor* actor)
     {
         const b2Vec2 v = static_cast<const PhysicsActor*>(actor)->GetBody()->GetLinearVelocity();

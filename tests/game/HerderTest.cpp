@@ -89,19 +89,14 @@ public:
         const size_t cell = static_cast<int>((p.Y - m_min.Y) / kCell) * m_columns + c;
         return c < 0 || c >= m_columns || cell >= m_way.size() ? kNoWay : m_way[cell];
     }
-    /// The unit direction that lowers the way's cost the most, a few units ahead; or zero.
+    /// The unit direction that lowers the way's cost the most a unit and a half ahead; or zero.
     Vector2 Downhill(const Vector2& p) const
     {
-        for (float ahead : {1.0f, 1.75f, 2.5f})
-        {
-            Vector2 best = Vector2::Zero;
-            for (int i = 0; i < 32; ++i)
-                if (At(p + MathUtil::VectorFromAngle(i * 11.25f) * ahead) < At(p + best * ahead))
-                    best = MathUtil::VectorFromAngle(i * 11.25f);
-            if (best != Vector2::Zero)
-                return best;
-        }
-        return Vector2::Zero;
+        Vector2 best = Vector2::Zero;
+        for (int i = 0; i < 32; ++i)
+            if (At(p + MathUtil::VectorFromAngle(i * 11.25f) * 1.5f) < At(p + best * 1.5f))
+                best = MathUtil::VectorFromAngle(i * 11.25f);
+        return best;
     }
     /// The distance from p to the nearest fire.
     float ToFire(const Vector2& p) const

@@ -32,11 +32,6 @@ protected:
         Tick(); // the contacts
         Tick(); // their messages, all in one pass
     }
-    static void Stand(PhysicsActor* sheep, Vector2 at)
-    {
-        sheep->SetPosition(at);
-        sheep->GetBody()->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
-    }
 };
 
 using KeysTest = HerdingScreenTest;
@@ -74,7 +69,7 @@ TEST_F(HerdingScreenTest, SheepStandOnTheStartAreaOrTheLineSaysWhatIsMissing)
     }
 }
 
-TEST_F(HerdingScreenTest, BarksPushByDistanceAndStrengthAndSheepLookWhereTheyRun)
+TEST_F(HerdingScreenTest, BarksPushSheepLookWhereTheyRunEightSavedWinAndBurningSheepGo)
 {
     TuioScreenSheeps& screen = Level1();
     PhysicsActor* first = screen.GetSheep(0);
@@ -87,19 +82,16 @@ TEST_F(HerdingScreenTest, BarksPushByDistanceAndStrengthAndSheepLookWhereTheyRun
 
     // A touch moving to pixel (100, 384) barks there with a tenth of a new touch's strength;
     // lifting the finger does not bark.
-    const Vector2 pixel100 = MathUtil::ScreenToWorld(100, 384);
-    ASSERT_TRUE(Send({7}, {{7, 101.0f / 1024, 0.5f}}));
-    Deliver();
     Stand(first, first->GetPosition());
-    ASSERT_TRUE(Send({7}, {{7, 100.0f / 1024, 0.5f}}));
+    Touch(kMove, 7, 100.0f / 1024, 0.5f);
     Deliver();
     const Vector2 updated = Velocity(first);
     Stand(first, first->GetPosition());
-    screen.Bark(pixel100, 1.0f);
+    screen.Bark(MathUtil::ScreenToWorld(100, 384), 1.0f);
     ExpectNear(updated, Velocity(first) * 0.1f, 1e-5f);
     EXPECT_GT(updated.Length(), 0.0f);
     Stand(first, first->GetPosition());
-    ASSERT_TRUE(Send({}, {}));
+    Touch(kUp, 7, 100.0f / 1024, 0.5f);
     Deliver();
     EXPECT_EQ(Velocity(first), Vector2::Zero);
     MouseMotion(512, 384); // any button barks at the click
@@ -118,11 +110,9 @@ TEST_F(HerdingScreenTest, BarksPushByDistanceAndStrengthAndSheepLookWhereTheyRun
         EXPECT_EQ(upperRight.X - lowerLeft.X, right ? -1.0f : 1.0f) << vx;
         EXPECT_EQ(last->IsTagged("looksright"), right) << vx;
     }
-}
 
-TEST_F(HerdingScreenTest, EightSavedWinAndBurningSheepGoWithTheLevel)
-{
-    TuioScreenSheeps& screen = Level1();
+    // On the level laid out afresh: saved and burned sheep, and the win.
+    Tick({"Restart"});
     ToMeadow(0, 2);
     EXPECT_EQ(screen.GetCounterText()->GetDisplayString(), "save green\n02 / 08") << "one pass";
 

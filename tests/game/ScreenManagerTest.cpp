@@ -39,7 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepTheirHintsAndFreshTexts)
+TEST_F(ScreenManagerTest, ScreensFollowInOrderWithClicksHintsAndFreshTextsAndTouchesAreCopied)
 {
     const ScreenManager::ScreenList& screens = manager->GetScreens();
     ASSERT_EQ(screens.size(), 7u);
@@ -85,12 +85,9 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithAClickPerStepTheirHintsAndFres
     }
     EXPECT_EQ(Texts(), (StringList{"That's all we've got in the demo app. @3.50",
                                    "Press Esc to exit. @-1.0"}));
-}
 
-// Under AddressSanitizer a copy left behind is also reported as a leak at exit.
-TEST_F(ScreenManagerTest, TouchesBecomeMessagesOfTheirOwnExceptAtTheLeftEdgeAndLeaveNothing)
-{
-    Tick({"MoveForwards"}); // a herding screen barks at every touch
+    // Touches become messages of their own, but at the left edge; under AddressSanitizer a copy
+    // left behind is also reported as a leak at exit.
     touches->client->removeTuioListener(&touches->listener); // it would keep every event
     MessageRecorder recorder({kDown, kMove, kUp});
     recorder.onReceive = [this](Message* message)
@@ -112,17 +109,9 @@ TEST_F(ScreenManagerTest, TouchesBecomeMessagesOfTheirOwnExceptAtTheLeftEdgeAndL
             touches->client->ProcessPacket(bundle.data(), static_cast<int>(bundle.size()),
                                            IpEndpointName());
         if (touch % 50 == 0)
-        {
-            const StringList names = recorder.Deliver();
-            delivered += names.size();
-            if (touch == 50) // the tenth touch's messages follow the nine before's 27
-            {
-                EXPECT_EQ(StringList(names.begin() + 26, names.begin() + 30),
-                          (StringList{kUp, kMove, kUp, kDown}));
-            }
-        }
+            delivered += recorder.Deliver().size();
     }
-    EXPECT_EQ(delivered, 29000u);
+    EXPECT_EQ(delivered, 29000u) << "no addition at x = 0.0, its move and removal";
     // A copy takes over 100 bytes: 30,000 left behind would come to megabytes.
     EXPECT_LT(mallinfo2().uordblks, heapBefore + 512 * 1024);
 }

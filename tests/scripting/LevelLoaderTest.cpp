@@ -44,7 +44,7 @@ TEST_F(LevelLoaderTest, ActorCreateBuildsTheArchetypeAndHandsItOver)
               1);
 }
 
-TEST_F(LevelLoaderTest, ALevelMadeByTheEditorLoadsEveryKindOfActorPlacedAndNamed)
+TEST_F(LevelLoaderTest, EveryKindOfActorLoadsPlacedAndNamedAndEachFaultIsOneLineNamingItsPlace)
 {
     world->LoadLevel("every_kind");
     auto* first = dynamic_cast<PhysicsActor*>(Actor::GetNamed("Herder"));
@@ -70,10 +70,8 @@ TEST_F(LevelLoaderTest, ALevelMadeByTheEditorLoadsEveryKindOfActorPlacedAndNamed
     EXPECT_EQ(smoke->GetLayer(), 2);
     EXPECT_EQ(smoke->GetMaxParticles(), 40);
     EXPECT_TRUE(LogCapture::Get().Lines().empty());
-}
 
-TEST_F(LevelLoaderTest, EachFaultIsOneLineNamingFileSectionAndKeyAndTheRestLoads)
-{
+    // A broken file: one line per fault, naming the file, the section and the key; the rest loads.
     const String loaded = Python("tessaly_levels._archetypes = (None, {})  # read them again\n"
                                  "print([a.GetName() for a in LoadLevel('broken')])\n"
                                  "LoadLevel('missing')\n");

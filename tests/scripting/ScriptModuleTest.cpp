@@ -8,7 +8,7 @@ namespace
 
 using ScriptModuleTest = ScriptTest;
 
-TEST_F(ScriptModuleTest, ValuesConvertFromListsAndWrongArgumentsNameTheirPlace)
+TEST_F(ScriptModuleTest, ValuesConvertFromListsActorsComeBackAsTheirClassesArgumentsAreNamed)
 {
     EXPECT_EQ(Python("a = PhysicsActor()\n"
                      "a.SetPosition([1, 2]); a.SetColor([0.5, 0.25, 1]); a.SetSize((3, 4))\n"
@@ -32,10 +32,8 @@ TEST_F(ScriptModuleTest, ValuesConvertFromListsAndWrongArgumentsNameTheirPlace)
     EXPECT_EQ(Python("print(cvar.Vector2_UnitY.Y); cvar.Vector2_Zero = Vector2(5, 6)"), "1.0\n");
     EXPECT_EQ(Vector2::Zero, Vector2(5.0f, 6.0f));
     Vector2::Zero = Vector2();
-}
 
-TEST_F(ScriptModuleTest, ActorsComeBackAsTheirMostDerivedClassOrAsThePythonObject)
-{
+    // Actors come back as their most derived class, or as the Python object.
     TextActor label;
     label.SetName("Label");
     label.Tag("herd");

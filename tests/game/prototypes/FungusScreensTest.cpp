@@ -105,7 +105,7 @@ TEST_F(FungusScreensTest, PiecesAreNamedApartFingersKeepTheirLastCursorAndRootsF
     EXPECT_FALSE(a->IsDestroyed());
 }
 
-TEST_F(FungusScreensTest, FungiRootToTheirTwoNearestAndFreeAnchorsInReachAndBurstIntoSpores)
+TEST_F(FungusScreensTest, FungiRootToTheNearestAndToAnchorsBurstIntoSporesAndInfestFoodOnce)
 {
     Start("anchors");
     Actor *atReach = Actor::GetNamed("Anchor"), *inReach = Actor::GetNamed("Anchorb");
@@ -163,10 +163,8 @@ TEST_F(FungusScreensTest, FungiRootToTheirTwoNearestAndFreeAnchorsInReachAndBurs
     Touch(kUp, 4, 0.5f, 0.5f);
     Deliver();
     EXPECT_TRUE(finger->IsDestroyed() && fungi->GetCursorActors().empty());
-}
 
-TEST_F(FungusScreensTest, FoodCountsOnceAndTheMarkerSetsTheWave)
-{
+    // Food counts once, and the marker sets the wave.
     Start("food");
     Actor *food = Actor::GetNamed("Food"), *more = Actor::GetNamed("Morefood");
     EXPECT_EQ(fungi->GetSpawnCount(), 0) << "alpha 0.9 read as a whole number";

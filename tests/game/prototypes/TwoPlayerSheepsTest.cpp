@@ -40,7 +40,7 @@ protected:
 
 } // namespace
 
-TEST_F(TwoPlayerSheepsTest, LiftedFingersMakeSheepThatScoreKnockOutOpponentsAndChangeSides)
+TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAndCarryThem)
 {
     TuioScreenTwoPlayerSheeps* s = Start<TuioScreenTwoPlayerSheeps>();
     EXPECT_GT(GetTextExtents("0", "ConsoleBig").Y, 24.0f) << "the score font is registered";
@@ -77,10 +77,7 @@ TEST_F(TwoPlayerSheepsTest, LiftedFingersMakeSheepThatScoreKnockOutOpponentsAndC
 
     // Dogs are pushed by draws of -5 ... 4 on each axis.
     for (size_t i = 0; i < 3; ++i) // apart and at rest
-    {
-        s->GetDogs()[i]->SetPosition(-8.0f + 8.0f * i, 0.0f);
-        s->GetDogs()[i]->GetBody()->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
-    }
+        Stand(s->GetDogs()[i], Vector2(-8.0f + 8.0f * i, 0.0f));
     std::srand(11);
     float draws[6]; // x, then y, for each dog in turn
     for (float& draw : draws)
@@ -122,32 +119,29 @@ TEST_F(TwoPlayerSheepsTest, LiftedFingersMakeSheepThatScoreKnockOutOpponentsAndC
     Vector2 lowerLeft, upperRight;
     s->GetBackground()->GetUVs(lowerLeft, upperRight);
     ExpectNear(upperRight, Vector2(800.0f / 256.0f, 600.0f / 256.0f));
-}
 
-TEST_F(TwoPlayerSheepsTest, GrabScreensGiveSheepBelowTenFaceTheirWayAndCarryOrPullTillLifted)
-{
-    GrabSheepsScreen* s = Start<TuioScreenSpringSheeps>();
+    // The grab screens give a player a sheep every 2 s while fewer than 10 are in play.
+    GrabSheepsScreen* grab = Start<TuioScreenSpringSheeps>();
     Frame(0.5); // the update adds the World's frame time: 0.5 s from here on
     for (int n = 0; n < 3; ++n)
-        s->Update(0.0f);
+        grab->Update(0.0f);
     EXPECT_EQ(Tagged("p1"), 0u) << "2.0 s is not yet more than 2.0 s";
-    s->Update(0.0f);
+    grab->Update(0.0f);
     ASSERT_EQ(Tagged("p1"), 1u);
-    ExpectNear(Live("p1")[0]->GetPosition(), s->GetMeadow(2)->GetPosition());
+    ExpectNear(Live("p1")[0]->GetPosition(), grab->GetMeadow(2)->GetPosition());
     for (int n = 0; n < 9; ++n)
         Sheep(1, Vector2(0.0f, -8.0f + 1.5f * n));
     for (int n = 0; n < 5; ++n)
-        s->Update(0.0f);
+        grab->Update(0.0f);
     EXPECT_EQ(Tagged("p1"), 10u) << "the cap holds, player 2's sheep keep coming";
     EXPECT_EQ(Tagged("p2"), 2u);
 
     // Only moving right turns a sheep right; standing still it turns back.
     Actor* sheep = Live("p2")[0];
-    Vector2 lowerLeft, upperRight;
     for (float vx : {2.0f, 0.0f})
     {
         static_cast<PhysicsActor*>(sheep)->GetBody()->SetLinearVelocity(b2Vec2(vx, 1.0f));
-        s->Update(0.0f);
+        grab->Update(0.0f);
         sheep->GetUVs(lowerLeft, upperRight);
         EXPECT_TRUE(sheep->IsTagged(vx > 0 ? "looksright" : "looksleft"));
         EXPECT_EQ(upperRight.X - lowerLeft.X, vx > 0.0f ? -1.0f : 1.0f); // mirrored, and back
