@@ -104,8 +104,7 @@ protected:
         UseFolders();
         WorldWindowTest::TearDown();
     }
-    /// Where the level loader reads levels and archetypes: the programs' folders, or with
-    /// "tests", the tests' own data.
+    /// Where the level loader reads levels and archetypes (by default the programs' folders).
     void UseFolders(const String& levels = "Config/Level",
                     const String& archetypes = "Config/ActorDef")
     {
@@ -144,8 +143,7 @@ protected:
         cursor->update(x, y, xs, ys, 0.0f);
         Switchboard::GetInstance()->Broadcast(new TuioCursorMessage(name, cursor));
     }
-    /// A touch at a world point, then frames of the main loop (a new finger needs two to make
-    /// its actor and touch something).
+    /// A touch at a world point, then frames (a new finger needs two to touch something).
     void Down(int id, Vector2 at, int frames = 2) { Finger(kDown, id, at, frames); }
     void Move(int id, Vector2 at, int frames = 1) { Finger(kMove, id, at, frames); }
     void Up(int id, int frames = 1) { Finger(kUp, id, Vector2(), frames); }
@@ -194,8 +192,8 @@ protected:
     {
         EXPECT_LT(Vector2::Distance(actual, expected), within) << actual.X << ", " << actual.Y;
     }
-    /// The particle actors in the World of colour (white: any), and the other renderables but
-    /// the screen.
+    /// The World's particle actors of colour (white: any), and its other renderables but the
+    /// screen.
     std::pair<int, int> PuffsAndOthers(const Color& colour = Color())
     {
         std::pair<int, int> counts(0, 0);
@@ -214,8 +212,7 @@ protected:
         touches = std::make_unique<TuioTest::ConnectedClient>();
         manager = std::make_unique<TestManager>(touches->client.get(), screens);
         CountingSoundSystem::s_plays = 0;
-        // Listening after the manager, the recorder sees a bundle's refresh once the manager
-        // has queued its touch messages.
+        // Listening after the manager, the recorder sees a refresh once its messages are queued.
         touches->client->removeTuioListener(&touches->listener);
         touches->client->addTuioListener(&touches->listener);
     }

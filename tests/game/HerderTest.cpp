@@ -122,9 +122,8 @@ protected:
         ScreenTest::SetUp();
         StartManager();
     }
-    /// Plays frames until done or seconds have passed, every sixth frame barking behind the
-    /// free sheep with the largest need(position), at the distance that pushes it towards
-    /// heading(position) at three units a second. Returns the frames played.
+    /// Plays frames until done or seconds have passed, every sixth frame barking behind the free
+    /// sheep of most need(position) so that it heads for heading(position) at 3 units a second.
     int Play(int seconds, const std::function<float(const Vector2&)>& need,
              const std::function<Vector2(const Vector2&)>& heading,
              const std::function<bool()>& done)

@@ -1,5 +1,4 @@
-// Needs an X display (run under Xvfb). The herding screen on a real level and on levels the
-// test writes.
+// Needs an X display (run under Xvfb). The herding screen on real levels and the tests' own.
 #include "engine/actors/TextActor.h"
 #include "engine/input/MouseInput.h"
 #include "engine/world/glfw2/Glfw2.h"
@@ -80,8 +79,7 @@ TEST_F(HerdingScreenTest, BarksPushSheepLookWhereTheyRunEightSavedWinAndBurningS
     EXPECT_EQ(Velocity(screen.GetSheep(1)), Vector2::Zero) << "5.0 away";
     EXPECT_EQ(screen.GetBarkWave()->GetPosition(), Vector2(-15.5f, 0.5f));
 
-    // A touch moving to pixel (100, 384) barks there with a tenth of a new touch's strength;
-    // lifting the finger does not bark.
+    // A touch moving to pixel (100, 384) barks there at a tenth of the strength; lifting: none.
     Stand(first, first->GetPosition());
     Touch(kMove, 7, 100.0f / 1024, 0.5f);
     Deliver();

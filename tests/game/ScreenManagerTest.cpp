@@ -58,8 +58,7 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithClicksHintsAndFreshTextsAndTou
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "restarting\n");
     EXPECT_EQ(Texts(), start) << "the same texts, once each";
 
-    // Each step of a delivery pass clicks; back at the first and on at the last screen do
-    // nothing, and a restart does not click.
+    // Each step of a pass clicks; steps off either end and restarts do nothing and no click.
     const String next = "[A/Space]: Next", back = "[Back/Minus]: Previous",
                  both = next + " " + back;
     const struct
@@ -86,8 +85,7 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithClicksHintsAndFreshTextsAndTou
     EXPECT_EQ(Texts(), (StringList{"That's all we've got in the demo app. @3.50",
                                    "Press Esc to exit. @-1.0"}));
 
-    // Touches become messages of their own, but at the left edge; under AddressSanitizer a copy
-    // left behind is also reported as a leak at exit.
+    // Touches become messages with copies of their own (leak-checked), but at the left edge.
     touches->client->removeTuioListener(&touches->listener); // it would keep every event
     MessageRecorder recorder({kDown, kMove, kUp});
     recorder.onReceive = [this](Message* message)
@@ -98,8 +96,7 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithClicksHintsAndFreshTextsAndTou
     };
     const size_t heapBefore = mallinfo2().uordblks;
     size_t delivered = 0;
-    // Each touch is added, moved and lifted; every tenth is added at x = 0.0 exactly, which
-    // sends nothing, and then moved away from it, which is sent again.
+    // Each touch is added, moved and lifted; every tenth is added at x = 0.0 exactly.
     for (int touch = 1, frame = 1; touch <= 10000; ++touch)
     {
         for (const auto& bundle :
@@ -116,10 +113,9 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithClicksHintsAndFreshTextsAndTou
     EXPECT_LT(mallinfo2().uordblks, heapBefore + 512 * 1024);
 }
 
-// Both programs' screens as their lists make them: Stop takes away what the screen made, the
-// finger of a touch still down too (only puffs may stay, and they end on their own), and leaves
-// gravity and the camera as they were; the herding and drag screens keep the edge blockers. A
-// stopped screen ignores touches, and a second Start makes it afresh.
+// Both programs' screens: Stop takes away what the screen made (puffs end on their own), fingers
+// of touches still down too, and restores gravity and the camera (herding and drag screens keep
+// the edge blockers); a stopped screen ignores touches, and a second Start makes it afresh.
 TEST_F(ScreenTest, EveryScreenTakesAwayWhatItMadeOnStopAndStartsAgain)
 {
     ScreenManager::ScreenList screens = QuorvelManager::MakeScreens();

@@ -16,32 +16,29 @@ using LevelLoaderTest = ScriptTest;
 
 TEST_F(LevelLoaderTest, ActorCreateBuildsTheArchetypeAndHandsItOver)
 {
+    const String tag = "last-spawned-actor-from-code";
     std::unique_ptr<Actor> herder(Actor::Create("HERDER"));
     auto* physics = dynamic_cast<PhysicsActor*>(herder.get());
     ASSERT_NE(physics, nullptr);
     EXPECT_EQ(physics->GetTags(), (StringSet{"herder", "levelactor"}));
     EXPECT_EQ(physics->GetSize(), Vector2(2.0f, 1.0f));
     EXPECT_EQ(physics->GetBody(), nullptr) << "the caller places it first";
-    EXPECT_TRUE(
-        TagCollection::GetInstance()->GetObjectsTagged("last-spawned-actor-from-code").empty());
+    EXPECT_TRUE(TagCollection::GetInstance()->GetObjectsTagged(tag).empty());
     EXPECT_FALSE(world->GetRenderablesBegin() != world->GetRenderablesEnd()) << "not added";
 
     // A stray actor with the tag: the engine warns and goes on with one of the two.
-    const String tag = "last-spawned-actor-from-code";
     (new Actor())->Tag(tag);
     std::unique_ptr<Actor> chosen(Actor::Create("sign"));
-    EXPECT_EQ(
-        LogCapture::Get().Count("WARNING: more than one Actor tagged with '" + tag + "'. (sign)"),
-        1);
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"WARNING: more than one Actor tagged with '" + tag + "'. (sign)"});
     ASSERT_NE(chosen, nullptr);
     EXPECT_FALSE(chosen->IsTagged(tag));
     for (Actor* other : TagCollection::GetInstance()->GetObjectsTagged(tag))
         delete other;
 
     EXPECT_EQ(Actor::Create("nothing"), nullptr);
-    EXPECT_EQ(LogCapture::Get().Count("ERROR: Script failed to create Actor with archetype "
-                                      "nothing. "),
-              1);
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"ERROR: Script failed to create Actor with archetype nothing. "});
 }
 
 TEST_F(LevelLoaderTest, EveryKindOfActorLoadsPlacedAndNamedAndEachFaultIsOneLineNamingItsPlace)

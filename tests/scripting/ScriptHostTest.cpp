@@ -25,7 +25,6 @@ TEST(ScriptHostTest, WithoutTheStartScriptStatementsAreIgnoredAndOnlyLogged)
     if (!FirstStartInThisProcess())
         GTEST_SKIP() << "needs a process of its own";
     TempDir dir;
-    ASSERT_FALSE(dir.Path().empty());
     const std::filesystem::path root = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     LogCapture::Get().Clear();
@@ -42,8 +41,7 @@ TEST(ScriptHostTest, WithoutTheStartScriptStatementsAreIgnoredAndOnlyLogged)
     std::filesystem::current_path(root);
 }
 
-// Needs a display. Under AddressSanitizer this is the check that nothing with a Python half
-// outlives the interpreter.
+// Needs a display. Under AddressSanitizer: nothing with a Python half outlives the interpreter.
 TEST(ScriptHostTest, ShutDownDeletesPythonActorsAndConsolesBeforeTheInterpreter)
 {
     if (!FirstStartInThisProcess())

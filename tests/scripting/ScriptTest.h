@@ -21,8 +21,7 @@ protected:
         LogCapture::Get().Clear();
     }
 
-    /// Runs code in the main module; returns what it printed, its standard error (tracebacks
-    /// and log lines) goes to `errors`.
+    /// Runs code in the main module; returns what it printed; its standard error goes to `errors`.
     String Python(const String& code)
     {
         testing::internal::CaptureStdout();

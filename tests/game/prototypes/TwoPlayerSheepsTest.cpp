@@ -15,12 +15,7 @@ const Vector2 kVisible(1024.0f / 768.0f * 20.0f, 20.0f); // the default camera's
 class TwoPlayerSheepsTest : public ScreenTest
 {
 protected:
-    template <typename Screen> Screen* Start()
-    {
-        auto* started = new Screen();
-        sheeps = started;
-        return Run(started);
-    }
+    template <typename S> S* Start() { return Run(static_cast<S*>(sheeps = new S())); }
     PhysicsActor* Sheep(int player, Vector2 at)
     {
         return sheeps->CreateSheep(player == 1 ? "p1" : "p2", sheeps->GetPlayerColor(player), at);
@@ -60,8 +55,7 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
     EXPECT_TRUE(s->GetScore(1) == 1 && s->GetScore(2) == 1 && red->IsTagged("aufwiese1"));
     ExpectSpring(other, 1.2f, 0.0f); // undamped on player 2's meadow
 
-    // A dog hands blue to player 1; then it meets another blue sheep: each message knocks out
-    // its sender. An in-play sheep also knocks out the other player's scored ones.
+    // A dog hands blue over; each message of a meeting knocks out its sender, also a scored one.
     Collide(blue, s->GetDogs()[1]);
     Deliver();
     EXPECT_TRUE(blue->IsTagged("p1") && blue->GetColor().R == 1.0f);
@@ -86,11 +80,10 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
     s->Update(0.0f);
     world->RunPhysics(1.0f / 60.0f); // one step: v = force * dt / m
     for (int i = 0; i < 3; ++i)
-        ExpectNear(Velocity(s->GetDogs()[i]), Vector2(draws[2 * i], draws[2 * i + 1]) / 60.0f /
-                                                  s->GetDogs()[i]->GetBody()->GetMass());
+        ExpectNear(Velocity(s->GetDogs()[i]) * 60.0f * s->GetDogs()[i]->GetBody()->GetMass(),
+                   Vector2(draws[2 * i], draws[2 * i + 1]));
 
-    // On a fresh screen, a lifted finger makes a sheep for its half of the picture, flung at its
-    // velocity.
+    // A lifted finger makes a sheep for its half of the picture, flung at the finger's speed.
     s = Start<TuioScreenTwoPlayerSheeps>();
     const float left = 511.0f / 1024.0f, middle = 512.0f / 1024.0f;
     Touch(kDown, 1, left, 0.25f);
@@ -173,8 +166,7 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
         const Vector2 before = Velocity(sheep);
         Touch(kUp, 3, 0.3f, 0.7f, 0.1f, -0.2f);
         Deliver();
-        // A carried sheep is flung from the finger's last place at the finger's velocity; a
-        // pulled one keeps its own.
+        // A carried sheep is flung at the finger's velocity; a pulled one keeps its own.
         const Vector2 fling(0.1f * kVisible.X, 0.2f * kVisible.Y);
         ExpectNear(Velocity(sheep) - before,
                    carry ? fling / sheep->GetBody()->GetMass() : Vector2());
