@@ -14,7 +14,7 @@ namespace
 
 using LevelLoaderTest = ScriptTest;
 
-TEST_F(LevelLoaderTest, ActorCreateBuildsTheArchetypeAndHandsItOver)
+TEST_F(LevelLoaderTest, ArchetypesAndLevelsBuildTheirActorsAndEachFaultIsOneLineNamingItsPlace)
 {
     const String tag = "last-spawned-actor-from-code";
     std::unique_ptr<Actor> herder(Actor::Create("HERDER"));
@@ -39,10 +39,8 @@ TEST_F(LevelLoaderTest, ActorCreateBuildsTheArchetypeAndHandsItOver)
     EXPECT_EQ(Actor::Create("nothing"), nullptr);
     EXPECT_EQ(LogCapture::Get().Take(),
               StringList{"ERROR: Script failed to create Actor with archetype nothing. "});
-}
 
-TEST_F(LevelLoaderTest, EveryKindOfActorLoadsPlacedAndNamedAndEachFaultIsOneLineNamingItsPlace)
-{
+    // A level made by the editor: every kind of actor, placed and named.
     world->LoadLevel("every_kind");
     auto* first = dynamic_cast<PhysicsActor*>(Actor::GetNamed("Herder"));
     auto* second = dynamic_cast<PhysicsActor*>(Actor::GetNamed("Herder1"));

@@ -34,14 +34,10 @@ TEST_F(ScriptModuleTest, ValuesConvertFromListsActorsComeBackAsTheirClassesArgum
     Vector2::Zero = Vector2();
 
     // Actors come back as their most derived class, or as the Python object.
-    TextActor label;
-    label.SetName("Label");
-    label.Tag("herd");
-    Actor plain;
-    plain.SetName("Plain");
-    plain.Tag("herd");
     EXPECT_EQ(Python("class Mine(Actor): pass\n"
-                     "m = Mine(); m.SetName('Mine')\n"
+                     "m, label, plain = Mine(), TextActor(), Actor()\n"
+                     "m.SetName('Mine'); label.SetName('Label'); plain.SetName('Plain')\n"
+                     "label.Tag('herd'); plain.Tag('herd')\n"
                      "print(type(Actor.GetNamed('Label')).__name__,\n"
                      "      type(Actor_GetNamed('Plain')).__name__, Actor.GetNamed('Mine') is m,\n"
                      "      m.GetSelf() is m, type(Camera.GetInstance().GetSelf()).__name__)\n"
@@ -53,11 +49,11 @@ TEST_F(ScriptModuleTest, ValuesConvertFromListsActorsComeBackAsTheirClassesArgum
                      "print(len(herd), bool(herd), sorted(a.GetName() for a in herd),\n"
                      "      Actor.GetNamed('Plain') in herd, 'herd' in herd[0].GetTags(),\n"
                      "      list(TagCollection.GetInstance().GetTagList()))\n"
-                     "del herd\n"),
+                     "del herd, label, plain\n"),
               "2 True ['Label', 'Plain'] True True ['herd']\n");
 }
 
-TEST_F(ScriptModuleTest, PythonActorsGetUpdatesAndMessagesAndAFailingOneStopsNoOther)
+TEST_F(ScriptModuleTest, PythonActorsAndConsolesGetTheirCallsAndAFailingOneStopsNothing)
 {
     Python("class Counter(Actor):\n"
            "    def __init__(self, name, fail):\n"
@@ -94,10 +90,8 @@ TEST_F(ScriptModuleTest, PythonActorsGetUpdatesAndMessagesAndAFailingOneStopsNoO
     EXPECT_TRUE(ErrorsHave("RuntimeError: 'self' uninitialized, maybe you forgot to call "
                            "Actor.__init__.\n"))
         << errors;
-}
 
-TEST_F(ScriptModuleTest, ConsolesWrittenInPythonRunLinesCompleteNamesAndSurviveErrors)
-{
+    // A console written in Python runs typed lines and completes names.
     Console* python = world->GetConsole();
     ASSERT_NE(python, nullptr);
     python->Enable(true);
@@ -128,16 +122,16 @@ TEST_F(ScriptModuleTest, ConsolesWrittenInPythonRunLinesCompleteNamesAndSurviveE
     Python("World.GetInstance().RegisterConsole(Empty())");
     testing::internal::CaptureStderr();
     world->GetConsole()->Execute("three");
-    const String tracebacks = testing::internal::GetCapturedStderr();
-    EXPECT_NE(tracebacks.find("RuntimeError: Swig director pure virtual method called "
-                              "Console::Execute"),
+    const String printed = testing::internal::GetCapturedStderr();
+    EXPECT_NE(printed.find("RuntimeError: Swig director pure virtual method called "
+                           "Console::Execute"),
               String::npos)
-        << tracebacks;
-    const String error = "ERROR: Swig director method error. Error detected when calling ";
+        << printed;
+    const String failed = "ERROR: Swig director method error. Error detected when calling ";
     EXPECT_EQ(LogCapture::Get().Take(),
-              (StringList{error + "'Console.Execute'",
+              (StringList{failed + "'Console.Execute'",
                           "ERROR: Swig director type mismatch in output value of type 'StringList'",
-                          error + "'Console.Execute'"}));
+                          failed + "'Console.Execute'"}));
     world->RegisterConsole(python);
     python->Enable(false);
 }

@@ -56,7 +56,7 @@ protected:
 
 } // namespace
 
-TEST_F(FungusScreensTest, PiecesAreNamedApartFingersKeepTheirLastCursorAndRootsFollowTheirEnds)
+TEST_F(FungusScreensTest, PiecesAndRootsOfTheFungusScreenAndFoodThatCountsOnce)
 {
     String names;
     for (Actor* piece :
@@ -65,14 +65,14 @@ TEST_F(FungusScreensTest, PiecesAreNamedApartFingersKeepTheirLastCursorAndRootsF
         world->Add(piece, 2), names += piece->GetName() + " ";
     EXPECT_EQ(names, "Fungus Fungus1 Pilz Pilz1 ");
 
-    TuioCursorPhysicsActor finger; // frees its copy (the leak check sees it)
-    EXPECT_EQ(finger.GetTuioCursor(), nullptr);
+    TuioCursorPhysicsActor cursorActor; // frees its copy (the leak check sees it)
+    EXPECT_EQ(cursorActor.GetTuioCursor(), nullptr);
     TUIO::TuioCursor first(TUIO::TuioTime(), 5, 1, 0.2f, 0.3f),
         second(TUIO::TuioTime(), 6, 2, 0.7f, 0.8f);
     second.update(0.75f, 0.8f, 0.5f, -0.25f, 1.0f);
-    finger.SetTuioCursor(&first);
-    finger.SetTuioCursor(&second);
-    const TUIO::TuioCursor* copy = finger.GetTuioCursor();
+    cursorActor.SetTuioCursor(&first);
+    cursorActor.SetTuioCursor(&second);
+    const TUIO::TuioCursor* copy = cursorActor.GetTuioCursor();
     ASSERT_TRUE(copy != nullptr && copy != &second);
     EXPECT_TRUE(copy->getSessionID() == 6 && copy->getCursorID() == 2 && copy->getX() == 0.75f &&
                 copy->getYSpeed() == -0.25f && copy->getPath().size() == second.getPath().size());
@@ -100,10 +100,9 @@ TEST_F(FungusScreensTest, PiecesAreNamedApartFingersKeepTheirLastCursorAndRootsF
     Frame();
     EXPECT_EQ(Tagged("root"), 0u) << "both roots went in the update after their end";
     EXPECT_FALSE(a->IsDestroyed());
-}
 
-TEST_F(FungusScreensTest, FungiRootToTheNearestAndToAnchorsBurstIntoSporesAndInfestFoodOnce)
-{
+    // New fungi root to their two nearest and to free anchors in reach.
+    world->UnloadAll();
     Start("anchors");
     Actor *atReach = Actor::GetNamed("Anchor"), *inReach = Actor::GetNamed("Anchorb");
     // With two or fewer others, a new fungus roots to each of them.
