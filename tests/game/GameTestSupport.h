@@ -176,6 +176,7 @@ protected:
     }
 
     static ActorList Live(const String& tags) { return LiveActorsTagged(tags); }
+    static auto* Named(const char* n) { return static_cast<PhysicsActor*>(Actor::GetNamed(n)); }
     static size_t Tagged(const String& tags) { return Live(tags).size(); }
     /// Puts a physics actor at rest at a place.
     static void Stand(PhysicsActor* actor, Vector2 at)

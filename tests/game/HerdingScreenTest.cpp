@@ -17,10 +17,7 @@ protected:
         Tick({"MoveForwards"});
         return *Running<TuioScreenSheeps>();
     }
-    String Status() const
-    {
-        return Running<TuioScreenSheeps>()->GetStatusText()->GetDisplayString();
-    }
+    String Status() { return Running<TuioScreenSheeps>()->GetStatusText()->GetDisplayString(); }
     /// Puts sheep `from` ... `to` - 1 at rest on the meadow; saved in the second tick.
     void ToMeadow(int from, int to)
     {

@@ -25,11 +25,10 @@ protected:
         ScreenTest::SetUp();
         StartManager();
     }
-    static StringList Texts()
+    StringList Texts()
     {
         StringList texts;
-        for (auto it = World::GetInstance()->GetRenderablesBegin();
-             it != World::GetInstance()->GetRenderablesEnd(); ++it)
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
             if (auto* text = dynamic_cast<TextActor*>(*it))
                 texts.push_back(text->GetDisplayString() + " @" +
                                 std::to_string(text->GetPosition().Y).substr(0, 4));

@@ -6,7 +6,7 @@ import os, pty, socket, subprocess, sys, threading, time
 import liblo
 from PIL import ImageGrab
 
-program, root = os.path.abspath(sys.argv[1]), os.getcwd()
+program = os.path.abspath(sys.argv[1])
 env = dict(os.environ, ALSOFT_DRIVERS="null")
 lines, fseq = [], [0]
 
@@ -30,11 +30,11 @@ xdotool = lambda *args: subprocess.run(["xdotool", *args], capture_output=True,
                                         text=True).stdout.split()
 
 
-def start(cwd):
+def start():
     """Starts the program with its output on a terminal, so that its lines come at once."""
     global game
     controller, terminal = pty.openpty()
-    game = subprocess.Popen([program], cwd=cwd, env=env, stdout=terminal, stderr=terminal)
+    game = subprocess.Popen([program], env=env, stdout=terminal, stderr=terminal)
     os.close(terminal)
 
     def read():
@@ -64,9 +64,8 @@ def touch(*fingers):
     """One bundle: the fingers (session, x, y), in normalised coordinates, are down."""
     fseq[0] += 1
     bundle = liblo.Bundle(liblo.Message("/tuio/2Dcur", "alive", *[f[0] for f in fingers]))
-    for session, x, y in fingers:
-        bundle.add(liblo.Message("/tuio/2Dcur", "set", session, ("f", x), ("f", y), ("f", 0.0),
-                                 ("f", 0.0), ("f", 0.0)))
+    for s, x, y in fingers:  # session, position; speeds and acceleration 0
+        bundle.add(liblo.Message("/tuio/2Dcur", "set", s, ("f", x), ("f", y), *[("f", 0.0)] * 3))
     bundle.add(liblo.Message("/tuio/2Dcur", "fseq", fseq[0]))
     liblo.send(liblo.Address("127.0.0.1", 3333, liblo.UDP), bundle)
 
@@ -82,7 +81,7 @@ def the_game():
                                  capture_output=True, text=True, timeout=30)
         if blocked.returncode != 1 or "window system" in blocked.stdout + blocked.stderr:
             fail("with port 3333 taken: %d, %s" % (blocked.returncode, blocked.stderr))
-    start(root)
+    start()
     for y in (5.5, 2.0, 0.5, -4.0, -7.0):  # the start screen's texts, 38.4 pixels a unit
         row = int(384 - 38.4 * y)
         wait_for("the text at y = %s" % y, lambda: count(ink, (0, row - 20, 1024, row + 4))[0] > 50)
@@ -114,7 +113,7 @@ def the_game():
 
 
 def the_prototypes():
-    start(root)
+    start()
     # A touch at (0.6, 0.45) shows its finger, black, until it ends.
     wait_for("the first screen", lambda: max(pixel(614, 346)) > 60)
     touch((1, 0.6, 0.45))

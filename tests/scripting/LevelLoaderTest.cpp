@@ -59,7 +59,6 @@ TEST_F(LevelLoaderTest, ArchetypesAndLevelsBuildTheirActorsAndEachFaultIsOneLine
     auto* sign = dynamic_cast<TextActor*>(Actor::GetNamed("Sign"));
     ASSERT_NE(sign, nullptr);
     EXPECT_EQ(sign->GetDisplayString(), "Welcome");
-    EXPECT_EQ(sign->GetAlignment(), TXT_Center);
     auto* smoke = dynamic_cast<ParticleActor*>(Actor::GetNamed("Smoke"));
     ASSERT_NE(smoke, nullptr);
     EXPECT_EQ(smoke->GetLayer(), 2);

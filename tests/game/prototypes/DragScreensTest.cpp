@@ -17,12 +17,6 @@ namespace
 class DragScreensTest : public ScreenTest
 {
 protected:
-    void SetUp() override
-    {
-        ScreenTest::SetUp();
-        UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
-    }
-    static auto* Named(const char* n) { return static_cast<PhysicsActor*>(Actor::GetNamed(n)); }
     static int Joints(const PhysicsActor* actor)
     {
         int count = 0;
@@ -51,6 +45,7 @@ using LeveleditorKeysTest = DragScreensTest;
 
 TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirstAndEarlyRemovalsWait)
 {
+    UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
     Run(new TuioScreenPunksBare("drag"));
     PhysicsActor *crate = Named("Crate"), *ghost = Named("Ghost");
     Down(0, Vector2(2.0f, 0.2f));
@@ -83,14 +78,9 @@ TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirstAndEarlyRemov
     Up(5, 0);
     Down(6, Vector2(), 1);
     EXPECT_EQ(Tagged("delete_me_after_add"), 1u);
-    // The names without their values (from a key binding or a script) change nothing.
-    Switchboard::GetInstance()->Broadcast(new Message(kDown));
-    Switchboard::GetInstance()->Broadcast(new Message("CollisionWithCursor", Named("Far")));
-    Frame();
-    EXPECT_FALSE(Named("Far")->IsTagged("draggedby6"));
 }
 
-TEST_F(DragScreensTest, TheStickFallsUnderGravityAndHangsFromAFinger)
+TEST_F(DragScreensTest, TheStickFallsAndHangsFromAFingerAndThePunksShowTheirRoster)
 {
     Run(new TuioScreenSticks());
     ASSERT_EQ(Tagged("dragable"), 1u);
@@ -103,11 +93,8 @@ TEST_F(DragScreensTest, TheStickFallsUnderGravityAndHangsFromAFinger)
     Down(0, stick->GetPosition() + Vector2(0.0f, 3.0f));
     Move(0, Vector2(0.0f, 4.0f), 60);
     EXPECT_GT(stick->GetPosition().Y, before + 3.0f) << "held up by the finger";
-}
 
-TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYard)
-{
-    UseFolders();
+    // The punks show their roster over the yard; the bare twin only the title.
     auto* bare = Run(new TuioScreenPunksBare("punks_level1"));
     EXPECT_EQ(Tagged("dropped_levelactor"), 6u) << "the yard's pieces";
     EXPECT_EQ(Actor::GetNamed("AttackPunk1"), nullptr) << "the bare twin shows no roster";
@@ -129,6 +116,7 @@ TEST_F(DragScreensTest, ThePunksShowTheirRosterOverTheYard)
 
 TEST_F(DragScreensTest, TheEditorSavesCopiesInAnyLocaleLoadableAsALevelAndTrashesSome)
 {
+    UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
     Run(new TuioScreenLeveleditorSheeps("trash"));
     testing::internal::CaptureStdout();
     Down(0, Vector2(4.0f, 0.0f));
