@@ -57,8 +57,7 @@ TEST_F(HerdingScreenTest, SheepStandOnTheStartAreaOrTheLineSaysWhatIsMissing)
           "'narrow' cannot be played: \"Startwiese\" is narrower than one sheep."})
     {
         Tick({"MoveForwards"}); // the keys still switch
-        for (int frame = 0; frame < 90; ++frame)
-            Tick();
+        Tick();
         EXPECT_EQ(Status(), "Level " + problem) << "and nothing else happens";
         for (int i = 0; i < TuioScreenSheeps::kSheepCount; ++i)
             EXPECT_EQ(Running<TuioScreenSheeps>()->GetSheep(i), nullptr);

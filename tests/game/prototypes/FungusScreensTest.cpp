@@ -252,6 +252,8 @@ TEST_F(FungusScreensTest, PizzaRoundsStartInTheCornerFungiAgeThroughColourBandsA
         EXPECT_EQ(fungus->GetColor(), Color(r[i], g[i], b[i])) << i;
         EXPECT_EQ(fungus->IsTagged("popable"), i >= 2);
     }
+    Frame(1.0);
+    EXPECT_EQ(Tagged("fungus") + Tagged("spore"), 0u) << "it died without spores";
 
     // Fingers burst popable fungi, and fungi infest pizzas.
     pizza = Run(new TuioScreenPizza());
