@@ -54,7 +54,6 @@ TEST_F(LevelLoaderTest, ArchetypesAndLevelsBuildTheirActorsAndEachFaultIsOneLine
 
     Actor* meadow = Actor::GetNamed("Meadow");
     ASSERT_NE(meadow, nullptr);
-    EXPECT_EQ(meadow->GetLayer(), -1);
     EXPECT_EQ(meadow->GetColor(), Color(0.0f, 1.0f, 0.0f, 0.5f));
     auto* sign = dynamic_cast<TextActor*>(Actor::GetNamed("Sign"));
     ASSERT_NE(sign, nullptr);

@@ -1,5 +1,4 @@
-// The interpreter's life. Python starts once per process, so each test needs a process of its
-// own (ctest runs every test alone); run together, the later one is skipped.
+// The interpreter's life: each test needs a process of its own (ctest runs every test alone).
 #include "engine/actors/TextActor.h"
 #include "engine/console/TestConsole.h"
 #include "engine/scripting/ScriptInterface.h"

@@ -60,13 +60,16 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
     EXPECT_TRUE(blue->IsTagged("p1") && blue->GetColor().R == 1.0f);
     PhysicsActor* rival = Sheep(2, Vector2(0.0f, 6.0f));
     PhysicsActor* bystander = Sheep(2, Vector2(0.0f, -6.0f));
+    Collide(blue, s->GetMeadow(2)); // player 2's meadow gives player 1's sheep nothing
+    Collide(blue, other);
     Collide(blue, rival);
     Collide(rival, blue);
     Collide(bystander, red);
     Deliver();
-    EXPECT_TRUE(blue->IsDestroyed() && rival->IsDestroyed() && red->IsDestroyed());
+    EXPECT_TRUE(blue->IsDestroyed() && rival->IsDestroyed() && red->IsDestroyed() &&
+                other->IsDestroyed() && s->GetScore(2) == 1);
     EXPECT_FALSE(bystander->IsDestroyed());
-    EXPECT_EQ(PuffsAndOthers().first, 3);
+    EXPECT_EQ(PuffsAndOthers().first, 4);
 
     // Dogs are pushed by draws of -5 ... 4 on each axis.
     for (size_t i = 0; i < 3; ++i) // apart and at rest
