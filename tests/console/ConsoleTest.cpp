@@ -161,8 +161,6 @@ TEST_F(ConsoleTest, OutputLinesAndTheLayoutOfA768PixelWindow)
     ASSERT_EQ(items.size(), 14u);
     EXPECT_EQ(items[6], "box 34 608 990x196");
     EXPECT_EQ(items.back(), "text 38 598 ...");
-    // Twice the height: the panel follows, the margin and line size stay those of the first.
-    EXPECT_EQ(describe(2048, 1536)[4], "box 2 794 2044x24");
 }
 
 TEST_F(ConsoleTest, TheRegisteredConsoleDrawsOverTheTopHalfWhenOpen)
@@ -173,10 +171,9 @@ TEST_F(ConsoleTest, TheRegisteredConsoleDrawsOverTheTopHalfWhenOpen)
     registered->Enable(true);
     registered->WriteToOutput("WWWWWWWW");
     const Picture open = Shoot();
-    // The panel (black at 0.75 over white), the input bar's edge (green at 0.375), the input
-    // field (black at 0.75 over that), white below.
+    // The panel (black at 0.75 over white), the input field (black at 0.75 over the input bar's
+    // green at 0.375), white below.
     EXPECT_TRUE(open.At(500, 100).Is(64, 64, 64, 3));
-    EXPECT_TRUE(open.At(1, 400).Is(159, 255, 159, 3));
     EXPECT_TRUE(open.At(500, 400).Is(40, 64, 40, 3));
     EXPECT_TRUE(open.At(500, 600).Is(255, 255, 255, 3));
     // Green prompt text from x = 6 above its baseline at 404; white output text from x = 4

@@ -5,13 +5,7 @@ using namespace TuioTest;
 TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFseq)
 {
     ConnectedClient c;
-    RecordingListener twice; // added twice: called twice, until removed
-    c.client->addTuioListener(&twice);
-    c.client->addTuioListener(&twice);
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 1)}), "+cur 5/0 R");
-    ASSERT_TRUE(twice.WaitFor(2));
-    c.client->removeTuioListener(&twice);
-
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 2)}), "R");
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.6f, 0.5f}}, 3)}), "~cur 5/0 R");
     EXPECT_EQ(c.client->getTuioCursor(6), nullptr);
@@ -24,7 +18,6 @@ TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFs
     EXPECT_FLOAT_EQ(events[5].xSpeed, 0.0f);
     EXPECT_FLOAT_EQ(events[7].xSpeed, 0.2f);
     EXPECT_EQ(events[7].state, TUIO::TUIO_ACCELERATING);
-    EXPECT_EQ(Trace(twice.Events()), "+cur 5/0 +cur 5/0 R R");
 }
 
 TEST(TuioClientTest, LateFramesAreDroppedFarBehindOnesRestartTheCount)

@@ -147,29 +147,6 @@ TEST(TuioClientThreadsTest, AnUnlockReleasesExactlyWhatItsLockTookAcrossDisconne
     EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1)}), "+cur 1/0 R");
 }
 
-TEST(TuioClientThreadsTest, ReconnectAfterDisconnectFromAListenerWaitsForTheOldLoop)
-{
-    ConnectedClient c;
-    RecordingListener reconnecting;
-    bool connectedFromListener = true;
-    reconnecting.onRefresh = [&]
-    {
-        // The loop cannot end while this call runs: connecting again here must refuse.
-        c.client->disconnect();
-        c.client->connect(false);
-        connectedFromListener = c.client->isConnected();
-    };
-    c.client->addTuioListener(&reconnecting);
-    SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
-    ASSERT_TRUE(reconnecting.WaitFor(1));
-    c.client->removeTuioListener(&reconnecting); // waits for the call
-    EXPECT_FALSE(connectedFromListener);
-    // From another thread the old loop, just finishing its datagram, is waited for.
-    c.client->connect(false);
-    EXPECT_TRUE(c.client->isConnected());
-    EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.6f, 0.5f}}, 2)}), "~cur 1/0 R");
-}
-
 TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheLoopConnectTrueRuns)
 {
     ConnectedClient c;
