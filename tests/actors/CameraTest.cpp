@@ -68,8 +68,6 @@ TEST_F(CameraTest, ChangesAndResizesBroadcastAndResizesLoadTheProjection)
     std::array<GLint, 4> viewport{};
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 800, 400}));
-    Camera::ResizeCallback(400, 800); // taller than wide: the radius spans half the width
-    EXPECT_TRUE(Near(camera->GetWorldMaxVertex(), Vector2(10.0f, 20.0f)));
     // A window without area maps every pixel to the eye instead of dividing by zero.
     Camera::ResizeCallback(0, 0);
     EXPECT_TRUE(Near(MathUtil::ScreenToWorld(3, 7), Vector2(0.0f, 0.0f)));
