@@ -2,7 +2,6 @@
 // pixel by pixel in the back buffer before the swap.
 #include "engine/actors/Actor.h"
 #include "engine/actors/FullScreenActor.h"
-#include "engine/actors/ParticleActor.h"
 #include "engine/util/MathUtil.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WorldWindow.h"
@@ -119,24 +118,4 @@ TEST_F(ActorPictureTest, TexturesShowUpRightMirrorWithSwappedUVsAndStepThroughFr
     picture->PlaySpriteAnimation(0.1f, SAT_Loop, 0, 1);
     EXPECT_TRUE(Shows(Shoot(0.05), 0.0f, 0.0f, 0xFF0000)) << "first frame";
     EXPECT_TRUE(Shows(Shoot(0.1), 0.0f, 0.0f, 0x0000FF)) << "0.15 s in: second frame";
-}
-
-TEST_F(ActorPictureTest, ParticlesAreDrawnAtTheirScaleAndTheEmitterIsNot)
-{
-    // One particle, shown three quarters through its two-second life: a quarter of the size.
-    auto* emitter = new ParticleActor();
-    emitter->SetColor(Color(1.0f, 0.0f, 0.0f));
-    emitter->SetPosition(Vector2(-4.0f, 2.0f));
-    emitter->SetSize(2.0f);
-    emitter->SetSpeedRange(0.0f, 0.0f);
-    emitter->SetEndColor(Color(1.0f, 0.0f, 0.0f));
-    emitter->SetEndScale(0.0f);
-    emitter->SetMaxParticles(1);
-    world->Add(emitter);
-    Shoot(0.5);
-    emitter->SetParticlesPerSecond(0.0f);
-    Shoot(0.5);
-    const Picture::Box red = Shoot(1.0).Find(255, 0, 0);
-    EXPECT_NEAR(red.width(), 0.25f * 2 * kPixelsPerUnit, 2.0f);
-    EXPECT_NEAR((red.left + red.right + 1) / 2.0f, PixelX(-4.0f), 1.0f);
 }

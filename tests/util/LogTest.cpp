@@ -1,5 +1,4 @@
 #include "engine/console/Log.h"
-#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +29,4 @@ TEST(LogTest, CompoundLogsForwardOncePerLogAndPrintfIsBounded)
     first.Printf("%s!", String(1023, 'b').c_str());
     first.Printf("%s", String(5000, 'a').c_str());
     EXPECT_EQ(lines, (StringList{"1:" + String(1023, 'b'), "1:" + String(1023, 'a')}));
-
-    ::testing::internal::CaptureStderr();
-    LogCapture::Get().Clear();
-    GetSystemLog()->Log("ERROR: something"); // one compound that starts with a SystemLog
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "ERROR: something\n");
-    EXPECT_EQ(LogCapture::Get().Take(), StringList{"ERROR: something"});
 }

