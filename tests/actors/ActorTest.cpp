@@ -1,4 +1,4 @@
-// Actor logic without a window: names, tags, timed changes, script creation, unloading.
+// Actor logic without a window: names, tags, timed changes and creation by script.
 #include "engine/actors/Actor.h"
 #include "engine/messaging/TagCollection.h"
 #include "engine/world/World.h"
