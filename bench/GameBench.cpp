@@ -5,6 +5,8 @@
 //   arrived), with frames paced at 60 per second.
 //   Frame cost: the level with 20 fingers moving every frame against the level without touches
 //   (target: at most 1.1 times), and the share of a frame spent outside rendering.
+
+#include "bench/FreeUdpPort.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
@@ -160,18 +162,6 @@ Vector2 TouchAt(int i)
     return Vector2(0.02f + 0.001f * static_cast<float>(i % 8), 0.5f);
 }
 
-int FreePort()
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    socklen_t length = sizeof(address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 } // namespace
 
 int main()
@@ -180,7 +170,7 @@ int main()
     if (!world->Initialize(1024, 768, "Tessaly Engine", false))
         return 1;
     world->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(100.0f, 100.0f), Vector2(-100.0f, -100.0f));
-    const int port = FreePort();
+    const int port = FreeUdpPort();
     TUIO::TuioClient client(port);
     client.connect(false);
     Manager manager(&client);

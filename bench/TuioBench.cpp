@@ -1,6 +1,8 @@
 // Datagrams per second through the whole TUIO client (parse, list upkeep, listener calls) next
 // to oscpack's bare parse of the same datagrams, and the latency from sendto on loopback to the
 // listener's update call. Run from the repository root: build/bench/tuio_bench
+
+#include "bench/FreeUdpPort.h"
 #include "tuio/TuioClient.h"
 #include "tuio/TuioCursor.h"
 #include "tuio/TuioListener.h"
@@ -138,18 +140,6 @@ double DatagramsPerSecond(const std::vector<Datagram>& datagrams, Work work)
         elapsed = Clock::now() - start;
     } while (elapsed < std::chrono::milliseconds(500));
     return count / std::chrono::duration<double>(elapsed).count();
-}
-
-int FreeUdpPort()
-{
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    socklen_t length = sizeof(address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
 }
 
 void Throughput(int touches)
