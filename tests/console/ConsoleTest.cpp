@@ -147,6 +147,9 @@ TEST_F(ConsoleTest, OutputLinesAndTheLayoutOfA768PixelWindow)
         {9, "38 430 c"},       {15, "38 598 ..."}};
     for (const auto& [index, text] : expected)
         EXPECT_EQ(describe(items[index]), text) << "item " << index;
+    console.completions.assign(12, "c");
+    console.Type("d");
+    EXPECT_EQ(console.BuildDrawList(1024, 768).size(), 16u) << "at most seven rows";
 }
 
 TEST_F(ConsoleTest, TheRegisteredConsoleDrawsOverTheTopHalfWhenOpen)

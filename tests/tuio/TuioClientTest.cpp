@@ -7,7 +7,7 @@ TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFs
     ConnectedClient c;
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 1)}), "+cur 5/0 R");
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 2)}), "R");
-    EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.6f, 0.5f}}, 3)}), "~cur 5/0 R");
+    EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.6f}}, 3)}), "~cur 5/0 R");
     EXPECT_EQ(c.client->getTuioCursor(6), nullptr);
 
     // Speeds of a first "set" are not applied, so the same "set" again is a change.

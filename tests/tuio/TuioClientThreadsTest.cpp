@@ -112,11 +112,12 @@ TEST(TuioClientThreadsTest, AnUnlockReleasesExactlyWhatItsLockTookAcrossDisconne
     c.client->lockCursorList(); // taken while connected ...
     c.client->disconnect();
     c.client->unlockCursorList(); // ... and released, though the client disconnected since
-    c.client->lockObjectList();   // taken while unconnected: nothing ...
+    // Taken while unconnected: nothing, so the receive thread's add, under the cursor lock, goes
+    // on; and nothing to release (ThreadSanitizer reports the release of a free mutex).
+    c.client->lockCursorList();
     c.client->connect(false);
-    c.client->unlockObjectList(); // ... to release (ThreadSanitizer reports a free mutex's)
-    // The receive thread takes the cursor lock for the add.
     EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1)}), "+cur 1/0 R");
+    c.client->unlockCursorList();
 }
 
 TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheCallInProgress)
