@@ -1,7 +1,6 @@
-// Actor logic without a window: names, tags, timed changes, script creation, unloading.
+// Actor logic without a window: names, tags, timed changes and creation by script.
 #include "engine/actors/Actor.h"
 #include "engine/messaging/TagCollection.h"
-#include "engine/world/GameManager.h"
 #include "engine/world/World.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/MessageRecorder.h"
@@ -39,7 +38,7 @@ TEST(ActorTest, TagsAreLowerCasedQueriedTogetherAndLeftBehindByNobody)
     EXPECT_EQ(dog.GetTags(), (StringSet{"dog", "free"})) << "lower-cased, empty pieces dropped";
     EXPECT_FALSE(sheep.IsTagged("FREE")) << "queries are not lower-cased";
     EXPECT_EQ(tags->GetObjectsTagged(" free ,, sheep "), ActorSet{&sheep});
-    for (const char* none : {"sheep, free, dog", "Sheep", " , ,"})
+    for (const char* none : {"sheep, free, dog", "free, Sheep", " , ,"})
         EXPECT_TRUE(tags->GetObjectsTagged(none).empty()) << "'" << none << "'";
     sheep.Untag("FREE");
     EXPECT_TRUE(sheep.IsTagged("free")) << "Untag does not lower-case either";
@@ -59,26 +58,21 @@ TEST(ActorTest, TagsAreLowerCasedQueriedTogetherAndLeftBehindByNobody)
 
 TEST(ActorTest, TimedChangesStepAndAnnounceTheirEndOnce)
 {
-    MessageRecorder recorder({"moved", "turned", "faded", "grown"});
+    MessageRecorder recorder({"moved", "faded", "turned"});
     ProbeActor actor;
     actor.MoveTo(Vector2(10.0f, -20.0f), 2.0f, false, "moved");
-    actor.RotateTo(100.0f, 2.0f, false, "turned");
     actor.ChangeColorTo(Color(0.0f, 0.0f, 0.0f, 0.0f), 2.0f, false, "faded");
-    actor.ChangeSizeTo(Vector2(3.0f, 0.0f), 2.0f, false, "grown");
     for (const float f : {0.25f, 0.5f, 0.75f, 1.0f})
     {
         actor.Update(0.5f);
         EXPECT_EQ(actor.GetPosition(), Vector2(10.0f * f, -20.0f * f));
-        EXPECT_NEAR(actor.GetRotation(), 100.0f * f, 1e-4f);
         EXPECT_NEAR(actor.GetColor().A, 1.0f - f, 1e-5f);
-        // The final size goes through SetSize(x, y): a target height of 0 ends at the width.
-        EXPECT_EQ(actor.GetSize(), Vector2(1.0f + 2.0f * f, f == 1.0f ? 3.0f : 1.0f - f));
-        EXPECT_EQ(recorder.Deliver().size(), f == 1.0f ? 4u : 0u) << f;
+        EXPECT_EQ(recorder.Deliver().size(), f == 1.0f ? 2u : 0u) << f;
     }
-    EXPECT_EQ(recorder.received, (StringList{"moved", "turned", "faded", "grown"}));
+    EXPECT_EQ(recorder.received, (StringList{"moved", "faded"}));
     actor.Update(0.5f);
     EXPECT_TRUE(recorder.Deliver().empty()) << "the end is announced once";
-    EXPECT_EQ(recorder.senders, std::vector<MessageListener*>(4, actor.AsListener()));
+    EXPECT_EQ(recorder.senders, std::vector<MessageListener*>(2, actor.AsListener()));
     EXPECT_EQ(actor.virtualMoves, 4) << "moves go through the virtual SetPosition";
 
     // Smooth changes ease in and out; a restarted change replaces the running one and its
@@ -89,13 +83,13 @@ TEST(ActorTest, TimedChangesStepAndAnnounceTheirEndOnce)
     actor.MoveTo(Vector2(0.0f, 0.0f), 1.0f, false, "turned");
     actor.Update(0.5f);
     EXPECT_EQ(actor.GetPosition(), Vector2(10.0f * 0.84375f / 2, -20.0f * 0.84375f / 2));
-    actor.ChangeSizeTo(-4.0f, 0.0f, false, "grown"); // sizes never go below 0
+    actor.ChangeColorTo(Color(1.0f, 0.0f, 0.0f), 0.0f, false, "faded");
     actor.Update(0.5f);
-    EXPECT_EQ(actor.GetSize(), Vector2(0.0f, 0.0f));
-    EXPECT_EQ(recorder.Deliver(), (StringList{"turned", "grown"}));
+    EXPECT_EQ(actor.GetColor(), Color(1.0f, 0.0f, 0.0f));
+    EXPECT_EQ(recorder.Deliver(), (StringList{"turned", "faded"}));
 }
 
-TEST(ActorTest, CreateTakesTheActorTheScriptTaggedAndUnloadAllTellsTheKeptOnes)
+TEST(ActorTest, CreateTakesTheActorTheScriptTagged)
 {
     LogCapture& log = LogCapture::Get();
     const String spawnTag = "last-spawned-actor-from-code";
@@ -111,25 +105,4 @@ TEST(ActorTest, CreateTakesTheActorTheScriptTaggedAndUnloadAllTellsTheKeptOnes)
     EXPECT_FALSE(chosen->IsTagged(spawnTag));
     EXPECT_EQ(log.Take(), StringList{"WARNING: more than one Actor tagged with "
                                      "'last-spawned-actor-from-code'. (troll)"});
-
-    struct KeepingManager : GameManager
-    {
-        bool IsProtectedFromUnloadAll(Renderable* renderable) override
-        {
-            return renderable == kept;
-        }
-        Renderable* kept = nullptr;
-    };
-    World* world = World::GetInstance();
-    static auto* manager = new KeepingManager(); // the World keeps it for good
-    world->SetGameManager(manager);
-    auto* kept = new ProbeActor();
-    world->Add(kept);
-    world->Add(new ProbeActor("Dropped"));
-    manager->kept = kept;
-    world->UnloadAll();
-    EXPECT_EQ(kept->levelUnloads, 1);
-    EXPECT_EQ(Actor::GetNamed("Dropped"), nullptr) << "the other actor was deleted";
-    manager->kept = nullptr;
-    world->UnloadAll();
 }

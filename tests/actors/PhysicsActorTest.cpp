@@ -24,13 +24,7 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
 
     const std::pair<const char*, std::function<void()>> setters[] = {
         {"SetDensity", [&] { actor->SetDensity(1.0f); }},
-        {"SetFriction", [&] { actor->SetFriction(1.0f); }},
-        {"SetRestitution", [&] { actor->SetRestitution(1.0f); }},
-        {"SetLinearDamping", [&] { actor->SetLinearDamping(1.0f); }},
-        {"SetShapeType", [&] { actor->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE); }},
         {"SetIsSensor", [&] { actor->SetIsSensor(true); }},
-        {"SetGroupIndex", [&] { actor->SetGroupIndex(-1); }},
-        {"SetFixedRotation", [&] { actor->SetFixedRotation(false); }},
         {"SetSize", [&] { actor->SetSize(7.0f, 7.0f); }},
         {"SetSize", [&] { actor->SetSize(Vector2(9.0f, 9.0f)); }},
         {"SetRotation", [&] { actor->SetRotation(45.0f); }},
@@ -91,23 +85,14 @@ TEST_F(PhysicsActorTest, ForcesAndImpulsesPushTheBody)
     EXPECT_FLOAT_EQ(edge->GetBody()->GetLinearVelocity().y, 5.0f);
     EXPECT_GT(edge->GetBody()->GetAngularVelocity(), 0.0f) << "pushed up right of centre";
 
-    // 120 N on 2 kg for 1/60 s gives 1 m/s; a local force turns with the body.
+    // 120 N on 2 kg for 1/60 s gives 1 m/s; density 0 makes a static body.
     PhysicsActor* pushed = Make("Pushed", Vector2(-10.0f, 0.0f), 2.0f);
-    b2Body* body = pushed->GetBody();
     pushed->ApplyForce(Vector2(120.0f, 0.0f), Vector2(0.0f, 0.0f));
     world->RunPhysics(1.0f / 60.0f);
-    EXPECT_NEAR(body->GetLinearVelocity().x, 1.0f, 1e-5f);
-    body->SetTransform(body->GetPosition(), b2_pi * 0.5f);
-    pushed->ApplyLocalForce(Vector2(120.0f, 0.0f), Vector2(0.0f, 0.0f));
-    pushed->ApplyTorque(100.0f);
-    world->RunPhysics(1.0f / 60.0f);
-    EXPECT_NEAR(body->GetLinearVelocity().x, 1.0f, 1e-5f);
-    EXPECT_NEAR(body->GetLinearVelocity().y, 1.0f, 1e-5f);
-    EXPECT_GT(body->GetAngularVelocity(), 0.0f);
+    EXPECT_NEAR(pushed->GetBody()->GetLinearVelocity().x, 1.0f, 1e-5f);
     EXPECT_EQ(Make("Wall", Vector2(0.0f, 5.0f), 0.0f)->GetBody()->GetType(), b2_staticBody);
 
     PhysicsActor bodiless; // without a body they are ignored
     bodiless.ApplyForce(Vector2(1.0f, 1.0f), Vector2(0.0f, 0.0f));
-    bodiless.ApplyLocalForce(Vector2(1.0f, 1.0f), Vector2(0.0f, 0.0f));
     bodiless.ApplyImpulse(Vector2(1.0f, 1.0f), Vector2(0.0f, 0.0f));
 }

@@ -51,7 +51,7 @@ using SpriteLoadingTest = WorldWindowTest;
 
 } // namespace
 
-TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumber)
+TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumberAndTexturesAreCached)
 {
     TempDir dir;
     WriteSeries(dir, "walk_", 1, 12, 3);
@@ -80,7 +80,7 @@ TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumber)
     EXPECT_EQ(log.Take(), (StringList{"Maximum number of frames reached (64). Bailing out...",
                                       "Increment MAX_SPRITE_FRAMES if you need more."}));
 
-    // Other names load as one texture; a failed load is not cached.
+    // Other names load as one texture; a failed load is not cached, a successful one is.
     const String logo = dir.File("logo_.png");
     StringList single{"LoadSpriteFrames() - Bad Format - Expecting somename_###.ext",
                       "Attempting to load single texture: " + logo};
@@ -91,27 +91,15 @@ TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumber)
     actor.LoadSpriteFrames(logo);
     EXPECT_EQ(log.Take(), single);
     EXPECT_EQ(LoadedNumbers(actor), std::vector<int>{7});
-}
-
-TEST_F(SpriteLoadingTest, TheCacheKeepsOneTexturePerLoadedFile)
-{
-    TempDir dir;
-    const String grass = dir.File("grass.png"), late = dir.File("late.png");
-    WritePicture(grass, 4, 4, [](int, int) { return 7 << 16; });
-    const int first = GetTextureReference(grass, GL_REPEAT, GL_NEAREST, false);
-    ASSERT_GT(first, 0);
-    EXPECT_EQ(GetTextureReference(grass, GL_CLAMP, GL_LINEAR, false), first);
-    ProbeActor actor;
-    EXPECT_TRUE(actor.SetSprite(grass, 2));
-    EXPECT_EQ(LoadedNumbers(actor), (std::vector<int>{-1, -1, 7}));
+    EXPECT_EQ(GetTextureReference(logo, GL_REPEAT, GL_NEAREST, false), actor.GetSpriteTexture(0));
 
     // Failures are logged unless optional and leave the actor as it was.
-    LogCapture::Get().Clear();
-    EXPECT_EQ(GetTextureReference(late, GL_CLAMP, GL_LINEAR, true), -1);
-    EXPECT_FALSE(actor.SetSprite(late, 5));
-    EXPECT_EQ(actor.FrameCount(), 3);
+    ProbeActor other;
+    EXPECT_TRUE(other.SetSprite(logo, 2));
+    EXPECT_EQ(LoadedNumbers(other), (std::vector<int>{-1, -1, 7}));
     std::ofstream(dir.File("junk.png")) << "not a picture";
-    EXPECT_EQ(GetTextureReference(dir.File("junk.png"), GL_CLAMP, GL_LINEAR, false), -1);
-    EXPECT_EQ(LogCapture::Get().Take(),
-              (StringList{"Failed to find - " + late, "Failed to find - " + dir.File("junk.png")}));
+    EXPECT_EQ(GetTextureReference(dir.File("late.png"), GL_CLAMP, GL_LINEAR, true), -1);
+    EXPECT_FALSE(other.SetSprite(dir.File("junk.png"), 5));
+    EXPECT_EQ(other.FrameCount(), 3);
+    EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File("junk.png")});
 }

@@ -78,14 +78,12 @@ protected:
         EXPECT_TRUE(LogCapture::Get().Lines().empty());
     }
 
-    /// Mixes `seconds` in frames of 1/60 s, each after the device's Update unless `update` is
-    /// false (a frame that takes that long).
-    void Render(double seconds, bool update = true)
+    /// Mixes `seconds` in frames of 1/60 s, each after the device's Update.
+    void Render(double seconds)
     {
         for (int frame = 0; frame < std::lround(seconds * 60); ++frame)
         {
-            if (update)
-                device->Update();
+            device->Update();
             mix.resize(mix.size() + 2 * kRate / 60);
             alcRenderSamplesSOFT(s_loopback, &mix[mix.size() - 2 * kRate / 60], kRate / 60);
         }
@@ -104,14 +102,6 @@ protected:
             bursts.back().peak = std::max(bursts.back().peak, level);
         }
         return bursts;
-    }
-    /// The energy of side 0 (left) or 1 (right) of the mix from second `from` to `to`.
-    double Energy(int side, double from, double to) const
-    {
-        double energy = 0.0;
-        for (long i = long(from * kRate); i < long(to * kRate); ++i)
-            energy += double(mix[2 * i + side]) * mix[2 * i + side];
-        return energy;
     }
 
     SoundDevice* device = SoundDevice::GetInstance();
@@ -138,16 +128,9 @@ TEST_F(SoundPlaybackTest, ClickIsHeardOnceForItsLengthAndScaledByItsVolume)
     EXPECT_GT(bursts[0].peak, 0.3f);
     EXPECT_NEAR(bursts[1].peak / bursts[0].peak, 0.5f, 0.05f);
     EXPECT_NEAR(bursts[2].peak / bursts[0].peak, 1.0f, 0.05f) << "streamed as loud as decoded";
-
-    // Without a function to call, an end causes nothing, not even the callback's own warning.
-    device->SetSoundCallback(&manager, nullptr);
-    testing::internal::CaptureStdout();
-    device->PlaySound(click);
-    Render(0.2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
-TEST_F(SoundPlaybackTest, LoopsPauseSilentlyEndWhenStoppedAndStreamsRecoverFromRunningDry)
+TEST_F(SoundPlaybackTest, LoopsPauseSilentlyAndEndWhenStopped)
 {
     SOUND_HANDLE looping = device->PlaySound(click, 1.0f, true);
     Render(0.3);
@@ -168,43 +151,11 @@ TEST_F(SoundPlaybackTest, LoopsPauseSilentlyEndWhenStoppedAndStreamsRecoverFromR
     device->SetVolume(looping, 1.0f);
     EXPECT_EQ(LogCapture::Get().Take(), StringList(3, kInvalidHandle));
 
-    // A frame longer than the queued stream buffers (4 x 8192 frames): the stream runs dry and
-    // plays on at the next update.
-    SOUND_HANDLE streaming = device->PlaySound(stream, 1.0f, true);
-    Render(0.1);
-    Render(1.2, false);
-    Render(0.3);
-    device->StopSound(streaming);
-    Render(0.1);
-    EXPECT_EQ(manager.ended, (std::vector<void*>{looping, streaming})) << "ended by the stop only";
-
     const std::vector<Burst> bursts = Bursts();
-    ASSERT_EQ(bursts.size(), 4u);
+    ASSERT_EQ(bursts.size(), 2u);
     EXPECT_NEAR(bursts[0].Seconds(), 0.3, 0.02);
     EXPECT_NEAR(double(bursts[1].begin - bursts[0].end) / kRate, 0.4, 0.02) << "paused";
     EXPECT_NEAR(bursts[1].Seconds(), 0.3, 0.02);
-    EXPECT_NEAR(bursts[2].Seconds(), 0.8, 0.2) << "until the queued buffers ran out";
-    EXPECT_NEAR(bursts[3].Seconds(), 0.3, 0.02) << "sounding again after the long frame";
-}
-
-TEST_F(SoundPlaybackTest, PanTurnsMonoAndStereoSoundsToEitherSideWhilePlaying)
-{
-    TempDir dir;
-    const String stereo = dir.File("stereo.wav");
-    ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 " + stereo + " synth 1 sine 500").c_str()), 0);
-    SOUND_HANDLE mono = device->PlaySound(click, 1.0f, true);
-    device->SetPan(mono, -1.0f);
-    Render(0.5);
-    device->SetPan(mono, 1.0f);
-    Render(0.5);
-    device->StopSound(mono);
-    device->SetPan(device->PlaySound(device->LoadSample(stereo.c_str(), false)), 1.0f);
-    Render(0.5);
-    for (const auto& [from, quiet] : {std::pair(0.1, 1), {0.6, 0}, {1.1, 0}})
-    {
-        EXPECT_GT(Energy(1 - quiet, from, from + 0.3), 100.0) << from;
-        EXPECT_LT(Energy(quiet, from, from + 0.3), 0.01 * Energy(1 - quiet, from, from + 0.3));
-    }
 }
 
 TEST_F(SoundPlaybackTest, AHundredChannelsPlayAtOnceAndEndQuietlyAtShutdown)
@@ -237,7 +188,6 @@ TEST_F(SoundPlaybackTest, BadFilesAndNullHandlesAreLoggedOrIgnoredWithoutEffect)
     std::ofstream(dir.File("headers.ogg"), std::ios::binary) << clickBytes.substr(0, 1000);
     std::ofstream(dir.File("audio.ogg"), std::ios::binary)
         << clickBytes.substr(0, clickBytes.size() - 200);
-    std::ofstream(dir.File("click.ogg"), std::ios::binary) << clickBytes;
     const String loadError = "FMOD error! (19) Error loading file.\n";
     const StringList expected = {
         "FMOD error! (23) File not found.\n",
@@ -265,10 +215,4 @@ TEST_F(SoundPlaybackTest, BadFilesAndNullHandlesAreLoggedOrIgnoredWithoutEffect)
     EXPECT_EQ(
         LogCapture::Get().Take(),
         StringList(2, "FMOD error! (37) An invalid parameter was passed to this function.\n"));
-
-    // A stream reads its file when it starts: one that has vanished does not start.
-    SAMPLE_HANDLE vanishing = device->LoadSample(dir.File("click.ogg").c_str(), true);
-    std::remove(dir.File("click.ogg").c_str());
-    EXPECT_EQ(device->PlaySound(vanishing), nullptr);
-    EXPECT_EQ(LogCapture::Get().Take(), StringList{"FMOD error! (23) File not found.\n"});
 }

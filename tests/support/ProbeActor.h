@@ -14,14 +14,12 @@ public:
         Actor::SetPosition(pos);
     }
     void AnimCallback(const String& animName) override { animCallbacks.push_back(animName); }
-    void LevelUnloaded() override { ++levelUnloads; }
 
     int CurrentFrame() const { return m_spriteCurrentFrame; }
     int FrameCount() const { return m_spriteNumFrames; }
-    int CurrentTexture() const { return GetCurrentSpriteTexture(); }
     MessageListener* AsListener() { return this; }
 
-    int virtualMoves = 0, levelUnloads = 0;
+    int virtualMoves = 0;
     StringList animCallbacks;
 
 private:

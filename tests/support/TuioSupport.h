@@ -122,7 +122,7 @@ inline int BindFreeUdpPort(int& port)
 struct Event
 {
     std::string text;
-    float x = 0.0f, y = 0.0f, xSpeed = 0.0f, angle = 0.0f;
+    float xSpeed = 0.0f, angle = 0.0f;
     int state = -1;
 };
 
@@ -181,7 +181,7 @@ private:
                 const TUIO::TuioObject* o = nullptr)
     {
         Record({call + (" " + std::to_string(t->getSessionID()) + "/" + std::to_string(id)),
-                t->getX(), t->getY(), t->getXSpeed(), o ? o->getAngle() : 0.0f, t->getTuioState()});
+                t->getXSpeed(), o ? o->getAngle() : 0.0f, t->getTuioState()});
     }
     void Record(const Event& event)
     {

@@ -5,15 +5,9 @@ using namespace TuioTest;
 TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFseq)
 {
     ConnectedClient c;
-    RecordingListener twice; // added twice: called twice, until removed
-    c.client->addTuioListener(&twice);
-    c.client->addTuioListener(&twice);
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 1)}), "+cur 5/0 R");
-    ASSERT_TRUE(twice.WaitFor(2));
-    c.client->removeTuioListener(&twice);
-
     EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.5f}}, 2)}), "R");
-    EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.6f, 0.5f}}, 3)}), "~cur 5/0 R");
+    EXPECT_EQ(c.TraceOf({CursorBundle({5}, {{5, 0.5f, 0.6f}}, 3)}), "~cur 5/0 R");
     EXPECT_EQ(c.client->getTuioCursor(6), nullptr);
 
     // Speeds of a first "set" are not applied, so the same "set" again is a change.
@@ -24,7 +18,6 @@ TEST(TuioClientTest, SetAddsAtOnceUnchangedSetOnlyRefreshesChangedOneUpdatesAtFs
     EXPECT_FLOAT_EQ(events[5].xSpeed, 0.0f);
     EXPECT_FLOAT_EQ(events[7].xSpeed, 0.2f);
     EXPECT_EQ(events[7].state, TUIO::TUIO_ACCELERATING);
-    EXPECT_EQ(Trace(twice.Events()), "+cur 5/0 +cur 5/0 R R");
 }
 
 TEST(TuioClientTest, LateFramesAreDroppedFarBehindOnesRestartTheCount)
@@ -112,24 +105,4 @@ TEST(TuioClientTest, SetWithoutAliveIsNeverRemovedOtherAddressesIgnored)
               "+cur 9/0 R R R");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_NE(c.client->getTuioCursor(9), nullptr);
-}
-
-TEST(TuioClientTest, BoundClientAnnouncesItsPortTakenPortIsReportedAndStaysUnconnected)
-{
-    int port = -1;
-    int blocker = BindFreeUdpPort(port);
-    testing::internal::CaptureStderr();
-    TUIO::TuioClient taken(port);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "could not bind to UDP port " + std::to_string(port) + "\n");
-    taken.connect(false);
-    EXPECT_FALSE(taken.isConnected());
-    taken.disconnect();
-
-    close(blocker);
-    testing::internal::CaptureStdout();
-    TUIO::TuioClient bound(port);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "listening to TUIO messages on UDP port " + std::to_string(port) + "\n");
-    EXPECT_FALSE(bound.isConnected());
 }

