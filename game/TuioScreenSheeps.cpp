@@ -178,7 +178,8 @@ void TuioScreenSheeps::Stop()
 
 void TuioScreenSheeps::Update(float)
 {
-    if (m_finished)
+    // Stopped, its texts and sheep are gone even if it is still in the World.
+    if (m_finished || !m_active)
     {
         return;
     }

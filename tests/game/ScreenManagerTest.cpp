@@ -134,10 +134,12 @@ TEST_F(ScreenTest, EveryScreenTakesAwayWhatItMadeOnStopAndStartsAgain)
         for (int frame = 0; frame < 40; ++frame)
             Tick({}, 0.1);
         Stop();
-        world->Remove(each); // as the manager does
+        // The manager removes a screen as it stops it; a stopped screen still in the World
+        // must stand still all the same.
         TuioCursorMessage touch(kDown, new TUIO::TuioCursor(TUIO::TuioTime(), 3, 3, 0.5f, 0.5f));
         each->ReceiveMessage(&touch);
         Tick({}, 1.0);
+        world->Remove(each);
         Tick({}, 1.0);
         const int blockers =
             dynamic_cast<DragScreen*>(each) || dynamic_cast<TuioScreenSheeps*>(each) ? 4 : 0;
