@@ -14,7 +14,8 @@ set -uo pipefail
 # In /tmp itself: the lock is a hard link to a file made here.
 tmp="$(mktemp -d /tmp/private-display.XXXXXX)" || exit 1
 mkfifo "$tmp/displayfd" || exit 1
-printf '%10d\n' $$ >"$tmp/lock" # the X format: the holder's PID
+# The X format, the holder's PID: this script's, the server's parent, whose lock it takes over.
+printf '%10d\n' $$ >"$tmp/lock"
 xpid=
 lock=
 stop_server() {
