@@ -8,6 +8,7 @@
 #include "game/TuioScreen.h"
 #include "tuio/TuioClient.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -78,6 +79,11 @@ void ScreenManager::Render()
     const Hint hint = GetHint();
     glColor3f(0.5f, 0.5f, 0.5f);
     DrawScreenText(hint.text, "ConsoleSmall", hint.x, kHintY, 0.0f);
+}
+
+bool ScreenManager::IsProtectedFromUnloadAll(Renderable* renderable)
+{
+    return std::find(m_screens.begin(), m_screens.end(), renderable) != m_screens.end();
 }
 
 void ScreenManager::SoundEnded(void*) {}

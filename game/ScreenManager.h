@@ -40,6 +40,9 @@ public:
 
     /// Draws GetHint() in grey in the "ConsoleSmall" font.
     void Render() override;
+    /// True for the screens: they are the manager's, and a level unload (a script's
+    /// ResetWorld) leaves the running one in the World, without the actors it made.
+    bool IsProtectedFromUnloadAll(Renderable* renderable) override;
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart"; other names are ignored.
     void ReceiveMessage(Message* message) override;

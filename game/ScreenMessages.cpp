@@ -5,7 +5,6 @@
 #include "engine/messaging/TypedMessage.h"
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
-#include "engine/world/World.h"
 #include "game/TuioCursorMessage.h"
 
 namespace
@@ -61,15 +60,7 @@ b2ContactPoint* ContactOf(Message* message)
 
 Actor* LiveSender(const Message* message)
 {
-    const MessageListener* sender = message->GetSender();
-    if (sender == nullptr)
-        return nullptr;
-    World* world = World::GetInstance();
-    for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
-    {
-        auto* actor = dynamic_cast<Actor*>(*it);
-        if (actor != nullptr && static_cast<MessageListener*>(actor) == sender)
-            return actor;
-    }
-    return nullptr;
+    // A sender deleted since the broadcast reads null (the Switchboard forgets it).
+    auto* actor = dynamic_cast<Actor*>(message->GetSender());
+    return actor != nullptr && !actor->IsDestroyed() ? actor : nullptr;
 }

@@ -33,7 +33,6 @@ String CollisionName(const Actor* actor);
 String CollisionSubject(const String& messageName);
 /// The contact point a collision message carries; null for a message without one.
 b2ContactPoint* ContactOf(Message* message);
-/// The actor in the World that sent message, or null. The sender is compared with the World's
-/// actors, never followed: a message queued before a screen was laid out afresh may come from
-/// an actor that is gone.
+/// The actor that sent message, or null when the sender is no actor, has been destroyed, or has
+/// been deleted since the message was queued (a screen laid out afresh, a script).
 Actor* LiveSender(const Message* message);

@@ -16,12 +16,18 @@ void TuioScreen::Start() {}
 void TuioScreen::Stop()
 {
     World* world = World::GetInstance();
-    for (Renderable* object : m_objects)
+    // Taken out first: deleting one object may delete another (its owner, an actor it holds).
+    std::vector<RenderableRef<Renderable>> objects;
+    objects.swap(m_objects);
+    m_pruneAt = kFirstPrune;
+    for (const RenderableRef<Renderable>& object : objects)
     {
-        world->Remove(object);
-        delete object;
+        if (Renderable* renderable = object.Get())
+        {
+            world->Remove(renderable);
+            delete renderable;
+        }
     }
-    m_objects.clear();
 }
 
 void TuioScreen::ReceiveMessage(Message*) {}
@@ -29,6 +35,21 @@ void TuioScreen::ReceiveMessage(Message*) {}
 void TuioScreen::AddRenderable(Renderable* renderable, int layer)
 {
     World::GetInstance()->Add(renderable, layer);
+    AdoptObject(renderable);
+}
+
+void TuioScreen::AdoptObject(Renderable* renderable)
+{
+    // Objects deleted by others stay in the list until Stop: on a screen that makes and loses
+    // actors for hours they are dropped now and then, at doubling sizes.
+    if (m_objects.size() >= m_pruneAt)
+    {
+        m_objects.erase(std::remove_if(m_objects.begin(), m_objects.end(),
+                                       [](const RenderableRef<Renderable>& object)
+                                       { return object.Get() == nullptr; }),
+                        m_objects.end());
+        m_pruneAt = 2 * m_objects.size() + kFirstPrune;
+    }
     m_objects.push_back(renderable);
 }
 
@@ -42,7 +63,9 @@ TextActor* TuioScreen::AddCentredText(const String& text, const Vector2& positio
 
 void TuioScreen::ForgetObject(const Renderable* renderable)
 {
-    auto found = std::find(m_objects.begin(), m_objects.end(), renderable);
+    auto found = std::find_if(m_objects.begin(), m_objects.end(),
+                              [renderable](const RenderableRef<Renderable>& object)
+                              { return object.Is(renderable); });
     if (found != m_objects.end())
         m_objects.erase(found);
 }
@@ -50,8 +73,22 @@ void TuioScreen::ForgetObject(const Renderable* renderable)
 void TuioScreen::AdoptActorsTagged(const String& tags)
 {
     for (Actor* actor : LiveActorsTagged(tags))
-        if (std::find(m_objects.begin(), m_objects.end(), actor) == m_objects.end())
-            m_objects.push_back(actor);
+    {
+        const Renderable* renderable = actor;
+        auto isActor = [renderable](const RenderableRef<Renderable>& object)
+        { return object.Is(renderable); };
+        if (std::none_of(m_objects.begin(), m_objects.end(), isActor))
+            AdoptObject(actor);
+    }
+}
+
+std::vector<Renderable*> TuioScreen::LiveObjects() const
+{
+    std::vector<Renderable*> live;
+    for (const RenderableRef<Renderable>& object : m_objects)
+        if (Renderable* renderable = object.GetLive())
+            live.push_back(renderable);
+    return live;
 }
 
 void TuioScreen::MirrorSprite(Actor* actor)

@@ -24,6 +24,8 @@ namespace
 constexpr float kFrameDelay = 0.05f;
 /// Seconds between the end of a level and the message that leaves or restarts it.
 constexpr float kFollowOnDelay = 2.0f;
+/// Half the side of the physics box the programs set up around the origin.
+constexpr float kFieldHalfSize = 100.0f;
 
 String Format(const char* format, int first, int second)
 {
@@ -59,12 +61,12 @@ void TuioScreenSheeps::Start()
         CreateSheep();
     }
 
-    m_barkWave = new Actor();
-    m_barkWave->SetColor(0.0f, 0.0f, 0.0f, 1.0f);
-    m_barkWave->LoadSpriteFrames("Resources/Images/wave/barkwave_01.png");
-    m_barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
-    m_barkWave->SetPosition(-20.0f, -20.0f); // parked out of sight until the first bark
-    AddObject(m_barkWave, 0);
+    auto* barkWave = new Actor();
+    barkWave->SetColor(0.0f, 0.0f, 0.0f, 1.0f);
+    barkWave->LoadSpriteFrames("Resources/Images/wave/barkwave_01.png");
+    barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
+    barkWave->SetPosition(-20.0f, -20.0f); // parked out of sight until the first bark
+    m_barkWave = AddObject(barkWave, 0);
 
     world->SetBackgroundColor(Color(0.2f, 1.0f, 0.0f, 1.0f));
     m_startTime = world->GetCurrentTimeSeconds();
@@ -80,7 +82,7 @@ void TuioScreenSheeps::Start()
     {
         // Nothing to play: the line says why and stays, the clock never starts.
         GetSystemLog()->Log("ERROR: " + problem);
-        m_statusText->SetDisplayString(problem);
+        ShowStatus(problem);
         m_finished = true;
     }
 
@@ -105,9 +107,17 @@ String TuioScreenSheeps::CheckLevel() const
         return level + "no actor named \"Startwiese\".";
     }
     // The sheep are 1.0 wide: a narrower start area has no column to stand in.
-    if (!(start->GetSize().X >= 1.0f))
+    const Vector2 size = start->GetSize();
+    if (!(size.X >= 1.0f))
     {
         return level + "\"Startwiese\" is narrower than one sheep.";
+    }
+    // The sheep stand in rows across the area, which must lie within the physics box.
+    const Vector2 at = start->GetPosition();
+    if (!(std::fabs(at.X) + size.X / 2.0f <= kFieldHalfSize &&
+          std::fabs(at.Y) + size.Y / 2.0f <= kFieldHalfSize))
+    {
+        return level + "\"Startwiese\" does not lie within the field.";
     }
     return String();
 }
@@ -131,7 +141,8 @@ void TuioScreenSheeps::CreateSheep()
         sheep->PlaySpriteAnimation(kFrameDelay, SAT_Loop, 0, 11);
         sheep->InitPhysics();
         World::GetInstance()->Add(sheep, 0); // names it
-        switchboard->SubscribeTo(this, CollisionName(sheep));
+        m_sheepCollisions[i] = CollisionName(sheep);
+        switchboard->SubscribeTo(this, m_sheepCollisions[i]);
     }
 }
 
@@ -142,7 +153,11 @@ void TuioScreenSheeps::PlaceSheep()
     const Vector2 area = start->GetSize();
     for (int i = 0; i < kSheepCount; ++i)
     {
-        PhysicsActor* sheep = m_sheep[i];
+        PhysicsActor* sheep = GetSheep(i);
+        if (sheep == nullptr)
+        {
+            continue;
+        }
         const Vector2 size = sheep->GetSize();
         const int columns = static_cast<int>(std::floor(area.X / size.X));
         const int column = i % columns;
@@ -151,28 +166,43 @@ void TuioScreenSheeps::PlaceSheep()
         const float y =
             (centre.Y + area.Y / 2.0f - size.Y / 2.0f) - static_cast<float>(row) * size.Y;
         sheep->SetPosition(x, y);
-        m_objects.push_back(sheep);
+        AdoptObject(sheep);
     }
 }
 
 void TuioScreenSheeps::ShowCounter()
 {
-    m_counterText->SetDisplayString(Format("save green\n%02d / %02d", CountSavedSheep(), kGoal));
+    if (TextActor* counter = m_counterText.GetLive())
+    {
+        counter->SetDisplayString(Format("save green\n%02d / %02d", CountSavedSheep(), kGoal));
+    }
+}
+
+void TuioScreenSheeps::ShowStatus(const String& text)
+{
+    if (TextActor* status = m_statusText.GetLive())
+    {
+        status->SetDisplayString(text);
+    }
 }
 
 void TuioScreenSheeps::Stop()
 {
     TuioScreen::Stop();
     UnsubscribeFromTouches(this);
+    for (int i = 0; i < kSheepCount; ++i)
+    {
+        ForgetSheep(i);
+    }
     for (Actor* effect : TagCollection::GetInstance()->GetObjectsTagged("effect"))
     {
         effect->Destroy();
     }
     m_active = false;
     // Deleted by TuioScreen::Stop (the sheep still in play with them) or destroyed before.
-    m_statusText = nullptr;
-    m_counterText = nullptr;
-    m_barkWave = nullptr;
+    m_statusText.Reset();
+    m_counterText.Reset();
+    m_barkWave.Reset();
     std::fill(std::begin(m_sheep), std::end(m_sheep), nullptr);
 }
 
@@ -192,25 +222,24 @@ void TuioScreenSheeps::Update(float)
     // otherwise leave a level that can be neither won nor lost.
     if (CountSavedSheep() >= kGoal)
     {
-        m_statusText->SetDisplayString(
-            Format("Well done! Time needed: %02d:%02d", minutes, seconds));
+        ShowStatus(Format("Well done! Time needed: %02d:%02d", minutes, seconds));
         switchboard->DeferredBroadcast(new Message("MoveForwards"), kFollowOnDelay);
         m_finished = true;
     }
     else if (CountFreeSheep() < kGoal - CountSavedSheep())
     {
-        m_statusText->SetDisplayString("Not enough sheep left. restarting...");
+        ShowStatus("Not enough sheep left. restarting...");
         switchboard->DeferredBroadcast(new Message("Restart"), kFollowOnDelay);
         m_finished = true;
     }
     else
     {
-        m_statusText->SetDisplayString(Format("%02d:%02d", minutes, seconds));
+        ShowStatus(Format("%02d:%02d", minutes, seconds));
     }
     if (InputManager::GetInstance()->IsKeyDown('b'))
     {
         // The A umlaut is the single Windows-1252 byte 0xC4.
-        m_statusText->SetDisplayString("You just pressed [B]. M\xC4H.");
+        ShowStatus("You just pressed [B]. M\xC4H.");
     }
     TurnSheep();
 }
@@ -219,7 +248,7 @@ void TuioScreenSheeps::TurnSheep()
 {
     for (int i = 0; i < kSheepCount; ++i)
     {
-        PhysicsActor* sheep = m_sheep[i];
+        PhysicsActor* sheep = GetSheep(i);
         if (sheep == nullptr || !IsFree(i) || sheep->GetBody() == nullptr)
         {
             continue;
@@ -259,7 +288,7 @@ void TuioScreenSheeps::ReceiveMessage(Message* message)
     }
     for (int i = 0; i < kSheepCount; ++i)
     {
-        if (m_sheep[i] != nullptr && IsFree(i) && CollisionName(m_sheep[i]) == name)
+        if (IsFree(i) && m_sheepCollisions[i] == name)
         {
             HandleCollision(i, message);
         }
@@ -289,7 +318,7 @@ void TuioScreenSheeps::HandleCollision(int index, Message* message)
         RemoveSheep(index);
         ShowCounter();
     }
-    if (m_sheep[index] != nullptr && other->IsTagged("sheepdestroyer"))
+    if (IsFree(index) && other->IsTagged("sheepdestroyer"))
     {
         BurnSheep(index);
     }
@@ -304,7 +333,7 @@ void TuioScreenSheeps::HandleCollision(int index, Message* message)
 
 void TuioScreenSheeps::BurnSheep(int index)
 {
-    const PhysicsActor* sheep = m_sheep[index];
+    const PhysicsActor* sheep = GetSheep(index);
     EffectActor* effect = new EffectActor();
     effect->SetPosition(sheep->GetPosition());
     effect->SetRotation(sheep->GetRotation());
@@ -328,14 +357,14 @@ void TuioScreenSheeps::MouseDownEvent(Vec2i screenCoords, MouseButtonInput)
 
 void TuioScreenSheeps::Bark(const Vector2& position, float strength)
 {
-    if (m_barkWave != nullptr)
+    if (Actor* barkWave = m_barkWave.GetLive())
     {
-        m_barkWave->SetPosition(position);
-        m_barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
+        barkWave->SetPosition(position);
+        barkWave->PlaySpriteAnimation(kFrameDelay, SAT_OneShot, 0, 11);
     }
     for (int i = 0; i < kSheepCount; ++i)
     {
-        PhysicsActor* sheep = m_sheep[i];
+        PhysicsActor* sheep = GetSheep(i);
         if (sheep == nullptr || !IsFree(i))
         {
             continue;
@@ -348,6 +377,31 @@ void TuioScreenSheeps::Bark(const Vector2& position, float strength)
             sheep->ApplyImpulse(away * ((kBarkRadius - distance) * strength), Vector2::Zero);
         }
     }
+}
+
+PhysicsActor* TuioScreenSheeps::GetSheep(int index) const
+{
+    return m_sheep[index].GetLive();
+}
+
+TextActor* TuioScreenSheeps::GetStatusText() const
+{
+    return m_statusText.GetLive();
+}
+
+TextActor* TuioScreenSheeps::GetCounterText() const
+{
+    return m_counterText.GetLive();
+}
+
+Actor* TuioScreenSheeps::GetBarkWave() const
+{
+    return m_barkWave.GetLive();
+}
+
+bool TuioScreenSheeps::IsFree(int index) const
+{
+    return GetSheep(index) != nullptr && !m_saved[index];
 }
 
 int TuioScreenSheeps::CountFreeSheep() const
@@ -367,13 +421,22 @@ int TuioScreenSheeps::CountSavedSheep() const
 
 void TuioScreenSheeps::RemoveSheep(int index)
 {
-    PhysicsActor* sheep = m_sheep[index];
+    ForgetSheep(index);
+    PhysicsActor* sheep = GetSheep(index);
+    m_sheep[index].Reset();
     if (sheep == nullptr)
     {
         return;
     }
-    Switchboard::GetInstance()->UnsubscribeFrom(this, CollisionName(sheep));
     ForgetObject(sheep);
     sheep->Destroy();
-    m_sheep[index] = nullptr;
+}
+
+void TuioScreenSheeps::ForgetSheep(int index)
+{
+    if (!m_sheepCollisions[index].empty())
+    {
+        Switchboard::GetInstance()->UnsubscribeFrom(this, m_sheepCollisions[index]);
+        m_sheepCollisions[index].clear();
+    }
 }

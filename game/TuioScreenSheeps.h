@@ -46,7 +46,7 @@ public:
 
     /// Moves the bark wave to position and pushes every free sheep within kBarkRadius away.
     void Bark(const Vector2& position, float strength);
-    /// Sheep neither saved nor burned.
+    /// Sheep still in play: neither saved nor burned nor deleted by anyone else.
     int CountFreeSheep() const;
     int CountSavedSheep() const;
     /// Takes sheep index out of play: unsubscribes from its collisions, drops it from the
@@ -58,16 +58,17 @@ public:
     /// Set once the level is won or lost (or found broken), until the next Start.
     bool IsFinished() const { return m_finished; }
     /// Null once the sheep is out of play (or before Start).
-    PhysicsActor* GetSheep(int index) const { return m_sheep[index]; }
+    PhysicsActor* GetSheep(int index) const;
     bool IsSaved(int index) const { return m_saved[index]; }
     bool IsDead(int index) const { return m_dead[index]; }
-    TextActor* GetStatusText() const { return m_statusText; }
+    /// These are null once someone else has destroyed them.
+    TextActor* GetStatusText() const;
     /// Null while the level is broken.
-    TextActor* GetCounterText() const { return m_counterText; }
-    Actor* GetBarkWave() const { return m_barkWave; }
+    TextActor* GetCounterText() const;
+    Actor* GetBarkWave() const;
 
 private:
-    bool IsFree(int index) const { return !m_saved[index] && !m_dead[index]; }
+    bool IsFree(int index) const;
     /// The status line for a level that cannot be played, or empty when it can.
     String CheckLevel() const;
     void CreateSheep();
@@ -77,15 +78,21 @@ private:
     void HandleCollision(int index, Message* message);
     void BurnSheep(int index);
     void TurnSheep();
+    void ShowStatus(const String& text);
+    /// Leaves the collision messages of sheep index.
+    void ForgetSheep(int index);
 
-    TextActor* m_statusText = nullptr;
-    TextActor* m_counterText = nullptr;
+    // The actors are the screen's objects; a script may still destroy them.
+    RenderableRef<TextActor> m_statusText;
+    RenderableRef<TextActor> m_counterText;
     bool m_finished = false;
-    PhysicsActor* m_sheep[kSheepCount] = {};
+    RenderableRef<PhysicsActor> m_sheep[kSheepCount];
+    /// The collision message each sheep in play was subscribed under.
+    String m_sheepCollisions[kSheepCount];
     bool m_saved[kSheepCount] = {};
     bool m_dead[kSheepCount] = {};
     String m_levelName;
     bool m_active = false;
     float m_startTime = 0.0f;
-    Actor* m_barkWave = nullptr;
+    RenderableRef<Actor> m_barkWave;
 };

@@ -60,7 +60,10 @@ Actor::~Actor()
     // Another actor may come to live at this address, under another name.
     ++s_namingCount;
 
-    Switchboard::GetInstance()->UnsubscribeFromAll(this);
+    Switchboard* switchboard = Switchboard::GetInstance();
+    switchboard->UnsubscribeFromAll(this);
+    // Collision messages name actors as their senders; a receiver must not follow a deleted one.
+    switchboard->ForgetSender(this);
 }
 
 void Actor::Update(float dt)

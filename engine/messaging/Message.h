@@ -14,13 +14,15 @@ public:
     virtual ~Message() = default;
 
     virtual String GetMessageName() const { return m_name; }
-    /// The sending object, or null.
+    /// The sending object, or null; null also once a sending actor has been deleted.
     MessageListener* GetSender() const { return m_sender; }
 
     Message(const Message&) = delete;
     Message& operator=(const Message&) = delete;
 
 protected:
+    friend class Switchboard; // forgets deleted senders
+
     /// For subclasses that answer GetMessageName themselves: the name field stays empty.
     struct NamedBySubclass
     {

@@ -44,6 +44,23 @@ void Switchboard::Broadcast(Message* message)
     m_messages.push_back(RoutedMessage{message, nullptr});
 }
 
+void Switchboard::ForgetSender(const MessageListener* sender)
+{
+    if (sender == nullptr)
+        return;
+    for (DeferredMessage& deferred : m_deferredMessages)
+        if (deferred.message->m_sender == sender)
+            deferred.message->m_sender = nullptr;
+    std::unique_lock<QueueLock> lock(m_lock, std::defer_lock);
+    if (t_delivering != this)
+        lock.lock();
+    // During a pass the messages before the one in hand are deleted already.
+    const std::size_t first = m_messagesLocked && m_delivered > 0 ? m_delivered - 1 : 0;
+    for (std::size_t i = first; i < m_messages.size(); ++i)
+        if (m_messages[i].message->m_sender == sender)
+            m_messages[i].message->m_sender = nullptr;
+}
+
 void Switchboard::Broadcast(std::vector<RoutedMessage>& messages)
 {
     if (messages.empty())
@@ -109,7 +126,8 @@ void Switchboard::SendAllMessages()
         return;
     {
         std::lock_guard<QueueLock> lock(m_lock);
-        std::size_t delivered = 0;
+        std::size_t& delivered = m_delivered;
+        delivered = 0;
         // Undone also when a handler throws, so that the Switchboard stays usable: the message
         // in hand is dropped, the rest wait for the next pass, and so do the subscription
         // changes asked for so far.
@@ -127,6 +145,7 @@ void Switchboard::SendAllMessages()
             {
                 board->m_messages.erase(board->m_messages.begin(),
                                         board->m_messages.begin() + delivered);
+                board->m_delivered = 0;
                 board->m_messagesLocked = false;
                 t_delivering = outer;
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/util/Lifeline.h"
+
 /// The base of everything the World updates and draws.
 class Renderable
 {
@@ -17,10 +19,15 @@ public:
     bool IsDestroyed() const { return m_destroyed; }
     /// The World layer that holds it (0 until added).
     int GetLayer() const { return m_layer; }
+    /// Ends when the renderable is deleted, by whomever: what RenderableRef watches.
+    const Lifeline& GetLifeline() const { return m_lifeline; }
 
 private:
     friend class World;
 
     bool m_destroyed = false;
     int m_layer = 0;
+    /// In one of the World's layers (not only waiting to be added).
+    bool m_inWorld = false;
+    Lifeline m_lifeline;
 };

@@ -18,6 +18,8 @@
 #include "engine/world/WindowCallbacks.h"
 #include "engine/world/glfw2/Glfw2.h"
 
+#include <utility>
+
 World* World::GetInstance()
 {
     static World* instance = new World();
@@ -166,6 +168,8 @@ void World::Tick(bool simulate)
     ProcessDeferredAdds();
     ProcessDeferredLayerChanges();
     ProcessDeferredRemoves();
+    if (std::exchange(m_unloadDeferred, false))
+        UnloadAll();
 
     RunPhysics(dt);
 

@@ -4,6 +4,7 @@
 #include "engine/util/StringTypes.h"
 #include "engine/util/Vector2.h"
 #include "engine/world/RenderableIterator.h"
+#include "engine/world/RenderableRef.h"
 
 #include <map>
 #include <vector>
@@ -82,7 +83,8 @@ public:
     void CleanupRenderables();
     void DrawRenderables();
 
-    /// Destroys and deletes every renderable the game manager does not protect.
+    /// Destroys and deletes every renderable the game manager does not protect; asked for
+    /// during the update or clean-up pass, once that pass and its deferred changes are over.
     void UnloadAll();
     void ResetWorld();
     void LoadLevel(const String& levelName);
@@ -133,6 +135,8 @@ private:
     double ReadClock() const;
     /// Drops every deferred add, layer change and remove of element, before it is deleted.
     void ForgetDeferred(Renderable* element);
+    /// Takes element out of its layer's list, if it is in one.
+    void TakeOutOfLayer(Renderable* element);
 
     bool m_running = false;
     // Frame times are kept in double so that frame steps stay exact after hours of running;
@@ -151,6 +155,7 @@ private:
     std::vector<Renderable*> m_deferredRemoves;
     std::map<String, int> m_layerNames;
     bool m_elementsLocked = false;
+    bool m_unloadDeferred = false;
 
     b2World* m_physicsWorld = nullptr;
     DebugDraw* m_debugDraw = nullptr;
@@ -161,13 +166,9 @@ private:
     CollisionRecord* m_collisionRecord = nullptr;
     bool m_blockersOn = false;
     float m_blockerRestitution = 0.0f;
-    PhysicsActor* m_blockerRight = nullptr;
-    PhysicsActor* m_blockerLeft = nullptr;
-    PhysicsActor* m_blockerTop = nullptr;
-    PhysicsActor* m_blockerBottom = nullptr;
-    /// Blockers deleted by someone else (a level unload) are forgotten, not deleted again.
-    friend class EdgeBlocker;
-    void ForgetBlocker(PhysicsActor* blocker);
+    /// Right, left, top, bottom. Blockers deleted by someone else (a level unload) turn
+    /// null rather than being deleted again.
+    RenderableRef<PhysicsActor> m_blockers[4];
     void DestroyDebugDraw();
 
     GameManager* m_gameManager = nullptr;

@@ -20,12 +20,35 @@ void World::Add(Renderable* element, int layer)
     // Every actor in the World has a name; an unnamed one gets its class name.
     if (Actor* actor = dynamic_cast<Actor*>(element))
         actor->SetName(actor->GetName());
+    auto isElement = [element](const DeferredLayerChange& change)
+    { return change.element == element; };
     if (m_elementsLocked)
     {
+        if (std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement) !=
+            m_deferredAdds.end())
+        {
+            GetSystemLog()->Log("WARNING: Can't add an element to the World twice.");
+            return;
+        }
         m_deferredAdds.push_back(DeferredLayerChange{element, layer});
         return;
     }
+    if (element->m_inWorld)
+    {
+        // Twice in a layer, it would be deleted twice. Only a remove asked for during the pass
+        // just ended may meet its element again here: together they leave it in the World once,
+        // at the end of the new layer.
+        auto pending = std::find(m_deferredRemoves.begin(), m_deferredRemoves.end(), element);
+        if (pending == m_deferredRemoves.end())
+        {
+            GetSystemLog()->Log("WARNING: Can't add an element to the World twice.");
+            return;
+        }
+        m_deferredRemoves.erase(pending);
+        TakeOutOfLayer(element);
+    }
     element->m_layer = layer;
+    element->m_inWorld = true;
     m_layers[layer].push_back(element);
 }
 
@@ -58,13 +81,18 @@ void World::Remove(Renderable* element)
         return;
     }
 
-    auto layer = m_layers.find(element->m_layer);
-    if (layer == m_layers.end())
+    TakeOutOfLayer(element);
+}
+
+void World::TakeOutOfLayer(Renderable* element)
+{
+    if (!element->m_inWorld)
         return;
-    RenderList& list = layer->second;
+    RenderList& list = m_layers[element->m_layer];
     auto found = std::find(list.begin(), list.end(), element);
     if (found != list.end())
         list.erase(found);
+    element->m_inWorld = false;
 }
 
 void World::UpdateLayer(Renderable* element, int newLayer)
@@ -146,6 +174,13 @@ void World::DrawRenderables()
 
 void World::UnloadAll()
 {
+    if (m_elementsLocked)
+    {
+        // Asked for by an update (a script's): deleting the renderables under the walk would
+        // pull the layers from under it. Done once the pass and its deferred changes are over.
+        m_unloadDeferred = true;
+        return;
+    }
     RenderableIterator it = GetRenderablesBegin();
     while (it != GetRenderablesEnd())
     {

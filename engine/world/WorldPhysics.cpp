@@ -27,14 +27,6 @@ PhysicsActor* ActorOf(b2Fixture* fixture)
 
 } // namespace
 
-/// An edge blocker tells the World when it is deleted, so that a blocker removed by a level
-/// unload is forgotten rather than deleted a second time.
-class EdgeBlocker : public PhysicsActor
-{
-public:
-    ~EdgeBlocker() override { World::GetInstance()->ForgetBlocker(this); }
-};
-
 bool World::SetupPhysics(const Vector2& gravity, const Vector2& /*maxVertex*/,
                          const Vector2& /*minVertex*/)
 {
@@ -111,9 +103,10 @@ void World::SetBlockers(bool turnOn, float restitution)
     if (!MathUtil::FuzzyEquals(restitution, -1.0f, 1e-6f))
         m_blockerRestitution = restitution;
 
-    PhysicsActor* old[] = {m_blockerRight, m_blockerLeft, m_blockerTop, m_blockerBottom};
-    for (PhysicsActor* blocker : old)
+    for (RenderableRef<PhysicsActor>& old : m_blockers)
     {
+        PhysicsActor* blocker = old.Get();
+        old.Reset();
         if (blocker == nullptr)
             continue;
         if (m_elementsLocked)
@@ -127,7 +120,6 @@ void World::SetBlockers(bool turnOn, float restitution)
             delete blocker;
         }
     }
-    m_blockerRight = m_blockerLeft = m_blockerTop = m_blockerBottom = nullptr;
 
     if (!turnOn)
     {
@@ -146,7 +138,7 @@ void World::SetBlockers(bool turnOn, float restitution)
 
     auto make = [this](const char* name, const Vector2& position, const Vector2& size)
     {
-        PhysicsActor* blocker = new EdgeBlocker();
+        PhysicsActor* blocker = new PhysicsActor();
         blocker->SetName(name);
         blocker->SetPosition(position.X, position.Y);
         blocker->SetColor(1.0f, 0.5f, 0.5f, 1.0f);
@@ -157,25 +149,18 @@ void World::SetBlockers(bool turnOn, float restitution)
         blocker->InitPhysics();
         return blocker;
     };
-    m_blockerRight =
-        make("BlockerRight", Vector2(max.X + t * 0.5f, centre.Y), Vector2(t, h + 1.0f));
-    m_blockerLeft = make("BlockerLeft", Vector2(min.X - t * 0.5f, centre.Y), Vector2(t, h + 1.0f));
-    m_blockerTop = make("BlockerTop", Vector2(centre.X, max.Y + t * 0.5f), Vector2(w + 1.0f, t));
-    m_blockerBottom =
-        make("BlockerBottom", Vector2(centre.X, min.Y - t * 0.5f), Vector2(w + 1.0f, t));
-
-    PhysicsActor* blockers[] = {m_blockerRight, m_blockerLeft, m_blockerTop, m_blockerBottom};
+    PhysicsActor* blockers[] = {
+        make("BlockerRight", Vector2(max.X + t * 0.5f, centre.Y), Vector2(t, h + 1.0f)),
+        make("BlockerLeft", Vector2(min.X - t * 0.5f, centre.Y), Vector2(t, h + 1.0f)),
+        make("BlockerTop", Vector2(centre.X, max.Y + t * 0.5f), Vector2(w + 1.0f, t)),
+        make("BlockerBottom", Vector2(centre.X, min.Y - t * 0.5f), Vector2(w + 1.0f, t))};
     for (PhysicsActor* blocker : blockers)
         blocker->Tag("NoDelete");
-    for (PhysicsActor* blocker : blockers)
-        Add(blocker, 0);
-}
-
-void World::ForgetBlocker(PhysicsActor* blocker)
-{
-    for (PhysicsActor** slot : {&m_blockerRight, &m_blockerLeft, &m_blockerTop, &m_blockerBottom})
-        if (*slot == blocker)
-            *slot = nullptr;
+    for (int i = 0; i < 4; ++i)
+    {
+        m_blockers[i] = blockers[i];
+        Add(blockers[i], 0);
+    }
 }
 
 void World::ReceiveMessage(Message* message)

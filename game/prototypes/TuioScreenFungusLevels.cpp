@@ -143,7 +143,7 @@ void TuioScreenFungusLevels::ChangeLevel()
     for (Actor* spore : LiveActorsTagged("spore"))
         RemoveActor(spore);
 
-    for (Renderable* object : m_objects)
+    for (Renderable* object : LiveObjects())
         if (auto* actor = dynamic_cast<Actor*>(object))
             MoveDown(actor, kLevelSpacing);
     m_background->SetPosition(Vector2(0.0f, 0.0f));
