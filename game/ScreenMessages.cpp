@@ -6,6 +6,10 @@
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
 #include "game/TuioCursorMessage.h"
+#include "tuio/TuioCursor.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -13,6 +17,14 @@ constexpr const char* kTouchMessages[] = {"TuioCursorAdded", "TuioCursorRemoved"
                                           "TuioCursorUpdated"};
 constexpr char kCollisionPrefix[] = "CollisionWith";
 constexpr size_t kCollisionPrefixLength = sizeof(kCollisionPrefix) - 1;
+
+/// value within low ... high; the middle for a value that is not a number.
+float Limit(float value, float low, float high)
+{
+    if (std::isnan(value))
+        return (low + high) / 2.0f;
+    return std::min(std::max(value, low), high);
+}
 } // namespace
 
 void SubscribeToTouches(MessageListener* listener)
@@ -36,8 +48,18 @@ TUIO::TuioCursor* CursorOf(Message* message)
 Vector2 CursorWorldPoint(const TUIO::TuioCursor& cursor)
 {
     const Camera* camera = Camera::GetInstance();
-    return MathUtil::ScreenToWorld(cursor.getScreenX(camera->GetWindowWidth()),
-                                   cursor.getScreenY(camera->GetWindowHeight()));
+    const TUIO::TuioPoint onTable(TUIO::TuioTime(), Limit(cursor.getX(), -1.0f, 2.0f),
+                                  Limit(cursor.getY(), -1.0f, 2.0f));
+    return MathUtil::ScreenToWorld(onTable.getScreenX(camera->GetWindowWidth()),
+                                   onTable.getScreenY(camera->GetWindowHeight()));
+}
+
+Vector2 CursorWorldVelocity(const TUIO::TuioCursor& cursor)
+{
+    const Vector2 visible = MathUtil::GetVisibleWorldSize();
+    const float limit = kMaxCursorWorldSpeed;
+    return Vector2(Limit(cursor.getXSpeed() * visible.X, -limit, limit),
+                   Limit(-cursor.getYSpeed() * visible.Y, -limit, limit));
 }
 
 String CollisionName(const Actor* actor)

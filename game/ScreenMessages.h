@@ -24,8 +24,15 @@ void UnsubscribeFromTouches(MessageListener* listener);
 
 /// The cursor copy a touch message carries; null for a message without one.
 TUIO::TuioCursor* CursorOf(Message* message);
-/// The world point under the cursor's position in the window.
+/// The world point under the cursor's position in the window. A tracker may report a little
+/// outside 0 ... 1; anything further out (or not a number) counts as the nearest point of a
+/// band one table wide around the table, so that no screen puts an actor at 1e30.
 Vector2 CursorWorldPoint(const TUIO::TuioCursor& cursor);
+/// The cursor's speed in world units per second (the table's y axis points down, the world's
+/// up), each component limited to kMaxCursorWorldSpeed and 0 when not a number.
+Vector2 CursorWorldVelocity(const TUIO::TuioCursor& cursor);
+/// World units per second: well beyond any finger, and far from what overflows Box2D.
+constexpr float kMaxCursorWorldSpeed = 1000.0f;
 
 /// "CollisionWith" followed by the actor's name: what the World sends the actor's subscribers.
 String CollisionName(const Actor* actor);

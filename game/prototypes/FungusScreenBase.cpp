@@ -8,6 +8,7 @@
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
 #include "game/ActorQueries.h"
+#include "game/ScreenMessages.h"
 #include "game/prototypes/GamePieces.h"
 #include "game/prototypes/RootActorBase.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
@@ -337,10 +338,7 @@ void FungusScreenBase::ReceiveCollision(const String& subject, Actor* other)
         auto* finger = dynamic_cast<TuioCursorPhysicsActor*>(self);
         if (finger != nullptr && finger->GetTuioCursor() != nullptr)
         {
-            const Vector2 visible = MathUtil::GetVisibleWorldSize();
-            const TUIO::TuioCursor* cursor = finger->GetTuioCursor();
-            impulse = Vector2::Normalize(
-                Vector2(cursor->getXSpeed() * visible.X, -cursor->getYSpeed() * visible.Y));
+            impulse = Vector2::Normalize(CursorWorldVelocity(*finger->GetTuioCursor()));
         }
         BurstFungus(other, impulse * 0.7f);
     }

@@ -228,8 +228,7 @@ void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
 
 Vector2 TuioScreenTwoPlayerSheeps::FingerVelocity(const TUIO::TuioCursor& cursor)
 {
-    const Vector2 visible = MathUtil::GetVisibleWorldSize();
-    return Vector2(cursor.getXSpeed() * visible.X, -cursor.getYSpeed() * visible.Y);
+    return CursorWorldVelocity(cursor);
 }
 
 void TuioScreenTwoPlayerSheeps::Collision(const String& receiver, Message* message)
