@@ -33,10 +33,13 @@ bool FingerActors::Handle(Message* message)
 
 TuioCursorPhysicsActor* FingerActors::Add(TUIO::TuioCursor* cursor)
 {
-    TuioCursorPhysicsActor*& finger = m_fingers[cursor->getCursorID()];
-    if (finger != nullptr)
+    RenderableRef<TuioCursorPhysicsActor>& finger = m_fingers[cursor->getCursorID()];
+    // One destroyed by someone else is replaced.
+    if (finger.GetLive() != nullptr)
         return nullptr;
-    return finger = Make(cursor, m_listener, m_layer);
+    TuioCursorPhysicsActor* made = Make(cursor, m_listener, m_layer);
+    finger = made;
+    return made;
 }
 
 TuioCursorPhysicsActor* FingerActors::Move(TUIO::TuioCursor* cursor)
@@ -60,14 +63,24 @@ TuioCursorPhysicsActor* FingerActors::Lift(int id)
 void FingerActors::Clear()
 {
     for (auto& entry : m_fingers)
-        entry.second->Destroy();
+        if (TuioCursorPhysicsActor* finger = entry.second.GetLive())
+            finger->Destroy();
     m_fingers.clear();
+}
+
+const FingerActors::Map& FingerActors::Get() const
+{
+    m_live.clear();
+    for (const auto& entry : m_fingers)
+        if (TuioCursorPhysicsActor* finger = entry.second.GetLive())
+            m_live.emplace(entry.first, finger);
+    return m_live;
 }
 
 TuioCursorPhysicsActor* FingerActors::Find(int id) const
 {
     const auto found = m_fingers.find(id);
-    return found == m_fingers.end() ? nullptr : found->second;
+    return found == m_fingers.end() ? nullptr : found->second.GetLive();
 }
 
 TuioCursorPhysicsActor* FingerActors::Make(TUIO::TuioCursor* cursor, MessageListener* listener,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/world/RenderableRef.h"
+
 #include <map>
 
 class Message;
@@ -13,7 +15,8 @@ class TuioCursor;
 
 /// The finger actors of a screen, one per touch on the table, filed under the TUIO cursor ID:
 /// made on "TuioCursorAdded", moved on "TuioCursorUpdated" and destroyed on
-/// "TuioCursorRemoved". The World owns the actors; this keeps pointers to them.
+/// "TuioCursorRemoved". The World owns the actors; this keeps references to them, so that a
+/// finger destroyed by anyone else (a script, a level unload) counts as lifted.
 class FingerActors
 {
 public:
@@ -25,17 +28,20 @@ public:
     /// Handles the three touch messages with Add, Move and Lift (the lifted finger is
     /// destroyed); false for every other message.
     bool Handle(Message* message);
-    /// A new finger for a cursor whose ID has none, filed and returned; else null.
+    /// A new finger for a cursor whose ID has none (or only one that is gone), filed and
+    /// returned; else null.
     TuioCursorPhysicsActor* Add(TUIO::TuioCursor* cursor);
     /// The finger of the cursor's ID, given a copy of the cursor and moved to it; or null.
     TuioCursorPhysicsActor* Move(TUIO::TuioCursor* cursor);
     /// The finger filed under id, taken off the list but not destroyed; or null.
     TuioCursorPhysicsActor* Lift(int id);
-    /// Destroys every finger actor and forgets them all.
+    /// Destroys every finger actor still there and forgets them all.
     void Clear();
 
-    const Map& Get() const { return m_fingers; }
-    /// The finger filed under id, or null.
+    /// The fingers not yet destroyed, by cursor ID: taken afresh at each call, valid until the
+    /// next call or change.
+    const Map& Get() const;
+    /// The finger filed under id, or null (also once it has been destroyed).
     TuioCursorPhysicsActor* Find(int id) const;
 
     /// A finger actor named "Cursor" at the cursor's world point, with its own copy of the
@@ -46,5 +52,6 @@ public:
 private:
     MessageListener* m_listener;
     int m_layer;
-    Map m_fingers;
+    std::map<int, RenderableRef<TuioCursorPhysicsActor>> m_fingers;
+    mutable Map m_live;
 };

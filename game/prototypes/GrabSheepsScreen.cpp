@@ -50,7 +50,7 @@ void GrabSheepsScreen::SpawnSheep(int player)
     {
         // A player's sheep start on the other player's meadow, the far side from their own.
         const int other = 3 - player;
-        CreateSheep(kPlayerTags[index], GetPlayerColor(player), GetMeadow(other)->GetPosition());
+        CreateSheep(kPlayerTags[index], GetPlayerColor(player), GetMeadowPosition(other));
         m_spawnTimers[index] = 0.0f;
     }
 }

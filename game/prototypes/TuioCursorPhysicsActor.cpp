@@ -20,6 +20,8 @@ TuioCursorPhysicsActor::~TuioCursorPhysicsActor()
 
 void TuioCursorPhysicsActor::SetTuioCursor(TUIO::TuioCursor* cursor)
 {
+    // Copied before the old copy goes: the argument may be that copy.
+    auto* copy = new TUIO::TuioCursor(*cursor);
     delete m_tuioCursor;
-    m_tuioCursor = new TUIO::TuioCursor(*cursor);
+    m_tuioCursor = copy;
 }

@@ -16,7 +16,8 @@ public:
     /// Frees the cursor copy.
     ~TuioCursorPhysicsActor() override;
 
-    /// Keeps a copy of cursor (the caller keeps its own), replacing the one held.
+    /// Keeps a copy of cursor (the caller keeps its own), replacing the one held; cursor may be
+    /// the one held.
     void SetTuioCursor(TUIO::TuioCursor* cursor);
     /// The actor's own copy, or null before the first SetTuioCursor.
     TUIO::TuioCursor* GetTuioCursor() const { return m_tuioCursor; }

@@ -17,6 +17,7 @@
 #include "tuio/TuioCursor.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -41,6 +42,15 @@ void EnsureScoreFont()
 String ScoreString(int score)
 {
     return std::to_string(score);
+}
+
+/// 1 when the cursor's pixel column lies left of the window's middle one, else 2. In floats:
+/// the column of a position far off the table (or not a number) does not fit an int.
+int PlayerOfSide(const TUIO::TuioCursor& cursor)
+{
+    const int width = Camera::GetInstance()->GetWindowWidth();
+    const float column = std::floor(static_cast<float>(width) * cursor.getX() + 0.5f);
+    return column < static_cast<float>(width / 2) ? 1 : 2;
 }
 } // namespace
 
@@ -98,10 +108,54 @@ void TuioScreenTwoPlayerSheeps::CreateMeadow(int player)
 
 void TuioScreenTwoPlayerSheeps::PlaceMeadows()
 {
+    for (int player = 1; player <= 2; ++player)
+    {
+        if (PhysicsActor* meadow = GetMeadow(player))
+        {
+            meadow->SetPosition(MeadowPlace(player));
+        }
+    }
+}
+
+Vector2 TuioScreenTwoPlayerSheeps::MeadowPlace(int player)
+{
     // Player 1 scores at the right edge, player 2 at the left.
     const int width = Camera::GetInstance()->GetWindowWidth();
-    m_meadows[0]->SetPosition(MathUtil::ScreenToWorld(width, 0).X, 0.0f);
-    m_meadows[1]->SetPosition(MathUtil::ScreenToWorld(0, 0).X, 0.0f);
+    return Vector2(MathUtil::ScreenToWorld(player == 1 ? width : 0, 0).X, 0.0f);
+}
+
+Vector2 TuioScreenTwoPlayerSheeps::GetMeadowPosition(int player) const
+{
+    const PhysicsActor* meadow = GetMeadow(player);
+    return meadow != nullptr ? meadow->GetPosition() : MeadowPlace(player);
+}
+
+PhysicsActor* TuioScreenTwoPlayerSheeps::GetMeadow(int player) const
+{
+    return m_meadows[player - 1].GetLive();
+}
+
+TextActor* TuioScreenTwoPlayerSheeps::GetScoreText(int player) const
+{
+    return m_scoreTexts[player - 1].GetLive();
+}
+
+TiledBoard* TuioScreenTwoPlayerSheeps::GetBackground() const
+{
+    return m_background.GetLive();
+}
+
+std::vector<PhysicsActor*> TuioScreenTwoPlayerSheeps::GetDogs() const
+{
+    std::vector<PhysicsActor*> dogs;
+    for (const RenderableRef<PhysicsActor>& dog : m_dogs)
+    {
+        if (PhysicsActor* live = dog.GetLive())
+        {
+            dogs.push_back(live);
+        }
+    }
+    return dogs;
 }
 
 PhysicsActor* TuioScreenTwoPlayerSheeps::CreateDog(Vector2 position)
@@ -154,15 +208,18 @@ void TuioScreenTwoPlayerSheeps::Stop()
     // an entry would dangle once the World deleted its actor (a level unload): both go here.
     m_fingers.Clear();
     m_active = false;
-    m_background = nullptr;
-    std::fill(std::begin(m_meadows), std::end(m_meadows), nullptr);
-    std::fill(std::begin(m_scoreTexts), std::end(m_scoreTexts), nullptr);
+    m_background.Reset();
+    for (int index = 0; index < 2; ++index)
+    {
+        m_meadows[index].Reset();
+        m_scoreTexts[index].Reset();
+    }
 }
 
 void TuioScreenTwoPlayerSheeps::Update(float)
 {
     LeaveKnockedOutCollisions();
-    for (PhysicsActor* dog : m_dogs)
+    for (PhysicsActor* dog : GetDogs())
     {
         // Two draws in this order; each axis a whole number from -5 to 4, so dogs drift.
         const int x = MathUtil::RandomInt(10) - 5;
@@ -219,8 +276,7 @@ void TuioScreenTwoPlayerSheeps::Touch(const String& name, TUIO::TuioCursor* curs
 void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
                                              const TUIO::TuioCursor& cursor)
 {
-    const int width = Camera::GetInstance()->GetWindowWidth();
-    const int player = cursor.getScreenX(width) < width / 2 ? 1 : 2;
+    const int player = PlayerOfSide(cursor);
     PhysicsActor* sheep =
         CreateSheep(kPlayerTags[player - 1], m_colors[player - 1], CursorWorldPoint(cursor));
     sheep->ApplyImpulse(FingerVelocity(cursor), sheep->GetPosition());
@@ -288,15 +344,20 @@ void TuioScreenTwoPlayerSheeps::Score(int player, Actor* sheep)
 {
     const int index = player - 1;
     ++m_scores[index];
-    m_scoreTexts[index]->SetDisplayString(ScoreString(m_scores[index]));
+    if (TextActor* text = GetScoreText(player))
+    {
+        text->SetDisplayString(ScoreString(m_scores[index]));
+    }
     sheep->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     sheep->Untag(kPlayerTags[index]);
     sheep->Tag(kScoredTags[index]);
 
     auto* body = dynamic_cast<PhysicsActor*>(sheep);
+    const PhysicsActor* meadow = GetMeadow(player);
     box2d20::DistanceJointDef spring;
+    // Without either body (a meadow someone destroyed) there is no spring.
     spring.body1 = body != nullptr ? body->GetBody() : nullptr;
-    spring.body2 = m_meadows[index]->GetBody();
+    spring.body2 = meadow != nullptr ? meadow->GetBody() : nullptr;
     spring.length = 0.0f;
     spring.frequencyHz = kScoringHz;
     spring.dampingRatio = kScoringDamping[index];

@@ -64,11 +64,12 @@ public:
     bool IsActive() const { return m_active; }
     /// player is 1 or 2.
     int GetScore(int player) const { return m_scores[player - 1]; }
-    PhysicsActor* GetMeadow(int player) const { return m_meadows[player - 1]; }
-    TextActor* GetScoreText(int player) const { return m_scoreTexts[player - 1]; }
+    /// The screen's actors; null (or left out) once someone else has destroyed them.
+    PhysicsActor* GetMeadow(int player) const;
+    TextActor* GetScoreText(int player) const;
     const Color& GetPlayerColor(int player) const { return m_colors[player - 1]; }
-    TiledBoard* GetBackground() const { return m_background; }
-    const std::vector<PhysicsActor*>& GetDogs() const { return m_dogs; }
+    TiledBoard* GetBackground() const;
+    std::vector<PhysicsActor*> GetDogs() const;
     /// The actor of a touch that is down, or null.
     TuioCursorPhysicsActor* GetCursorActor(int cursorId) const { return m_fingers.Find(cursorId); }
 
@@ -82,14 +83,18 @@ protected:
     /// The finger's actor touched other (never null).
     virtual void CursorTouched(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*other*/) {}
 
-    /// The finger's velocity in world units per second (screen y grows downwards).
+    /// The finger's velocity in world units per second (screen y grows downwards), limited.
     static Vector2 FingerVelocity(const TUIO::TuioCursor& cursor);
+    /// Where the player's meadow stands; the edge it is placed at once it is gone.
+    Vector2 GetMeadowPosition(int player) const;
 
 private:
     void CreateMeadow(int player);
     /// The body, sprite, World and subscription every sheep and dog shares.
     PhysicsActor* FinishAnimal(PhysicsActor* animal);
     void PlaceMeadows();
+    /// The world point at the edge where the player's meadow belongs.
+    static Vector2 MeadowPlace(int player);
     void Touch(const String& name, TUIO::TuioCursor* cursor);
     void Collision(const String& receiver, Message* message);
     void SheepTouched(Actor* sheep, Actor* other, const String& otherName);
@@ -99,13 +104,13 @@ private:
     /// One per touch seen added and not yet removed.
     FingerActors m_fingers{this, 0};
     bool m_active = false;
-    TextActor* m_scoreTexts[2] = {};
+    // The actors are also in objects, which owns them; a script may still destroy any of them.
+    RenderableRef<TextActor> m_scoreTexts[2];
     int m_scores[2] = {};
     /// "P1Wiese" at the right edge, "P2Wiese" at the left.
-    PhysicsActor* m_meadows[2] = {};
-    /// Also in objects, which owns them.
-    std::vector<PhysicsActor*> m_dogs;
-    TiledBoard* m_background = nullptr;
+    RenderableRef<PhysicsActor> m_meadows[2];
+    std::vector<RenderableRef<PhysicsActor>> m_dogs;
+    RenderableRef<TiledBoard> m_background;
     Color m_colors[2];
     /// The Switchboard stops delivering a name as soon as leaving it is asked for, but both
     /// messages of a contact between two sheep must arrive for each to knock out the other:

@@ -6,6 +6,8 @@
 #include "game/prototypes/TuioScreenSpringSheeps.h"
 #include "tests/game/GameTestSupport.h"
 
+#include <cmath>
+
 namespace
 {
 
@@ -146,6 +148,8 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
         Frame(0.02); // the physics step reports the finger's contact
         Frame(0.02); // and the next delivery grabs
         TuioCursorPhysicsActor* finger = s->GetCursorActor(3);
+        finger->SetTuioCursor(finger->GetTuioCursor()); // its own copy
+        EXPECT_EQ(finger->GetTuioCursor()->getCursorID(), 3);
         EXPECT_EQ(sheep->IsTagged("attachedtocursor3"), carry);
         if (!carry)
             ExpectSpring(sheep, 1.5f, 0.5f);
@@ -168,5 +172,46 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
         Frame(0.02); // the finger's actor is deleted, and the spring with it
         EXPECT_FALSE(sheep->IsTagged("attachedtocursor3") || sheep->GetBody()->GetJointList());
         EXPECT_EQ(Tagged("p1") + Tagged("p2"), 2u) << "lifting makes no sheep";
+    }
+}
+
+TEST_F(TwoPlayerSheepsTest, TouchesFarOffTheTableOrNotNumbersKeepEveryActorFiniteAndScoreNothing)
+{
+    const auto finite = [this]
+    {
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+            if (const auto* actor = dynamic_cast<const Actor*>(*it))
+                if (!std::isfinite(actor->GetPosition().X + actor->GetPosition().Y))
+                    return false;
+        return true;
+    };
+    for (int kind = 0; kind < 3; ++kind)
+    {
+        TuioScreenTwoPlayerSheeps* s =
+            kind == 0   ? Start<TuioScreenTwoPlayerSheeps>()
+            : kind == 1 ? static_cast<GrabSheepsScreen*>(Start<TuioScreenCarrySheeps>())
+                        : Start<TuioScreenSpringSheeps>();
+        for (float v : {1e30f, -1e30f, std::nanf("")})
+        {
+            Sheep(1, Vector2(5.0f, 5.0f));
+            Touch(kDown, 3, 0.6875f, 0.25f); // grabs the sheep at (5, 5)
+            Deliver();
+            Frame(0.02);
+            Frame(0.02);
+            Touch(kMove, 3, v, v, v, v);
+            Touch(kDown, 4, v, v, v, v);
+            Deliver();
+            const size_t blue = Tagged("p2");
+            Touch(kUp, 3, v, v, v, v);
+            Touch(kUp, 4, v, v, v, v);
+            Deliver();
+            // The side of a lifted touch is where its sheep is made: off the right edge, or
+            // the middle for no number.
+            EXPECT_EQ(Tagged("p2") - blue, kind > 0 || v < 0.0f ? 0u : 2u) << v;
+            for (int n = 0; n < 5; ++n)
+                Frame(0.02);
+            EXPECT_TRUE(finite()) << kind << " " << v;
+        }
+        EXPECT_TRUE(s->GetScore(1) == 0 && s->GetScore(2) == 0) << kind;
     }
 }
