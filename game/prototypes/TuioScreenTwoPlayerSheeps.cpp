@@ -362,8 +362,12 @@ void TuioScreenTwoPlayerSheeps::Score(int player, Actor* sheep)
     spring.frequencyHz = kScoringHz;
     spring.dampingRatio = kScoringDamping[index];
     spring.collideConnected = false;
-    // Owned by the physics world; it goes with either body.
-    box2d20::CreateDistanceJoint(World::GetInstance()->GetPhysicsWorld(), spring);
+    // Owned by the physics world; it goes with either body. A script may rename the meadow
+    // after a sheep: Box2D aborts on a joint from a body to itself.
+    if (spring.body1 != spring.body2)
+    {
+        box2d20::CreateDistanceJoint(World::GetInstance()->GetPhysicsWorld(), spring);
+    }
 }
 
 void TuioScreenTwoPlayerSheeps::RemoveSheep(Actor* sheep)

@@ -72,6 +72,14 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
                 other->IsDestroyed() && s->GetScore(2) == 1);
     EXPECT_FALSE(bystander->IsDestroyed());
     EXPECT_EQ(PuffsAndOthers().first, 4);
+    // Renamed by a script, a meadow scoring on itself counts, tied to nothing (Box2D aborts).
+    PhysicsActor *meadow = s->GetMeadow(2), *named = s->GetMeadow(1);
+    const String name = bystander->GetName();
+    bystander->SetName("Stray"), meadow->SetName(name), named->SetName("P2Wiese");
+    meadow->Tag("p2");
+    Collide(meadow, named);
+    Deliver();
+    EXPECT_EQ(s->GetScore(2), 2);
 
     // Dogs are pushed by draws of -5 ... 4 on each axis.
     for (size_t i = 0; i < 3; ++i) // apart and at rest
