@@ -49,14 +49,14 @@ void FungusScreenBase::FinishFungusStart()
     m_gravityDirection = MathUtil::VectorFromAngle(0.0f);
     SetGravity(m_gravityDirection);
 
-    m_compass = new Actor();
-    m_compass->SetSprite("Resources/Images/kompassrose.png", 0, kDefaultTextureClamp,
-                         kDefaultTextureFilter, false);
-    m_compass->SetPosition(0.0f, 0.0f);
-    m_compass->SetSize(3.0f);
-    m_compass->SetColor(0.0f, 0.0f, 0.0f, 0.5f);
-    m_compass->SetRotation(MathUtil::ToDegrees(MathUtil::AngleFromVector(m_gravityDirection)));
-    AddObject(m_compass, kCompassLayer);
+    auto* compass = new Actor();
+    compass->SetSprite("Resources/Images/kompassrose.png", 0, kDefaultTextureClamp,
+                       kDefaultTextureFilter, false);
+    compass->SetPosition(0.0f, 0.0f);
+    compass->SetSize(3.0f);
+    compass->SetColor(0.0f, 0.0f, 0.0f, 0.5f);
+    compass->SetRotation(MathUtil::ToDegrees(MathUtil::AngleFromVector(m_gravityDirection)));
+    m_compass = AddObject(compass, kCompassLayer);
 
     FinishStart("Get fungi on the food");
 }
@@ -75,7 +75,12 @@ void FungusScreenBase::SetSpawnFrom(const Actor* marker)
 
 void FungusScreenBase::ShowGoalText()
 {
-    GetStatusText()->SetDisplayString("Get fungi on the food");
+    ShowStatus("Get fungi on the food");
+}
+
+Actor* FungusScreenBase::GetCompass() const
+{
+    return m_compass.GetLive();
 }
 
 void FungusScreenBase::Stop()
@@ -83,7 +88,7 @@ void FungusScreenBase::Stop()
     if (IsActive())
         DeleteRoots();
     PieceScreen::Stop();
-    m_compass = nullptr;
+    m_compass.Reset();
     SetGravity(Vector2(0.0f, 0.0f));
 }
 
@@ -156,10 +161,10 @@ void FungusScreenBase::WalkGravity()
     m_gravityAngle = std::fmod(m_gravityAngle + m_turnRate, 360.0f);
     m_gravityDirection = MathUtil::VectorFromAngle(m_gravityAngle);
     SetGravity(m_gravityDirection * m_gravityStrength);
-    if (m_compass != nullptr)
+    if (Actor* compass = GetCompass())
     {
-        m_compass->SetAlpha(m_gravityStrength / 20.0f + 0.5f);
-        m_compass->SetRotation(m_gravityAngle);
+        compass->SetAlpha(m_gravityStrength / 20.0f + 0.5f);
+        compass->SetRotation(m_gravityAngle);
     }
 }
 
@@ -210,10 +215,11 @@ void FungusScreenBase::TurnIntoStaticFungus(Actor* fungus)
         auto* root = dynamic_cast<RootActorBase*>(actor);
         if (root == nullptr)
             continue;
+        // An end that someone else deleted reads null.
         PhysicsActor* other = root->GetFirstActor();
         if (other == fungus)
             other = root->GetSecondActor();
-        if (!other->IsDestroyed() && other->GetBody() != nullptr)
+        if (other != nullptr && !other->IsDestroyed() && other->GetBody() != nullptr)
             World::GetInstance()->Add(m_kinds.newRoot(other, fixed), kRootLayer);
         // The old root destroys itself in its next update.
     }
