@@ -96,3 +96,56 @@ TEST_F(PhysicsActorTest, ForcesAndImpulsesPushTheBody)
     bodiless.ApplyForce(Vector2(1.0f, 1.0f), Vector2(0.0f, 0.0f));
     bodiless.ApplyImpulse(Vector2(1.0f, 1.0f), Vector2(0.0f, 0.0f));
 }
+
+TEST_F(PhysicsActorTest, ValuesBox2DCannotTakeAreRefusedWithALogLine)
+{
+    const float nan = std::nanf(""), inf = INFINITY;
+    // Each makes no body (the circle's mass is too small to invert); the actor stays usable.
+    const std::function<void(PhysicsActor&)> bad[] = {
+        [&](PhysicsActor& a) { a.SetDensity(inf); },
+        [&](PhysicsActor& a) { a.SetDensity(1e-40f); },
+        [&](PhysicsActor& a) { a.SetSize(1e30f); },
+        [&](PhysicsActor& a) { a.SetPosition(nan, 0.0f); },
+        [&](PhysicsActor& a) { a.SetRotation(nan); },
+        [&](PhysicsActor& a) { a.SetFriction(-1.0f); },
+        [&](PhysicsActor& a) { a.SetLinearDamping(-1.0f); },
+        [&](PhysicsActor& a) { a.SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE), a.SetSize(2e-20f); },
+    };
+    LogCapture::Get().Clear();
+    for (const auto& set : bad)
+    {
+        PhysicsActor actor;
+        set(actor);
+        actor.InitPhysics();
+        const StringList lines = LogCapture::Get().Take();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].rfind("ERROR: InitPhysics() made no body - its ", 0), 0u) << lines[0];
+        EXPECT_EQ(actor.GetBody(), nullptr);
+    }
+
+    // With a body: the refused value changes nothing, and the simulation stays finite.
+    PhysicsActor* small = Make("Small", Vector2(1.0f, 2.0f), 1.0f, Vector2(0.01f, 0.01f));
+    const std::pair<const char*, std::function<void()>> pushes[] = {
+        {"SetPosition", [&] { small->SetPosition(Vector2(nan, 0.0f)); }},
+        {"SetPosition", [&] { small->SetPosition(0.0f, -3e30f); }},
+        {"ApplyImpulse", [&] { small->ApplyImpulse(Vector2(3e38f, 0.0f), Vector2()); }},
+        {"ApplyImpulse", [&] { small->ApplyImpulse(Vector2(0.0f, nan), Vector2()); }},
+        {"ApplyForce", [&] { small->ApplyForce(Vector2(1.0f, 0.0f), Vector2(0.0f, inf)); }},
+        {"ApplyLocalForce", [&] { small->ApplyLocalForce(Vector2(inf, 0.0f), Vector2()); }},
+        {"ApplyTorque", [&] { small->ApplyTorque(3e38f); }},
+    };
+    for (const auto& [name, push] : pushes)
+    {
+        push();
+        const StringList lines = LogCapture::Get().Take();
+        ASSERT_EQ(lines.size(), 1u) << name;
+        EXPECT_EQ(lines[0].rfind("WARNING: " + String(name) + "() had no effect - ", 0), 0u);
+    }
+    EXPECT_EQ(small->GetPosition(), Vector2(1.0f, 2.0f));
+    EXPECT_EQ(small->GetBody()->GetLinearVelocity(), b2Vec2(0.0f, 0.0f));
+    EXPECT_EQ(small->GetBody()->GetAngularVelocity(), 0.0f);
+    small->ApplyImpulse(Vector2(0.001f, 0.0f), Vector2(0.0f, 0.001f)); // a push it can take
+    Frame();
+    EXPECT_GT(small->GetPosition().X, 1.0f);
+    EXPECT_TRUE(std::isfinite(small->GetRotation()) && LogCapture::Get().Lines().empty());
+}
