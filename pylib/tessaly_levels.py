@@ -55,7 +55,7 @@ class Range:
 
     def check(self, value, text):
         if isinstance(value, float) and not math.isfinite(value):
-            raise OutOfRange("'%s' is not a finite number" % text.strip())
+            raise OutOfRange("'%s' is not finite" % text.strip())
         low_ok = value > self.low if self.above else value >= self.low
         if not (low_ok and value <= self.high or self.zero and value == 0):
             raise OutOfRange("'%s' is outside %s" % (text.strip(), self))
