@@ -47,28 +47,25 @@ def report(path, section, key, message):
 # --- Values ---------------------------------------------------------------------------------
 
 class Range:
-    """The numbers a key accepts: low ... high, or above low when low itself is excluded, and
-    0 as well when zero is allowed."""
+    """The numbers a key accepts: low ... high, and 0 as well when zero is allowed."""
 
-    def __init__(self, low, high, above=False, zero=False):
-        self.low, self.high, self.above, self.zero = low, high, above, zero
+    def __init__(self, low, high, zero=False):
+        self.low, self.high, self.zero = low, high, zero
 
     def check(self, value, text):
         if isinstance(value, float) and not math.isfinite(value):
             raise OutOfRange("'%s' is not finite" % text.strip())
-        low_ok = value > self.low if self.above else value >= self.low
-        if not (low_ok and value <= self.high or self.zero and value == 0):
+        if not (self.low <= value <= self.high or self.zero and value == 0):
             raise OutOfRange("'%s' is outside %s" % (text.strip(), self))
         return value
 
     def __str__(self):
-        text = ("above %g, up to %g" if self.above else "%g ... %g") % (self.low, self.high)
-        return "0 or " + text if self.zero else text
+        return ("0 or " if self.zero else "") + "%g ... %g" % (self.low, self.high)
 
 
 # The ranges of the numbers in levels and archetypes: wide enough for any level, narrow enough
-# that no body overflows Box2D's float arithmetic. A density between 0 and 0.001, or a size
-# below 0.001, would give a mass too small for the engine to invert.
+# that no body overflows Box2D's float arithmetic; the lower bounds of density and size keep
+# every mass far from one too small for the engine to invert.
 RANGES = {
     "position": Range(-10000, 10000),
     "size": Range(0.001, 10000),
