@@ -1,5 +1,6 @@
 // C++ helpers of the generated module: how engine objects become Python objects, how ownership
-// passes to the engine, and how errors inside Python up-calls are reported and survived.
+// passes to the engine, how errors inside Python up-calls are reported and survived, and how C++
+// exceptions leaving wrapped calls become Python errors.
 
 %header %{
 namespace
