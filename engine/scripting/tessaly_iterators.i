@@ -182,7 +182,8 @@ private:
     Position m_position;
 };
 
-template <class C, class It> SwigPyIterator* TessalyMakeIterator(C& container, It it, PyObject* owner)
+template <class C, class It>
+SwigPyIterator* TessalyMakeIterator(C& container, It it, PyObject* owner)
 {
     return new TessalyIterator<C, It>(container, it, owner);
 }
@@ -231,15 +232,18 @@ template <class C, class It> bool TessalyInOrder(C& container, It first, It last
   }
   %typemap(out, noblock=1, fragment="TessalyIterator") std::pair<iterator, iterator> {
     $result = PyTuple_New(2);
-    PyTuple_SetItem($result, 0, SWIG_NewPointerObj(swig::TessalyMakeIterator(*arg1, $1.first, $self),
-                                                   swig::SwigPyIterator::descriptor(), SWIG_POINTER_OWN));
-    PyTuple_SetItem($result, 1, SWIG_NewPointerObj(swig::TessalyMakeIterator(*arg1, $1.second, $self),
-                                                   swig::SwigPyIterator::descriptor(), SWIG_POINTER_OWN));
+    PyTuple_SetItem($result, 0,
+                    SWIG_NewPointerObj(swig::TessalyMakeIterator(*arg1, $1.first, $self),
+                                       swig::SwigPyIterator::descriptor(), SWIG_POINTER_OWN));
+    PyTuple_SetItem($result, 1,
+                    SWIG_NewPointerObj(swig::TessalyMakeIterator(*arg1, $1.second, $self),
+                                       swig::SwigPyIterator::descriptor(), SWIG_POINTER_OWN));
   }
   %typemap(out, noblock=1, fragment="TessalyIterator") std::pair<iterator, bool> {
     $result = PyTuple_New(2);
-    PyTuple_SetItem($result, 0, SWIG_NewPointerObj(swig::TessalyMakeIterator(*arg1, $1.first, $self),
-                                                   swig::SwigPyIterator::descriptor(), SWIG_POINTER_OWN));
+    PyTuple_SetItem($result, 0,
+                    SWIG_NewPointerObj(swig::TessalyMakeIterator(*arg1, $1.first, $self),
+                                       swig::SwigPyIterator::descriptor(), SWIG_POINTER_OWN));
     PyTuple_SetItem($result, 1, SWIG_From(bool)($1.second));
   }
 
