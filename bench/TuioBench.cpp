@@ -1,7 +1,9 @@
 // Datagrams per second through the whole TUIO client (parse, list upkeep, listener calls) next
-// to oscpack's bare parse of the same datagrams, and the latency from sendto on loopback to the
-// listener's update call. Run from the repository root: build/bench/tuio_bench
+// to oscpack's bare parse of the same datagrams, the latency from sendto on loopback to the
+// listener's update call, and the cost of one touch update with the game's copy of the cursor
+// for an old touch against a young one. Run from the repository root: build/bench/tuio_bench
 
+#include "bench/BenchTimer.h"
 #include "bench/FreeUdpPort.h"
 #include "tuio/TuioClient.h"
 #include "tuio/TuioCursor.h"
@@ -263,6 +265,54 @@ void Latency(int samples)
                 "99th percentile %.1f us, max %.1f us, lost %d\n",
                 microseconds.size(), median, p99, microseconds.back(), lost);
 }
+/// Nanoseconds of one update of a touch as the game sees it: the client's update of its cursor
+/// with given values, then the game manager's copy of it for a message, and that copy's delete.
+double UpdateAndCopyNanoseconds(int age)
+{
+    TUIO::TuioCursor touch(TUIO::TuioTime(0), 1, 0, 0.5f, 0.5f);
+    long milliseconds = 0;
+    auto update = [&milliseconds](TUIO::TuioCursor& cursor)
+    {
+        milliseconds += 16;
+        float x = 0.1f + 0.0008f * static_cast<float>(milliseconds / 16 % 1000);
+        cursor.update(TUIO::TuioTime(milliseconds), x, 0.5f, 0.05f, 0.0f, 0.0f);
+    };
+    for (int i = 0; i < age; ++i)
+    {
+        update(touch);
+    }
+    // Each measured update runs on its own copy of the touch, so measuring does not age it.
+    constexpr int Touches = 50;
+    std::vector<TUIO::TuioCursor> touches;
+    volatile float sink = 0.0f;
+    double best = 1e30;
+    for (int trial = 0; trial < 20; ++trial)
+    {
+        touches.assign(Touches, touch);
+        best = std::min(best, TimeOf(
+                                  [&]
+                                  {
+                                      for (TUIO::TuioCursor& cursor : touches)
+                                      {
+                                          update(cursor);
+                                          TUIO::TuioCursor* copy = new TUIO::TuioCursor(cursor);
+                                          sink = sink + copy->getX();
+                                          delete copy;
+                                      }
+                                  }));
+    }
+    return best / Touches * 1e9;
+}
+
+void TouchAge()
+{
+    constexpr int UpdatesPerSecond = 60;
+    double young = UpdateAndCopyNanoseconds(UpdatesPerSecond);
+    double old = UpdateAndCopyNanoseconds(UpdatesPerSecond * 3600);
+    std::printf("update + message copy of a touch: 1 s old (%d updates) %.0f ns, 1 h old (%d "
+                "updates) %.0f ns, old / young %.2f (target <= 1.1)\n",
+                UpdatesPerSecond, young, UpdatesPerSecond * 3600, old, old / young);
+}
 } // namespace
 
 int main()
@@ -270,5 +320,6 @@ int main()
     Throughput(1);
     Throughput(20);
     Latency(10000);
+    TouchAge();
     return 0;
 }
