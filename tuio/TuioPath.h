@@ -24,7 +24,6 @@ public:
     void append(const TuioPoint& point);
     /// The newest point.
     TuioPoint back() const;
-    std::size_t size() const { return m_size; }
     /// The points kept, oldest first.
     std::vector<TuioPoint> points() const;
 
