@@ -14,6 +14,7 @@
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "tuio/TuioCursor.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -28,6 +29,8 @@ constexpr float kAnchorReach = 3.0f * 1.5f;
 constexpr float kFungusCountdown = 2.5f;
 /// A fungus with fewer fungus roots than this is red, and a finger bursts it.
 constexpr int kRootsToHold = 3;
+/// What the level files allow a wave.
+constexpr float kMostSporesAWave = 100.0f;
 
 /// The roots at actor, optionally of one kind ("roottofungus").
 size_t CountRoots(const char* kind, const Actor* actor)
@@ -70,7 +73,9 @@ void FungusScreenBase::SetSpawnFrom(const Actor* marker)
 {
     m_spawnPosition = marker->GetPosition();
     m_spawnDirection = MathUtil::VectorFromAngle(marker->GetRotation());
-    m_spawnCount = static_cast<int>(marker->GetAlpha());
+    // The marker's alpha counts a wave's spores; a script may have set any number there.
+    const float count = marker->GetAlpha();
+    m_spawnCount = count > 0.0f ? static_cast<int>(std::min(count, kMostSporesAWave)) : 0;
 }
 
 void FungusScreenBase::ShowGoalText()
