@@ -7,11 +7,14 @@ be given again to override it. Keys are case-insensitive; '#', ';' and '//' star
 lines, so a level written by the sheep level editor loads as it is.
 
 A broken file never stops the loading: each fault is one line on standard error naming the
-file, the section and the key, and everything else loads.
+file, the section and the key, and everything else loads. A number that is not finite or lies
+outside its key's range (RANGES) leaves out the whole actor, or archetype, it belongs to: the
+engine is never handed a value it cannot simulate, and no actor is ever left half made.
 """
 
 import configparser
 import glob
+import math
 import os
 import re
 import sys
@@ -24,7 +27,11 @@ LEVEL_FOLDER = "Config/Level"
 
 
 class ArchetypeError(Exception):
-    """Actor.Create was asked for an archetype that no file defines."""
+    """Actor.Create was asked for an archetype that no file defines, or one left out."""
+
+
+class OutOfRange(ValueError):
+    """A number that is not finite or lies outside its key's range."""
 
 
 def report(path, section, key, message):
@@ -39,18 +46,66 @@ def report(path, section, key, message):
 
 # --- Values ---------------------------------------------------------------------------------
 
-def _number(text):
+class Range:
+    """The numbers a key accepts: low ... high, and 0 as well when zero is allowed."""
+
+    def __init__(self, low, high, zero=False):
+        self.low, self.high, self.zero = low, high, zero
+
+    def check(self, value, text):
+        if isinstance(value, float) and not math.isfinite(value):
+            raise OutOfRange("'%s' is not finite" % text.strip())
+        if not (self.low <= value <= self.high or self.zero and value == 0):
+            raise OutOfRange("'%s' is outside %s" % (text.strip(), self))
+        return value
+
+    def __str__(self):
+        return ("0 or " if self.zero else "") + "%g ... %g" % (self.low, self.high)
+
+
+# The ranges of the numbers in levels and archetypes: wide enough for any level, narrow enough
+# that no body overflows Box2D's float arithmetic; the lower bounds of density and size keep
+# every mass far from one too small for the engine to invert.
+RANGES = {
+    "position": Range(-10000, 10000),
+    "size": Range(0.001, 10000),
+    "rotation": Range(-3600, 3600),
+    "color": Range(0, 1),
+    "alpha": Range(0, 100),  # the fungus levels' spawn marker counts spores with it
+    "animation delay": Range(0, 3600),
+    "animation frame": Range(-1, 10000),
+    "layer": Range(-1000000, 1000000),
+    "density": Range(0.001, 1000, zero=True),
+    "friction": Range(0, 100),
+    "restitution": Range(0, 10),
+    "group": Range(-32768, 32767),
+    "line_spacing": Range(-1000, 1000),
+    "particles_per_second": Range(0, 10000),
+    "system_lifetime": Range(0, 3600),
+    "particle_lifetime": Range(0, 3600),
+    "spread": Range(-360, 360),
+    "end_scale": Range(-1000, 1000),
+    "end_color": Range(0, 1),
+    "speed_range": Range(-10000, 10000),
+    "gravity": Range(-10000, 10000),
+    "max_particles": Range(1, 10000),
+}
+
+
+def _number(text, bounds):
     try:
-        return float(text)
+        value = float(text)
     except ValueError:
         raise ValueError("bad number '%s'" % text.strip()) from None
+    return RANGES[bounds].check(value, text)
 
 
-def _integer(text):
+def _integer(text, bounds):
     try:
-        return int(text)
+        value = int(text)
     except ValueError:
         raise ValueError("bad whole number '%s'" % text.strip()) from None
+    return RANGES[bounds].check(value, text)
 
 
 def _items(text):
@@ -60,15 +115,15 @@ def _items(text):
     return [item.strip() for item in text.split(",")]
 
 
-def _numbers(text, counts):
+def _numbers(text, counts, bounds):
     items = _items(text)
     if len(items) not in counts:
         raise ValueError("expected %s numbers in '%s'" % (" or ".join(map(str, counts)), text))
-    return [_number(item) for item in items]
+    return [_number(item, bounds) for item in items]
 
 
 def _size(text):
-    return _numbers(text, (2,)) if "," in text else _number(text)
+    return _numbers(text, (2,), "size") if "," in text else _number(text, "size")
 
 
 def _boolean(text):
@@ -94,13 +149,13 @@ def _animation(text):
     items = _items(text)
     if not 2 <= len(items) <= 4:
         raise ValueError("expected [delay, loop|pingpong|oneshot, start, end], not '%s'" % text)
-    frames = [_integer(item) for item in items[2:]] + [-1] * (4 - len(items))
-    return [_number(items[0]), _choice(_ANIMATIONS)(items[1])] + frames
+    frames = [_integer(item, "animation frame") for item in items[2:]] + [-1] * (4 - len(items))
+    return [_number(items[0], "animation delay"), _choice(_ANIMATIONS)(items[1])] + frames
 
 
 def _layer(text):
     text = text.strip()
-    return int(text) if re.fullmatch(r"[-+]?\d+", text) else text
+    return _integer(text, "layer") if re.fullmatch(r"[-+]?\d+", text) else text
 
 
 def _text(text):
@@ -117,40 +172,51 @@ CLASSES = {"actor": Actor, "physicsactor": PhysicsActor, "textactor": TextActor,
 # order in the file: colour before alpha, frames before the animation.
 KEYS = {
     "size": (_size, Actor, lambda a, v: a.SetSize(v)),
-    "color": (lambda text: _numbers(text, (3, 4)), Actor, lambda a, v: a.SetColor(v)),
-    "alpha": (_number, Actor, lambda a, v: a.SetAlpha(v)),
+    "color": (lambda text: _numbers(text, (3, 4), "color"), Actor, lambda a, v: a.SetColor(v)),
+    "alpha": (lambda text: _number(text, "alpha"), Actor, lambda a, v: a.SetAlpha(v)),
     "sprite": (_text, Actor, lambda a, v: a.SetSprite(v)),
     "frames": (_text, Actor, lambda a, v: a.LoadSpriteFrames(v)),
     "animation": (_animation, Actor, lambda a, v: a.PlaySpriteAnimation(*v)),
     "draw_shape": (_choice({"square": ADS_Square, "circle": ADS_Circle}), Actor,
                    lambda a, v: a.SetDrawShape(v)),
-    "rotation": (_number, Actor, lambda a, v: a.SetRotation(v)),
+    "rotation": (lambda text: _number(text, "rotation"), Actor, lambda a, v: a.SetRotation(v)),
     "tags": (_text, Actor, lambda a, v: a.Tag(v)),
     "layer": (_layer, Actor, None),  # used when a level adds the actor
-    "density": (_number, PhysicsActor, lambda a, v: a.SetDensity(v)),
-    "friction": (_number, PhysicsActor, lambda a, v: a.SetFriction(v)),
-    "restitution": (_number, PhysicsActor, lambda a, v: a.SetRestitution(v)),
+    "density": (lambda text: _number(text, "density"), PhysicsActor,
+                lambda a, v: a.SetDensity(v)),
+    "friction": (lambda text: _number(text, "friction"), PhysicsActor,
+                 lambda a, v: a.SetFriction(v)),
+    "restitution": (lambda text: _number(text, "restitution"), PhysicsActor,
+                    lambda a, v: a.SetRestitution(v)),
     "shape": (_choice({"box": PhysicsActor.SHAPETYPE_BOX, "circle": PhysicsActor.SHAPETYPE_CIRCLE}),
               PhysicsActor, lambda a, v: a.SetShapeType(v)),
     "sensor": (_boolean, PhysicsActor, lambda a, v: a.SetIsSensor(v)),
-    "group": (_integer, PhysicsActor, lambda a, v: a.SetGroupIndex(v)),
+    "group": (lambda text: _integer(text, "group"), PhysicsActor,
+              lambda a, v: a.SetGroupIndex(v)),
     "fixed_rotation": (_boolean, PhysicsActor, lambda a, v: a.SetFixedRotation(v)),
     "font": (_text, TextActor, lambda a, v: a.SetFont(v)),
     "text": (_text, TextActor, lambda a, v: a.SetDisplayString(v)),
     "alignment": (_choice({"left": TXT_Left, "center": TXT_Center, "right": TXT_Right}),
                   TextActor, lambda a, v: a.SetAlignment(v)),
-    "line_spacing": (_integer, TextActor, lambda a, v: a.SetLineSpacing(v)),
-    "particles_per_second": (_number, ParticleActor, lambda a, v: a.SetParticlesPerSecond(v)),
-    "system_lifetime": (_number, ParticleActor, lambda a, v: a.SetSystemLifetime(v)),
-    "particle_lifetime": (_number, ParticleActor, lambda a, v: a.SetParticleLifetime(v)),
-    "spread": (_number, ParticleActor, lambda a, v: a.SetSpread(v)),
-    "end_scale": (_number, ParticleActor, lambda a, v: a.SetEndScale(v)),
-    "end_color": (lambda text: _numbers(text, (3, 4)), ParticleActor,
+    "line_spacing": (lambda text: _integer(text, "line_spacing"), TextActor,
+                     lambda a, v: a.SetLineSpacing(v)),
+    "particles_per_second": (lambda text: _number(text, "particles_per_second"), ParticleActor,
+                             lambda a, v: a.SetParticlesPerSecond(v)),
+    "system_lifetime": (lambda text: _number(text, "system_lifetime"), ParticleActor,
+                        lambda a, v: a.SetSystemLifetime(v)),
+    "particle_lifetime": (lambda text: _number(text, "particle_lifetime"), ParticleActor,
+                          lambda a, v: a.SetParticleLifetime(v)),
+    "spread": (lambda text: _number(text, "spread"), ParticleActor, lambda a, v: a.SetSpread(v)),
+    "end_scale": (lambda text: _number(text, "end_scale"), ParticleActor,
+                  lambda a, v: a.SetEndScale(v)),
+    "end_color": (lambda text: _numbers(text, (3, 4), "end_color"), ParticleActor,
                   lambda a, v: a.SetEndColor(v)),
-    "speed_range": (lambda text: _numbers(text, (2,)), ParticleActor,
+    "speed_range": (lambda text: _numbers(text, (2,), "speed_range"), ParticleActor,
                     lambda a, v: a.SetSpeedRange(*v)),
-    "gravity": (lambda text: _numbers(text, (2,)), ParticleActor, lambda a, v: a.SetGravity(v)),
-    "max_particles": (_integer, ParticleActor, lambda a, v: a.SetMaxParticles(v)),
+    "gravity": (lambda text: _numbers(text, (2,), "gravity"), ParticleActor,
+                lambda a, v: a.SetGravity(v)),
+    "max_particles": (lambda text: _integer(text, "max_particles"), ParticleActor,
+                      lambda a, v: a.SetMaxParticles(v)),
 }
 
 # Keys only a level gives.
@@ -164,19 +230,28 @@ class Setting:
         self.value, self.path, self.section = value, path, section
 
 
-def _parse(path, section, key, text, cls, into):
-    """Converts one key into `into`; a fault is reported and the key left out."""
-    if key not in KEYS:
+_POSITION = (lambda text: _numbers(text, (2,), "position"), Actor, None)
+
+
+def _parse(path, section, key, text, cls, into, whole):
+    """Converts one key into `into`; a fault is reported and the key left out. False for a
+    number out of range, which leaves out the whole (actor or archetype) too."""
+    entry = _POSITION if key == "position" and whole == "actor" else KEYS.get(key)
+    if entry is None:
         report(path, section, key, "unknown key")
-        return
-    parser, needs, _ = KEYS[key]
+        return True
+    parser, needs, _ = entry
     if not issubclass(cls, needs):
         report(path, section, key, "needs class %s, not %s" % (needs.__name__, cls.__name__))
-        return
+        return True
     try:
         into[key] = Setting(parser(text), path, section)
+    except OutOfRange as error:
+        report(path, section, key, "%s: the %s is left out" % (error, whole))
+        return False
     except ValueError as error:
         report(path, section, key, str(error))
+    return True
 
 
 def _class_of(path, section, text):
@@ -188,16 +263,23 @@ def _class_of(path, section, text):
 
 
 def build(cls, settings):
-    """A new actor of cls with every setting applied; neither named nor in the World."""
+    """A new actor of cls with every setting applied; neither named nor in the World. None when
+    the engine raised on a setting: that is reported and the actor freed."""
     actor = cls()
-    for key, (_, _, apply) in KEYS.items():
+    for key, (_, needs, apply) in KEYS.items():
         setting = settings.get(key)
         if setting is None or apply is None:
             continue
+        if not isinstance(actor, needs):  # a level gave another class than its archetype's
+            report(setting.path, setting.section, key,
+                   "needs class %s, not %s" % (needs.__name__, cls.__name__))
+            continue
         try:
             apply(actor, setting.value)
-        except Exception as error:  # the engine refused it; the actor is still usable
-            report(setting.path, setting.section, key, "%s: %s" % (type(error).__name__, error))
+        except Exception as error:
+            report(setting.path, setting.section, key, "%s: %s: the actor is left out"
+                   % (type(error).__name__, error))
+            return None
     return actor
 
 
@@ -242,8 +324,9 @@ def read_ini(path):
 
 
 class Archetype:
-    def __init__(self, name, cls, settings):
-        self.name, self.cls, self.settings = name, cls, settings
+    def __init__(self, name, cls, settings, sound):
+        # An archetype with a number out of range makes no actors.
+        self.name, self.cls, self.settings, self.sound = name, cls, settings, sound
 
 
 _archetypes = (None, {})  # (folder read, archetypes by lower-case name)
@@ -265,11 +348,11 @@ def archetypes():
                 if cls is None:
                     continue
                 settings = {}
-                for key, text in keys.items():
-                    _parse(path, name, key, text, cls, settings)
+                sound = all([_parse(path, name, key, text, cls, settings, "archetype")
+                             for key, text in keys.items()])
                 if name.lower() in found:
                     report(path, name, None, "archetype defined again, this one wins")
-                found[name.lower()] = Archetype(name, cls, settings)
+                found[name.lower()] = Archetype(name, cls, settings, sound)
         _archetypes = (ARCHETYPE_FOLDER, found)
     return _archetypes[1]
 
@@ -281,7 +364,12 @@ def CreateActor(archetype):
     if definition is None:
         raise ArchetypeError("unknown archetype '%s' (none in %s/*.ini)"
                              % (archetype, ARCHETYPE_FOLDER))
-    return build(definition.cls, definition.settings)
+    if not definition.sound:
+        raise ArchetypeError("archetype '%s' has a number out of range" % archetype)
+    actor = build(definition.cls, definition.settings)
+    if actor is None:
+        raise ArchetypeError("archetype '%s': the engine refused a value" % archetype)
+    return actor
 
 
 def _load_actor(path, section, keys):
@@ -293,29 +381,37 @@ def _load_actor(path, section, keys):
     if definition is None:
         report(path, section, "type", "unknown archetype '%s': the actor is left out" % type_name)
         return None
+    if not definition.sound:
+        report(path, section, "type",
+               "archetype '%s' has a number out of range: the actor is left out" % type_name)
+        return None
 
     cls = definition.cls
     if "class" in keys:
         cls = _class_of(path, section, keys.pop("class")) or cls
     settings = dict(definition.settings)
-    position = None
-    for key, text in keys.items():
-        if key == "position":
-            try:
-                position = _numbers(text, (2,))
-            except ValueError as error:
-                report(path, section, key, str(error))
-        else:
-            _parse(path, section, key, text, cls, settings)
-
-    actor = build(cls, settings)
-    actor.SetName(section)
-    if position is not None:
-        actor.SetPosition(*position)
-    if isinstance(actor, PhysicsActor):
-        actor.InitPhysics()
+    sound = all([_parse(path, section, key, text, cls, settings, "actor")
+                 for key, text in keys.items()])
+    if not sound:
+        return None
+    position = settings.pop("position", None)
     layer = settings.get("layer")
-    World.GetInstance().Add(actor, layer.value if layer else 0)
+
+    # Every value is in range now; should the engine still raise, the actor is freed (with its
+    # name) before it reaches the World, never left half made.
+    actor = build(cls, settings)
+    if actor is None:
+        return None
+    try:
+        actor.SetName(section)
+        if position is not None:
+            actor.SetPosition(*position.value)
+        if isinstance(actor, PhysicsActor):
+            actor.InitPhysics()
+        World.GetInstance().Add(actor, layer.value if layer else 0)
+    except Exception as error:
+        report(path, section, None, "%s: %s: the actor is left out" % (type(error).__name__, error))
+        return None
     return actor
 
 

@@ -10,7 +10,9 @@
 #include <oscpack/osc/OscReceivedElements.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <iostream>
 
 namespace TUIO
@@ -21,6 +23,19 @@ namespace
 /// A frame number at most this far behind the current one is a late frame and dropped; one
 /// further behind means the tracker restarted its count.
 constexpr int32_t MaxLateFrames = 100;
+
+/// Rejects a "set" that carries a value that is not a finite number, as it would a malformed
+/// one: a NaN or infinite position or speed would turn the game's bodies and scores into NaN.
+void CheckFinite(std::initializer_list<float> values)
+{
+    for (float value : values)
+    {
+        if (!std::isfinite(value))
+        {
+            throw osc::Exception("value not finite");
+        }
+    }
+}
 
 void ReadAliveIDs(osc::ReceivedMessageArgumentStream& args, std::vector<int32_t>& ids)
 {
@@ -307,6 +322,8 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
     ObjectChange change;
     args >> sessionID >> symbolID >> change.x >> change.y >> change.angle >> change.xSpeed >>
         change.ySpeed >> change.rotationSpeed >> change.motionAccel >> change.rotationAccel;
+    CheckFinite({change.x, change.y, change.angle, change.xSpeed, change.ySpeed,
+                 change.rotationSpeed, change.motionAccel, change.rotationAccel});
     change.sessionID = sessionID;
 
     // Only this side changes the list, and one datagram at a time: reading needs no lock.
@@ -341,6 +358,7 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
     CursorChange change;
     args >> sessionID >> change.x >> change.y >> change.xSpeed >> change.ySpeed >>
         change.motionAccel;
+    CheckFinite({change.x, change.y, change.xSpeed, change.ySpeed, change.motionAccel});
     change.sessionID = sessionID;
 
     ptrdiff_t index = FindLive(m_cursorSessionIDs, sessionID, m_nextCursorIndex);

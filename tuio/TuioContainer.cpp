@@ -6,16 +6,15 @@ namespace TUIO
 {
 
 TuioContainer::TuioContainer(TuioTime time, long sessionID, float x, float y)
-    : TuioPoint(time, x, y), m_sessionID(static_cast<int32_t>(sessionID))
+    : TuioPoint(time, x, y), m_sessionID(static_cast<int32_t>(sessionID)),
+      m_path(TuioPoint(time, x, y))
 {
-    m_path.emplace_back(time, x, y);
 }
 
 TuioContainer::TuioContainer(TuioContainer* other)
     : TuioPoint(static_cast<TuioPoint*>(other)),
-      m_sessionID(static_cast<int32_t>(other->getSessionID()))
+      m_sessionID(static_cast<int32_t>(other->getSessionID())), m_path(TuioPoint(m_time, m_x, m_y))
 {
-    m_path.emplace_back(m_time, m_x, m_y);
 }
 
 void TuioContainer::update(TuioContainer* other)
@@ -26,7 +25,7 @@ void TuioContainer::update(TuioContainer* other)
     m_ySpeed = other->getYSpeed();
     m_motionSpeed = other->getMotionSpeed();
     m_motionAccel = other->getMotionAccel();
-    m_path.emplace_back(other->getTuioTime(), m_x, m_y);
+    m_path.append(TuioPoint(other->getTuioTime(), m_x, m_y));
     updateStateFromAccel();
 }
 
@@ -43,13 +42,12 @@ void TuioContainer::update(TuioTime time, float x, float y, float xSpeed, float 
     m_ySpeed = ySpeed;
     m_motionSpeed = std::sqrt(xSpeed * xSpeed + ySpeed * ySpeed);
     m_motionAccel = motionAccel;
-    m_path.emplace_back(time, x, y);
+    m_path.append(TuioPoint(time, x, y));
     updateStateFromAccel();
 }
 
 void TuioContainer::update(TuioTime time, float x, float y)
 {
-    // Copied, not referenced: the append below may move the path's storage.
     const TuioPoint last = m_path.back();
     TuioPoint::update(time, x, y);
 
@@ -64,7 +62,7 @@ void TuioContainer::update(TuioTime time, float x, float y)
     m_motionSpeed = distance / dt;
     m_motionAccel = (m_motionSpeed - lastMotionSpeed) / dt;
 
-    m_path.emplace_back(time, x, y);
+    m_path.append(TuioPoint(time, x, y));
     updateStateFromAccel();
 }
 

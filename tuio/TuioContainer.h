@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tuio/TuioPath.h"
 #include "tuio/TuioPoint.h"
 
 #include <vector>
@@ -16,7 +17,8 @@ constexpr int TUIO_REMOVED = 4;
 constexpr int TUIO_ROTATING = 5;
 
 /// What cursors and objects share: a session ID, speeds in normalised units per second, the
-/// motion acceleration, the path of every position it took (oldest first) and a motion state.
+/// motion acceleration, the path of its most recent positions (oldest first, at most
+/// MaxPathPoints) and a motion state.
 /// Carries no lock: the client changes its containers only under its list locks.
 class TuioContainer : public TuioPoint
 {
@@ -49,7 +51,7 @@ public:
     virtual float getYSpeed() const { return m_ySpeed; }
     /// The position stamped with the session time of the call.
     virtual TuioPoint getPosition() const;
-    virtual std::vector<TuioPoint> getPath() const { return m_path; }
+    virtual std::vector<TuioPoint> getPath() const { return m_path.points(); }
     virtual float getMotionSpeed() const { return m_motionSpeed; }
     virtual float getMotionAccel() const { return m_motionAccel; }
     virtual int getTuioState() const { return m_state; }
@@ -64,7 +66,7 @@ protected:
     float m_ySpeed = 0.0f;
     float m_motionSpeed = 0.0f;
     float m_motionAccel = 0.0f;
-    std::vector<TuioPoint> m_path;
+    TuioPath m_path;
     int32_t m_state = TUIO_ADDED;
 };
 

@@ -1,6 +1,7 @@
 #include "tuio/TuioPoint.h"
 
 #include <cmath>
+#include <limits>
 
 namespace TUIO
 {
@@ -10,8 +11,23 @@ namespace
 int RoundToPixel(int size, float position)
 {
     // Stored as a float before the floor: the rounding is that of single precision.
-    float pixel = static_cast<float>(size) * position + 0.5f;
-    return static_cast<int>(std::floor(pixel));
+    float pixel = std::floor(static_cast<float>(size) * position + 0.5f);
+    // A float beyond int's range has no int value (the conversion is undefined): a position far
+    // off the table saturates to the int range, and one that is not a number gives 0.
+    constexpr float IntRange = 2147483648.0f; // 2^31
+    if (std::isnan(pixel))
+    {
+        return 0;
+    }
+    if (pixel >= IntRange)
+    {
+        return std::numeric_limits<int>::max();
+    }
+    if (pixel < -IntRange)
+    {
+        return std::numeric_limits<int>::min();
+    }
+    return static_cast<int>(pixel);
 }
 } // namespace
 

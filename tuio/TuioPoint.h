@@ -25,7 +25,8 @@ public:
     TuioTime getTuioTime() const { return m_time; }
 
     float getDistance(float x, float y) const;
-    /// The position in pixels of a window width pixels wide, rounded to the nearest pixel.
+    /// The position in pixels of a window width pixels wide, rounded to the nearest pixel;
+    /// saturated to the int range for a position far off the table.
     int getScreenX(int width) const;
     int getScreenY(int height) const;
 

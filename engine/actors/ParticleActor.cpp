@@ -55,8 +55,11 @@ void ParticleActor::SetMaxParticles(int maxParticles)
 {
     if (maxParticles == m_maxParticles)
         return;
-    m_maxParticles = maxParticles < 1 ? 1 : maxParticles;
-    m_particles = std::make_unique<Particle[]>(m_maxParticles);
+    const int count = maxParticles < 1 ? 1 : maxParticles;
+    // Allocated first: when that fails (a script's huge count) the actor keeps its pool and the
+    // count that goes with it.
+    m_particles = std::make_unique<Particle[]>(count);
+    m_maxParticles = count;
     m_liveParticles = 0;
 }
 

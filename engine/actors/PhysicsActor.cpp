@@ -19,6 +19,38 @@ b2Vec2 ToB2(const Vector2& v)
 // Box2D refuses polygons without area; keep degenerate boxes a hair's width thick.
 constexpr float kMinHalfExtent = 0.5f * b2_linearSlop;
 
+constexpr float kMax = PhysicsActor::kMaxPhysicsValue;
+
+// False for NaN too.
+bool InRange(float value, float low)
+{
+    return value >= low && value <= kMax;
+}
+
+// Box2D's b2Body::ResetMassData for a body of this one fixture: a mass that overflows, or one so
+// small that its inverse does, leaves NaN in the body or fails Box2D's inertia assert.
+bool HasUsableMass(const b2Shape& shape, float density, bool fixedRotation)
+{
+    b2MassData mass;
+    shape.ComputeMass(&mass, density);
+    b2Vec2 center = mass.mass * mass.center;
+    float inverseMass = 0.0f;
+    if (mass.mass > 0.0f)
+    {
+        inverseMass = 1.0f / mass.mass;
+        center *= inverseMass;
+    }
+    float inertia = mass.I;
+    if (inertia > 0.0f && !fixedRotation)
+    {
+        inertia -= mass.mass * b2Dot(center, center);
+        if (!(inertia > 0.0f))
+            return false;
+    }
+    return std::isfinite(mass.mass) && std::isfinite(inverseMass) && center.IsValid() &&
+           std::isfinite(inertia);
+}
+
 } // namespace
 
 PhysicsActor::~PhysicsActor()
@@ -70,6 +102,13 @@ void PhysicsActor::SetPosition(const Vector2& pos)
 
 void PhysicsActor::SetPosition(float x, float y)
 {
+    if (m_physBody != nullptr && !(InRange(x, -kMax) && InRange(y, -kMax)))
+    {
+        GetSystemLog()->Printf("WARNING: SetPosition() had no effect - (%g, %g) is outside "
+                               "%g ... %g.",
+                               x, y, -kMax, kMax);
+        return;
+    }
     Actor::SetPosition(x, y);
     if (m_physBody != nullptr)
         box2d20::MoveBody(m_physBody, b2Vec2(x, y), m_physBody->GetAngle());
@@ -111,6 +150,8 @@ void PhysicsActor::InitPhysics()
     shapeDef.filter.groupIndex = static_cast<int16>(m_groupIndex);
 
     InitShape(&shapeDef);
+    if (!CanBuildBody(shapeDef))
+        return;
 
     b2BodyDef bodyDef;
     bodyDef.userData.pointer = reinterpret_cast<uintptr_t>(this);
@@ -124,29 +165,107 @@ void PhysicsActor::InitPhysics()
     CustomInitPhysics();
 }
 
+bool PhysicsActor::CanBuildBody(const b2FixtureDef& shapeDef) const
+{
+    struct Value
+    {
+        const char* name;
+        float value;
+        float low;
+    };
+    const Value values[] = {{"position x", m_position.X, -kMax},
+                            {"position y", m_position.Y, -kMax},
+                            {"width", m_size.X, 0.0f},
+                            {"height", m_size.Y, 0.0f},
+                            {"rotation", m_rotation, -kMax},
+                            {"density", shapeDef.density, -kMax},
+                            {"friction", shapeDef.friction, 0.0f},
+                            {"restitution", shapeDef.restitution, -kMax},
+                            {"linear damping", m_linearDamping, 0.0f}};
+    for (const Value& value : values)
+        if (!InRange(value.value, value.low))
+        {
+            GetSystemLog()->Printf("ERROR: InitPhysics() made no body - its %s %g is outside %g "
+                                   "... %g.",
+                                   value.name, value.value, value.low, kMax);
+            return false;
+        }
+    if (shapeDef.density > 0.0f &&
+        !HasUsableMass(*shapeDef.shape, shapeDef.density, m_fixedRotation))
+    {
+        GetSystemLog()->Printf("ERROR: InitPhysics() made no body - its size (%g, %g) and "
+                               "density %g give no usable mass.",
+                               m_size.X, m_size.Y, shapeDef.density);
+        return false;
+    }
+    return true;
+}
+
+bool PhysicsActor::CanPush(const b2Vec2& force, const b2Vec2& point, float torque) const
+{
+    const float mass = m_physBody->GetMass();
+    const b2Vec2 center = m_physBody->GetLocalCenter();
+    const float inertia = m_physBody->GetInertia() - mass * b2Dot(center, center);
+    const float inverseMass = mass > 0.0f ? 1.0f / mass : 0.0f;
+    const float inverseInertia = inertia > 0.0f ? 1.0f / inertia : 0.0f;
+    const b2Vec2 linear = inverseMass * force;
+    const float angular =
+        inverseInertia * (b2Cross(point - m_physBody->GetWorldCenter(), force) + torque);
+    // Finite inputs can still overflow on the way, so the results are checked.
+    return std::isfinite(linear.x) && std::isfinite(linear.y) && std::isfinite(angular) &&
+           linear.Length() <= kMaxSpeedChange && std::fabs(angular) <= kMaxSpeedChange;
+}
+
 void PhysicsActor::ApplyForce(const Vector2& force, const Vector2& point)
 {
-    if (m_physBody != nullptr)
-        m_physBody->ApplyForce(ToB2(force), ToB2(m_position + point), true);
+    if (m_physBody == nullptr)
+        return;
+    const b2Vec2 at = ToB2(m_position + point);
+    if (CanPush(ToB2(force), at, 0.0f))
+        m_physBody->ApplyForce(ToB2(force), at, true);
+    else
+        GetSystemLog()->Printf("WARNING: ApplyForce() had no effect - (%g, %g) at (%g, %g) is "
+                               "not finite or too strong for this body.",
+                               force.X, force.Y, point.X, point.Y);
 }
 
 void PhysicsActor::ApplyLocalForce(const Vector2& force, const Vector2& point)
 {
-    if (m_physBody != nullptr)
-        m_physBody->ApplyForce(m_physBody->GetWorldVector(ToB2(force)), ToB2(m_position + point),
-                               true);
+    if (m_physBody == nullptr)
+        return;
+    const b2Vec2 worldForce = m_physBody->GetWorldVector(ToB2(force));
+    const b2Vec2 at = ToB2(m_position + point);
+    if (CanPush(worldForce, at, 0.0f))
+        m_physBody->ApplyForce(worldForce, at, true);
+    else
+        GetSystemLog()->Printf("WARNING: ApplyLocalForce() had no effect - (%g, %g) at (%g, %g) "
+                               "is not finite or too strong for this body.",
+                               force.X, force.Y, point.X, point.Y);
 }
 
 void PhysicsActor::ApplyImpulse(const Vector2& impulse, const Vector2& offset)
 {
-    if (m_physBody != nullptr)
-        m_physBody->ApplyLinearImpulse(ToB2(impulse), ToB2(m_position + offset), true);
+    if (m_physBody == nullptr)
+        return;
+    const b2Vec2 at = ToB2(m_position + offset);
+    if (CanPush(ToB2(impulse), at, 0.0f))
+        m_physBody->ApplyLinearImpulse(ToB2(impulse), at, true);
+    else
+        GetSystemLog()->Printf("WARNING: ApplyImpulse() had no effect - (%g, %g) at (%g, %g) is "
+                               "not finite or too strong for this body.",
+                               impulse.X, impulse.Y, offset.X, offset.Y);
 }
 
 void PhysicsActor::ApplyTorque(float torque)
 {
-    if (m_physBody != nullptr)
+    if (m_physBody == nullptr)
+        return;
+    if (CanPush(b2Vec2(0.0f, 0.0f), m_physBody->GetWorldCenter(), torque))
         m_physBody->ApplyTorque(torque, true);
+    else
+        GetSystemLog()->Printf("WARNING: ApplyTorque() had no effect - %g is not finite or too "
+                               "strong for this body.",
+                               torque);
 }
 
 void PhysicsActor::_syncPosRot(float x, float y, float rotation)

@@ -4,6 +4,7 @@
 
 class b2Body;
 struct b2FixtureDef;
+struct b2Vec2;
 
 /// An Actor with a rigid body in the World's Box2D world. Shape, density and the other physical
 /// properties are set first; InitPhysics then creates the body and freezes them. After each
@@ -18,17 +19,29 @@ public:
         SHAPETYPE_CIRCLE = 1
     };
 
+    /// Every number that reaches Box2D (position, size, rotation in degrees, density, friction,
+    /// restitution, damping) must be finite and at most this far from 0; beyond it Box2D's
+    /// float arithmetic overflows into NaN or fails its asserts.
+    static constexpr float kMaxPhysicsValue = 1.0e6f;
+    /// The most one impulse may change the body's speed (units or radians per second), or one
+    /// force or torque its speed within a second.
+    static constexpr float kMaxSpeedChange = 1.0e6f;
+
     PhysicsActor() = default;
     /// Destroys the body, which takes its joints along.
     ~PhysicsActor() override;
 
-    /// Moves the actor and, once it has one, its body at once, keeping the body's angle.
+    /// Moves the actor and, once it has one, its body at once, keeping the body's angle. With a
+    /// body, a coordinate that is not finite or beyond kMaxPhysicsValue is refused with a
+    /// warning.
     void SetPosition(const Vector2& pos) override;
     void SetPosition(float x, float y) override;
     String GetClassName() const override { return "PhysicsActor"; }
 
     /// Creates the body from the properties set so far. Refused with a line in the system log
-    /// before World::SetupPhysics, for an unknown shape type, and when a body already exists.
+    /// before World::SetupPhysics, for an unknown shape type, when a body already exists, for a
+    /// value that is not finite or beyond kMaxPhysicsValue (friction, damping and size below 0
+    /// too), and for a size and density whose mass Box2D cannot use.
     virtual void InitPhysics();
     /// Called at the end of InitPhysics once the body exists (extra fixtures, joints).
     virtual void CustomInitPhysics() {}
@@ -59,7 +72,8 @@ public:
     void SetDrawSize(float x, float y = -1.0f);
 
     // Forces: ignored without a body, and by static bodies. Points are offsets from the
-    // actor's position in world axes.
+    // actor's position in world axes. A push that is not finite or would change the body's
+    // speed by more than kMaxSpeedChange is refused with a warning.
 
     void ApplyForce(const Vector2& force, const Vector2& point);
     /// The force is given in the body's axes.
@@ -88,6 +102,11 @@ protected:
 private:
     /// False, with the warning for setterName, once the body exists.
     bool CanChange(const char* setterName) const;
+    /// False, with an error line, when a value of the body to be made is out of range.
+    bool CanBuildBody(const b2FixtureDef& shapeDef) const;
+    /// False when pushing with force (or impulse) at the world point, plus torque, would give the
+    /// body a speed change that is not finite or above kMaxSpeedChange.
+    bool CanPush(const b2Vec2& force, const b2Vec2& point, float torque) const;
     template <typename T> void Change(T& field, T value, const char* setterName)
     {
         if (CanChange(setterName))

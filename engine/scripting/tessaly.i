@@ -33,7 +33,24 @@
 #include <vector>
 %}
 
+// A C++ exception leaving a wrapped call would end the program: it becomes a Python error
+// instead (tessaly_runtime.i). Declared first, so that the containers and iterators get it too.
+%exception
+{
+    try
+    {
+        $action
+    }
+    catch (...)
+    {
+        TessalyRaiseNativeError();
+        SWIG_fail;
+    }
+}
+
 %include <std_string.i>
+%include <std_container.i>
+%include "tessaly_iterators.i"
 %include <std_vector.i>
 %include <std_set.i>
 

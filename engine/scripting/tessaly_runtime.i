@@ -1,5 +1,6 @@
 // C++ helpers of the generated module: how engine objects become Python objects, how ownership
-// passes to the engine, and how errors inside Python up-calls are reported and survived.
+// passes to the engine, how errors inside Python up-calls are reported and survived, and how C++
+// exceptions leaving wrapped calls become Python errors.
 
 %header %{
 namespace
@@ -89,6 +90,42 @@ void TessalyRestateDirectorError(const Swig::DirectorException& error)
     PyErr_SetString(PyExc_RuntimeError, ("Swig" + what.substr(4)).c_str());
 }
 
+/// Raises the C++ exception being handled as a Python error: a director's error as the Python
+/// error it stands for (already set), the standard library's as their Python counterparts.
+void TessalyRaiseNativeError()
+{
+    try
+    {
+        throw;
+    }
+    catch (const Swig::DirectorException& error)
+    {
+        TessalyRestateDirectorError(error);
+        if (!PyErr_Occurred())
+            PyErr_SetString(PyExc_RuntimeError, error.what());
+    }
+    catch (const std::bad_alloc&)
+    {
+        PyErr_NoMemory();
+    }
+    catch (const std::out_of_range& error)
+    {
+        PyErr_SetString(PyExc_IndexError, error.what());
+    }
+    catch (const std::invalid_argument& error)
+    {
+        PyErr_SetString(PyExc_ValueError, error.what());
+    }
+    catch (const std::exception& error)
+    {
+        PyErr_SetString(PyExc_RuntimeError, error.what());
+    }
+    catch (...)
+    {
+        PyErr_SetString(PyExc_RuntimeError, "unknown C++ exception");
+    }
+}
+
 /// No form of an overloaded operation matched. A form chosen by its arity whose argument
 /// conversion failed has raised that argument's error, which stands as it is; otherwise the
 /// error says "Wrong number of arguments for overloaded function" and lists the forms.
@@ -128,14 +165,44 @@ PyObject* TessalyCallOneArg(PyObject* callable, PyObject* argument, const void* 
                                nullptr);
 }
 
+/// Calls the method named by target (object, name) with argument, looking it up at each call.
+PyObject* TessalyLateCall(PyObject* target, PyObject* argument)
+{
+    PyObject* method = PyObject_GetAttr(PyTuple_GET_ITEM(target, 0), PyTuple_GET_ITEM(target, 1));
+    if (method == nullptr)
+        return nullptr;
+    PyObject* result = PyObject_CallOneArg(method, argument);
+    Py_DECREF(method);
+    return result;
+}
+
+/// How the directors look up the Python method they call once and keep. Where the lookup raises
+/// (a property, a __getattribute__ of the subclass), SWIG's would throw a C++ exception out of
+/// the engine's update; this one hands back a stand-in that looks the method up at each call, so
+/// that the error is raised by the call and reported like any error inside the method.
+PyObject* TessalyDirectorMethod(PyObject* self, PyObject* name)
+{
+    PyObject* method = PyObject_GetAttr(self, name);
+    if (method != nullptr)
+        return method;
+    PyErr_Clear();
+    static PyMethodDef lateCall = {"late_call", TessalyLateCall, METH_O, nullptr};
+    PyObject* target = PyTuple_Pack(2, self, name);
+    method = target ? PyCFunction_New(&lateCall, target) : nullptr;
+    Py_XDECREF(target);
+    return method;
+}
+
 Console* s_engineConsole = nullptr;
 std::vector<Console*> s_scriptedConsoles;
 
 } // namespace
 
 // The wrappers below report unmatched overloads through TessalyOverloadError, and the directors
-// call Python through TessalyCallOneArg (SWIG leaves no other hook for either).
+// look their Python methods up through TessalyDirectorMethod (the only later use of
+// PyObject_GetAttr) and call them through TessalyCallOneArg (SWIG leaves no other hook).
 #define SWIG_Python_RaiseOrModifyTypeError TessalyOverloadError
+#define PyObject_GetAttr TessalyDirectorMethod
 #define PyObject_CallFunctionObjArgs TessalyCallOneArg
 
 void ScriptedObjects::RegisterConsole(Console* console)

@@ -189,21 +189,3 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
     if (SWIG_IsNewObj(res))
         delete completions;
 }
-
-// Calling the abstract Console.Execute or Console.GetCompletions of a Python subclass.
-%define TESSALY_PURE_UPCALL(METHOD)
-%exception METHOD
-{
-    try
-    {
-        $action
-    }
-    catch (const Swig::DirectorException& error)
-    {
-        TessalyRestateDirectorError(error);
-        SWIG_fail;
-    }
-}
-%enddef
-TESSALY_PURE_UPCALL(Console::Execute)
-TESSALY_PURE_UPCALL(Console::GetCompletions)

@@ -27,7 +27,8 @@ public:
         if (!m_shouldStep)
             return m_current;
         m_elapsed += dt;
-        if (m_elapsed >= m_duration)
+        // A duration that is not a number (a script's) ends at once rather than never.
+        if (!(m_elapsed < m_duration))
         {
             m_current = m_end;
             m_shouldStep = false;

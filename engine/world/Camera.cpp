@@ -1,5 +1,6 @@
 #include "engine/world/Camera.h"
 
+#include "engine/console/Log.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
@@ -11,6 +12,11 @@ namespace
 {
 constexpr double kNearPlane = 0.001;
 constexpr double kFarPlane = 200.0;
+
+bool IsFinite(const Vector3& point)
+{
+    return std::isfinite(point.X) && std::isfinite(point.Y) && std::isfinite(point.Z);
+}
 } // namespace
 
 Camera* Camera::GetInstance()
@@ -91,6 +97,12 @@ void Camera::SetPosition(float x, float y, float z)
 
 void Camera::StoreEye(const Vector3& eye)
 {
+    // The visible area, and with it the edge blockers' bodies, would not be numbers either.
+    if (!IsFinite(eye))
+    {
+        GetSystemLog()->Log("WARNING: Can't move the camera to a point that is not finite.");
+        return;
+    }
     m_position = eye;
     Actor::SetPosition(eye.X, eye.Y);
     BroadcastChange();
@@ -108,6 +120,11 @@ float Camera::GetZ() const
 
 void Camera::SetViewCenter(float x, float y, float z)
 {
+    if (!IsFinite(Vector3(x, y, z)))
+    {
+        GetSystemLog()->Log("WARNING: Can't turn the camera to a point that is not finite.");
+        return;
+    }
     m_view = Vector3(x, y, z);
     BroadcastChange();
 }

@@ -17,6 +17,12 @@ void World::Add(Renderable* element, int layer)
         GetSystemLog()->Log("WARNING: Can't add a null element to the World.");
         return;
     }
+    if (dynamic_cast<Camera*>(element) != nullptr)
+    {
+        // The World updates and draws the camera itself, and it is never deleted.
+        GetSystemLog()->Log("WARNING: Can't add the camera to the World.");
+        return;
+    }
     // Every actor in the World has a name; an unnamed one gets its class name.
     if (Actor* actor = dynamic_cast<Actor*>(element))
         actor->SetName(actor->GetName());

@@ -22,19 +22,20 @@ constexpr char kDragsSomething[] = "drags_something";
 constexpr char kPlaceholder[] = "delete_me_after_add";
 constexpr float kTitleY = 3.5f;
 
-bool IsPlaceholder(const TuioCursorPhysicsActor* actor)
+/// Placeholders are the screen's to delete (a script may have put one into the World); live
+/// cursor actors are the World's.
+void Dispose(const RenderableRef<TuioCursorPhysicsActor>& actor, bool placeholder)
 {
-    return actor->IsTagged(kPlaceholder);
-}
-
-/// Placeholders never reach the World, so they are deleted here; live cursor actors are the
-/// World's to delete.
-void Dispose(TuioCursorPhysicsActor* actor)
-{
-    if (IsPlaceholder(actor))
-        delete actor;
-    else
-        actor->Destroy();
+    if (!placeholder)
+    {
+        if (TuioCursorPhysicsActor* live = actor.GetLive())
+            live->Destroy();
+    }
+    else if (TuioCursorPhysicsActor* owned = actor.Get())
+    {
+        World::GetInstance()->Remove(owned);
+        delete owned;
+    }
 }
 } // namespace
 
@@ -47,8 +48,8 @@ DragScreen::~DragScreen()
 {
     for (auto& entry : m_cursors)
     {
-        if (IsPlaceholder(entry.second))
-            delete entry.second;
+        if (entry.second.placeholder)
+            Dispose(entry.second.actor, true);
     }
     Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }
@@ -80,21 +81,27 @@ void DragScreen::AddClassLabel(const String& className)
     AddObject(label, 0);
 }
 
+TextActor* DragScreen::GetTitle() const
+{
+    return m_title.GetLive();
+}
+
 void DragScreen::Update(float)
 {
-    if (m_title == nullptr)
+    TextActor* title = m_title.GetLive();
+    if (title == nullptr)
         return;
     const int elapsed =
         static_cast<int>(World::GetInstance()->GetCurrentTimeSeconds() - m_startTime);
     char clock[32];
     std::snprintf(clock, sizeof clock, "%02d:%02d", elapsed / 60, elapsed % 60);
-    m_title->SetDisplayString(clock);
+    title->SetDisplayString(clock);
 }
 
 void DragScreen::Stop()
 {
     TuioScreen::Stop();
-    m_title = nullptr;
+    m_title.Reset();
     DestroyCursorEntries();
     if (m_sweepsCopies)
     {
@@ -108,7 +115,7 @@ void DragScreen::Stop()
 void DragScreen::DestroyCursorEntries()
 {
     for (auto& entry : m_cursors)
-        Dispose(entry.second);
+        Dispose(entry.second.actor, entry.second.placeholder);
     m_cursors.clear();
 }
 
@@ -146,7 +153,8 @@ void DragScreen::ReceiveMessage(Message* message)
     // Only the screen's own live cursor actors pick things up: a contact reported for a finger
     // lifted earlier in this delivery pass must not start a new hold.
     auto entry = m_cursors.find(cursorActor->GetCursorId());
-    if (entry == m_cursors.end() || entry->second != cursorActor)
+    if (entry == m_cursors.end() || entry->second.placeholder ||
+        entry->second.actor.GetLive() != cursorActor)
         return;
     OnCursorCollision(cursorActor, otherBody, contact);
 }
@@ -157,22 +165,25 @@ void DragScreen::OnCursorAdded(TUIO::TuioCursor* cursor)
     auto entry = m_cursors.find(id);
     if (entry != m_cursors.end())
     {
-        // The touch was lifted before it was reported down (or a stale actor is left): this
-        // touch gets no cursor actor.
-        Dispose(entry->second);
-        m_cursors.erase(entry);
-        return;
+        // Either this touch's removal came first (its placeholder), or what is filed is left
+        // from an earlier touch with this cursor ID, which is over.
+        const bool sameTouch = entry->second.sessionId == cursor->getSessionID();
+        Lift(entry, cursor);
+        if (sameTouch)
+            return;
     }
-
-    m_cursors[id] = FingerActors::Make(cursor, this, 0);
+    m_cursors[id] = CursorEntry{cursor->getSessionID(), FingerActors::Make(cursor, this, 0), false};
 }
 
 void DragScreen::OnCursorUpdated(TUIO::TuioCursor* cursor)
 {
     auto entry = m_cursors.find(cursor->getCursorID());
-    if (entry == m_cursors.end() || IsPlaceholder(entry->second))
+    if (entry == m_cursors.end() || entry->second.placeholder ||
+        entry->second.sessionId != cursor->getSessionID())
         return;
-    TuioCursorPhysicsActor* actor = entry->second;
+    TuioCursorPhysicsActor* actor = entry->second.actor.GetLive();
+    if (actor == nullptr)
+        return;
     actor->SetPosition(CursorWorldPoint(*cursor));
     if (!actor->IsTagged(kDragsSomething))
         return;
@@ -185,27 +196,36 @@ void DragScreen::OnCursorRemoved(TUIO::TuioCursor* cursor)
 {
     const int id = cursor->getCursorID();
     auto entry = m_cursors.find(id);
-    if (entry == m_cursors.end())
+    if (entry != m_cursors.end())
     {
-        auto* placeholder = new TuioCursorPhysicsActor();
-        placeholder->Tag(kPlaceholder);
-        m_cursors[id] = placeholder;
-        return;
+        const bool sameTouch = entry->second.sessionId == cursor->getSessionID();
+        Lift(entry, cursor);
+        if (sameTouch)
+            return;
     }
+    auto* placeholder = new TuioCursorPhysicsActor();
+    placeholder->Tag(kPlaceholder);
+    m_cursors[id] = CursorEntry{cursor->getSessionID(), placeholder, true};
+}
 
-    TuioCursorPhysicsActor* actor = entry->second;
-    if (actor->IsTagged(kDragsSomething))
+void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
+{
+    const int id = entry->first;
+    const CursorEntry lifted = entry->second;
+    m_cursors.erase(entry);
+    TuioCursorPhysicsActor* actor = lifted.actor.Get();
+    // A cursor actor deleted by someone else may have held something: its tag is gone with it.
+    if (!lifted.placeholder && (actor == nullptr || actor->IsTagged(kDragsSomething)))
     {
-        const String tag = DraggedByTag(actor->GetCursorId());
+        const String tag = DraggedByTag(id);
         for (Actor* held : TagCollection::GetInstance()->GetObjectsTagged(tag))
         {
             held->Untag(tag);
             OnDropped(actor, held, cursor);
         }
     }
-    m_cursors.erase(entry);
-    // The body goes when the World deletes the actor, and the joints with it.
-    Dispose(actor);
+    // The body goes when the World deletes the cursor actor, and the joints with it.
+    Dispose(lifted.actor, lifted.placeholder);
 }
 
 void DragScreen::OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,

@@ -3,6 +3,7 @@
 #include "engine/messaging/MessageListener.h"
 #include "engine/util/StringTypes.h"
 #include "engine/util/Vector2.h"
+#include "engine/world/RenderableRef.h"
 #include "game/TuioScreen.h"
 
 #include <map>
@@ -45,8 +46,8 @@ public:
                            b2ContactPoint* contact);
 
     bool IsActive() const { return m_active; }
-    /// Null before the first Start and after Stop.
-    TextActor* GetTitle() const { return m_title; }
+    /// Null before the first Start, after Stop and once someone else has destroyed it.
+    TextActor* GetTitle() const;
 
 protected:
     /// levelName is loaded by Start when not empty; sweepsCopies makes Stop destroy every actor
@@ -69,7 +70,8 @@ protected:
     /// A "CollisionWith" message for a name that is not a cursor actor's; the sender is the
     /// other actor.
     virtual void OnOtherCollision(const String& /*name*/, Actor* /*other*/) {}
-    /// Hooks for the held actors when their finger moves or is lifted.
+    /// Hooks for the held actors when their finger moves or is lifted; cursorActor is null on
+    /// a lift when someone else deleted the cursor actor before.
     virtual void OnDragMoved(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*held*/,
                              TUIO::TuioCursor* /*cursor*/)
     {
@@ -93,6 +95,21 @@ protected:
     static constexpr char kCopyTag[] = "dropped_levelactor";
 
 private:
+    /// One touch the screen follows, filed under its cursor ID.
+    struct CursorEntry
+    {
+        /// The touch's session ID: a later touch that reuses the cursor ID is another touch.
+        long sessionId = 0;
+        /// The cursor actor (the World's) or a placeholder (the screen's, never added). Either
+        /// may be deleted by someone else (a script, a level unload): then it reads null.
+        RenderableRef<TuioCursorPhysicsActor> actor;
+        bool placeholder = false;
+    };
+    using CursorTable = std::map<int, CursorEntry>;
+
+    /// Lets go of what the entry's cursor actor holds, then erases the entry and disposes of its
+    /// actor.
+    void Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor);
     void DestroyCursorEntries();
 
     String m_levelName;
@@ -100,8 +117,8 @@ private:
     bool m_sweepsCopies;
     bool m_active = false;
     float m_startTime = 0.0f;
-    TextActor* m_title = nullptr;
-    /// TUIO cursor ID -> its cursor actor (owned by the World) or a placeholder (owned here),
-    /// which stands for a touch whose removal came before its addition.
-    std::map<int, TuioCursorPhysicsActor*> m_cursors;
+    RenderableRef<TextActor> m_title;
+    /// A placeholder stands for a touch whose removal came before its addition (one held down
+    /// when the screen started): it waits for that touch's addition only.
+    CursorTable m_cursors;
 };

@@ -14,6 +14,7 @@
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "tuio/TuioCursor.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -28,6 +29,8 @@ constexpr float kAnchorReach = 3.0f * 1.5f;
 constexpr float kFungusCountdown = 2.5f;
 /// A fungus with fewer fungus roots than this is red, and a finger bursts it.
 constexpr int kRootsToHold = 3;
+/// What the level files allow a wave.
+constexpr float kMostSporesAWave = 100.0f;
 
 /// The roots at actor, optionally of one kind ("roottofungus").
 size_t CountRoots(const char* kind, const Actor* actor)
@@ -49,14 +52,14 @@ void FungusScreenBase::FinishFungusStart()
     m_gravityDirection = MathUtil::VectorFromAngle(0.0f);
     SetGravity(m_gravityDirection);
 
-    m_compass = new Actor();
-    m_compass->SetSprite("Resources/Images/kompassrose.png", 0, kDefaultTextureClamp,
-                         kDefaultTextureFilter, false);
-    m_compass->SetPosition(0.0f, 0.0f);
-    m_compass->SetSize(3.0f);
-    m_compass->SetColor(0.0f, 0.0f, 0.0f, 0.5f);
-    m_compass->SetRotation(MathUtil::ToDegrees(MathUtil::AngleFromVector(m_gravityDirection)));
-    AddObject(m_compass, kCompassLayer);
+    auto* compass = new Actor();
+    compass->SetSprite("Resources/Images/kompassrose.png", 0, kDefaultTextureClamp,
+                       kDefaultTextureFilter, false);
+    compass->SetPosition(0.0f, 0.0f);
+    compass->SetSize(3.0f);
+    compass->SetColor(0.0f, 0.0f, 0.0f, 0.5f);
+    compass->SetRotation(MathUtil::ToDegrees(MathUtil::AngleFromVector(m_gravityDirection)));
+    m_compass = AddObject(compass, kCompassLayer);
 
     FinishStart("Get fungi on the food");
 }
@@ -70,12 +73,19 @@ void FungusScreenBase::SetSpawnFrom(const Actor* marker)
 {
     m_spawnPosition = marker->GetPosition();
     m_spawnDirection = MathUtil::VectorFromAngle(marker->GetRotation());
-    m_spawnCount = static_cast<int>(marker->GetAlpha());
+    // The marker's alpha counts a wave's spores; a script may have set any number there.
+    const float count = marker->GetAlpha();
+    m_spawnCount = count > 0.0f ? static_cast<int>(std::min(count, kMostSporesAWave)) : 0;
 }
 
 void FungusScreenBase::ShowGoalText()
 {
-    GetStatusText()->SetDisplayString("Get fungi on the food");
+    ShowStatus("Get fungi on the food");
+}
+
+Actor* FungusScreenBase::GetCompass() const
+{
+    return m_compass.GetLive();
 }
 
 void FungusScreenBase::Stop()
@@ -83,7 +93,7 @@ void FungusScreenBase::Stop()
     if (IsActive())
         DeleteRoots();
     PieceScreen::Stop();
-    m_compass = nullptr;
+    m_compass.Reset();
     SetGravity(Vector2(0.0f, 0.0f));
 }
 
@@ -156,10 +166,10 @@ void FungusScreenBase::WalkGravity()
     m_gravityAngle = std::fmod(m_gravityAngle + m_turnRate, 360.0f);
     m_gravityDirection = MathUtil::VectorFromAngle(m_gravityAngle);
     SetGravity(m_gravityDirection * m_gravityStrength);
-    if (m_compass != nullptr)
+    if (Actor* compass = GetCompass())
     {
-        m_compass->SetAlpha(m_gravityStrength / 20.0f + 0.5f);
-        m_compass->SetRotation(m_gravityAngle);
+        compass->SetAlpha(m_gravityStrength / 20.0f + 0.5f);
+        compass->SetRotation(m_gravityAngle);
     }
 }
 
@@ -210,10 +220,11 @@ void FungusScreenBase::TurnIntoStaticFungus(Actor* fungus)
         auto* root = dynamic_cast<RootActorBase*>(actor);
         if (root == nullptr)
             continue;
+        // An end that someone else deleted reads null.
         PhysicsActor* other = root->GetFirstActor();
         if (other == fungus)
             other = root->GetSecondActor();
-        if (!other->IsDestroyed() && other->GetBody() != nullptr)
+        if (other != nullptr && !other->IsDestroyed() && other->GetBody() != nullptr)
             World::GetInstance()->Add(m_kinds.newRoot(other, fixed), kRootLayer);
         // The old root destroys itself in its next update.
     }

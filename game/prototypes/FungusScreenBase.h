@@ -38,7 +38,8 @@ public:
     /// One spore in the fungus's colour per root at it, pushed about impulse; then pops it.
     void BurstFungus(Actor* fungus, const Vector2& impulse);
 
-    Actor* GetCompass() const { return m_compass; }
+    /// Null once someone else has destroyed it.
+    Actor* GetCompass() const;
     Vector2 GetSpawnPosition() const { return m_spawnPosition; }
     Vector2 GetSpawnDirection() const { return m_spawnDirection; }
     int GetSpawnCount() const { return m_spawnCount; }
@@ -103,5 +104,5 @@ private:
     float m_turnRate = 0.0f;
     float m_gravityAngle = 0.0f;
     Vector2 m_gravityDirection = Vector2(1.0f, 0.0f);
-    Actor* m_compass = nullptr;
+    RenderableRef<Actor> m_compass;
 };

@@ -8,9 +8,12 @@
 #include "game/ActorQueries.h"
 #include "game/ScreenMessages.h"
 #include "game/prototypes/GamePieces.h"
+#include "game/prototypes/TuioCursorPhysicsActor.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <vector>
 
 PieceScreen::PieceScreen(int fingerLayer) : m_fingers(this, fingerLayer) {}
 
@@ -28,17 +31,30 @@ void PieceScreen::BeginStart()
 
 void PieceScreen::FinishStart(const String& statusText)
 {
-    m_statusText = AddCentredText(statusText, Vector2(0.0f, 9.0f));
+    m_statusText = AddCentredText(statusText, Vector2(0.0f, kStatusY));
     m_active = true;
+}
+
+TextActor* PieceScreen::GetStatusText() const
+{
+    return m_statusText.GetLive();
+}
+
+void PieceScreen::ShowStatus(const String& text)
+{
+    if (TextActor* status = GetStatusText())
+        status->SetDisplayString(text);
 }
 
 void PieceScreen::Stop()
 {
     TuioScreen::Stop();
-    m_statusText = nullptr;
+    m_statusText.Reset();
     World::GetInstance()->SetBlockers(false, -1.0f);
     // A finger left behind could no longer follow its touch, nor leave when the touch ends.
+    DropLostFingers();
     m_fingers.Clear();
+    m_watchedFingers.clear();
     UnsubscribeFromTouches(this);
     Switchboard* switchboard = Switchboard::GetInstance();
     for (const String& name : switchboard->GetSubscriptionsFor(this))
@@ -49,8 +65,14 @@ void PieceScreen::Stop()
 
 void PieceScreen::ReceiveMessage(Message* message)
 {
-    if (!m_active || m_fingers.Handle(message))
+    if (!m_active)
         return;
+    DropLostFingers();
+    if (m_fingers.Handle(message))
+    {
+        WatchNewFingers();
+        return;
+    }
     const String subject = CollisionSubject(message->GetMessageName());
     if (subject.empty())
     {
@@ -59,9 +81,34 @@ void PieceScreen::ReceiveMessage(Message* message)
     }
     // A piece that an earlier message of this pass already removed takes no further part: the
     // first contact decides.
-    Actor* other = LiveSender(message);
-    if (other != nullptr && !other->IsDestroyed())
+    if (Actor* other = LiveSender(message))
         ReceiveCollision(subject, other);
+}
+
+void PieceScreen::DropLostFingers()
+{
+    std::vector<int> lost;
+    for (const auto& [id, finger] : m_fingers.Get())
+    {
+        const auto watched = m_watchedFingers.find(id);
+        if (watched == m_watchedFingers.end() || watched->second.GetLive() != finger)
+            lost.push_back(id);
+    }
+    for (int id : lost)
+    {
+        m_fingers.Lift(id); // forgotten, not followed
+        m_watchedFingers.erase(id);
+    }
+}
+
+void PieceScreen::WatchNewFingers()
+{
+    // After DropLostFingers, every finger not yet watched is one that Handle has just made.
+    for (const auto& [id, finger] : m_fingers.Get())
+        if (!m_watchedFingers[id].Is(finger))
+            m_watchedFingers[id] = finger;
+    for (auto it = m_watchedFingers.begin(); it != m_watchedFingers.end();)
+        it = m_fingers.Find(it->first) != nullptr ? std::next(it) : m_watchedFingers.erase(it);
 }
 
 void PieceScreen::PlacePiece(GamePieceActor* piece, float countdown, const Vector2& position,
@@ -131,7 +178,7 @@ bool PieceScreen::ShowInfested(const char* what)
     else
         std::snprintf(text, sizeof(text), "%d %s infested. %d more to go.", infested, what,
                       total - infested);
-    m_statusText->SetDisplayString(text);
+    ShowStatus(text);
     return infested == total;
 }
 

@@ -6,9 +6,12 @@
 #include "game/TuioScreen.h"
 #include "game/prototypes/FingerActors.h"
 
+#include <map>
+
 class Actor;
 class GamePieceActor;
 class TextActor;
+class TuioCursorPhysicsActor;
 
 /// The frame the fungus screens share (the fungus-and-root screens and the pizza screen): game
 /// pieces with countdowns (fungi and spores) whose collisions the screen follows, one finger
@@ -32,17 +35,24 @@ public:
     void SporeToFungus(Actor* spore);
 
     bool IsActive() const { return m_active; }
+    /// The fingers as of the last touch message.
     const FingerActors::Map& GetCursorActors() const { return m_fingers.Get(); }
-    TextActor* GetStatusText() const { return m_statusText; }
+    /// The status line; null once someone else has destroyed it.
+    TextActor* GetStatusText() const;
 
 protected:
+    /// Where the status line stands, centred, in world units.
+    static constexpr float kStatusY = 9.0f;
+
     /// Finger actors go to fingerLayer.
     explicit PieceScreen(int fingerLayer);
 
     /// The first steps of Start: edge blockers on, the touch messages and "CameraChange".
     void BeginStart();
-    /// The last steps of Start: the status line at (0, 9), centred; then active.
+    /// The last steps of Start: the status line at (0, kStatusY), centred; then active.
     void FinishStart(const String& statusText);
+    /// Shows text on the status line, while it exists.
+    void ShowStatus(const String& text);
     /// Sets the piece's countdown, places it, makes its body, adds it to layer as an object and
     /// follows its collisions.
     template <typename Piece>
@@ -71,8 +81,14 @@ protected:
 
 private:
     void PlacePiece(GamePieceActor* piece, float countdown, const Vector2& position, int layer);
+    /// FingerActors follows its plain pointers: fingers that someone else deleted or destroyed
+    /// (a script, a level unload) are taken off its list before it is used, and the fingers it
+    /// has just made are watched.
+    void DropLostFingers();
+    void WatchNewFingers();
 
     FingerActors m_fingers;
+    std::map<int, RenderableRef<TuioCursorPhysicsActor>> m_watchedFingers;
     bool m_active = false;
-    TextActor* m_statusText = nullptr;
+    RenderableRef<TextActor> m_statusText;
 };

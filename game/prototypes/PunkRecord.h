@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/util/StringTypes.h"
+#include "engine/world/RenderableRef.h"
 #include "game/prototypes/PunkAbility.h"
 
 #include <map>
@@ -14,7 +15,8 @@ struct PunkState
 };
 
 /// One character of the punks screen's roster: its values, its abilities by name, and the
-/// actor that shows it. The record owns its abilities and state; the World owns the actor.
+/// actor that shows it. The record owns its abilities and state; the screen owns the actor,
+/// which someone else may delete first.
 struct PunkRecord
 {
     String name;
@@ -39,6 +41,6 @@ struct PunkRecord
     String description;
     String walkImage;
     String attackImage;
-    /// Null until the screen shows the punk.
-    PhysicsActor* actor = nullptr;
+    /// Null until the screen shows the punk, and once the actor has been deleted.
+    RenderableRef<PhysicsActor> actor;
 };

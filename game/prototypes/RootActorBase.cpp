@@ -24,7 +24,7 @@ RootActorBase::RootActorBase(PhysicsActor* first, PhysicsActor* second, float th
     Tag(second->GetName());
     SetDrawShape(ADS_Square);
     SetColor(color);
-    FollowEnds();
+    FollowEnds(first, second);
     SetSprite(sprite, 0, kDefaultTextureClamp, kDefaultTextureFilter, false);
 
     box2d20::DistanceJointDef joint;
@@ -40,22 +40,24 @@ RootActorBase::RootActorBase(PhysicsActor* first, PhysicsActor* second, float th
 
 void RootActorBase::Update(float dt)
 {
-    if (m_first->IsDestroyed() || m_second->IsDestroyed())
+    const PhysicsActor* first = m_first.GetLive();
+    const PhysicsActor* second = m_second.GetLive();
+    if (first == nullptr || second == nullptr)
         Destroy();
     else
-        FollowEnds();
+        FollowEnds(first, second);
     Actor::Update(dt);
 }
 
-void RootActorBase::FollowEnds()
+void RootActorBase::FollowEnds(const PhysicsActor* first, const PhysicsActor* second)
 {
-    const Vector2 p1 = m_first->GetPosition();
-    const Vector2 p2 = m_second->GetPosition();
+    const Vector2 p1 = first->GetPosition();
+    const Vector2 p2 = second->GetPosition();
     const Vector2 gap = p2 - p1;
     const float length = gap.Length();
     SetPosition((p1 + p2) / 2.0f);
     // Ends on the same spot: the first end's width, as the quotient's limit.
-    const float width = m_first->GetSize().X;
+    const float width = first->GetSize().X;
     SetSize(length, length > 0.0f ? std::min(width, m_thickness / length) : width);
     SetRotation(MathUtil::ToDegrees(MathUtil::AngleFromVector(gap)));
 }

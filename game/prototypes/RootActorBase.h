@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/actors/Actor.h"
+#include "engine/world/RenderableRef.h"
 
 class PhysicsActor;
 
@@ -8,12 +9,13 @@ class PhysicsActor;
 /// stretched from one end to the other that gets thinner as the gap grows. The root is named
 /// "Root" and tagged "root" and with the lower-cased names of both ends, so that the roots at
 /// one actor are found with GetObjectsTagged("root, <name>"). It destroys itself in the first
-/// update after either end is destroyed; the joint goes with the ends' bodies.
+/// update after either end is destroyed or deleted; the joint goes with the ends' bodies.
 class RootActorBase : public Actor
 {
 public:
-    PhysicsActor* GetFirstActor() const { return m_first; }
-    PhysicsActor* GetSecondActor() const { return m_second; }
+    /// The ends; null once deleted (by whomever).
+    PhysicsActor* GetFirstActor() const { return m_first.Get(); }
+    PhysicsActor* GetSecondActor() const { return m_second.Get(); }
 
     /// Follows the ends, or destroys the root once either end is destroyed.
     void Update(float dt) override;
@@ -25,9 +27,9 @@ protected:
                   const char* sprite);
 
 private:
-    void FollowEnds();
+    void FollowEnds(const PhysicsActor* first, const PhysicsActor* second);
 
-    PhysicsActor* m_first;
-    PhysicsActor* m_second;
+    RenderableRef<PhysicsActor> m_first;
+    RenderableRef<PhysicsActor> m_second;
     float m_thickness;
 };

@@ -33,7 +33,7 @@ void TuioScreenFungus::Start()
 void TuioScreenFungus::Stop()
 {
     FungusScreenBase::Stop();
-    m_background = nullptr;
+    m_background.Reset();
 }
 
 PilzPhysicsActor* TuioScreenFungus::SpawnFungus(const Vector2& position)

@@ -22,12 +22,13 @@ public:
     PilzPhysicsActor* SpawnFungus(const Vector2& position);
     SporenPhysicsActor* SpawnSpore(const Vector2& position);
 
-    TiledBoard* GetBackground() const { return m_background; }
+    /// Null once someone else has deleted it.
+    TiledBoard* GetBackground() const { return m_background.Get(); }
 
 protected:
     void CheckWave(int pieceCount) override;
     void ColorInfestedFood(Actor* food) override;
 
 private:
-    TiledBoard* m_background = nullptr;
+    RenderableRef<TiledBoard> m_background;
 };

@@ -1,6 +1,7 @@
 #include "game/prototypes/TuioScreenFungusLevels.h"
 
 #include "engine/actors/PhysicsActor.h"
+#include "engine/actors/TextActor.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
@@ -11,6 +12,8 @@
 #include "game/ActorQueries.h"
 #include "game/prototypes/GamePieces.h"
 #include "game/prototypes/RootJointActor.h"
+
+#include <utility>
 
 namespace
 {
@@ -43,18 +46,18 @@ void TuioScreenFungusLevels::Start()
     m_currentLevel = 0;
     m_levelCount = 3;
     m_scrolling = false;
+    m_winShown = false;
     BeginStart();
     Switchboard::GetInstance()->SubscribeTo(this, kScrollDone);
 
-    m_background = new Actor();
-    m_background->SetSize(35.0f, 60.0f);
-    m_background->SetSprite("Resources/Images/mauer.png", 0, GL_REPEAT, kDefaultTextureFilter,
-                            false);
+    auto* background = new Actor();
+    background->SetSize(35.0f, 60.0f);
+    background->SetSprite("Resources/Images/mauer.png", 0, GL_REPEAT, kDefaultTextureFilter, false);
     // The wall repeats every 160 x 120 pixels.
-    const float width = MathUtil::WorldSizeToScreenSize(m_background->GetSize().X);
-    const float height = MathUtil::WorldSizeToScreenSize(m_background->GetSize().Y);
-    m_background->SetUVs(Vector2(0.0f, 0.0f), Vector2(width / 160.0f, height / 120.0f));
-    AddObject(m_background, 0);
+    const float width = MathUtil::WorldSizeToScreenSize(background->GetSize().X);
+    const float height = MathUtil::WorldSizeToScreenSize(background->GetSize().Y);
+    background->SetUVs(Vector2(0.0f, 0.0f), Vector2(width / 160.0f, height / 120.0f));
+    m_background = AddObject(background, 0);
 
     LoadLevelActors(m_currentLevel);
 
@@ -95,7 +98,20 @@ void TuioScreenFungusLevels::Stop()
         m_scrolling = false;
     }
     FungusScreenBase::Stop();
-    m_background = nullptr;
+    m_background.Reset();
+}
+
+void TuioScreenFungusLevels::Update(float dt)
+{
+    FungusScreenBase::Update(dt);
+    if (m_scrolling)
+        KeepStatusInView();
+}
+
+void TuioScreenFungusLevels::KeepStatusInView()
+{
+    if (TextActor* status = GetStatusText())
+        status->SetPosition(Camera::GetInstance()->GetPosition() + Vector2(0.0f, kStatusY));
 }
 
 void TuioScreenFungusLevels::LoadLevelActors(int level)
@@ -123,17 +139,22 @@ void TuioScreenFungusLevels::CheckWave(int pieceCount)
     if (pieceCount > 1)
         return;
     SpawnWave();
-    ShowGoalText();
+    // A level change empties the board, and the wave that follows at once must not hide the
+    // win text.
+    if (!m_winShown)
+        ShowGoalText();
 }
 
 void TuioScreenFungusLevels::ColorInfestedFood(Actor* food)
 {
     food->ChangeColorTo(Color(1.0f, 1.0f, 1.0f, food->GetAlpha()), 2.0f);
+    m_winShown = false;
 }
 
 void TuioScreenFungusLevels::AllFoodInfested()
 {
     ChangeLevel();
+    m_winShown = true;
 }
 
 void TuioScreenFungusLevels::ChangeLevel()
@@ -146,8 +167,10 @@ void TuioScreenFungusLevels::ChangeLevel()
     for (Renderable* object : LiveObjects())
         if (auto* actor = dynamic_cast<Actor*>(object))
             MoveDown(actor, kLevelSpacing);
-    m_background->SetPosition(Vector2(0.0f, 0.0f));
-    GetCompass()->SetPosition(Vector2(0.0f, 0.0f));
+    if (Actor* background = m_background.GetLive())
+        background->SetPosition(Vector2(0.0f, 0.0f));
+    if (Actor* compass = GetCompass())
+        compass->SetPosition(Vector2(0.0f, 0.0f));
 
     m_currentLevel = (m_currentLevel + 1) % m_levelCount;
     // A level finished within the last scroll: the level that scroll would have removed is the
@@ -160,6 +183,7 @@ void TuioScreenFungusLevels::ChangeLevel()
     camera->SetPosition(Vector2(0.0f, -kLevelSpacing));
     camera->MoveTo(Vector2(0.0f, 0.0f), kScrollSeconds, false, kScrollDone);
     m_scrolling = true;
+    KeepStatusInView();
 }
 
 void TuioScreenFungusLevels::RemoveLevel(int level)
@@ -177,5 +201,10 @@ void TuioScreenFungusLevels::ReceiveOtherMessage(Message* message)
     if (message->GetMessageName() != kScrollDone)
         return;
     m_scrolling = false;
+    // Home, where the view ends; also when another actor's move ended first.
+    if (TextActor* status = GetStatusText())
+        status->SetPosition(0.0f, kStatusY);
+    if (std::exchange(m_winShown, false))
+        ShowGoalText();
     RemoveLevel((m_currentLevel - 2 + m_levelCount) % m_levelCount);
 }

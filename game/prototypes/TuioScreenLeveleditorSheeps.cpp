@@ -136,8 +136,13 @@ PhysicsActor* TuioScreenLeveleditorSheeps::CopyPaletteItem(PhysicsActor* item, i
     if (copy == nullptr || copy->GetBody() != nullptr)
     {
         // Only a physics actor without a body yet can be set up as a copy; the cursor then
-        // carries nothing until it is lifted.
-        delete created;
+        // carries nothing until it is lifted. The archetype's script may have put it into the
+        // World already.
+        if (created != nullptr)
+        {
+            World::GetInstance()->Remove(created);
+            delete created;
+        }
         return nullptr;
     }
     copy->SetName(key);

@@ -1,7 +1,6 @@
 #include "game/prototypes/TuioScreenPizza.h"
 
 #include "engine/actors/PhysicsActor.h"
-#include "engine/actors/TextActor.h"
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
 #include "engine/world/World.h"
@@ -39,7 +38,7 @@ void TuioScreenPizza::Start()
 void TuioScreenPizza::Stop()
 {
     PieceScreen::Stop();
-    m_background = nullptr;
+    m_background.Reset();
 }
 
 PhysicsActor* TuioScreenPizza::AddPizza(const Vector2& position)
@@ -127,7 +126,7 @@ void TuioScreenPizza::StartRound()
     SpawnFungus(Vector2(corner.X + 0.2f, corner.Y - 0.2f));
     SpawnFungus(corner);
     CleanInfested("pizza");
-    GetStatusText()->SetDisplayString(kGoal);
+    ShowStatus(kGoal);
 }
 
 void TuioScreenPizza::ReceiveCollision(const String& subject, Actor* other)

@@ -32,7 +32,8 @@ public:
     /// A puff and three spores in the fungus's colour; the fungus goes.
     void BurstFungus(Actor* fungus);
 
-    TiledBoard* GetBackground() const { return m_background; }
+    /// Null once someone else has deleted it.
+    TiledBoard* GetBackground() const { return m_background.Get(); }
 
 protected:
     GamePieceActor* SpawnFungusPiece(const Vector2& position) override;
@@ -41,5 +42,5 @@ protected:
 private:
     void StartRound();
 
-    TiledBoard* m_background = nullptr;
+    RenderableRef<TiledBoard> m_background;
 };

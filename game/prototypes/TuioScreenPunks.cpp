@@ -108,10 +108,12 @@ void TuioScreenPunks::Stop()
     for (auto& entry : m_roster)
     {
         PunkRecord& punk = *entry.second;
-        if (punk.actor == nullptr)
-            continue;
-        world->Remove(punk.actor);
-        delete punk.actor;
-        punk.actor = nullptr;
+        // A script or a level unload may have deleted it already.
+        if (PhysicsActor* actor = punk.actor.Get())
+        {
+            world->Remove(actor);
+            delete actor;
+        }
+        punk.actor.Reset();
     }
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <memory>
 
 TEST(ActorTest, NamesAreUniqueUpperCasedAndReleased)
@@ -84,9 +86,11 @@ TEST(ActorTest, TimedChangesStepAndAnnounceTheirEndOnce)
     actor.Update(0.5f);
     EXPECT_EQ(actor.GetPosition(), Vector2(10.0f * 0.84375f / 2, -20.0f * 0.84375f / 2));
     actor.ChangeColorTo(Color(1.0f, 0.0f, 0.0f), 0.0f, false, "faded");
+    actor.RotateTo(90.0f, NAN, false, "moved"); // a script's: over at once, not never
     actor.Update(0.5f);
     EXPECT_EQ(actor.GetColor(), Color(1.0f, 0.0f, 0.0f));
-    EXPECT_EQ(recorder.Deliver(), (StringList{"turned", "faded"}));
+    EXPECT_EQ(actor.GetRotation(), 90.0f);
+    EXPECT_EQ(recorder.Deliver(), (StringList{"turned", "moved", "faded"}));
 }
 
 TEST(ActorTest, CreateTakesTheActorTheScriptTagged)

@@ -56,6 +56,11 @@ TEST_F(CameraTest, ChangesAndResizesBroadcastAndResizesLoadTheProjection)
     recorder.Deliver();
     camera->SetPosition(Vector2(1.0f, 1.0f));
     camera->SetPosition(1.0f, 1.0f, 5.0f);
+    // Not a number (a script's): refused, unchanged and silent, so the edge blockers stay valid.
+    camera->SetPosition(NAN, 0.0f);
+    camera->SetViewCenter(0.0f, INFINITY, -10.0f);
+    EXPECT_TRUE(Near(camera->GetPosition(), Vector2(1.0f, 1.0f)));
+    EXPECT_EQ(camera->GetViewCenter().Y, 0.0f);
     camera->Reset();
     EXPECT_EQ(recorder.Deliver().size(), 2u) << "Reset is silent";
     std::array<GLfloat, 16> projection{};

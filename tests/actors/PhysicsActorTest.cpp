@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 using PhysicsActorTest = PhysicsFixture;
 
@@ -22,24 +23,36 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
     EXPECT_TRUE(body->GetLinearDamping() == 0.25f && body->IsFixedRotation() &&
                 body->GetFixtureList()->GetFilterData().groupIndex == -2);
 
-    const std::pair<const char*, std::function<void()>> setters[] = {
-        {"SetDensity", [&] { actor->SetDensity(1.0f); }},
-        {"SetIsSensor", [&] { actor->SetIsSensor(true); }},
-        {"SetSize", [&] { actor->SetSize(7.0f, 7.0f); }},
-        {"SetSize", [&] { actor->SetSize(Vector2(9.0f, 9.0f)); }},
-        {"SetRotation", [&] { actor->SetRotation(45.0f); }},
-        {"InitPhysics", [&] { actor->InitPhysics(); }},
-    };
+    // Setters are frozen; moves and pushes that are not finite or too strong are refused.
+    const String frozen = "don't change this actor after physics have been initialized.";
+    const String tooStrong = " is not finite or too strong for this body.";
+    const std::tuple<const char*, std::function<void()>, String> refused[] = {
+        {"SetDensity", [&] { actor->SetDensity(1.0f); }, frozen},
+        {"SetIsSensor", [&] { actor->SetIsSensor(true); }, frozen},
+        {"SetSize", [&] { actor->SetSize(7.0f, 7.0f); }, frozen},
+        {"SetSize", [&] { actor->SetSize(Vector2(9.0f, 9.0f)); }, frozen},
+        {"SetRotation", [&] { actor->SetRotation(45.0f); }, frozen},
+        {"InitPhysics", [&] { actor->InitPhysics(); }, frozen},
+        {"SetPosition", [&] { actor->SetPosition(NAN, 0.0f); },
+         "(nan, 0) is outside -1e+06 ... 1e+06."},
+        {"ApplyImpulse", [&] { actor->ApplyImpulse(Vector2(3e38f, 0.0f), Vector2()); },
+         "(3e+38, 0) at (0, 0)" + tooStrong},
+        {"ApplyForce", [&] { actor->ApplyForce(Vector2(1.0f, 0.0f), Vector2(0.0f, INFINITY)); },
+         "(1, 0) at (0, inf)" + tooStrong},
+        {"ApplyLocalForce", [&] { actor->ApplyLocalForce(Vector2(NAN, 0.0f), Vector2()); },
+         "(nan, 0) at (0, 0)" + tooStrong},
+        {"ApplyTorque", [&] { actor->ApplyTorque(INFINITY); }, "inf" + tooStrong}};
     LogCapture::Get().Clear();
-    for (const auto& [name, set] : setters)
+    for (const auto& [name, set, why] : refused)
     {
         set();
         EXPECT_EQ(LogCapture::Get().Take(),
-                  StringList{"WARNING: " + String(name) +
-                             "() had no effect - don't change this "
-                             "actor after physics have been initialized."});
+                  StringList{"WARNING: " + String(name) + "() had no effect - " + why});
     }
-    EXPECT_TRUE(actor->GetSize() == Vector2(2.0f, 1.0f) && actor->GetRotation() == 30.0f);
+    EXPECT_TRUE(
+        actor->GetSize() == Vector2(2.0f, 1.0f) && actor->GetRotation() == 30.0f &&
+        actor->GetPosition() == Vector2(5.0f, 2.0f) && body->GetPosition() == b2Vec2(5.0f, 2.0f) &&
+        body->GetLinearVelocity() == b2Vec2(0.0f, 0.0f) && body->GetAngularVelocity() == 0.0f);
     EXPECT_EQ(world->GetPhysicsWorld()->GetBodyCount(), 1);
 
     // An unknown shape makes no body and leaves the actor configurable; a circle's radius is
@@ -54,6 +67,25 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
     odd->InitPhysics();
     EXPECT_EQ(world->GetPhysicsWorld()->GetBodyCount(), 2);
     EXPECT_FLOAT_EQ(odd->GetBody()->GetFixtureList()->GetShape()->m_radius, 1.5f);
+
+    // Nor do values Box2D cannot take (a circle this small has a mass too small to invert).
+    const std::function<void(PhysicsActor&)> bad[] = {
+        [](PhysicsActor& a) { a.SetDensity(INFINITY); },
+        [](PhysicsActor& a) { a.SetDensity(1e-40f); },
+        [](PhysicsActor& a) { a.SetSize(1e30f); },
+        [](PhysicsActor& a) { a.SetPosition(std::nanf(""), 0.0f); },
+        [](PhysicsActor& a) { a.SetFriction(-1.0f); },
+        [](PhysicsActor& a) { a.SetLinearDamping(-1.0f); },
+        [](PhysicsActor& a) { a.SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE), a.SetSize(2e-20f); }};
+    for (const auto& set : bad)
+    {
+        PhysicsActor refused;
+        set(refused);
+        refused.InitPhysics();
+        const StringList lines = LogCapture::Get().Take();
+        EXPECT_TRUE(lines.size() == 1 && !refused.GetBody() &&
+                    lines[0].rfind("ERROR: InitPhysics() made no body - its ", 0) == 0);
+    }
 }
 
 TEST_F(PhysicsActorTest, RotationIsWrappedAndSetPositionMovesTheBody)

@@ -8,6 +8,7 @@
 
 #include <oscpack/ip/IpEndpointName.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <iostream>
@@ -17,7 +18,7 @@
 namespace
 {
 
-/// Reads everything it is handed, so a stale pointer shows under AddressSanitizer.
+/// Reads all it is handed (a stale pointer shows under AddressSanitizer); traps if not finite.
 class ReadingListener : public TUIO::TuioListener
 {
 public:
@@ -33,6 +34,13 @@ public:
 private:
     void Read(TUIO::TuioContainer* container)
     {
+        const auto* o = dynamic_cast<TUIO::TuioObject*>(container);
+        for (float value :
+             {container->getX(), container->getY(), container->getXSpeed(), container->getYSpeed(),
+              container->getMotionAccel(), o ? o->getAngle() : 0, o ? o->getRotationSpeed() : 0,
+              o ? o->getRotationAccel() : 0})
+            if (!std::isfinite(value))
+                __builtin_trap();
         sum += container->getX() + container->getMotionSpeed() +
                static_cast<float>(container->getPath().size() + container->getSessionID());
     }

@@ -28,6 +28,7 @@ def frame(profile, alive, sets, fseq):
 
 
 CUR, OBJ = '/tuio/2Dcur', '/tuio/2Dobj'
+NAN, INF = float('nan'), float('inf')
 SEEDS = {
     'cursor_session': [
         frame(CUR, [1, 2, 3], [(i, x, x, 0.0, 0.0, 0.0) for i, x in [(1, .1), (2, .5), (3, .9)]], 1),
@@ -49,6 +50,10 @@ SEEDS = {
         message(CUR, 'fseq', 0),
         message(CUR, 'set', 9, 1, 0.5),
     ],
+    'not_finite': [frame(CUR, [1, 2], [(1, 1e30, -1e30, 0.0, 0.0, 0.0), (2, NAN, 0.5, 0.0, 0.0, 0.0),
+                                       (1, 0.5, 0.5, INF, 0.0, -INF)], 1),
+                   frame(OBJ, [3], [(3, 4, 0.5, 0.5, NAN, 0.0, 0.0, 0.0, 0.0, 0.0),
+                                    (3, 4, 0.5, 0.5, 0.0, 0.0, 0.0, INF, 0.0, 0.0)], 2)],
     'malformed': [
         bundle(message(CUR, 'alive', 1))[:-4],
         osc_string('#bundle') + struct.pack('>IIi', 0, 1, -4),

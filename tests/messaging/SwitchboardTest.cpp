@@ -6,12 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace
 {
 
 /// Records the names it receives and runs an optional action on each; given a board, it leaves
-/// every name it has on destruction, as actors do.
+/// every name it has on destruction and is forgotten as a sender, as actors do.
 struct Recorder : MessageListener
 {
     explicit Recorder(Switchboard* b = nullptr) : board(b) {}
@@ -19,6 +20,8 @@ struct Recorder : MessageListener
     {
         for (const String& name : board ? board->GetSubscriptionsFor(this) : StringSet())
             board->UnsubscribeFrom(this, name);
+        if (board)
+            board->ForgetSender(this);
     }
     void ReceiveMessage(Message* message) override
     {
@@ -147,6 +150,23 @@ TEST_F(SwitchboardTest, ListenersCreatedOrDestroyedByHandlersOfOnePass)
     board.SubscribeTo(doomed, "CameraChange");
     Send({"StopScreen", "CameraChange"});
     EXPECT_TRUE(board.GetSubscribersTo("CameraChange").empty());
+
+    // A handler deletes the sender of the message in hand, of a later one and of a deferred
+    // one: whoever receives them afterwards sees no sender.
+    auto* sender = new Recorder(&board);
+    Recorder pair[2] = {Recorder(&board), Recorder(&board)}; // the first address receives first
+    std::vector<MessageListener*> seen;
+    pair[0].onReceive = [&](Message*) { delete std::exchange(sender, nullptr); };
+    pair[1].onReceive = [&](Message* message) { seen.push_back(message->GetSender()); };
+    for (Recorder& each : pair)
+        board.SubscribeTo(&each, "Bark");
+    board.DeferredBroadcast(new CountingMessage("Bark", sender), 1.0f);
+    board.Broadcast(new CountingMessage("Bark", sender));
+    board.Broadcast(new CountingMessage("Bark", sender));
+    board.SendAllMessages();
+    board.Update(1.0f);
+    board.SendAllMessages();
+    EXPECT_EQ(seen, std::vector<MessageListener*>(3, nullptr));
 }
 
 TEST_F(SwitchboardTest, DeferredMessagesCountDownInOrder)

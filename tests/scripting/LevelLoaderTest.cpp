@@ -40,6 +40,11 @@ TEST_F(LevelLoaderTest, ArchetypesAndLevelsBuildTheirActorsAndEachFaultIsOneLine
     EXPECT_EQ(LogCapture::Get().Take(),
               StringList{"ERROR: Script failed to create Actor with archetype nothing. "});
 
+    // Should the engine raise on an actor, it is freed with its name (reused below); all go on.
+    Python("real, tessaly_levels.World = tessaly_levels.World, None\nLoadLevel('every_kind')\n"
+           "tessaly_levels.World = real\n");
+    EXPECT_TRUE(ErrorsHave("every_kind.ini [Smoke]: AttributeError: ")) << errors;
+
     // A level made by the editor: every kind of actor, placed and named.
     world->LoadLevel("every_kind");
     auto* first = dynamic_cast<PhysicsActor*>(Actor::GetNamed("Herder"));
@@ -77,11 +82,25 @@ TEST_F(LevelLoaderTest, ArchetypesAndLevelsBuildTheirActorsAndEachFaultIsOneLine
              "Level/broken.ini: line 1 is outside any section: stray = before any section",
              "Level/broken.ini [Lost] type: unknown archetype 'nothing': the actor is left out",
              "Level/broken.ini [Fine] position: bad number 'x'",
-             "Level/broken.ini [Fine]: line 8 is not 'key = value': this line has no value",
+             "Level/broken.ini [Fine]: line 24 is not 'key = value': this line has no value",
              "Level/broken.ini [Fine] colour: unknown key",
-             "Level/missing.ini: cannot read the file (No such file or directory)"})
+             "Level/missing.ini: cannot read the file (No such file or directory)",
+             // A number out of range leaves out its actor, or archetype, and only that.
+             "ActorDef/broken.ini [Infinite] density: 'inf' is not finite: the archetype is left "
+             "out",
+             "Level/broken.ini [Far] position: '1e39' is outside -10000 ... 10000: the actor is "
+             "left out",
+             "Level/broken.ini [Heavy] density: 'inf' is not finite: the actor is left out",
+             "Level/broken.ini [Heavy] size: '0' is outside 0.001 ... 10000: the actor is left out",
+             "Level/broken.ini [Crowd] max_particles: '99999999999' is outside 1 ... 10000: the "
+             "actor is left out",
+             "Level/broken.ini [Endless] type: archetype 'infinite' has a number out of range: the "
+             "actor is left out"})
         EXPECT_NE(errors.find(data + line + "\n"), String::npos) << line << "\n" << errors;
     EXPECT_FLOAT_EQ(Actor::GetNamed("Fine")->GetRotation(), 10.0f);
+    for (const char* name : {"Far", "Heavy", "Crowd", "Endless"})
+        EXPECT_EQ(Actor::GetNamed(name), nullptr) << name;
+    EXPECT_EQ(Actor::Create("infinite"), nullptr);
 }
 
 } // namespace

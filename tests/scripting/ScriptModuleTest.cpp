@@ -3,6 +3,9 @@
 #include "engine/console/Console.h"
 #include "tests/scripting/ScriptTest.h"
 
+#include <utility>
+#include <vector>
+
 namespace
 {
 
@@ -134,6 +137,57 @@ TEST_F(ScriptModuleTest, PythonActorsAndConsolesGetTheirCallsAndAFailingOneStops
                           failed + "'Console.Execute'"}));
     world->RegisterConsole(python);
     python->Enable(false);
+}
+
+TEST_F(ScriptModuleTest, NativeErrorsAndIteratorsOutsideTheirContainersRaisePythonErrors)
+{
+    // Each line fails as a console line would, with a Python error, and the next line runs.
+    std::vector<std::pair<String, String>> lines = {
+        {"StringList().reserve(2**62)", "RuntimeError: vector::reserve"},
+        {"StringList(['a']).end().value()", "StopIteration"},
+        {"l, s = StringList(['a', 'b']), StringSet(['a']); l.end().incr()", "StopIteration"},
+        {"l.begin().decr()", "StopIteration"},
+        {"l.rend().value()", "StopIteration"},
+        {"l.begin().advance(3)", "StopIteration"},
+        {"l.erase(l.end())", "IndexError"},
+        {"l.erase(StringList(['b']).begin())", "ValueError"},
+        {"l.insert(StringList().begin(), 'c')", "ValueError"},
+        {"l.erase(l.end(), l.begin())", "ValueError"},
+        {"s.erase(s.end())", "IndexError"},
+        {"i = s.begin(); s.clear(); i.value()", "ValueError"},
+        {"VectorList(1).begin().advance(2)", "StopIteration"},
+        {"TagCollection.GetInstance().GetObjectsTagged('none').rbegin().value()", "StopIteration"},
+        {"ActorList().end().decr()", "StopIteration"},
+        {"Switchboard.GetInstance().GetSubscribersTo('none').end().value()", "StopIteration"}};
+#if !defined(__SANITIZE_ADDRESS__) // which ends the program on an allocation it cannot make
+    // The actor keeps its pool: the frame below updates it.
+    lines.push_back(
+        {"p = ParticleActor(); World.GetInstance().Add(p); p.SetMaxParticles(2**31 - 1)",
+         "MemoryError"});
+#endif
+    for (const auto& [line, error] : lines)
+    {
+        Python(line);
+        EXPECT_TRUE(ErrorsHave("\n" + error)) << line << "\n" << errors;
+    }
+    EXPECT_EQ(Python("t = StringSet(['a', 'b', 'c']); r = t.rbegin()\n"
+                     "print(list(l), l.erase(l.begin()).value(), list(l), r.next(), r.next(),\n"
+                     "      t.find('b').previous(), r - t.rbegin())\n"),
+              "['a', 'b'] b ['b'] c b a 2\n");
+
+    // Nor does a Python actor whose update fails before or after it reaches Python.
+    Python("class Trap(Actor):\n"
+           "    Update = property(lambda self: {}['Update'])\n"
+           "class Greedy(Actor):\n"
+           "    def Update(self, dt): StringList().reserve(2**62)\n"
+           "World.GetInstance().Add(Trap()); World.GetInstance().Add(Greedy())\n");
+    testing::internal::CaptureStderr();
+    Frame();
+    const String tracebacks = testing::internal::GetCapturedStderr();
+    EXPECT_NE(tracebacks.find("KeyError: 'Update'"), String::npos) << tracebacks;
+    EXPECT_NE(tracebacks.find("RuntimeError: vector::reserve"), String::npos) << tracebacks;
+    const String error = "ERROR: Swig director method error. Error detected when calling 'Actor.";
+    EXPECT_EQ(LogCapture::Get().Take(), (StringList{error + "Update'", error + "Update'"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/TuioSupport.h"
 
+#include <cmath>
 #include <numeric>
 #include <string>
 
@@ -71,6 +72,36 @@ TEST(TuioClientBadInputTest, BrokenPartsOfABundleAreDroppedTheRestStays)
               "+cur 1/0 +cur 2/1 R");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "error parsing TUIO message: /tuio/2Dcur - missing argument\n");
+
+    // A set with a value NaN or infinite, each value in turn, for live cursor 1, object 2 just
+    // added and new sessions 3 and 4, is dropped; the good sets around them count.
+    const std::string cur = "/tuio/2Dcur", obj = "/tuio/2Dobj";
+    auto set = [&](std::vector<int32_t> values, size_t i, float value, int32_t nextSession = 0)
+    {
+        values[0] += nextSession;
+        values[i] = Word(value);
+        return Message(values.size() == 6 ? cur : obj,
+                       values.size() == 6 ? "sifffff" : "siiffffffff", Args({"set"}, values));
+    };
+    const std::vector<int32_t> cursor = {1, FloatHalf, FloatHalf, 0, 0, 0},
+                               object = {2, 9, FloatHalf, FloatHalf, FloatHalf, 0, 0, 0, 0, 0};
+    std::vector<Bytes> elements = {set(object, 2, 0.5f)};
+    std::string errors;
+    for (const std::vector<int32_t>& good : {cursor, object})
+        for (size_t i = good.size() == 6 ? 1 : 2; i < good.size(); ++i)
+            for (float bad : {NAN, INFINITY, -INFINITY})
+                for (int32_t nextSession : {0, 2})
+                {
+                    elements.push_back(set(good, i, bad, nextSession));
+                    errors += "error parsing TUIO message: " + (good.size() == 6 ? cur : obj) +
+                              " - value not finite\n";
+                }
+    elements.insert(elements.end(), {set(cursor, 1, 0.6f), Message(cur, "si", Args({"fseq"}, {1})),
+                                     Message(obj, "si", Args({"fseq"}, {1}))});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(c.TraceOf({Bundle(elements)}, 2), "+obj 2/9 ~cur 1/0 R R");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), errors);
+    EXPECT_EQ(c.client->getTuioCursor(1)->getX(), 0.6f);
 
     // An "alive" broken half-way changes nothing: the next good one removes both cursors.
     testing::internal::CaptureStderr();

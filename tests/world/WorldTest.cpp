@@ -1,6 +1,8 @@
 #include "engine/world/World.h"
+#include "engine/world/Camera.h"
 #include "engine/world/GameManager.h"
 #include "engine/world/Renderable.h"
+#include "engine/world/RenderableRef.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/MessageRecorder.h"
@@ -193,9 +195,17 @@ TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
         world->UpdateLayer(spawned, 6);
         world->UpdateLayer(mover, "background");
         world->UpdateLayer(last, 0); // its own layer: stays where it is
+        world->Add(last, 3);         // a second add, refused: it would be deleted twice
         driver->onUpdate = nullptr;
     };
+    LogCapture::Get().Clear();
     Frame();
+    world->Add(driver);
+    world->Add(Camera::GetInstance()); // the World draws it itself and never deletes it
+    EXPECT_EQ(LogCapture::Get().Take(),
+              (StringList{"WARNING: Can't add an element to the World twice.",
+                          "WARNING: Can't add an element to the World twice.",
+                          "WARNING: Can't add the camera to the World."}));
     world->DrawRenderables();
     EXPECT_EQ(Count("spawned.update"), 0) << "not updated in the pass that added it";
     EXPECT_EQ(Count("doomed.update"), 1) << "updated in the pass that destroyed it";
@@ -212,10 +222,11 @@ TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
     EXPECT_EQ(resident->GetLayer(), 9);
 }
 
-TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChanges)
+TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndEndTheirRefs)
 {
     Probe* mover = Add("mover");
     Probe* leaver = Add("leaver");
+    const RenderableRef<Probe> moverRef(mover), leaverRef(leaver);
     mover->onUpdate = [&]
     {
         world->UpdateLayer(mover, 4);
@@ -227,16 +238,28 @@ TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChanges)
         leaver->Destroy();
     };
     Frame();
+    EXPECT_FALSE(moverRef.Get() || leaverRef.Get()) << "deleted by the clean-up";
     world->UpdateLayer(Add("parked", 1), 2); // queued outside a pass, then unloaded
     Probe* returned = Add("returned");       // queued, then given back to its owner
     world->UpdateLayer(returned, 3);
     world->Remove(returned);
-    Add("half", 9)->Destroy(); // destroyed, not yet cleaned up
+    const RenderableRef<Probe> half = Add("half", 9);
+    half.Get()->Destroy(); // destroyed, not yet cleaned up
+    EXPECT_TRUE(half.Get() && !half.GetLive());
     world->UnloadAll();
+    EXPECT_FALSE(half.Get());
     Frame();
     EXPECT_TRUE(Walk().empty());
     delete returned;
     for (const char* name : {"mover", "leaver", "parked", "half"})
         EXPECT_EQ(Count(String(name) + ".deleted"), 1) << name;
     EXPECT_EQ(Count("half.predestroy"), 1) << "the hook runs once";
+
+    // Asked for by an update (a script's), the unload waits for the end of the pass.
+    Probe* unloader = Add("unloader");
+    Add("next")->onUpdate = [&] { journal.push_back("next.updated"); };
+    unloader->onUpdate = [&] { world->UnloadAll(); };
+    Frame();
+    EXPECT_TRUE(Walk().empty());
+    EXPECT_EQ(Count("next.updated"), 1);
 }

@@ -35,6 +35,16 @@ protected:
         text << std::ifstream(dir.File("createdlevel.ini"), std::ios::binary).rdbuf();
         return text.str();
     }
+    /// As Finger, for a touch other than the helpers' one of that cursor ID.
+    void Later(const char* name, int id, Vector2 at, int frames)
+    {
+        const Vector2 pixel = MathUtil::WorldToScreen(at);
+        Switchboard::GetInstance()->Broadcast(new TuioCursorMessage(
+            name, new TUIO::TuioCursor(TUIO::TuioTime(), 200 + id, id, pixel.X / Picture::kWidth,
+                                       pixel.Y / Picture::kHeight)));
+        while (frames-- > 0)
+            Frame();
+    }
 
     TempDir dir;
 };
@@ -78,6 +88,21 @@ TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirstAndEarlyRemov
     Up(5, 0);
     Down(6, Vector2(), 1);
     EXPECT_EQ(Tagged("delete_me_after_add"), 1u);
+
+    // That placeholder and the one finger 2 leaves, held across the screen change, wait for
+    // their own touches only: new touches with those cursor IDs pick up and carry.
+    Up(2);
+    EXPECT_EQ(Tagged("delete_me_after_add"), 2u);
+    ghost = Named("Ghost");
+    Stand(ghost, Vector2(-6.0f, -3.0f));
+    for (const int id : {2, 5})
+    {
+        Later(kDown, id, ghost->GetPosition(), 2);
+        Later(kMove, id, Vector2(-4.0f, 1.0f - id), 30);
+        ExpectNear(ghost->GetPosition(), Vector2(-4.0f, 1.0f - id), 0.5f);
+        Later(kUp, id, Vector2(), 1);
+    }
+    EXPECT_EQ(Tagged("delete_me_after_add"), 0u);
 }
 
 TEST_F(DragScreensTest, TheStickFallsAndHangsFromAFingerAndThePunksShowTheirRoster)
@@ -108,10 +133,10 @@ TEST_F(DragScreensTest, TheStickFallsAndHangsFromAFingerAndThePunksShowTheirRost
     EXPECT_EQ(attacker.health + attacker.speed + healer.energy + healer.speed, 20.6f);
     EXPECT_TRUE(attack.damages && !attack.heals && heal.heals && !heal.damages);
     EXPECT_EQ(attack.castTime + heal.castTime, 0.6f);
-    EXPECT_EQ(Actor::GetNamed("AttackPunk1"), attacker.actor);
-    EXPECT_EQ(attacker.actor->GetPosition(), Vector2(1.0f, 1.0f));
-    EXPECT_EQ(healer.actor->GetPosition(), Vector2(-1.0f, -1.0f));
-    EXPECT_EQ(healer.actor->GetBody(), nullptr) << "no finger can pick a punk up";
+    EXPECT_EQ(Actor::GetNamed("AttackPunk1"), attacker.actor.Get());
+    EXPECT_EQ(attacker.actor.Get()->GetPosition(), Vector2(1.0f, 1.0f));
+    EXPECT_EQ(healer.actor.Get()->GetPosition(), Vector2(-1.0f, -1.0f));
+    EXPECT_EQ(healer.actor.Get()->GetBody(), nullptr) << "no finger can pick a punk up";
 }
 
 TEST_F(DragScreensTest, TheEditorSavesCopiesInAnyLocaleLoadableAsALevelAndTrashesSome)

@@ -37,11 +37,20 @@ protected:
                 Collide(levels->SpawnFungus(food->GetPosition() + Vector2(1.5f, 0.0f)), food),
                     Deliver();
     }
-    /// The camera's scroll of 5 s and the delivery of its end.
+    /// The camera's scroll of 5 s and the delivery of its end: the status line stays at the top
+    /// of the view, and the win text until the end, through the waves.
     void Scroll()
     {
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 5; ++i)
+        {
+            EXPECT_EQ(Text(), "All food infested. Well done!") << i;
+            ExpectNear(levels->GetStatusText()->GetPosition(),
+                       Camera::GetInstance()->GetPosition() + Vector2(0.0f, 9.0f));
             Frame(1.0);
+        }
+        Frame(1.0);
+        EXPECT_EQ(levels->GetStatusText()->GetPosition(), Vector2(0.0f, 9.0f));
+        EXPECT_EQ(Text(), "Get fungi on the food");
     }
 
     static constexpr char kGoal[] = "Colored fungi pop if you push them. Get fungi on the pizza";
@@ -80,6 +89,8 @@ TEST_F(FungusScreensTest, PiecesAndRootsOfTheFungusScreenAndFoodThatCountsOnce)
     world->Add(root, 1);
     world->Add(thorns, 1);
     EXPECT_EQ(Roots(a, b), 2u);
+    world->LoadLevel("ends");
+    PhysicsActor* other = Named("A1");
     EXPECT_EQ(root->GetPosition(), Vector2(2.0f, 1.5f));
     EXPECT_EQ(root->GetSize(), Vector2(5.0f, 0.3f)) << "1.5 / length";
     EXPECT_FLOAT_EQ(thorns->GetSize().Y, 0.2f) << "1.0 / length";
@@ -94,6 +105,11 @@ TEST_F(FungusScreensTest, PiecesAndRootsOfTheFungusScreenAndFoodThatCountsOnce)
     Frame();
     EXPECT_EQ(Tagged("root"), 0u) << "both roots went in the update after their end";
     EXPECT_FALSE(a->IsDestroyed());
+    world->Add(new RootActor(a, other), 1);
+    world->Remove(other);
+    delete other; // as a level unload does
+    Frame();
+    EXPECT_EQ(Tagged("root"), 0u) << "also when the end was deleted outright";
 
     // New fungi root to their two nearest and to free anchors in reach.
     world->UnloadAll();
@@ -147,6 +163,14 @@ TEST_F(FungusScreensTest, PiecesAndRootsOfTheFungusScreenAndFoodThatCountsOnce)
     Deliver();
     EXPECT_TRUE(f1->IsDestroyed() && Tagged("spore") == 2) << "a white fungus pops alone";
 
+    // A finger deleted by someone else (a script) moves no more; a new touch gets a new one.
+    finger->Destroy();
+    Frame();
+    Touch(kMove, 4, 0.3f, 0.3f);
+    Touch(kDown, 4, 0.5f, 0.5f);
+    Deliver();
+    finger = static_cast<TuioCursorPhysicsActor*>(Actor::GetNamed("Cursor"));
+    ASSERT_TRUE(finger != nullptr && fungi->GetCursorActors().at(4) == finger);
     Switchboard::GetInstance()->Broadcast(new Message(kDown)); // no cursor: nothing
     Touch(kUp, 4, 0.5f, 0.5f);
     Deliver();
@@ -213,6 +237,7 @@ TEST_F(FungusScreensTest, LevelsFollowInACycleScrollAwayAndStartWavesWithOnePiec
     // Level 2 comes back, then level 0 within the scroll that would remove it: the old goes first.
     Complete(1);
     Complete(2);
+    EXPECT_EQ(levels->GetStatusText()->GetPosition(), Vector2(0.0f, -6.0f)) << "not sunk";
     EXPECT_EQ(levels->GetCurrentLevel(), 0);
     EXPECT_EQ(Live("level0").size(), 4u);
 
