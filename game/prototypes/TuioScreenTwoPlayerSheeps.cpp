@@ -17,7 +17,6 @@
 #include "tuio/TuioCursor.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace
 {
@@ -42,15 +41,6 @@ void EnsureScoreFont()
 String ScoreString(int score)
 {
     return std::to_string(score);
-}
-
-/// 1 when the cursor's pixel column lies left of the window's middle one, else 2. In floats:
-/// the column of a position far off the table (or not a number) does not fit an int.
-int PlayerOfSide(const TUIO::TuioCursor& cursor)
-{
-    const int width = Camera::GetInstance()->GetWindowWidth();
-    const float column = std::floor(static_cast<float>(width) * cursor.getX() + 0.5f);
-    return column < static_cast<float>(width / 2) ? 1 : 2;
 }
 } // namespace
 
@@ -276,9 +266,12 @@ void TuioScreenTwoPlayerSheeps::Touch(const String& name, TUIO::TuioCursor* curs
 void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
                                              const TUIO::TuioCursor& cursor)
 {
-    const int player = PlayerOfSide(cursor);
-    PhysicsActor* sheep =
-        CreateSheep(kPlayerTags[player - 1], m_colors[player - 1], CursorWorldPoint(cursor));
+    // The side of the picture the sheep is made on: left of the middle pixel column is player
+    // 1's. A touch far off the table or at no number counts where its sheep stands.
+    const Vector2 at = CursorWorldPoint(cursor);
+    const int width = Camera::GetInstance()->GetWindowWidth();
+    const int player = at.X < MathUtil::ScreenToWorld(width / 2, 0).X ? 1 : 2;
+    PhysicsActor* sheep = CreateSheep(kPlayerTags[player - 1], m_colors[player - 1], at);
     sheep->ApplyImpulse(FingerVelocity(cursor), sheep->GetPosition());
 }
 
