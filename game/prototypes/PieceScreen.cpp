@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
-#include <vector>
 
 PieceScreen::PieceScreen(int fingerLayer) : m_fingers(this, fingerLayer) {}
 
@@ -52,9 +50,7 @@ void PieceScreen::Stop()
     m_statusText.Reset();
     World::GetInstance()->SetBlockers(false, -1.0f);
     // A finger left behind could no longer follow its touch, nor leave when the touch ends.
-    DropLostFingers();
     m_fingers.Clear();
-    m_watchedFingers.clear();
     UnsubscribeFromTouches(this);
     Switchboard* switchboard = Switchboard::GetInstance();
     for (const String& name : switchboard->GetSubscriptionsFor(this))
@@ -67,12 +63,8 @@ void PieceScreen::ReceiveMessage(Message* message)
 {
     if (!m_active)
         return;
-    DropLostFingers();
     if (m_fingers.Handle(message))
-    {
-        WatchNewFingers();
         return;
-    }
     const String subject = CollisionSubject(message->GetMessageName());
     if (subject.empty())
     {
@@ -83,32 +75,6 @@ void PieceScreen::ReceiveMessage(Message* message)
     // first contact decides.
     if (Actor* other = LiveSender(message))
         ReceiveCollision(subject, other);
-}
-
-void PieceScreen::DropLostFingers()
-{
-    std::vector<int> lost;
-    for (const auto& [id, finger] : m_fingers.Get())
-    {
-        const auto watched = m_watchedFingers.find(id);
-        if (watched == m_watchedFingers.end() || watched->second.GetLive() != finger)
-            lost.push_back(id);
-    }
-    for (int id : lost)
-    {
-        m_fingers.Lift(id); // forgotten, not followed
-        m_watchedFingers.erase(id);
-    }
-}
-
-void PieceScreen::WatchNewFingers()
-{
-    // After DropLostFingers, every finger not yet watched is one that Handle has just made.
-    for (const auto& [id, finger] : m_fingers.Get())
-        if (!m_watchedFingers[id].Is(finger))
-            m_watchedFingers[id] = finger;
-    for (auto it = m_watchedFingers.begin(); it != m_watchedFingers.end();)
-        it = m_fingers.Find(it->first) != nullptr ? std::next(it) : m_watchedFingers.erase(it);
 }
 
 void PieceScreen::PlacePiece(GamePieceActor* piece, float countdown, const Vector2& position,

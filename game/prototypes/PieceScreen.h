@@ -6,8 +6,6 @@
 #include "game/TuioScreen.h"
 #include "game/prototypes/FingerActors.h"
 
-#include <map>
-
 class Actor;
 class GamePieceActor;
 class TextActor;
@@ -81,14 +79,8 @@ protected:
 
 private:
     void PlacePiece(GamePieceActor* piece, float countdown, const Vector2& position, int layer);
-    /// FingerActors follows its plain pointers: fingers that someone else deleted or destroyed
-    /// (a script, a level unload) are taken off its list before it is used, and the fingers it
-    /// has just made are watched.
-    void DropLostFingers();
-    void WatchNewFingers();
 
     FingerActors m_fingers;
-    std::map<int, RenderableRef<TuioCursorPhysicsActor>> m_watchedFingers;
     bool m_active = false;
     RenderableRef<TextActor> m_statusText;
 };

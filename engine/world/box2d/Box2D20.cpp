@@ -85,7 +85,9 @@ void DistanceJointDef::Initialize(b2Body* b1, b2Body* b2, const b2Vec2& anchor1,
 
 b2Joint* CreateDistanceJoint(b2World* world, const DistanceJointDef& def)
 {
-    if (def.body1 == nullptr || def.body2 == nullptr)
+    // Box2D aborts on a joint of a body to itself (a script may have made a screen's two
+    // actors one by renaming).
+    if (def.body1 == nullptr || def.body2 == nullptr || def.body1 == def.body2)
         return nullptr;
     b2DistanceJointDef jointDef;
     jointDef.bodyA = def.body1;

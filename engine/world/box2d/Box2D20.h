@@ -73,8 +73,8 @@ struct DistanceJointDef
     void Initialize(b2Body* b1, b2Body* b2, const b2Vec2& anchor1, const b2Vec2& anchor2);
 };
 
-/// Creates the joint in world; null when either body is missing. Owned by the world and
-/// destroyed with either body.
+/// Creates the joint in world; null when either body is missing or both are one. Owned by the
+/// world and destroyed with either body.
 b2Joint* CreateDistanceJoint(b2World* world, const DistanceJointDef& def);
 
 // -------------------------------------------------------------------------------------------
