@@ -42,7 +42,8 @@ TEST_F(HerdingScreenTest, SheepStandOnTheStartAreaOrTheLineSaysWhatIsMissing)
         {
             return ScreenManager::ScreenList{
                 new TuioScreenSheeps("example"), new TuioScreenSheeps("no_meadow"),
-                new TuioScreenSheeps("no_start"), new TuioScreenSheeps("narrow")};
+                new TuioScreenSheeps("no_start"), new TuioScreenSheeps("narrow"),
+                new TuioScreenSheeps("far")};
         });
     // A start area 4 wide and 3 high round (0, 0): rows of four from its top edge down.
     const float xs[] = {-2, -1, 0, 1, -2, -1, 0, 1, -2, -1},
@@ -54,7 +55,8 @@ TEST_F(HerdingScreenTest, SheepStandOnTheStartAreaOrTheLineSaysWhatIsMissing)
     for (const String problem :
          {"'no_meadow' cannot be played: no actor named \"Wiese\".",
           "'no_start' cannot be played: no actor named \"Startwiese\".",
-          "'narrow' cannot be played: \"Startwiese\" is narrower than one sheep."})
+          "'narrow' cannot be played: \"Startwiese\" is narrower than one sheep.",
+          "'far' cannot be played: \"Startwiese\" does not lie within the field."})
     {
         Tick({"MoveForwards"}); // the keys still switch
         Tick();
