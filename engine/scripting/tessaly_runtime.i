@@ -3,13 +3,186 @@
 // exceptions leaving wrapped calls become Python errors.
 
 %header %{
+#include <type_traits>
+#include <unordered_map>
+
+namespace
+{
+
+// --- Proxies of objects the engine deletes. ---------------------------------------------------
+//
+// A proxy holds a plain pointer to its engine object, which the engine may delete while Python
+// still holds the proxy (a level unload, the World's clean-up, the Switchboard after delivery).
+// Each proxy of a renderable keeps a watch of it here, by its SwigPyObject, from its creation to
+// its deallocation; a message proxy gets a watch that reads gone once the message belongs to the
+// Switchboard. A call through such a proxy, or with it as an argument, then raises a Python
+// error instead of reaching freed memory.
+
+std::unordered_map<PyObject*, Lifeline::Watch>& TessalyWatches()
+{
+    // Never destroyed: proxies may be deallocated during the program's exit.
+    static auto* watches = new std::unordered_map<PyObject*, Lifeline::Watch>();
+    return *watches;
+}
+
+/// The renderable behind a new proxy of the given type, or null for other types. The object
+/// must be live: every path that makes proxies of stored pointers checks them first.
+const Renderable* TessalyRenderableBehind(void* pointer, swig_type_info* type)
+{
+    if (type == SWIGTYPE_p_MessageListener)
+        return dynamic_cast<Renderable*>(static_cast<MessageListener*>(pointer));
+    swig_cast_info* cast = SWIG_TypeCheckStruct(type, SWIGTYPE_p_Renderable);
+    if (cast == nullptr)
+        return nullptr;
+    int newMemory = 0;
+    return static_cast<Renderable*>(SWIG_TypeCast(cast, pointer, &newMemory));
+}
+
+/// Every proxy is made here (SWIG_NewPointerObj is redirected below).
+PyObject* TessalyNewPointerObj(PyObject* self, void* pointer, swig_type_info* type, int flags)
+{
+    PyObject* proxy = SWIG_Python_NewPointerObj(self, pointer, type, flags);
+    const Renderable* renderable =
+        pointer != nullptr && proxy != nullptr ? TessalyRenderableBehind(pointer, type) : nullptr;
+    if (renderable != nullptr)
+        if (SwigPyObject* object = SWIG_Python_GetSwigThis(proxy))
+            TessalyWatches()[reinterpret_cast<PyObject*>(object)] =
+                renderable->GetLifeline().GetWatch();
+    return proxy;
+}
+
+destructor s_swigDealloc = nullptr;
+
+void TessalyDealloc(PyObject* object)
+{
+    std::unordered_map<PyObject*, Lifeline::Watch>& watches = TessalyWatches();
+    auto found = watches.find(object);
+    if (found != watches.end())
+    {
+        // What the engine has deleted is not Python's to delete again.
+        if (!found->second.IsAlive())
+            reinterpret_cast<SwigPyObject*>(object)->own = 0;
+        watches.erase(found);
+    }
+    s_swigDealloc(object);
+}
+
+/// Called once by the module's initialiser: a proxy's watch goes with the proxy.
+void TessalyWatchProxyDeallocs()
+{
+    PyTypeObject* type = SwigPyObject_type();
+    if (type->tp_dealloc == TessalyDealloc)
+        return;
+    s_swigDealloc = type->tp_dealloc;
+    type->tp_dealloc = TessalyDealloc;
+}
+
+/// False, with a Python error set, when input is a proxy whose engine object is gone.
+bool TessalyAlive(PyObject* input)
+{
+    std::unordered_map<PyObject*, Lifeline::Watch>& watches = TessalyWatches();
+    if (watches.empty())
+        return true;
+    SwigPyObject* object = SWIG_Python_GetSwigThis(input);
+    auto found =
+        object != nullptr ? watches.find(reinterpret_cast<PyObject*>(object)) : watches.end();
+    if (found == watches.end() || found->second.IsAlive())
+        return true;
+    if (object->ty == SWIGTYPE_p_Message)
+    {
+        PyErr_SetString(PyExc_RuntimeError, "the Message behind this proxy belongs to the "
+                                            "Switchboard, which deletes it after delivery");
+        return false;
+    }
+    String name = SWIG_TypePrettyName(object->ty);
+    name = name.substr(0, name.find_first_of(" *"));
+    PyErr_Format(PyExc_RuntimeError, "the %s behind this proxy has been deleted", name.c_str());
+    return false;
+}
+
+/// TessalyAlive for an argument converted to T*, for the types whose objects the engine deletes
+/// behind Python's back; nothing to look up for the others.
+template <class T> bool TessalyAliveAs(PyObject* input)
+{
+    using Type = typename std::remove_pointer<T>::type;
+    if constexpr (std::is_convertible<Type*, const Renderable*>::value ||
+                  std::is_convertible<Type*, const MessageListener*>::value ||
+                  std::is_convertible<Type*, const Message*>::value)
+        return TessalyAlive(input);
+    else
+        return true;
+}
+
+/// From now on the proxy raises: its message belongs to the Switchboard.
+void TessalyExpire(PyObject* proxy)
+{
+    if (SwigPyObject* object = SWIG_Python_GetSwigThis(proxy))
+        TessalyWatches()[reinterpret_cast<PyObject*>(object)] = Lifeline::Watch();
+}
+
+/// Hands the message behind a proxy to the Switchboard; false, with a Python error set, when it
+/// is not Python's to hand over (already handed over, or one being delivered).
+bool TessalyHandOver(PyObject* proxy)
+{
+    if (!TessalyAlive(proxy))
+        return false;
+    SwigPyObject* object = SWIG_Python_GetSwigThis(proxy);
+    if (object == nullptr || object->own == 0)
+    {
+        PyErr_SetString(PyExc_RuntimeError,
+                        "the Message behind this proxy belongs to the Switchboard already");
+        return false;
+    }
+    object->own = 0;
+    TessalyExpire(proxy);
+    return true;
+}
+
+/// A message handed to a Python ReceiveMessage is the Switchboard's, deleted after delivery: a
+/// proxy of it that Python keeps (directly or through its `this`) must not outlive the call.
+class TessalyMessageLoan
+{
+public:
+    explicit TessalyMessageLoan(PyObject* proxy) : m_proxy(proxy) {}
+    ~TessalyMessageLoan()
+    {
+        SwigPyObject* object = m_proxy ? SWIG_Python_GetSwigThis(m_proxy) : nullptr;
+        if (object != nullptr &&
+            (Py_REFCNT(m_proxy) > 1 || Py_REFCNT(reinterpret_cast<PyObject*>(object)) > 1))
+            TessalyExpire(m_proxy);
+    }
+    TessalyMessageLoan(const TessalyMessageLoan&) = delete;
+    TessalyMessageLoan& operator=(const TessalyMessageLoan&) = delete;
+
+private:
+    PyObject* m_proxy;
+};
+
+/// Whether an object is an instance of a Python subclass, asked before an Actor* result becomes
+/// Python's: a pointer stored earlier is first checked to be a live actor.
+template <class T> Swig::Director* TessalyDirectorCast(T* object)
+{
+    if constexpr (std::is_convertible<T*, const Renderable*>::value)
+        object = Renderable::FindLive<T>(object);
+    return object != nullptr ? dynamic_cast<Swig::Director*>(object) : nullptr;
+}
+
+} // namespace
+
+// From here on every proxy, also those made by SWIG's own code, gets its watch.
+#define SWIG_Python_NewPointerObj TessalyNewPointerObj
+#undef SWIG_DIRECTOR_CAST
+#define SWIG_DIRECTOR_CAST TessalyDirectorCast
+
 namespace
 {
 
 /// An engine actor as Python sees it: the Python object itself for an instance of a Python
-/// subclass, else a proxy of its most derived wrapped class.
+/// subclass, else a proxy of its most derived wrapped class. None for a pointer stored earlier
+/// whose actor has since been deleted.
 PyObject* TessalyActorObject(Actor* actor, int own)
 {
+    actor = Renderable::FindLive<Actor>(actor);
     if (actor == nullptr)
         return SWIG_Py_Void();
     if (Swig::Director* director = dynamic_cast<Swig::Director*>(actor))
@@ -30,14 +203,20 @@ PyObject* TessalyActorObject(Actor* actor, int own)
 }
 
 /// A message's sender or a subscriber: the actor or the World it is, else a bare listener.
+/// None for a listener that is gone: listeners other than the World are renderables, which tell
+/// whether one is still there.
 PyObject* TessalyListenerObject(MessageListener* listener)
 {
     if (listener == nullptr)
         return SWIG_Py_Void();
+    World* world = World::GetInstance();
+    if (listener == static_cast<MessageListener*>(world))
+        return SWIG_NewPointerObj(SWIG_as_voidptr(world), SWIGTYPE_p_World, 0);
+    listener = Renderable::FindLive<MessageListener>(listener);
+    if (listener == nullptr)
+        return SWIG_Py_Void();
     if (Actor* actor = dynamic_cast<Actor*>(listener))
         return TessalyActorObject(actor, 0);
-    if (World* world = dynamic_cast<World*>(listener))
-        return SWIG_NewPointerObj(SWIG_as_voidptr(world), SWIGTYPE_p_World, 0);
     return SWIG_NewPointerObj(SWIG_as_voidptr(listener), SWIGTYPE_p_MessageListener, 0);
 }
 
