@@ -158,13 +158,20 @@ private:
     PyObject* m_proxy;
 };
 
-/// Whether an object is an instance of a Python subclass, asked before an Actor* result becomes
-/// Python's: a pointer stored earlier is first checked to be a live actor.
-template <class T> Swig::Director* TessalyDirectorCast(T* object)
+// SWIG asks whether an object is an instance of a Python subclass for the object a call is made
+// on (arg1), which the 'self' typemap has found live, and for a result, before its out typemap.
+// An Actor* result may be a pointer stored earlier (a container's element): its out typemap
+// checks that it is a live actor before asking (TessalyActorObject).
+template <class T> Swig::Director* TessalyDirectorCast_arg1(T* object)
 {
-    if constexpr (std::is_convertible<T*, const Renderable*>::value)
-        object = Renderable::FindLive<T>(object);
-    return object != nullptr ? dynamic_cast<Swig::Director*>(object) : nullptr;
+    return dynamic_cast<Swig::Director*>(object);
+}
+template <class T> Swig::Director* TessalyDirectorCast_result(T* object)
+{
+    if constexpr (std::is_same<T, Actor>::value)
+        return nullptr;
+    else
+        return dynamic_cast<Swig::Director*>(object);
 }
 
 } // namespace
@@ -172,19 +179,15 @@ template <class T> Swig::Director* TessalyDirectorCast(T* object)
 // From here on every proxy, also those made by SWIG's own code, gets its watch.
 #define SWIG_Python_NewPointerObj TessalyNewPointerObj
 #undef SWIG_DIRECTOR_CAST
-#define SWIG_DIRECTOR_CAST TessalyDirectorCast
+#define SWIG_DIRECTOR_CAST(ARG) TessalyDirectorCast_##ARG(ARG)
 
 namespace
 {
 
-/// An engine actor as Python sees it: the Python object itself for an instance of a Python
-/// subclass, else a proxy of its most derived wrapped class. None for a pointer stored earlier
-/// whose actor has since been deleted.
-PyObject* TessalyActorObject(Actor* actor, int own)
+/// A live engine actor as Python sees it: the Python object itself for an instance of a Python
+/// subclass, else a proxy of its most derived wrapped class.
+PyObject* TessalyLiveActorObject(Actor* actor, int own)
 {
-    actor = Renderable::FindLive<Actor>(actor);
-    if (actor == nullptr)
-        return SWIG_Py_Void();
     if (Swig::Director* director = dynamic_cast<Swig::Director*>(actor))
     {
         PyObject* self = director->swig_get_self();
@@ -202,6 +205,14 @@ PyObject* TessalyActorObject(Actor* actor, int own)
     return SWIG_NewPointerObj(SWIG_as_voidptr(actor), SWIGTYPE_p_Actor, own);
 }
 
+/// An actor as Python sees it, or None: also for a pointer stored earlier (a container's
+/// element) whose actor has since been deleted.
+PyObject* TessalyActorObject(Actor* actor, int own)
+{
+    actor = Renderable::FindLive<Actor>(actor);
+    return actor != nullptr ? TessalyLiveActorObject(actor, own) : SWIG_Py_Void();
+}
+
 /// A message's sender or a subscriber: the actor or the World it is, else a bare listener.
 /// None for a listener that is gone: listeners other than the World are renderables, which tell
 /// whether one is still there.
@@ -216,7 +227,7 @@ PyObject* TessalyListenerObject(MessageListener* listener)
     if (listener == nullptr)
         return SWIG_Py_Void();
     if (Actor* actor = dynamic_cast<Actor*>(listener))
-        return TessalyActorObject(actor, 0);
+        return TessalyLiveActorObject(actor, 0);
     return SWIG_NewPointerObj(SWIG_as_voidptr(listener), SWIGTYPE_p_MessageListener, 0);
 }
 
