@@ -6,6 +6,7 @@
 %header %{
 #include <type_traits>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
@@ -15,15 +16,36 @@ namespace
 // A proxy holds a plain pointer to its engine object, which the engine may delete while Python
 // still holds the proxy (a level unload, the World's clean-up, the Switchboard after delivery).
 // Each proxy of a renderable keeps a watch of it here, by its SwigPyObject, from its creation to
-// its deallocation; a message proxy gets a watch that reads gone once the message belongs to the
-// Switchboard. A call through such a proxy, or with it as an argument, then raises a Python
-// error instead of reaching freed memory.
+// its deallocation; a message proxy is marked gone once the message belongs to the Switchboard.
+// A call through such a proxy, or with it as an argument, then raises a Python error instead of
+// reaching freed memory.
 
-std::unordered_map<PyObject*, Lifeline::Watch>& TessalyWatches()
+struct TessalyProxies
+{
+    /// Every proxy of a renderable, with the renderable's watch.
+    std::unordered_map<PyObject*, Lifeline::Watch> watches;
+    /// The proxies whose objects are gone, as of `deletionsSeen`: usually none, so that a call
+    /// through a live proxy looks up nothing.
+    std::unordered_set<PyObject*> gone;
+    unsigned long deletionsSeen = 0;
+
+    /// Brings `gone` up to date once renderables have been deleted since the last look.
+    void Update()
+    {
+        if (Renderable::GetDeletionCount() == deletionsSeen)
+            return;
+        deletionsSeen = Renderable::GetDeletionCount();
+        for (const auto& [proxy, watch] : watches)
+            if (!watch.IsAlive())
+                gone.insert(proxy);
+    }
+};
+
+TessalyProxies& TessalyProxyTable()
 {
     // Never destroyed: proxies may be deallocated during the program's exit.
-    static auto* watches = new std::unordered_map<PyObject*, Lifeline::Watch>();
-    return *watches;
+    static auto* proxies = new TessalyProxies();
+    return *proxies;
 }
 
 /// The renderable behind a new proxy of the given type, or null for other types. The object
@@ -47,7 +69,7 @@ PyObject* TessalyNewPointerObj(PyObject* self, void* pointer, swig_type_info* ty
         pointer != nullptr && proxy != nullptr ? TessalyRenderableBehind(pointer, type) : nullptr;
     if (renderable != nullptr)
         if (SwigPyObject* object = SWIG_Python_GetSwigThis(proxy))
-            TessalyWatches()[reinterpret_cast<PyObject*>(object)] =
+            TessalyProxyTable().watches[reinterpret_cast<PyObject*>(object)] =
                 renderable->GetLifeline().GetWatch();
     return proxy;
 }
@@ -56,15 +78,16 @@ destructor s_swigDealloc = nullptr;
 
 void TessalyDealloc(PyObject* object)
 {
-    std::unordered_map<PyObject*, Lifeline::Watch>& watches = TessalyWatches();
-    auto found = watches.find(object);
-    if (found != watches.end())
+    TessalyProxies& proxies = TessalyProxyTable();
+    auto watched = proxies.watches.find(object);
+    if (watched != proxies.watches.end())
     {
         // What the engine has deleted is not Python's to delete again.
-        if (!found->second.IsAlive())
+        if (!watched->second.IsAlive())
             reinterpret_cast<SwigPyObject*>(object)->own = 0;
-        watches.erase(found);
+        proxies.watches.erase(watched);
     }
+    proxies.gone.erase(object);
     s_swigDealloc(object);
 }
 
@@ -81,13 +104,12 @@ void TessalyWatchProxyDeallocs()
 /// False, with a Python error set, when input is a proxy whose engine object is gone.
 bool TessalyAlive(PyObject* input)
 {
-    std::unordered_map<PyObject*, Lifeline::Watch>& watches = TessalyWatches();
-    if (watches.empty())
+    TessalyProxies& proxies = TessalyProxyTable();
+    proxies.Update();
+    if (proxies.gone.empty())
         return true;
     SwigPyObject* object = SWIG_Python_GetSwigThis(input);
-    auto found =
-        object != nullptr ? watches.find(reinterpret_cast<PyObject*>(object)) : watches.end();
-    if (found == watches.end() || found->second.IsAlive())
+    if (object == nullptr || proxies.gone.count(reinterpret_cast<PyObject*>(object)) == 0)
         return true;
     if (object->ty == SWIGTYPE_p_Message)
     {
@@ -118,7 +140,7 @@ template <class T> bool TessalyAliveAs(PyObject* input)
 void TessalyExpire(PyObject* proxy)
 {
     if (SwigPyObject* object = SWIG_Python_GetSwigThis(proxy))
-        TessalyWatches()[reinterpret_cast<PyObject*>(object)] = Lifeline::Watch();
+        TessalyProxyTable().gone.insert(reinterpret_cast<PyObject*>(object));
 }
 
 /// Hands the message behind a proxy to the Switchboard; false, with a Python error set, when it

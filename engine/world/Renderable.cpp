@@ -1,5 +1,6 @@
 #include "engine/world/Renderable.h"
 
+#include <iterator>
 #include <set>
 
 namespace
@@ -12,6 +13,8 @@ std::set<const Renderable*>& LiveRenderables()
     return *live;
 }
 } // namespace
+
+unsigned long Renderable::s_deletions = 0;
 
 Renderable::Renderable()
 {
@@ -27,6 +30,7 @@ Renderable::Renderable(const Renderable& other)
 Renderable::~Renderable()
 {
     LiveRenderables().erase(this);
+    ++s_deletions;
 }
 
 void Renderable::Destroy()

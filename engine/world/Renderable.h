@@ -36,8 +36,14 @@ public:
         return view != nullptr && static_cast<const void*>(view) == address ? view : nullptr;
     }
 
+    /// How many renderables have been deleted so far: holders of many watches look at them
+    /// again only when it has changed.
+    static unsigned long GetDeletionCount() { return s_deletions; }
+
 private:
     friend class World;
+
+    static unsigned long s_deletions;
 
     /// The live renderable at the highest address not above `address`: the one whose object
     /// holds it, when any does.
