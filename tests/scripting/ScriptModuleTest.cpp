@@ -198,8 +198,9 @@ TEST_F(ScriptModuleTest, ProxiesOfDeletedObjectsRaiseAndStoredPointersToThemRead
            "    def ReceiveMessage(self, message): Keeper.kept = message\n"
            "w, sb = World.GetInstance(), Switchboard.GetInstance()\n"
            "a, b, k, mine = Actor(), Actor(), Keeper(), Actor()\n"
+           "for x in (a, b, k): w.Add(x)\n"
            "mine.SetLayer(1)\n" // the World takes in an actor Python owns
-           "for x in (a, b, k): w.Add(x); x.Tag('doomed'); sb.SubscribeTo(x, 'Hello')\n"
+           "for x in (a, b, k, mine): x.Tag('doomed'); sb.SubscribeTo(x, 'Hello')\n"
            "herd, subscribers = TagCollection.GetInstance().GetObjectsTagged('doomed'), "
            "sb.GetSubscribersTo('Hello')\n"
            "sent, l, bye = Message('Hello', a), ActorList(), Message('Bye')\n"
@@ -225,7 +226,7 @@ TEST_F(ScriptModuleTest, ProxiesOfDeletedObjectsRaiseAndStoredPointersToThemRead
     }
     EXPECT_EQ(Python("print(l[0], list(herd), list(subscribers), sent.GetSender())\n"
                      "del a, b, k, mine, Keeper.kept, l, herd, subscribers, sent, bye\n"),
-              "None [None, None, None] [None, None, None] None\n");
+              "None [None, None, None, None] [None, None, None, None] None\n");
     EXPECT_EQ(errors, "");
 }
 
