@@ -30,7 +30,7 @@ struct TessalyProxies
     unsigned long deletionsSeen = 0;
 
     /// Brings `gone` up to date once renderables have been deleted since the last look.
-    void Update()
+    void FindGone()
     {
         if (Renderable::GetDeletionCount() == deletionsSeen)
             return;
@@ -105,7 +105,7 @@ void TessalyWatchProxyDeallocs()
 bool TessalyAlive(PyObject* input)
 {
     TessalyProxies& proxies = TessalyProxyTable();
-    proxies.Update();
+    proxies.FindGone();
     if (proxies.gone.empty())
         return true;
     SwigPyObject* object = SWIG_Python_GetSwigThis(input);
