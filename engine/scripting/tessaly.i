@@ -63,3 +63,7 @@ typedef std::string String;
 %include "tessaly_runtime.i"
 %include "tessaly_typemaps.i"
 %include "tessaly_classes.i"
+
+%init %{
+    TessalyWatchProxyDeallocs();
+%}

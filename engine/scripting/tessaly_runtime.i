@@ -1,17 +1,216 @@
-// C++ helpers of the generated module: how engine objects become Python objects, how ownership
-// passes to the engine, how errors inside Python up-calls are reported and survived, and how C++
-// exceptions leaving wrapped calls become Python errors.
+// C++ helpers of the generated module: how engine objects become Python objects, how proxies
+// learn that the engine deleted their objects, how ownership passes to the engine, how errors
+// inside Python up-calls are reported and survived, and how C++ exceptions leaving wrapped calls
+// become Python errors.
 
 %header %{
+#include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
+
 namespace
 {
 
-/// An engine actor as Python sees it: the Python object itself for an instance of a Python
-/// subclass, else a proxy of its most derived wrapped class.
-PyObject* TessalyActorObject(Actor* actor, int own)
+// --- Proxies of objects the engine deletes. ---------------------------------------------------
+//
+// A proxy holds a plain pointer to its engine object, which the engine may delete while Python
+// still holds the proxy (a level unload, the World's clean-up, the Switchboard after delivery).
+// Each proxy of a renderable keeps a watch of it here, by its SwigPyObject, from its creation to
+// its deallocation; a message proxy is marked gone once the message belongs to the Switchboard.
+// A call through such a proxy, or with it as an argument, then raises a Python error instead of
+// reaching freed memory.
+
+struct TessalyProxies
 {
-    if (actor == nullptr)
-        return SWIG_Py_Void();
+    /// Every proxy of a renderable, with the renderable's watch.
+    std::unordered_map<PyObject*, Lifeline::Watch> watches;
+    /// The proxies whose objects are gone, as of `deletionsSeen`: usually none, so that a call
+    /// through a live proxy looks up nothing.
+    std::unordered_set<PyObject*> gone;
+    unsigned long deletionsSeen = 0;
+
+    /// Brings `gone` up to date once renderables have been deleted since the last look.
+    void FindGone()
+    {
+        if (Renderable::GetDeletionCount() == deletionsSeen)
+            return;
+        deletionsSeen = Renderable::GetDeletionCount();
+        for (const auto& [proxy, watch] : watches)
+            if (!watch.IsAlive())
+                gone.insert(proxy);
+    }
+};
+
+TessalyProxies& TessalyProxyTable()
+{
+    // Never destroyed: proxies may be deallocated during the program's exit.
+    static auto* proxies = new TessalyProxies();
+    return *proxies;
+}
+
+/// The renderable behind a new proxy of the given type, or null for other types. The object
+/// must be live: every path that makes proxies of stored pointers checks them first.
+const Renderable* TessalyRenderableBehind(void* pointer, swig_type_info* type)
+{
+    if (type == SWIGTYPE_p_MessageListener)
+        return dynamic_cast<Renderable*>(static_cast<MessageListener*>(pointer));
+    swig_cast_info* cast = SWIG_TypeCheckStruct(type, SWIGTYPE_p_Renderable);
+    if (cast == nullptr)
+        return nullptr;
+    int newMemory = 0;
+    return static_cast<Renderable*>(SWIG_TypeCast(cast, pointer, &newMemory));
+}
+
+/// Every proxy is made here (SWIG_NewPointerObj is redirected below).
+PyObject* TessalyNewPointerObj(PyObject* self, void* pointer, swig_type_info* type, int flags)
+{
+    PyObject* proxy = SWIG_Python_NewPointerObj(self, pointer, type, flags);
+    const Renderable* renderable =
+        pointer != nullptr && proxy != nullptr ? TessalyRenderableBehind(pointer, type) : nullptr;
+    if (renderable != nullptr)
+        if (SwigPyObject* object = SWIG_Python_GetSwigThis(proxy))
+            TessalyProxyTable().watches[reinterpret_cast<PyObject*>(object)] =
+                renderable->GetLifeline().GetWatch();
+    return proxy;
+}
+
+destructor s_swigDealloc = nullptr;
+
+void TessalyDealloc(PyObject* object)
+{
+    TessalyProxies& proxies = TessalyProxyTable();
+    auto watched = proxies.watches.find(object);
+    if (watched != proxies.watches.end())
+    {
+        // What the engine has deleted is not Python's to delete again.
+        if (!watched->second.IsAlive())
+            reinterpret_cast<SwigPyObject*>(object)->own = 0;
+        proxies.watches.erase(watched);
+    }
+    proxies.gone.erase(object);
+    s_swigDealloc(object);
+}
+
+/// Called once by the module's initialiser: a proxy's watch goes with the proxy.
+void TessalyWatchProxyDeallocs()
+{
+    PyTypeObject* type = SwigPyObject_type();
+    if (type->tp_dealloc == TessalyDealloc)
+        return;
+    s_swigDealloc = type->tp_dealloc;
+    type->tp_dealloc = TessalyDealloc;
+}
+
+/// False, with a Python error set, when input is a proxy whose engine object is gone.
+bool TessalyAlive(PyObject* input)
+{
+    TessalyProxies& proxies = TessalyProxyTable();
+    proxies.FindGone();
+    if (proxies.gone.empty())
+        return true;
+    SwigPyObject* object = SWIG_Python_GetSwigThis(input);
+    if (object == nullptr || proxies.gone.count(reinterpret_cast<PyObject*>(object)) == 0)
+        return true;
+    if (object->ty == SWIGTYPE_p_Message)
+    {
+        PyErr_SetString(PyExc_RuntimeError, "the Message behind this proxy belongs to the "
+                                            "Switchboard, which deletes it after delivery");
+        return false;
+    }
+    String name = SWIG_TypePrettyName(object->ty);
+    name = name.substr(0, name.find_first_of(" *"));
+    PyErr_Format(PyExc_RuntimeError, "the %s behind this proxy has been deleted", name.c_str());
+    return false;
+}
+
+/// TessalyAlive for an argument converted to T*, for the types whose objects the engine deletes
+/// behind Python's back; nothing to look up for the others.
+template <class T> bool TessalyAliveAs(PyObject* input)
+{
+    using Type = typename std::remove_pointer<T>::type;
+    if constexpr (std::is_convertible<Type*, const Renderable*>::value ||
+                  std::is_convertible<Type*, const MessageListener*>::value ||
+                  std::is_convertible<Type*, const Message*>::value)
+        return TessalyAlive(input);
+    else
+        return true;
+}
+
+/// From now on the proxy raises: its message belongs to the Switchboard.
+void TessalyExpire(PyObject* proxy)
+{
+    if (SwigPyObject* object = SWIG_Python_GetSwigThis(proxy))
+        TessalyProxyTable().gone.insert(reinterpret_cast<PyObject*>(object));
+}
+
+/// Hands the message behind a proxy to the Switchboard; false, with a Python error set, when it
+/// is not Python's to hand over (already handed over, or one being delivered).
+bool TessalyHandOver(PyObject* proxy)
+{
+    if (!TessalyAlive(proxy))
+        return false;
+    SwigPyObject* object = SWIG_Python_GetSwigThis(proxy);
+    if (object == nullptr || object->own == 0)
+    {
+        PyErr_SetString(PyExc_RuntimeError,
+                        "the Message behind this proxy belongs to the Switchboard already");
+        return false;
+    }
+    object->own = 0;
+    TessalyExpire(proxy);
+    return true;
+}
+
+/// A message handed to a Python ReceiveMessage is the Switchboard's, deleted after delivery: a
+/// proxy of it that Python keeps (directly or through its `this`) must not outlive the call.
+class TessalyMessageLoan
+{
+public:
+    explicit TessalyMessageLoan(PyObject* proxy) : m_proxy(proxy) {}
+    ~TessalyMessageLoan()
+    {
+        SwigPyObject* object = m_proxy ? SWIG_Python_GetSwigThis(m_proxy) : nullptr;
+        if (object != nullptr &&
+            (Py_REFCNT(m_proxy) > 1 || Py_REFCNT(reinterpret_cast<PyObject*>(object)) > 1))
+            TessalyExpire(m_proxy);
+    }
+    TessalyMessageLoan(const TessalyMessageLoan&) = delete;
+    TessalyMessageLoan& operator=(const TessalyMessageLoan&) = delete;
+
+private:
+    PyObject* m_proxy;
+};
+
+// SWIG asks whether an object is an instance of a Python subclass for the object a call is made
+// on (arg1), which the 'self' typemap has found live, and for a result, before its out typemap.
+// An Actor* result may be a pointer stored earlier (a container's element): its out typemap
+// checks that it is a live actor before asking (TessalyActorObject).
+template <class T> Swig::Director* TessalyDirectorCast_arg1(T* object)
+{
+    return dynamic_cast<Swig::Director*>(object);
+}
+template <class T> Swig::Director* TessalyDirectorCast_result(T* object)
+{
+    if constexpr (std::is_same<T, Actor>::value)
+        return nullptr;
+    else
+        return dynamic_cast<Swig::Director*>(object);
+}
+
+} // namespace
+
+// From here on every proxy, also those made by SWIG's own code, gets its watch.
+#define SWIG_Python_NewPointerObj TessalyNewPointerObj
+#undef SWIG_DIRECTOR_CAST
+#define SWIG_DIRECTOR_CAST(ARG) TessalyDirectorCast_##ARG(ARG)
+
+namespace
+{
+
+/// A live engine actor as Python sees it: the Python object itself for an instance of a Python
+/// subclass, else a proxy of its most derived wrapped class.
+PyObject* TessalyLiveActorObject(Actor* actor, int own)
+{
     if (Swig::Director* director = dynamic_cast<Swig::Director*>(actor))
     {
         PyObject* self = director->swig_get_self();
@@ -29,15 +228,29 @@ PyObject* TessalyActorObject(Actor* actor, int own)
     return SWIG_NewPointerObj(SWIG_as_voidptr(actor), SWIGTYPE_p_Actor, own);
 }
 
+/// An actor as Python sees it, or None: also for a pointer stored earlier (a container's
+/// element) whose actor has since been deleted.
+PyObject* TessalyActorObject(Actor* actor, int own)
+{
+    actor = Renderable::FindLive<Actor>(actor);
+    return actor != nullptr ? TessalyLiveActorObject(actor, own) : SWIG_Py_Void();
+}
+
 /// A message's sender or a subscriber: the actor or the World it is, else a bare listener.
+/// None for a listener that is gone: listeners other than the World are renderables, which tell
+/// whether one is still there.
 PyObject* TessalyListenerObject(MessageListener* listener)
 {
     if (listener == nullptr)
         return SWIG_Py_Void();
-    if (Actor* actor = dynamic_cast<Actor*>(listener))
-        return TessalyActorObject(actor, 0);
-    if (World* world = dynamic_cast<World*>(listener))
+    World* world = World::GetInstance();
+    if (listener == static_cast<MessageListener*>(world))
         return SWIG_NewPointerObj(SWIG_as_voidptr(world), SWIGTYPE_p_World, 0);
+    listener = Renderable::FindLive<MessageListener>(listener);
+    if (listener == nullptr)
+        return SWIG_Py_Void();
+    if (Actor* actor = dynamic_cast<Actor*>(listener))
+        return TessalyLiveActorObject(actor, 0);
     return SWIG_NewPointerObj(SWIG_as_voidptr(listener), SWIGTYPE_p_MessageListener, 0);
 }
 

@@ -90,8 +90,33 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
     $result = TessalyListenerObject($1);
 }
 
-// --- 'self' of a Python subclass that skipped the base initialiser. --------------------------
+// --- Pointer arguments: proxies whose engine object is gone raise (tessaly_runtime.i). -------
+//
+// The type checks of overloaded operations let such a proxy through, so that the form chosen by
+// the other arguments reports it.
 
+%typemap(in, noblock=1) SWIGTYPE* (void* argp = 0, int res = 0)
+{
+    res = SWIG_ConvertPtr($input, &argp, $descriptor, $disown | %convertptr_flags);
+    if (!SWIG_IsOK(res))
+        %argument_fail(res, "$type", $symname, $argnum);
+    if (!TessalyAliveAs<$*1_ltype>($input))
+        SWIG_fail;
+    $1 = %reinterpret_cast(argp, $ltype);
+}
+// Elements of the containers of pointers.
+%typemap(in, noblock=1) SWIGTYPE* const& (void* argp = 0, int res = 0, $*1_ltype temp)
+{
+    res = SWIG_ConvertPtr($input, &argp, $*descriptor, $disown | %convertptr_flags);
+    if (!SWIG_IsOK(res))
+        %argument_fail(res, "$*ltype", $symname, $argnum);
+    if (!TessalyAliveAs<$*1_ltype>($input))
+        SWIG_fail;
+    temp = %reinterpret_cast(argp, $*ltype);
+    $1 = %reinterpret_cast(&temp, $1_ltype);
+}
+
+// 'self', also of a Python subclass that skipped the base initialiser.
 %typemap(in, noblock=1) SWIGTYPE* self (void* argp = 0, int res = 0)
 {
     res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
@@ -105,6 +130,8 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
         }
         %argument_fail(res, "$type", $symname, $argnum);
     }
+    if (!TessalyAliveAs<$*1_ltype>($input))
+        SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
 }
 
@@ -119,19 +146,31 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
     res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
     if (!SWIG_IsOK(res))
         %argument_fail(res, "$type", $symname, $argnum);
+    if (!TessalyAliveAs<$*1_ltype>($input))
+        SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
     if ($1)
         TessalyAdopt($input, dynamic_cast<Swig::Director*>($1));
 }
+// A message is handed over once, and its proxy raises from then on.
 %typemap(in, noblock=1) Message* adopted (void* argp = 0, int res = 0)
 {
-    res = SWIG_ConvertPtr($input, &argp, $descriptor, SWIG_POINTER_DISOWN);
+    res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
     if (!SWIG_IsOK(res))
         %argument_fail(res, "$type", $symname, $argnum);
+    if (argp != nullptr && !TessalyHandOver($input))
+        SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
 }
 
 // --- Python up-calls. ---------------------------------------------------------------------------
+
+// The message handed to ReceiveMessage: a proxy of it kept beyond the call raises.
+%typemap(directorin, noblock=1) Message* message
+{
+    $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
+    TessalyMessageLoan loan_$1_name($input);
+}
 
 // The frame time handed to Update: one Python float shared by every actor of a pass.
 %typemap(directorin) float dt

@@ -1,9 +1,51 @@
 #include "engine/world/Renderable.h"
 
+#include <iterator>
+#include <set>
+
+namespace
+{
+/// Every live renderable by address. Never destroyed, so that renderables deleted during the
+/// program's exit still find it.
+std::set<const Renderable*>& LiveRenderables()
+{
+    static auto* live = new std::set<const Renderable*>();
+    return *live;
+}
+} // namespace
+
+unsigned long Renderable::s_deletions = 0;
+
+Renderable::Renderable()
+{
+    LiveRenderables().insert(this);
+}
+
+Renderable::Renderable(const Renderable& other)
+    : m_destroyed(other.m_destroyed), m_layer(other.m_layer), m_inWorld(other.m_inWorld)
+{
+    LiveRenderables().insert(this);
+}
+
+Renderable::~Renderable()
+{
+    LiveRenderables().erase(this);
+    ++s_deletions;
+}
+
 void Renderable::Destroy()
 {
     if (m_destroyed)
         return;
     PreDestroy();
     m_destroyed = true;
+}
+
+Renderable* Renderable::LiveAtOrBelow(const void* address)
+{
+    const std::set<const Renderable*>& live = LiveRenderables();
+    auto above = live.upper_bound(static_cast<const Renderable*>(address));
+    if (above == live.begin())
+        return nullptr;
+    return const_cast<Renderable*>(*std::prev(above));
 }

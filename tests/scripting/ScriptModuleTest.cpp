@@ -190,4 +190,44 @@ TEST_F(ScriptModuleTest, NativeErrorsAndIteratorsOutsideTheirContainersRaisePyth
     EXPECT_EQ(LogCapture::Get().Take(), (StringList{error + "Update'", error + "Update'"}));
 }
 
+TEST_F(ScriptModuleTest, ProxiesOfDeletedObjectsRaiseAndStoredPointersToThemReadNone)
+{
+    // Python keeps proxies and containers while the World deletes the actors behind them (one
+    // destroyed by a script, then all in a reset), and messages once they are the Switchboard's.
+    Python("class Keeper(Actor):\n"
+           "    def ReceiveMessage(self, message): Keeper.kept = message\n"
+           "w, sb = World.GetInstance(), Switchboard.GetInstance()\n"
+           "a, b, k, mine = Actor(), Actor(), Keeper(), Actor()\n"
+           "for x in (a, b, k): w.Add(x)\n"
+           "mine.SetLayer(1)\n" // the World takes in an actor Python owns
+           "for x in (a, b, k, mine): x.Tag('doomed'); sb.SubscribeTo(x, 'Hello')\n"
+           "herd, subscribers = TagCollection.GetInstance().GetObjectsTagged('doomed'), "
+           "sb.GetSubscribersTo('Hello')\n"
+           "sent, l, bye = Message('Hello', a), ActorList(), Message('Bye')\n"
+           "l.push_back(Actor()); sb.Broadcast(Message('Hello')); sb.Broadcast(bye)\n"
+           "b.Destroy()\n");
+    Frame();
+    Python("w.ResetWorld()");
+    const String deleted = "RuntimeError: the Actor behind this proxy has been deleted\n";
+    const String handedOver = "RuntimeError: the Message behind this proxy belongs to the "
+                              "Switchboard";
+    const std::pair<const char*, String> lines[] = {{"a.GetName()", deleted},
+                                                    {"b.GetPosition()", deleted},
+                                                    {"k.Tag('x')", deleted},
+                                                    {"w.Add(a)", deleted},
+                                                    {"sb.SubscribeTo(k, 'x')", deleted},
+                                                    {"Message('x', b)", deleted},
+                                                    {"Keeper.kept.GetMessageName()", handedOver},
+                                                    {"sb.Broadcast(bye)", handedOver}};
+    for (const auto& [line, error] : lines)
+    {
+        Python(line);
+        EXPECT_TRUE(ErrorsHave(error)) << line << "\n" << errors;
+    }
+    EXPECT_EQ(Python("print(l[0], list(herd), list(subscribers), sent.GetSender())\n"
+                     "del a, b, k, mine, Keeper.kept, l, herd, subscribers, sent, bye\n"),
+              "None [None, None, None, None] [None, None, None, None] None\n");
+    EXPECT_EQ(errors, "");
+}
+
 } // namespace
