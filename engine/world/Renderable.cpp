@@ -21,10 +21,17 @@ Renderable::Renderable()
     LiveRenderables().insert(this);
 }
 
-Renderable::Renderable(const Renderable& other)
-    : m_destroyed(other.m_destroyed), m_layer(other.m_layer), m_inWorld(other.m_inWorld)
+Renderable::Renderable(const Renderable& other) : m_destroyed(other.m_destroyed)
 {
+    // A copy is a renderable of its own, in no layer until added.
     LiveRenderables().insert(this);
+}
+
+Renderable& Renderable::operator=(const Renderable& other)
+{
+    // Where this one stands in the World stays its own.
+    m_destroyed = other.m_destroyed;
+    return *this;
 }
 
 Renderable::~Renderable()

@@ -8,7 +8,7 @@ class Renderable
 public:
     Renderable();
     Renderable(const Renderable& other);
-    Renderable& operator=(const Renderable&) = default;
+    Renderable& operator=(const Renderable& other);
     virtual ~Renderable();
 
     virtual void Update(float dt) = 0;

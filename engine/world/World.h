@@ -69,7 +69,7 @@ public:
     void Add(Renderable* element, const String& layerName);
     /// Gives element back to the caller. Deferred while the world walks its renderables.
     void Remove(Renderable* element);
-    /// Moves element after the next simulated update pass.
+    /// Moves element after the next simulated update pass, if it is in the World then.
     void UpdateLayer(Renderable* element, int newLayer);
     void UpdateLayer(Renderable* element, const String& layerName);
     void NameLayer(const String& name, int layer);

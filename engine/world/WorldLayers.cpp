@@ -138,6 +138,10 @@ void World::ProcessDeferredLayerChanges()
     changes.swap(m_deferredLayerChanges);
     for (const DeferredLayerChange& change : changes)
     {
+        // A layer change never puts into the World what is not in it (a script's SetLayer on
+        // an actor of its own).
+        if (!change.element->m_inWorld)
+            continue;
         Remove(change.element);
         Add(change.element, change.layer);
     }

@@ -217,9 +217,12 @@ TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
     delete visitor;
 
     world->UpdateLayer(resident, 9); // outside a pass it waits for the next tick too
+    Probe outsider("outsider", &journal);
+    world->UpdateLayer(&outsider, 9); // and never takes in what is not in the World
     EXPECT_EQ(resident->GetLayer(), 0);
     Frame();
     EXPECT_EQ(resident->GetLayer(), 9);
+    EXPECT_EQ(Walk().size(), 5u);
 }
 
 TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndEndTheirRefs)
