@@ -265,6 +265,7 @@ void Latency(int samples)
                 "99th percentile %.1f us, max %.1f us, lost %d\n",
                 microseconds.size(), median, p99, microseconds.back(), lost);
 }
+
 /// One update of a touch as the game sees it: the client's update of its cursor with given
 /// values, then the game manager's copy of it for a message, and that copy's delete.
 void UpdateAndCopy(TUIO::TuioCursor& cursor)

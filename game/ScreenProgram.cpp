@@ -28,7 +28,8 @@ int RunScreenProgram(ScreenManager* (*getManager)(), const char* bindingsFile)
     {
         InputManager::GetInstance()->Initialize(bindingsFile);
     }
-    world->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(100.0f, 100.0f), Vector2(-100.0f, -100.0f));
+    world->SetupPhysics(Vector2(0.0f, 0.0f), Vector2(kFieldHalfSize, kFieldHalfSize),
+                        Vector2(-kFieldHalfSize, -kFieldHalfSize));
     ScreenManager* manager = getManager();
     world->SetGameManager(manager);
     world->StartGame();

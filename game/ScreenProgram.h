@@ -2,6 +2,9 @@
 
 class ScreenManager;
 
+/// Half the side of the physics box the programs set up round the origin: the playing field.
+constexpr float kFieldHalfSize = 100.0f;
+
 /// The program entry shared by the game and the further screens' program: connects the TUIO
 /// client on UDP port 3333 (exit status 1 at once, with no window, when it cannot bind), opens
 /// the 1024 x 768 "Tessaly Engine" window, sets up physics without gravity, hands the manager

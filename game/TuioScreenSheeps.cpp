@@ -13,6 +13,7 @@
 #include "engine/world/box2d/Box2D20.h"
 #include "game/EffectActor.h"
 #include "game/ScreenMessages.h"
+#include "game/ScreenProgram.h"
 #include "tuio/TuioCursor.h"
 
 #include <algorithm>
@@ -24,8 +25,6 @@ namespace
 constexpr float kFrameDelay = 0.05f;
 /// Seconds between the end of a level and the message that leaves or restarts it.
 constexpr float kFollowOnDelay = 2.0f;
-/// Half the side of the physics box the programs set up around the origin.
-constexpr float kFieldHalfSize = 100.0f;
 
 String Format(const char* format, int first, int second)
 {

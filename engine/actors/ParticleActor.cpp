@@ -1,5 +1,6 @@
 #include "engine/actors/ParticleActor.h"
 
+#include "engine/console/Log.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/opengl/GL.h"
 
@@ -55,9 +56,16 @@ void ParticleActor::SetMaxParticles(int maxParticles)
 {
     if (maxParticles == m_maxParticles)
         return;
-    const int count = maxParticles < 1 ? 1 : maxParticles;
-    // Allocated first: when that fails (a script's huge count) the actor keeps its pool and the
-    // count that goes with it.
+    int count = maxParticles < 1 ? 1 : maxParticles;
+    if (count > kMostParticles)
+    {
+        // Every frame walks the whole pool: a script's hundred million would stall the game.
+        GetSystemLog()->Printf("WARNING: SetMaxParticles() was given %d; a pool holds at most "
+                               "%d particles.",
+                               maxParticles, kMostParticles);
+        count = kMostParticles;
+    }
+    // Allocated first: when that fails the actor keeps its pool and the count that goes with it.
     m_particles = std::make_unique<Particle[]>(count);
     m_maxParticles = count;
     m_liveParticles = 0;

@@ -47,8 +47,10 @@ public:
     /// World units per second squared.
     void SetGravity(const Vector2& gravity);
     /// Makes a new, empty pool when the size differs from the current one (values below 1 give
-    /// 1); the particles of the old pool vanish. The pool is the only allocation.
+    /// 1, above kMostParticles that, with a warning); the particles of the old pool vanish. The
+    /// pool is the only allocation.
     void SetMaxParticles(int maxParticles);
+    static constexpr int kMostParticles = 100000;
 
     int GetMaxParticles() const { return m_maxParticles; }
     /// Particles counted alive by the last update.

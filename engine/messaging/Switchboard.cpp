@@ -48,6 +48,7 @@ void Switchboard::ForgetSender(const MessageListener* sender)
 {
     if (sender == nullptr)
         return;
+    // The deferred list is the main thread's alone (DeferredBroadcast), so it needs no lock.
     for (DeferredMessage& deferred : m_deferredMessages)
         if (deferred.message->m_sender == sender)
             deferred.message->m_sender = nullptr;

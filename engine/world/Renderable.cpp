@@ -1,5 +1,7 @@
 #include "engine/world/Renderable.h"
 
+#include "engine/world/World.h"
+
 #include <iterator>
 #include <set>
 
@@ -36,6 +38,9 @@ Renderable& Renderable::operator=(const Renderable& other)
 
 Renderable::~Renderable()
 {
+    // Deleted by someone else than the World (a script's own proxy, an owner that did not wait
+    // for a remove asked for during the update pass): the World must not reach it again.
+    World::GetInstance()->ForgetDeleted(this);
     LiveRenderables().erase(this);
     ++s_deletions;
 }

@@ -42,6 +42,7 @@ public:
 
 private:
     friend class World;
+    friend class RenderableIterator;
 
     static unsigned long s_deletions;
 

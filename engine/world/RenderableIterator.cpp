@@ -10,12 +10,19 @@ RenderableIterator::RenderableIterator(LayerMap& layers)
 
 void RenderableIterator::SettleOnNonEmptyLayer()
 {
-    while (m_layer != m_layers->end() && m_index >= m_layer->second.size())
+    for (;;)
     {
-        ++m_layer;
-        m_index = 0;
+        while (m_layer != m_layers->end() && m_index >= m_layer->second.size())
+        {
+            ++m_layer;
+            m_index = 0;
+        }
+        m_current = m_layer == m_layers->end() ? nullptr : m_layer->second[m_index];
+        // A gap is where a renderable was deleted during a walk (see World::ForgetDeleted).
+        if (m_current != nullptr || m_layer == m_layers->end())
+            return;
+        ++m_index;
     }
-    m_current = m_layer == m_layers->end() ? nullptr : m_layer->second[m_index];
 }
 
 RenderableIterator& RenderableIterator::operator++()
@@ -33,6 +40,7 @@ RenderableIterator& RenderableIterator::erase()
         return *this;
     RenderList& list = m_layer->second;
     list.erase(list.begin() + static_cast<RenderList::difference_type>(m_index));
+    m_current->m_inWorld = false;
     delete m_current;
     SettleOnNonEmptyLayer();
     return *this;

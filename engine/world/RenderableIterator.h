@@ -10,7 +10,8 @@ using RenderList = std::vector<Renderable*>;
 using LayerMap = std::map<int, RenderList>;
 
 /// Walks every renderable of every layer: ascending layer number, then list order; empty layers
-/// are skipped. Iterators compare by their current renderable, so all end iterators are equal.
+/// and the gaps of renderables deleted during a walk are skipped. Iterators compare by their
+/// current renderable, so all end iterators are equal.
 class RenderableIterator
 {
 public:

@@ -83,6 +83,11 @@ public:
     void CleanupRenderables();
     void DrawRenderables();
 
+    /// Called by every renderable as it is deleted: drops it from the deferred changes and,
+    /// when it is still in a layer, leaves a gap in its place (a walk of the layers may be under
+    /// way), which the iterator skips and the next tick takes out.
+    void ForgetDeleted(Renderable* element);
+
     /// Destroys and deletes every renderable the game manager does not protect; asked for
     /// during the update or clean-up pass, once that pass and its deferred changes are over.
     void UnloadAll();
@@ -137,6 +142,8 @@ private:
     void ForgetDeferred(Renderable* element);
     /// Takes element out of its layer's list, if it is in one.
     void TakeOutOfLayer(Renderable* element);
+    /// Drops the gaps that deletions during walks left in the layers.
+    void CloseGaps();
 
     bool m_running = false;
     // Frame times are kept in double so that frame steps stay exact after hours of running;
@@ -156,6 +163,8 @@ private:
     std::map<String, int> m_layerNames;
     bool m_elementsLocked = false;
     bool m_unloadDeferred = false;
+    /// Some layer holds the gap of a renderable deleted by someone else.
+    bool m_layersHaveGaps = false;
 
     b2World* m_physicsWorld = nullptr;
     DebugDraw* m_debugDraw = nullptr;

@@ -9,6 +9,7 @@
 #include "engine/world/World.h"
 
 #include <algorithm>
+#include <utility>
 
 void World::Add(Renderable* element, int layer)
 {
@@ -153,6 +154,7 @@ void World::ProcessDeferredRemoves()
     removes.swap(m_deferredRemoves);
     for (Renderable* element : removes)
         Remove(element);
+    CloseGaps();
 }
 
 void World::UpdateRenderables(float dt)
@@ -206,10 +208,33 @@ void World::UnloadAll()
         ForgetDeferred(renderable);
         it.erase();
     }
+    CloseGaps();
+}
+
+void World::ForgetDeleted(Renderable* element)
+{
+    ForgetDeferred(element);
+    if (!element->m_inWorld)
+        return;
+    RenderList& list = m_layers[element->m_layer];
+    auto found = std::find(list.begin(), list.end(), element);
+    if (found != list.end())
+        *found = nullptr;
+    m_layersHaveGaps = true;
+}
+
+void World::CloseGaps()
+{
+    if (!std::exchange(m_layersHaveGaps, false))
+        return;
+    for (auto& [layer, list] : m_layers)
+        list.erase(std::remove(list.begin(), list.end(), nullptr), list.end());
 }
 
 void World::ForgetDeferred(Renderable* element)
 {
+    if (m_deferredAdds.empty() && m_deferredLayerChanges.empty() && m_deferredRemoves.empty())
+        return;
     // A queued layer change or remove must not reach an element once it has been deleted.
     auto isElement = [element](const DeferredLayerChange& change)
     { return change.element == element; };

@@ -68,13 +68,13 @@ void FingerActors::Clear()
     m_fingers.clear();
 }
 
-const FingerActors::Map& FingerActors::Get() const
+FingerActors::Map FingerActors::Get() const
 {
-    m_live.clear();
+    Map live;
     for (const auto& entry : m_fingers)
         if (TuioCursorPhysicsActor* finger = entry.second.GetLive())
-            m_live.emplace(entry.first, finger);
-    return m_live;
+            live.emplace(entry.first, finger);
+    return live;
 }
 
 TuioCursorPhysicsActor* FingerActors::Find(int id) const

@@ -38,9 +38,8 @@ public:
     /// Destroys every finger actor still there and forgets them all.
     void Clear();
 
-    /// The fingers not yet destroyed, by cursor ID: taken afresh at each call, valid until the
-    /// next call or change.
-    const Map& Get() const;
+    /// The fingers not yet destroyed, by cursor ID.
+    Map Get() const;
     /// The finger filed under id, or null (also once it has been destroyed).
     TuioCursorPhysicsActor* Find(int id) const;
 
@@ -53,5 +52,4 @@ private:
     MessageListener* m_listener;
     int m_layer;
     std::map<int, RenderableRef<TuioCursorPhysicsActor>> m_fingers;
-    mutable Map m_live;
 };

@@ -5,6 +5,7 @@
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
 #include "game/ActorQueries.h"
+#include "game/ScreenMessages.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 
 namespace
@@ -103,7 +104,7 @@ void GrabSheepsScreen::CursorLifted(TuioCursorPhysicsActor* cursorActor,
         return;
     }
     const String tag = CarryTag(cursorActor);
-    const Vector2 fling = FingerVelocity(cursor);
+    const Vector2 fling = CursorWorldVelocity(cursor);
     for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged(tag))
     {
         // Flung from where the touch last was, at the finger's velocity.

@@ -33,8 +33,8 @@ public:
     void SporeToFungus(Actor* spore);
 
     bool IsActive() const { return m_active; }
-    /// The fingers as of the last touch message.
-    const FingerActors::Map& GetCursorActors() const { return m_fingers.Get(); }
+    /// The fingers not yet destroyed, by cursor ID.
+    FingerActors::Map GetCursorActors() const { return m_fingers.Get(); }
     /// The status line; null once someone else has destroyed it.
     TextActor* GetStatusText() const;
 

@@ -272,12 +272,7 @@ void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
     const int width = Camera::GetInstance()->GetWindowWidth();
     const int player = at.X < MathUtil::ScreenToWorld(width / 2, 0).X ? 1 : 2;
     PhysicsActor* sheep = CreateSheep(kPlayerTags[player - 1], m_colors[player - 1], at);
-    sheep->ApplyImpulse(FingerVelocity(cursor), sheep->GetPosition());
-}
-
-Vector2 TuioScreenTwoPlayerSheeps::FingerVelocity(const TUIO::TuioCursor& cursor)
-{
-    return CursorWorldVelocity(cursor);
+    sheep->ApplyImpulse(CursorWorldVelocity(cursor), sheep->GetPosition());
 }
 
 void TuioScreenTwoPlayerSheeps::Collision(const String& receiver, Message* message)
@@ -355,12 +350,9 @@ void TuioScreenTwoPlayerSheeps::Score(int player, Actor* sheep)
     spring.frequencyHz = kScoringHz;
     spring.dampingRatio = kScoringDamping[index];
     spring.collideConnected = false;
-    // Owned by the physics world; it goes with either body. A script may rename the meadow
-    // after a sheep: Box2D aborts on a joint from a body to itself.
-    if (spring.body1 != spring.body2)
-    {
-        box2d20::CreateDistanceJoint(World::GetInstance()->GetPhysicsWorld(), spring);
-    }
+    // Owned by the physics world; it goes with either body. None when a script has renamed the
+    // meadow after the sheep, so that both are one.
+    box2d20::CreateDistanceJoint(World::GetInstance()->GetPhysicsWorld(), spring);
 }
 
 void TuioScreenTwoPlayerSheeps::RemoveSheep(Actor* sheep)

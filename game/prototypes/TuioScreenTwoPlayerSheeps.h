@@ -83,8 +83,6 @@ protected:
     /// The finger's actor touched other (never null).
     virtual void CursorTouched(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*other*/) {}
 
-    /// The finger's velocity in world units per second (screen y grows downwards), limited.
-    static Vector2 FingerVelocity(const TUIO::TuioCursor& cursor);
     /// Where the player's meadow stands; the edge it is placed at once it is gone.
     Vector2 GetMeadowPosition(int player) const;
 

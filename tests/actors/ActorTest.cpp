@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
 #include <memory>
 
 TEST(ActorTest, NamesAreUniqueUpperCasedAndReleased)

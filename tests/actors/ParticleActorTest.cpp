@@ -38,6 +38,8 @@ TEST(ParticleActorTest, PoolSizesAndEmissionWithTheCarriedRemainderAndLostPartic
     idle.Update(1.0f); // nothing happens until the pool exists
     idle.SetMaxParticles(-5);
     EXPECT_EQ(idle.GetMaxParticles(), 1) << "below 1 becomes 1";
+    idle.SetMaxParticles(2000000000); // a script's: every frame would walk them all
+    EXPECT_EQ(idle.GetMaxParticles(), ParticleActor::kMostParticles);
 
     // 2 per second in quarter-second ticks: one particle every other tick.
     auto actor = Emitter(100, 2.0f, 100.0f);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -257,6 +258,18 @@ TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndEndTheirRefs)
     for (const char* name : {"mover", "leaver", "parked", "half"})
         EXPECT_EQ(Count(String(name) + ".deleted"), 1) << name;
     EXPECT_EQ(Count("half.predestroy"), 1) << "the hook runs once";
+
+    // Deleted by someone else, in the World or with a change queued, also in the middle of a
+    // walk: never reached again.
+    Probe* early = Add("early");
+    Probe* late = Add("late");
+    world->UpdateLayer(late, 2);
+    delete Add("gone", 1);
+    early->onUpdate = [&] { delete std::exchange(late, nullptr); };
+    Frame();
+    EXPECT_EQ(Walk(), std::vector<Renderable*>{early});
+    EXPECT_EQ(Count("late.update"), 0);
+    world->UnloadAll();
 
     // Asked for by an update (a script's), the unload waits for the end of the pass.
     Probe* unloader = Add("unloader");
