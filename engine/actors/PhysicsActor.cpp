@@ -216,17 +216,24 @@ bool PhysicsActor::CanPush(const b2Vec2& force, const b2Vec2& point, float torqu
            linear.Length() <= kMaxSpeedChange && std::fabs(angular) <= kMaxSpeedChange;
 }
 
+bool PhysicsActor::PushOrWarn(const char* operation, const Vector2& given, const Vector2& givenAt,
+                              const b2Vec2& force, const b2Vec2& at) const
+{
+    if (CanPush(force, at, 0.0f))
+        return true;
+    GetSystemLog()->Printf("WARNING: %s() had no effect - (%g, %g) at (%g, %g) is not finite or "
+                           "too strong for this body.",
+                           operation, given.X, given.Y, givenAt.X, givenAt.Y);
+    return false;
+}
+
 void PhysicsActor::ApplyForce(const Vector2& force, const Vector2& point)
 {
     if (m_physBody == nullptr)
         return;
     const b2Vec2 at = ToB2(m_position + point);
-    if (CanPush(ToB2(force), at, 0.0f))
+    if (PushOrWarn("ApplyForce", force, point, ToB2(force), at))
         m_physBody->ApplyForce(ToB2(force), at, true);
-    else
-        GetSystemLog()->Printf("WARNING: ApplyForce() had no effect - (%g, %g) at (%g, %g) is "
-                               "not finite or too strong for this body.",
-                               force.X, force.Y, point.X, point.Y);
 }
 
 void PhysicsActor::ApplyLocalForce(const Vector2& force, const Vector2& point)
@@ -235,12 +242,8 @@ void PhysicsActor::ApplyLocalForce(const Vector2& force, const Vector2& point)
         return;
     const b2Vec2 worldForce = m_physBody->GetWorldVector(ToB2(force));
     const b2Vec2 at = ToB2(m_position + point);
-    if (CanPush(worldForce, at, 0.0f))
+    if (PushOrWarn("ApplyLocalForce", force, point, worldForce, at))
         m_physBody->ApplyForce(worldForce, at, true);
-    else
-        GetSystemLog()->Printf("WARNING: ApplyLocalForce() had no effect - (%g, %g) at (%g, %g) "
-                               "is not finite or too strong for this body.",
-                               force.X, force.Y, point.X, point.Y);
 }
 
 void PhysicsActor::ApplyImpulse(const Vector2& impulse, const Vector2& offset)
@@ -248,12 +251,8 @@ void PhysicsActor::ApplyImpulse(const Vector2& impulse, const Vector2& offset)
     if (m_physBody == nullptr)
         return;
     const b2Vec2 at = ToB2(m_position + offset);
-    if (CanPush(ToB2(impulse), at, 0.0f))
+    if (PushOrWarn("ApplyImpulse", impulse, offset, ToB2(impulse), at))
         m_physBody->ApplyLinearImpulse(ToB2(impulse), at, true);
-    else
-        GetSystemLog()->Printf("WARNING: ApplyImpulse() had no effect - (%g, %g) at (%g, %g) is "
-                               "not finite or too strong for this body.",
-                               impulse.X, impulse.Y, offset.X, offset.Y);
 }
 
 void PhysicsActor::ApplyTorque(float torque)

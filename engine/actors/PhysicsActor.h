@@ -107,6 +107,10 @@ private:
     /// False when pushing with force (or impulse) at the world point, plus torque, would give the
     /// body a speed change that is not finite or above kMaxSpeedChange.
     bool CanPush(const b2Vec2& force, const b2Vec2& point, float torque) const;
+    /// CanPush for a force or impulse as operation was given it (at givenAt); else a warning
+    /// naming operation.
+    bool PushOrWarn(const char* operation, const Vector2& given, const Vector2& givenAt,
+                    const b2Vec2& force, const b2Vec2& at) const;
     template <typename T> void Change(T& field, T value, const char* setterName)
     {
         if (CanChange(setterName))
