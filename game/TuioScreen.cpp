@@ -84,11 +84,7 @@ void TuioScreen::AdoptActorsTagged(const String& tags)
 
 std::vector<Renderable*> TuioScreen::LiveObjects() const
 {
-    std::vector<Renderable*> live;
-    for (const RenderableRef<Renderable>& object : m_objects)
-        if (Renderable* renderable = object.GetLive())
-            live.push_back(renderable);
-    return live;
+    return LiveOf(m_objects);
 }
 
 void TuioScreen::MirrorSprite(Actor* actor)

@@ -2,6 +2,8 @@
 
 #include "engine/util/Lifeline.h"
 
+#include <vector>
+
 /// A plain pointer to a renderable that the holder does not own alone, which turns null once
 /// the renderable is deleted: by the World's clean-up after a Destroy() (a script's, another
 /// actor's), by a level unload, or by anyone else. A screen keeps its actors through these
@@ -34,3 +36,13 @@ private:
     T* m_renderable = nullptr;
     Lifeline::Watch m_watch;
 };
+
+/// The renderables of refs that still exist and are not destroyed, in order.
+template <typename T> std::vector<T*> LiveOf(const std::vector<RenderableRef<T>>& refs)
+{
+    std::vector<T*> live;
+    for (const RenderableRef<T>& ref : refs)
+        if (T* renderable = ref.GetLive())
+            live.push_back(renderable);
+    return live;
+}

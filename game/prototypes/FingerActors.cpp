@@ -62,9 +62,8 @@ TuioCursorPhysicsActor* FingerActors::Lift(int id)
 
 void FingerActors::Clear()
 {
-    for (auto& entry : m_fingers)
-        if (TuioCursorPhysicsActor* finger = entry.second.GetLive())
-            finger->Destroy();
+    for (const auto& [id, finger] : Get())
+        finger->Destroy();
     m_fingers.clear();
 }
 

@@ -137,15 +137,7 @@ TiledBoard* TuioScreenTwoPlayerSheeps::GetBackground() const
 
 std::vector<PhysicsActor*> TuioScreenTwoPlayerSheeps::GetDogs() const
 {
-    std::vector<PhysicsActor*> dogs;
-    for (const RenderableRef<PhysicsActor>& dog : m_dogs)
-    {
-        if (PhysicsActor* live = dog.GetLive())
-        {
-            dogs.push_back(live);
-        }
-    }
-    return dogs;
+    return LiveOf(m_dogs);
 }
 
 PhysicsActor* TuioScreenTwoPlayerSheeps::CreateDog(Vector2 position)
