@@ -19,21 +19,24 @@ struct HostileName
     String shownByScript; // in the level loader's line
 };
 
-/// Names that ran code when pasted between quotes: each one would create the marker file.
+/// Names that ran code, or broke the statement, when pasted between quotes. Each starts with an
+/// archetype that exists and a level name whose loading raises nothing, so that code after it
+/// would run and create the marker file.
 std::vector<HostileName> HostileNames(const String& marker)
 {
     const String make = "open('" + marker + "', 'w')";
-    const String nul("x\0'); ", 6);
+    const String nul("meadow\0'); ", 11);
     return {
         // The level editor's palette, reproduced.
         {"meadow'); __import__('os').system('id > " + marker + "'); ('x", "", ""},
-        {"x'); " + make + "; ('", "", ""},
-        {"x\\'); " + make + "; ('", "", ""},
-        {"x\"); " + make + "; (\"", "", ""},
-        {"x')\n" + make + "\n('", "x')\\n" + make + "\\n('", "x')\\n" + make + "\\n('"},
-        {nul + make + "; ('", "x\\x00'); " + make + "; ('", "x\\x00'); " + make + "; ('"},
-        {"\xff\xfe'); " + make + "; ('", "", "\\xff\\xfe'); " + make + "; ('"},
-        {"\\", "", ""},
+        {"meadow'); " + make + "; ('", "", ""},
+        {"meadow')\n" + make + "\n('", "meadow')\\n" + make + "\\n('",
+         "meadow')\\n" + make + "\\n('"},
+        {"meadow\\'); " + make + "; ('", "", ""},
+        {"meadow\\", "", ""},
+        {"meadow\"); " + make + "; (\"", "", ""},
+        {nul + make + "; ('", "meadow\\x00'); " + make + "; ('", "meadow\\x00'); " + make + "; ('"},
+        {"meadow\xff\xfe'); " + make + "; ('", "", "meadow\\xff\\xfe'); " + make + "; ('"},
     };
 }
 
@@ -65,6 +68,7 @@ TEST_F(ScriptValuesTest, HostileArchetypeAndLevelNamesFailWithOneErrorLineAndNev
         EXPECT_EQ(
             LogCapture::Get().Take(),
             StringList{"ERROR: Script failed to create Actor with archetype " + engine + ". "});
+        EXPECT_FALSE(std::filesystem::remove(marker)) << "Actor::Create ran " << name;
 
         testing::internal::CaptureStderr();
         world->LoadLevel(name);
@@ -74,7 +78,7 @@ TEST_F(ScriptValuesTest, HostileArchetypeAndLevelNamesFailWithOneErrorLineAndNev
         EXPECT_NE(printed.find("ERROR: tests/scripting/data/Level/" + script + ".ini: cannot read"),
                   String::npos)
             << printed;
-        EXPECT_FALSE(std::filesystem::exists(marker)) << name;
+        EXPECT_FALSE(std::filesystem::remove(marker)) << "World::LoadLevel ran " << name;
     }
     // The names were bound for their statements only.
     EXPECT_EQ(Python("print(archetype, levelName, tag)"), "kept kept kept\n");

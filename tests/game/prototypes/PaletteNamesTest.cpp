@@ -12,51 +12,65 @@
 namespace
 {
 
-using PaletteNamesTest = ScreenTest;
+/// Runs the test in a folder of its own, which holds the archetypes and the palette, and where
+/// the editor saves and the reproduction's shell command would write.
+class PaletteNamesTest : public ScreenTest
+{
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        std::filesystem::current_path(dir.Path());
+        std::ofstream(dir.File("pieces.ini"))
+            << "[Meadow]\nclass = PhysicsActor\n\n[Shepherd's Hut]\nclass = PhysicsActor\n";
+        UseFolders(dir.Path(), dir.Path());
+    }
+    void TearDown() override
+    {
+        ScreenTest::TearDown(); // a screen still running saves here
+        std::filesystem::current_path(home);
+    }
+
+    const String home = std::filesystem::current_path();
+    TempDir dir;
+};
 
 } // namespace
 
 TEST_F(PaletteNamesTest, AnItemNamedToRunCodeRunsNothingAndOneWithAnApostropheIsCopiedAndSaved)
 {
-    TempDir dir;
-    const String marker = dir.File("pwned.txt");
-    const String hostile = "Meadow'); __import__('os').system('id > " + marker + "'); ('x";
+    // The palette file with the item renamed as in the reproduction.
+    const String hostile = "Meadow'); __import__('os').system('id > pwned.txt'); ('x";
     std::ofstream(dir.File("palette.ini"))
-        << "[" << hostile << "]\ntype = sheep\nposition = [-10, 5]\ntags = archetyp\n"
+        << "[" << hostile << "]\ntype = meadow\nposition = [-10, 5]\ntags = archetyp\n"
         << "sensor = true\n\n[Shepherd's Hut]\ntype = shepherd's hut\nposition = [-10, -3]\n"
         << "tags = archetyp\nsensor = true\n";
-    UseFolders(dir.Path(), "tests/game/data/ActorDef");
     Run(new TuioScreenLeveleditorSheeps("palette"));
     ASSERT_NE(Actor::GetNamed(hostile), nullptr) << "the item is there";
     LogCapture::Get().Clear();
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-
+    testing::internal::CaptureStdout(); // the editor's lines; the test's own come after
     Down(0, Vector2(-10.0f, 5.0f));
     Move(0, Vector2(0.0f, 5.0f), 20);
     Up(0);
-    EXPECT_FALSE(std::filesystem::exists(marker)) << "the name ran as code";
-    EXPECT_EQ(LogCapture::Get().Take(),
-              StringList{"ERROR: Script failed to create Actor with archetype " + ToLower(hostile) +
-                         ". "});
-    EXPECT_EQ(Tagged("draggedby0"), 0u) << "the finger carries nothing";
-
+    const StringList logged = LogCapture::Get().Take();
     Down(1, Vector2(-10.0f, -3.0f));
     Move(1, Vector2(2.0f, -3.0f), 20);
     Up(1);
-    testing::internal::GetCapturedStderr();
-    testing::internal::GetCapturedStdout();
+    const String printed = testing::internal::GetCapturedStdout();
+
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pwned.txt"))) << "the name ran as code";
+    EXPECT_EQ(logged, StringList{"ERROR: Script failed to create Actor with archetype " +
+                                 ToLower(hostile) + ". "});
+    EXPECT_EQ(Actor::GetNamed(hostile + "1"), nullptr) << "no copy of the item";
+    EXPECT_NE(printed.find("creating a shepherd's hut\n"), String::npos) << printed;
     Actor* copy = Actor::GetNamed("Shepherd's hut");
     ASSERT_NE(copy, nullptr);
     EXPECT_LT(Vector2::Distance(copy->GetPosition(), Vector2(2.0f, -3.0f)), 0.5f);
 
     // Saved, the copy loads again as a level.
-    const String home = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path());
     Stop();
-    std::filesystem::current_path(home);
     std::ostringstream saved;
-    saved << std::ifstream(dir.File("createdlevel.ini"), std::ios::binary).rdbuf();
+    saved << std::ifstream("createdlevel.ini", std::ios::binary).rdbuf();
     EXPECT_NE(saved.str().find("\r\n[Shepherd's hut]\r\ntype=shepherd's hut\r\n"), String::npos)
         << saved.str();
     Frame();
