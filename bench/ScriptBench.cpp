@@ -139,11 +139,10 @@ int main(int argc, char** argv)
 
     WriteLevel(scratch);
     world->ScriptExec("import tessaly_levels\n"
-                      "tessaly_levels.ARCHETYPE_FOLDER = '" +
-                      (scratch / "ActorDef").string() +
-                      "'\n"
-                      "tessaly_levels.LEVEL_FOLDER = '" +
-                      (scratch / "Level").string() + "'\n");
+                      "tessaly_levels.ARCHETYPE_FOLDER = archetypes\n"
+                      "tessaly_levels.LEVEL_FOLDER = levels\n",
+                      {{"archetypes", (scratch / "ActorDef").string()},
+                       {"levels", (scratch / "Level").string()}});
     double level = 1e30;
     for (int run = 0; run < kRuns; ++run)
     {

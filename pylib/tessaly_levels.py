@@ -34,6 +34,18 @@ class OutOfRange(ValueError):
     """A number that is not finite or lies outside its key's range."""
 
 
+def printable(text):
+    """text on one line: control characters, and bytes that were not UTF-8 (which the engine
+    hands over as surrogate escapes), written as escapes."""
+    def shown(char):
+        if char.isprintable():
+            return char
+        if "\udc80" <= char <= "\udcff":
+            return "\\x%02x" % (ord(char) - 0xdc00)
+        return repr(char)[1:-1]
+    return "".join(map(shown, text))
+
+
 def report(path, section, key, message):
     """Writes one error line: the file, then the section and the key where known."""
     where = path
@@ -41,7 +53,7 @@ def report(path, section, key, message):
         where += " [%s]" % section
     if key is not None:
         where += " %s" % key
-    print("ERROR: %s: %s" % (where, message), file=sys.stderr)
+    print(printable("ERROR: %s: %s" % (where, message)), file=sys.stderr)
 
 
 # --- Values ---------------------------------------------------------------------------------
@@ -298,6 +310,9 @@ def read_ini(path):
     except OSError as error:
         report(path, None, None, "cannot read the file (%s)" % error.strerror)
         return None
+    except ValueError as error:  # a NUL in the name, or text no file name can hold
+        report(path, None, None, "cannot read the file (%s)" % error)
+        return None
 
     sections = []  # (line number, name) of every header, to place the faulty lines
     for number, line in enumerate(lines, 1):
@@ -363,12 +378,12 @@ def CreateActor(archetype):
     definition = archetypes().get(archetype.lower())
     if definition is None:
         raise ArchetypeError("unknown archetype '%s' (none in %s/*.ini)"
-                             % (archetype, ARCHETYPE_FOLDER))
+                             % (printable(archetype), ARCHETYPE_FOLDER))
     if not definition.sound:
-        raise ArchetypeError("archetype '%s' has a number out of range" % archetype)
+        raise ArchetypeError("archetype '%s' has a number out of range" % printable(archetype))
     actor = build(definition.cls, definition.settings)
     if actor is None:
-        raise ArchetypeError("archetype '%s': the engine refused a value" % archetype)
+        raise ArchetypeError("archetype '%s': the engine refused a value" % printable(archetype))
     return actor
 
 

@@ -24,6 +24,31 @@ std::map<String, Actor*>& NameRegistry()
 
 constexpr int kCircleSegments = 32;
 
+/// The text as part of a log line: control characters written as escapes, so a name with a line
+/// break or a NUL stays on one line and shows whole.
+String Printable(const String& text)
+{
+    String shown;
+    for (const char c : text)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            shown += "\\n";
+        else if (c == '\r')
+            shown += "\\r";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+        {
+            const char digits[] = "0123456789abcdef";
+            shown += String("\\x") + digits[byte >> 4] + digits[byte & 0xf];
+        }
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 // Steps a running change and applies its value; true when the change ended in this step.
 template <typename T, typename Apply>
 bool StepInterval(Interval<T>& interval, float dt, Apply apply)
@@ -318,19 +343,21 @@ bool Actor::IsTagged(const String& tag) const
 Actor* Actor::Create(const String& archetype)
 {
     const String tag = "last-spawned-actor-from-code";
-    World::GetInstance()->ScriptExec("Actor._lastSpawnedActor = Actor.Create('" + archetype +
-                                     "')\n" + "Actor._lastSpawnedActor.Tag('" + tag + "')\n");
+    // The archetype goes to the script as a value: a name from a data file never runs as code.
+    World::GetInstance()->ScriptExec("Actor._lastSpawnedActor = Actor.Create(archetype)\n"
+                                     "Actor._lastSpawnedActor.Tag(tag)\n",
+                                     {{"archetype", archetype}, {"tag", tag}});
 
     const ActorSet actors = TagCollection::GetInstance()->GetObjectsTagged(tag);
     if (actors.empty())
     {
-        GetSystemLog()->Log("ERROR: Script failed to create Actor with archetype " + archetype +
-                            ". ");
+        GetSystemLog()->Log("ERROR: Script failed to create Actor with archetype " +
+                            Printable(archetype) + ". ");
         return nullptr;
     }
     if (actors.size() > 1)
         GetSystemLog()->Log("WARNING: more than one Actor tagged with '" + tag + "'. (" +
-                            archetype + ")");
+                            Printable(archetype) + ")");
 
     Actor* actor = *actors.begin();
     World::GetInstance()->ScriptExec("Actor._lastSpawnedActor.__disown__()\n"

@@ -58,6 +58,22 @@ bool StartInterpreter()
     return true;
 }
 
+/// The program takes no input from the terminal. With an empty standard input, a script that
+/// reads it (the console's `input()`, the interactive `help()`) gets end of file at once
+/// instead of freezing the window, and pydoc, seeing no terminal, writes help without a pager.
+void EmptyStandardInput()
+{
+    PyObject* io = PyImport_ImportModule("io");
+    PyObject* empty = io ? PyObject_CallMethod(io, "StringIO", nullptr) : nullptr;
+    if (empty == nullptr || PySys_SetObject("stdin", empty) < 0)
+    {
+        GetSystemLog()->Log("ERROR: Error initializing Python: no empty standard input.");
+        PyErr_Print();
+    }
+    Py_XDECREF(empty);
+    Py_XDECREF(io);
+}
+
 /// Creates `_tessaly` and the `tessaly` proxy layer over it, which scripts import.
 void LoadModule()
 {
@@ -85,6 +101,7 @@ void ScriptInterface::Initialize()
 
     if (!StartInterpreter())
         return;
+    EmptyStandardInput();
     LoadModule();
 
     FILE* probe = std::fopen(kStartScript, "r");
@@ -105,6 +122,31 @@ void ScriptInterface::ExecuteInScript(const String& code)
 {
     if (s_initialized)
         PyRun_SimpleStringFlags(code.c_str(), nullptr);
+}
+
+void ScriptInterface::ExecuteInScript(const String& code, const std::map<String, String>& values)
+{
+    if (!s_initialized)
+        return;
+    PyObject* main = PyImport_AddModule("__main__"); // borrowed
+    PyObject* globals = main ? PyModule_GetDict(main) : nullptr;
+    // The values live in a namespace of their own, so the main module's names stay as they were.
+    PyObject* locals = globals ? PyDict_New() : nullptr;
+    bool bound = locals != nullptr;
+    for (auto entry = values.begin(); bound && entry != values.end(); ++entry)
+    {
+        const String& value = entry->second;
+        PyObject* text = PyUnicode_DecodeUTF8(value.data(), static_cast<Py_ssize_t>(value.size()),
+                                              "surrogateescape");
+        bound = text && PyDict_SetItemString(locals, entry->first.c_str(), text) == 0;
+        Py_XDECREF(text);
+    }
+    PyObject* result =
+        bound ? PyRun_StringFlags(code.c_str(), Py_file_input, globals, locals, nullptr) : nullptr;
+    if (result == nullptr && PyErr_Occurred())
+        PyErr_Print();
+    Py_XDECREF(result);
+    Py_XDECREF(locals);
 }
 
 void ScriptInterface::Finalize()

@@ -2,10 +2,13 @@
 
 #include "engine/util/StringTypes.h"
 
+#include <map>
+
 /// The embedded Python interpreter. The engine talks to scripts only by running short
 /// statements as text; scripts talk to the engine through the `tessaly` module. A Python error
 /// never leaves the interpreter: it is printed (traceback on standard error) and the engine goes
-/// on. Main thread only, which holds the interpreter for the whole run.
+/// on. The interpreter never reads the terminal: its standard input is empty for the whole run.
+/// Main thread only, which holds the interpreter for the whole run.
 class ScriptInterface
 {
 public:
@@ -17,6 +20,12 @@ public:
     static void Initialize();
     /// Runs code in the interpreter's main module; nothing when Python is not running.
     static void ExecuteInScript(const String& code);
+    /// Runs the fixed statement code in the main module with each of values bound to its name,
+    /// for this statement only, as a Python str: a name, file name or message reaches the
+    /// script as a value, never as source text. The text is decoded from UTF-8 with
+    /// "surrogateescape", so any byte, NUL included, comes through. The values are seen by the
+    /// statement itself, not by functions it defines; names it assigns are not kept.
+    static void ExecuteInScript(const String& code, const std::map<String, String>& values);
     /// Deletes the engine objects that have Python halves, then shuts Python down.
     static void Finalize();
     /// True from a successful start-up until Finalize.

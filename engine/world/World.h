@@ -92,8 +92,12 @@ public:
     /// during the update or clean-up pass, once that pass and its deferred changes are over.
     void UnloadAll();
     void ResetWorld();
+    /// Runs the script's LoadLevel with the name as a value (see ScriptExec).
     void LoadLevel(const String& levelName);
     void ScriptExec(const String& code);
+    /// Runs the fixed statement code with each of values bound to its name as a Python str,
+    /// never pasted into the code (ScriptInterface::ExecuteInScript).
+    void ScriptExec(const String& code, const std::map<String, String>& values);
 
     RenderableIterator GetRenderablesBegin() { return RenderableIterator(m_layers); }
     RenderableIterator GetRenderablesEnd() { return RenderableIterator(); }

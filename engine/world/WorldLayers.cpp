@@ -256,10 +256,15 @@ void World::ResetWorld()
 
 void World::LoadLevel(const String& levelName)
 {
-    ScriptExec("LoadLevel('" + levelName + "')");
+    ScriptExec("LoadLevel(levelName)\n", {{"levelName", levelName}});
 }
 
 void World::ScriptExec(const String& code)
 {
     ScriptInterface::ExecuteInScript(code);
+}
+
+void World::ScriptExec(const String& code, const std::map<String, String>& values)
+{
+    ScriptInterface::ExecuteInScript(code, values);
 }

@@ -108,8 +108,10 @@ protected:
     void UseFolders(const String& levels = "Config/Level",
                     const String& archetypes = "Config/ActorDef")
     {
-        world->ScriptExec("import tessaly_levels\ntessaly_levels.LEVEL_FOLDER = '" + levels +
-                          "'\ntessaly_levels.ARCHETYPE_FOLDER = '" + archetypes + "'");
+        world->ScriptExec("import tessaly_levels\n"
+                          "tessaly_levels.LEVEL_FOLDER = levels\n"
+                          "tessaly_levels.ARCHETYPE_FOLDER = archetypes\n",
+                          {{"levels", levels}, {"archetypes", archetypes}});
     }
 
     /// Started, then added to the World, as the manager does; the screen before ends.

@@ -52,14 +52,16 @@ protected:
     }
     static inline StandIn s_standIn;
 
-    /// The names of the actors in the World, as a Python list.
-    String ActorNames()
+    /// Runs the abuse's script with `names` in the main module: the actors in the World.
+    void RunAbuse(const char* script)
     {
-        String names = "names = [";
+        String names; // each followed by a NUL
         for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
             if (auto* actor = dynamic_cast<Actor*>(*it))
-                names += "'" + actor->GetName() + "', ";
-        return names + "]";
+                names += actor->GetName() + '\0';
+        world->ScriptExec("import __main__\n__main__.names = actorNames.split('\\0')[:-1]\n",
+                          {{"actorNames", names}});
+        world->ScriptExec(script);
     }
     /// Both programs' screens.
     static ScreenManager::ScreenList AllScreens()
@@ -128,7 +130,7 @@ TEST_P(ScreenAbuseTest, GoesOnWhenScriptsDestroyOrRemoveItsActors)
         const int made = ScreenActors();
         Touch(kDown, 3, 0.5f, 0.5f);
         Tick();
-        world->ScriptExec(ActorNames() + "\n" + abuse.script);
+        RunAbuse(abuse.script);
         Tick();
         EXPECT_LT(ScreenActors(), made) << screen;
         Play();
@@ -137,7 +139,7 @@ TEST_P(ScreenAbuseTest, GoesOnWhenScriptsDestroyOrRemoveItsActors)
         Tick({"MoveBackwards"});
         EXPECT_EQ(manager->GetCurrentScreenIndex(), 0) << screen;
         EXPECT_EQ(ScreenActors(), made) << screen << ": made afresh";
-        world->ScriptExec(ActorNames() + "\n" + abuse.script);
+        RunAbuse(abuse.script);
         Play();
         Tick({"Restart"});
         Play();
