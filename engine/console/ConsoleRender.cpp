@@ -42,10 +42,14 @@ ConsoleDrawList Console::BuildDrawList(int windowWidth, int windowHeight)
     ConsoleDrawList items;
     items.push_back(Background(kPanelColor, 0, P, W, P));
 
-    // Newest line at the bottom of the panel, older ones above; those past the top fall off.
-    const int lineStep = static_cast<int>(m_outputLineHeight) + m;
+    // Newest line at the bottom of the panel, older ones above, as far as the window's top: a
+    // line reaches at most its height below its baseline, so one whose baseline lies that far
+    // above the window shows nothing, nor do the older ones above it.
+    const int textHeight = static_cast<int>(GetOutputLineHeight());
+    const int lineStep = textHeight + m;
     int y = P - m;
-    for (auto line = m_outputLines.rbegin(); line != m_outputLines.rend(); ++line)
+    for (auto line = m_outputLines.rbegin(); line != m_outputLines.rend() && y + textHeight > 0;
+         ++line)
     {
         items.push_back(Text(kOutputColor, m, y, *line));
         y -= lineStep;
