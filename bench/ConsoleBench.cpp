@@ -1,6 +1,8 @@
 // Cost of an open console's frame and of one write to it, after little and after much output.
 //   Frame: the world's frame (tick and render, glFinish) with the console open after 10 lines,
-//   after 100,000 lines and after a 10 MB line (target: at most 1.1 times the first).
+//   after 100,000 lines and after a 10 MB line (target: at most 1.1 times the first); a panel
+//   full of lines far wider than the window against one of lines that just fit (target: about
+//   the same).
 //   Write: one line written after those outputs (target: the same cost whatever came before),
 //   and the filling writes themselves, per byte.
 // Needs a display: run as tools/with-display.sh build/bench/console_bench.
@@ -30,6 +32,15 @@ String Numbers(int first, int end)
     String text;
     for (int i = first; i < end; ++i)
         text += std::to_string(i) + "\n";
+    return text;
+}
+
+/// 100 lines of `bytes` x's: 110 just fit into the window, 2,000 reach far beyond it.
+String WideLines(size_t bytes)
+{
+    String text;
+    for (int i = 0; i < 100; ++i)
+        text += String(bytes, 'x') + "\n";
     return text;
 }
 
@@ -97,6 +108,8 @@ int main()
     Case cases[] = {{"10 lines", Numbers(99990, 100000)},
                     {"100,000 lines", Numbers(0, 100000)},
                     {"a 10 MB line", Numbers(99990, 100000) + String(10'000'000, 'x')},
+                    {"100 lines of 110 bytes", WideLines(110)},
+                    {"100 lines of 2,000 bytes", WideLines(2000)},
                     {"10 short lines", Numbers(0, 10)}};
     // Every console registers the fonts anew: fill them all before measuring anything, and
     // measure the line once so that its glyphs are loaded.
@@ -126,13 +139,15 @@ int main()
                 "best of %d runs of %d one-line writes\n",
                 kFrames, kRuns, kWritesPerRun);
     for (const Case& c : cases)
-        std::printf("  after %-14s frame %6.3f ms, one write %5.2f us; the filling write: "
+        std::printf("  after %-24s frame %6.3f ms, one write %5.2f us; the filling write: "
                     "%8zu bytes in %6.2f ms\n",
                     c.name, c.frame, c.write, c.filling.size(), c.fill * 1e3);
     std::printf("  frame after 100,000 lines / after 10:  %5.2fx (target: at most 1.1x)\n",
                 cases[1].frame / cases[0].frame);
     std::printf("  frame after a 10 MB line / after 10:   %5.2fx\n",
                 cases[2].frame / cases[0].frame);
+    std::printf("  frame after 100 lines of 2,000 / of 110 bytes: %5.2fx (target: about 1x)\n",
+                cases[4].frame / cases[3].frame);
     std::printf("  write after 100,000 lines / after 10:  %5.2fx (target: about 1x)\n",
                 cases[1].write / cases[0].write);
     std::printf("  write after a 10 MB line / after 10:   %5.2fx (target: about 1x)\n",

@@ -1,7 +1,6 @@
 #include "engine/console/Console.h"
 
 #include "engine/actors/FontRegistry.h"
-#include "engine/util/StringUtil.h"
 #include "engine/world/glfw2/Glfw2.h"
 
 #include <algorithm>
@@ -63,7 +62,8 @@ void Console::AppendOutputPiece(const String& text, size_t begin, size_t end, bo
             DropOldestOutputLine();
     }
     m_lastLineOpen = !ends;
-    String& line = m_outputLines.back();
+    OutputLine& output = m_outputLines.back();
+    String& line = output.text;
     size_t length = end - begin;
     if (m_lastLineCut || length == 0)
     {
@@ -84,7 +84,10 @@ void Console::AppendOutputPiece(const String& text, size_t begin, size_t end, bo
     // This line drops out after every line before it: those no taller than it can never be
     // the tallest again. Its own earlier, shorter measure goes too.
     const uint64_t number = m_firstOutputLineNumber + m_outputLines.size() - 1;
-    const float height = line.empty() ? 0.0f : GetTextExtents(line, kSmallFontName).Y;
+    const Vector2 extents = line.empty() ? Vector2() : GetTextExtents(line, kSmallFontName);
+    output.width = extents.X;
+    output.drawnRoom = -1;
+    const float height = extents.Y;
     while (!m_tallestLines.empty() &&
            (m_tallestLines.back().first == number || m_tallestLines.back().second <= height))
         m_tallestLines.pop_back();
@@ -99,11 +102,20 @@ void Console::DropOldestOutputLine()
     ++m_firstOutputLineNumber;
 }
 
+StringList Console::GetOutputLines() const
+{
+    StringList lines;
+    lines.reserve(m_outputLines.size());
+    for (const OutputLine& line : m_outputLines)
+        lines.push_back(line.text);
+    return lines;
+}
+
 String Console::GetOutputText() const
 {
     String text;
-    for (const String& line : m_outputLines)
-        text.append(line).push_back('\n');
+    for (const OutputLine& line : m_outputLines)
+        text.append(line.text).push_back('\n');
     if (m_lastLineOpen)
         text.pop_back();
     return text;

@@ -77,10 +77,7 @@ public:
     /// The kept output lines, each ended by a line feed except an unfinished last one.
     String GetOutputText() const;
     /// The kept output lines, oldest first.
-    StringList GetOutputLines() const
-    {
-        return StringList(m_outputLines.begin(), m_outputLines.end());
-    }
+    StringList GetOutputLines() const;
     /// The tallest kept output line in the "ConsoleSmall" font, in pixels; 0 without lines.
     float GetOutputLineHeight() const
     {
@@ -97,11 +94,22 @@ private:
     void AppendOutputPiece(const String& text, size_t begin, size_t end, bool ends);
     void DropOldestOutputLine();
 
+    struct OutputLine
+    {
+        String text;
+        float width = 0.0f; ///< in "ConsoleSmall", pixels
+        // How much of the text reaches as far as `room` pixels: found when first drawn so.
+        int drawnRoom = -1;
+        size_t drawnLength = 0;
+    };
+    /// The part of a line that can be seen in `room` pixels: up to the glyph that crosses them.
+    String VisiblePart(OutputLine& line, int room);
+
     String m_currentInput;
     StringList m_inputHistory;
     int m_historyIndex = 0;
     String m_prompt;
-    std::deque<String> m_outputLines;
+    std::deque<OutputLine> m_outputLines;
     uint64_t m_firstOutputLineNumber = 0; ///< counts every line ever written
     bool m_lastLineOpen = false;          ///< the next write continues the last line
     bool m_lastLineCut = false;           ///< the last line reached its length limit

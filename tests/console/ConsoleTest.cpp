@@ -222,20 +222,30 @@ TEST_F(ConsoleTest, OutputLineHeightFollowsTheKeptLinesAndOverlongLinesAreCut)
     EXPECT_EQ(console.GetOutputLines().end()[-2], "next" + String(1020, 'w'));
 }
 
-TEST_F(ConsoleTest, OnlyOutputLinesWithinTheWindowAreDrawn)
+namespace
+{
+/// The output lines that a window of that size shows, newest first, and the topmost one's y.
+std::pair<StringList, int> DrawnOutput(Console& console, int width, int height)
+{
+    StringList drawn;
+    int topmost = 0;
+    for (const ConsoleDrawItem& item : console.BuildDrawList(width, height))
+        if (item.kind == ConsoleDrawItem::Text && item.color.R == 1.0f) // white: output
+        {
+            drawn.push_back(item.text);
+            topmost = item.y;
+        }
+    return {drawn, topmost};
+}
+} // namespace
+
+TEST_F(ConsoleTest, OnlyOutputWithinTheWindowIsDrawn)
 {
     for (int i = 0; i < 3000; ++i)
         console.WriteToOutput(std::to_string(i) + "|\n");
     const int h = static_cast<int>(console.GetOutputLineHeight());
     ASSERT_GT(h, 0);
-    StringList drawn;
-    int topmost = 0;
-    for (const ConsoleDrawItem& item : console.BuildDrawList(1024, 768))
-        if (item.kind == ConsoleDrawItem::Text && item.color.G == 1.0f && item.color.R == 1.0f)
-        {
-            drawn.push_back(item.text);
-            topmost = item.y;
-        }
+    const auto [drawn, topmost] = DrawnOutput(console, 1024, 768);
     // The newest lines from the panel's foot upwards, the topmost still reaching into the
     // window and the next one up lying wholly above it.
     ASSERT_GE(drawn.size(), 10u);
@@ -244,6 +254,30 @@ TEST_F(ConsoleTest, OnlyOutputLinesWithinTheWindowAreDrawn)
     const int margin = 768 / 192;
     EXPECT_GT(topmost + h, 0);
     EXPECT_LE(topmost - (h + margin) + h, 0);
+
+    // Lines wider than the window are drawn up to the glyph that crosses its right edge, UTF-8
+    // sequences whole; a wider window shows more of them.
+    console.WriteToOutput(String(3000, 'W') + "\n");
+    String accents;
+    for (int i = 0; i < 1000; ++i)
+        accents += "\xC3\xA9";
+    console.WriteToOutput(accents + "\nshort");
+    auto width = [](const String& text) { return GetTextExtents(text, Console::kSmallFontName).X; };
+    for (const int window : {1024, 2048})
+    {
+        const float room = static_cast<float>(window - margin);
+        const StringList wide = DrawnOutput(console, window, 768).first;
+        EXPECT_EQ(wide[0], "short");
+        EXPECT_EQ(wide[1].size() % 2, 0u);
+        EXPECT_EQ(wide[1], accents.substr(0, wide[1].size()));
+        EXPECT_EQ(wide[2], String(wide[2].size(), 'W'));
+        for (const String& line : {wide[1], wide[2]})
+        {
+            const size_t last = line[0] == 'W' ? 1 : 2; // bytes of one character
+            EXPECT_GT(width(line), room) << window;
+            EXPECT_LE(width(line.substr(0, line.size() - last)), room) << window;
+        }
+    }
 }
 
 TEST_F(ConsoleTest, TheRegisteredConsoleDrawsOverTheTopHalfWhenOpen)
