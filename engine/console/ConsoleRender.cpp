@@ -42,12 +42,16 @@ ConsoleDrawList Console::BuildDrawList(int windowWidth, int windowHeight)
     ConsoleDrawList items;
     items.push_back(Background(kPanelColor, 0, P, W, P));
 
-    // Newest line at the bottom of the panel, older ones above; those past the top fall off.
-    const int lineStep = static_cast<int>(m_outputLineHeight) + m;
+    // Newest line at the bottom of the panel, older ones above, as far as the window's top: a
+    // line reaches at most its height below its baseline, so one whose baseline lies that far
+    // above the window shows nothing, nor do the older ones above it.
+    const int textHeight = static_cast<int>(GetOutputLineHeight());
+    const int lineStep = textHeight + m;
     int y = P - m;
-    for (auto line = m_outputLines.rbegin(); line != m_outputLines.rend(); ++line)
+    for (auto line = m_outputLines.rbegin(); line != m_outputLines.rend() && y + textHeight > 0;
+         ++line)
     {
-        items.push_back(Text(kOutputColor, m, y, *line));
+        items.push_back(Text(kOutputColor, m, y, VisiblePart(*line, W - m)));
         y -= lineStep;
     }
 
@@ -71,6 +75,40 @@ ConsoleDrawList Console::BuildDrawList(int windowWidth, int windowHeight)
         }
     }
     return items;
+}
+
+String Console::VisiblePart(OutputLine& line, int room)
+{
+    if (line.width <= room)
+        return line.text;
+    if (line.drawnRoom != room)
+    {
+        // Glyphs lie left to right, so the prefixes' widths grow with their length: search for
+        // the shortest one wider than the room. Prefixes end between UTF-8 sequences, so that
+        // they are drawn as the whole line is.
+        const String& text = line.text;
+        auto sequenceEnd = [&text](size_t i)
+        {
+            while (i < text.size() && (text[i] & 0xC0) == 0x80)
+                ++i;
+            return i;
+        };
+        size_t fits = 0;
+        size_t crosses = text.size();
+        for (;;)
+        {
+            const size_t middle = sequenceEnd(std::max(fits + 1, fits + (crosses - fits) / 2));
+            if (middle >= crosses)
+                break;
+            if (GetTextExtents(text.substr(0, middle), kSmallFontName).X > room)
+                crosses = middle;
+            else
+                fits = middle;
+        }
+        line.drawnRoom = room;
+        line.drawnLength = crosses;
+    }
+    return line.text.substr(0, line.drawnLength);
 }
 
 void Console::Render()

@@ -3,6 +3,7 @@
 #include "engine/console/TestConsole.h"
 #include "engine/input/InputManager.h"
 #include "engine/input/KeyboardCallbacks.h"
+#include "engine/util/StringUtil.h"
 #include "engine/world/WindowCallbacks.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/WorldWindow.h"
@@ -10,6 +11,7 @@
 #include <GLFW/glfw3.h>
 
 #include <array>
+#include <random>
 #include <tuple>
 
 namespace
@@ -150,6 +152,132 @@ TEST_F(ConsoleTest, OutputLinesAndTheLayoutOfA768PixelWindow)
     console.completions.assign(12, "c");
     console.Type("d");
     EXPECT_EQ(console.BuildDrawList(1024, 768).size(), 16u) << "at most seven rows";
+}
+
+TEST_F(ConsoleTest, OutputKeepsTheNewestLinesOfWhatOneSplitOfAllTheTextWouldGive)
+{
+    // Writes that join a line across calls, hold many line feeds, or more lines than are kept
+    // (one fewer, as many, one more, with and without an unfinished last line).
+    const size_t N = Console::kMaxOutputLines;
+    auto lines = [](size_t count, const char* end)
+    {
+        String text;
+        for (size_t i = 0; i < count; ++i)
+            text += "n" + std::to_string(i) + (i + 1 < count ? "\n" : end);
+        return text;
+    };
+    const StringList small = {"", "a", "\n", "bc", "d\n", "\n\n", "e\nf", "\ng", "|", "\n|", "y"};
+    const StringList bulk = {lines(N - 1, "\n"), lines(N, "\n"), lines(N, ""), lines(N + 1, ""),
+                             lines(3 * N, "\n")};
+    std::mt19937 random(22);
+    String all; // what was written, from some line's start on
+    for (int write = 1; write <= 1500; ++write)
+    {
+        const String& piece =
+            random() % 8 == 0 ? bulk[random() % bulk.size()] : small[random() % small.size()];
+        console.WriteToOutput(piece);
+        all += piece;
+        if (write % 25 != 0)
+            continue;
+        const StringList split = SplitString(all, "\n", false);
+        const StringList kept(split.end() - std::min(split.size(), N), split.end());
+        ASSERT_EQ(console.GetOutputLines(), kept) << "after write " << write;
+        String text;
+        for (const String& line : kept)
+            text += line + "\n";
+        if (!text.empty() && all.back() != '\n')
+            text.pop_back();
+        ASSERT_EQ(console.GetOutputText(), text) << "after write " << write;
+        all = text; // the lines dropped can no longer matter
+    }
+}
+
+TEST_F(ConsoleTest, OutputLineHeightFollowsTheKeptLinesAndOverlongLinesAreCut)
+{
+    auto height = [](const String& text)
+    { return GetTextExtents(text, Console::kSmallFontName).Y; };
+    console.WriteToOutput("a");
+    EXPECT_FLOAT_EQ(console.GetOutputLineHeight(), height("a"));
+    console.WriteToOutput("|\n"); // joins the line, which grows taller
+    EXPECT_FLOAT_EQ(console.GetOutputLineHeight(), height("a|"));
+    ASSERT_GT(height("a|"), height("a"));
+    for (size_t i = 1; i < Console::kMaxOutputLines; ++i)
+        console.WriteToOutput("a\n");
+    EXPECT_FLOAT_EQ(console.GetOutputLineHeight(), height("a|")) << "the tall line is kept";
+    console.WriteToOutput("a\n");
+    EXPECT_FLOAT_EQ(console.GetOutputLineHeight(), height("a")) << "the tall line is gone";
+
+    // A line keeps its first kMaxOutputLineLength bytes, never half a UTF-8 sequence; the rest
+    // of it is dropped, however many writes bring it.
+    const String start(Console::kMaxOutputLineLength - 1, 'x');
+    console.WriteToOutput(start + "\xC3\xA9" + "more");
+    console.WriteToOutput(String(10'000'000, 'z'));
+    console.WriteToOutput("z\nnext");
+    const StringList lines = console.GetOutputLines();
+    ASSERT_EQ(lines.size(), Console::kMaxOutputLines);
+    EXPECT_EQ(lines[lines.size() - 2], start);
+    EXPECT_EQ(lines.back(), "next");
+    console.WriteToOutput(String(10'000'000, 'w') + "\n\n");
+    EXPECT_EQ(console.GetOutputLines().back(), "");
+    EXPECT_EQ(console.GetOutputLines().end()[-2], "next" + String(1020, 'w'));
+}
+
+namespace
+{
+/// The output lines that a window of that size shows, newest first, and the topmost one's y.
+std::pair<StringList, int> DrawnOutput(Console& console, int width, int height)
+{
+    StringList drawn;
+    int topmost = 0;
+    for (const ConsoleDrawItem& item : console.BuildDrawList(width, height))
+        if (item.kind == ConsoleDrawItem::Text && item.color.R == 1.0f) // white: output
+        {
+            drawn.push_back(item.text);
+            topmost = item.y;
+        }
+    return {drawn, topmost};
+}
+} // namespace
+
+TEST_F(ConsoleTest, OnlyOutputWithinTheWindowIsDrawn)
+{
+    for (int i = 0; i < 3000; ++i)
+        console.WriteToOutput(std::to_string(i) + "|\n");
+    const int h = static_cast<int>(console.GetOutputLineHeight());
+    ASSERT_GT(h, 0);
+    const auto [drawn, topmost] = DrawnOutput(console, 1024, 768);
+    // The newest lines from the panel's foot upwards, the topmost still reaching into the
+    // window and the next one up lying wholly above it.
+    ASSERT_GE(drawn.size(), 10u);
+    for (size_t i = 0; i < drawn.size(); ++i)
+        EXPECT_EQ(drawn[i], std::to_string(2999 - i) + "|");
+    const int margin = 768 / 192;
+    EXPECT_GT(topmost + h, 0);
+    EXPECT_LE(topmost - (h + margin) + h, 0);
+
+    // Lines wider than the window are drawn up to the glyph that crosses its right edge, UTF-8
+    // sequences whole; a wider window shows more of them.
+    console.WriteToOutput(String(3000, 'W') + "\n");
+    String accents;
+    for (int i = 0; i < 1000; ++i)
+        accents += "\xC3\xA9";
+    console.WriteToOutput(accents + "\nshort");
+    auto width = [](const String& text) { return GetTextExtents(text, Console::kSmallFontName).X; };
+    for (const int window : {1024, 2048})
+    {
+        const float room = static_cast<float>(window - margin);
+        const StringList wide = DrawnOutput(console, window, 768).first;
+        EXPECT_EQ(wide[0], "short");
+        EXPECT_EQ(wide[1].size() % 2, 0u);
+        EXPECT_EQ(wide[1], accents.substr(0, wide[1].size()));
+        EXPECT_EQ(wide[2], String(wide[2].size(), 'W'));
+        for (const String& line : {wide[1], wide[2]})
+        {
+            const size_t last = line[0] == 'W' ? 1 : 2; // bytes of one character
+            EXPECT_GT(width(line), room) << window;
+            EXPECT_LE(width(line.substr(0, line.size() - last)), room) << window;
+        }
+    }
 }
 
 TEST_F(ConsoleTest, TheRegisteredConsoleDrawsOverTheTopHalfWhenOpen)
