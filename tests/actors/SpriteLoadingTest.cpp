@@ -191,6 +191,13 @@ TEST_F(SpriteLoadingTest, ImagesTooLargeOrBrokenAreRefusedFromTheirHeaderWithout
     actor.LoadSpriteFrames(dir.File("walk_1.png"));
     EXPECT_EQ(LoadedNumbers(actor), (std::vector<int>{1, 2}));
     EXPECT_EQ(log.Take(), StringList{tooLarge(dir.File("walk_3.png"), 5000, 5000)});
+    // It also stops before frames that fit alone but not together with those before.
+    WriteFile(dir.File("walk_3.png"), PngClaiming(4096, 4096));
+    actor.LoadSpriteFrames(dir.File("walk_1.png"));
+    EXPECT_EQ(LoadedNumbers(actor), (std::vector<int>{1, 2}));
+    EXPECT_EQ(log.Take(), StringList{"ERROR: Sprite frames " + dir.File("walk_1.png") +
+                                     " stop before " + dir.File("walk_3.png") +
+                                     ": a series may have at most 16777216 pixels in all."});
 
     // A kind whose size FreeImage learns only by decoding is refused; broken files, folders,
     // pipes and empty pictures are missing files.
