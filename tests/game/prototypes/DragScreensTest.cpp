@@ -255,13 +255,7 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     // A file that cannot be written is one ERROR line; the old one stays whole, and no
     // temporary file is left. A disk that fills up midway (a file size limit stands in) ...
     LogCapture& log = LogCapture::Get();
-    const auto failed = [&log](const char* reason)
-    {
-        const StringList lines = log.Take();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0],
-                  "ERROR: Could not save the level to createdlevel.ini - " + String(reason) + ".");
-    };
+    const String cannot = "ERROR: Could not save the level to ";
     Restart();
     copySheep(2, Vector2(5.0f, 5.0f));
     rlimit limits{};
@@ -274,7 +268,7 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     setrlimit(RLIMIT_FSIZE, &limits);
     std::signal(SIGXFSZ, signalBefore);
     EXPECT_EQ(after, text);
-    failed("File too large");
+    EXPECT_EQ(log.Take(), StringList{cannot + "createdlevel.ini - File too large."});
     EXPECT_FALSE(std::filesystem::exists(level + ".tmp"));
 
     // ... a folder in the file's place, and a folder that is not there.
@@ -283,14 +277,12 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     Restart();
     copySheep(3, Vector2(-5.0f, 5.0f));
     StopIn(dir);
-    failed("Is a directory");
+    EXPECT_EQ(log.Take(), StringList{cannot + "createdlevel.ini - Is a directory."});
     EXPECT_TRUE(std::filesystem::is_directory(level));
     EXPECT_FALSE(std::filesystem::exists(level + ".tmp"));
     EXPECT_FALSE(editor->SaveLevel(dir.File("gone/createdlevel.ini")));
-    const StringList lines = log.Take();
-    EXPECT_EQ(lines,
-              StringList{"ERROR: Could not save the level to " + dir.File("gone/createdlevel.ini") +
-                         " - No such file or directory."});
+    EXPECT_EQ(log.Take(), StringList{cannot + dir.File("gone/createdlevel.ini") +
+                                     " - No such file or directory."});
 }
 
 // Only on a display of its own (see CMakeLists.txt).
