@@ -3,12 +3,15 @@
 
 #include "engine/actors/Actor.h"
 
+#include "engine/actors/ImageHeader.h"
+#include "engine/actors/Textures.h"
 #include "engine/console/Log.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 namespace
 {
@@ -78,8 +81,25 @@ void Actor::LoadSpriteFrames(const String& firstFilename, int clampmode, int fil
     const String extension = firstFilename.substr(dot);
     // Counting in the digit text itself keeps the padding and cannot overflow.
     String number = firstFilename.substr(underscore + 1, dot - underscore - 1);
-    while (SetSprite(prefix + number + extension, m_spriteNumFrames, clampmode, filtermode, true))
+    // A series costs at most what one texture may: many large frames would stall the main
+    // thread for as long as one huge image. A frame too large alone is refused by its load.
+    unsigned long long pixels = 0;
+    for (;;)
     {
+        const String file = prefix + number + extension;
+        const ImageHeader header = ReadImageHeader(file);
+        const unsigned long long framePixels =
+            static_cast<unsigned long long>(header.width) * header.height;
+        if (framePixels <= kMaxTexturePixels && pixels + framePixels > kMaxTexturePixels)
+        {
+            GetSystemLog()->Log("ERROR: Sprite frames " + firstFilename + " stop before " + file +
+                                ": a series may have at most " + std::to_string(kMaxTexturePixels) +
+                                " pixels in all.");
+            break;
+        }
+        pixels += framePixels;
+        if (!SetSprite(file, m_spriteNumFrames, clampmode, filtermode, true))
+            break;
         if (m_spriteNumFrames >= MAX_SPRITE_FRAMES)
         {
             GetSystemLog()->Log("Maximum number of frames reached (" +

@@ -1,11 +1,13 @@
 #include "engine/actors/Textures.h"
 
+#include "engine/actors/ImageHeader.h"
 #include "engine/console/Log.h"
 #include "engine/util/opengl/GL.h"
 
 #include <FreeImage.h>
 
 #include <map>
+#include <string>
 
 static_assert(kDefaultTextureClamp == GL_CLAMP, "default wrap mode must be GL_CLAMP");
 static_assert(kDefaultTextureFilter == GL_LINEAR, "default filter must be GL_LINEAR");
@@ -38,14 +40,42 @@ private:
     FIBITMAP* m_bitmap;
 };
 
-FIBITMAP* LoadBitmap(const String& filename)
+/// The longest side GL takes for a texture; 0 while no context has answered.
+GLint MaxTextureSide()
 {
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(filename.c_str(), 0);
-    if (format == FIF_UNKNOWN)
-        format = FreeImage_GetFIFFromFilename(filename.c_str());
-    if (format == FIF_UNKNOWN)
+    static GLint side = 0;
+    if (side <= 0)
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    return side;
+}
+
+/// Decodes the image when its header shows a picture that can become a texture; null otherwise.
+/// One that can never become a texture is refused with an "ERROR:" line.
+FIBITMAP* LoadBitmap(const String& filename, bool& refused)
+{
+    const ImageHeader header = ReadImageHeader(filename);
+    if (header.status == ImageHeader::Status::SizeUnknown)
+    {
+        GetSystemLog()->Log("ERROR: Image " + filename +
+                            " is of a kind whose size cannot be read before decoding it.");
+        refused = true;
         return nullptr;
-    return FreeImage_Load(format, filename.c_str(), 0);
+    }
+    if (header.status != ImageHeader::Status::Read)
+        return nullptr;
+    const GLint side = MaxTextureSide();
+    const bool wider = side > 0 && (header.width > static_cast<unsigned>(side) ||
+                                    header.height > static_cast<unsigned>(side));
+    if (wider || static_cast<unsigned long long>(header.width) * header.height > kMaxTexturePixels)
+    {
+        GetSystemLog()->Log("ERROR: Image " + filename + " is too large for a texture: " +
+                            std::to_string(header.width) + " x " + std::to_string(header.height) +
+                            " pixels (at most " + std::to_string(side) + " on a side and " +
+                            std::to_string(kMaxTexturePixels) + " in all).");
+        refused = true;
+        return nullptr;
+    }
+    return FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(header.format), filename.c_str(), 0);
 }
 
 // Uploads the pixels with mipmaps into a new texture; 0 when GL refuses them.
@@ -84,7 +114,8 @@ int GetTextureReference(const String& filename, int clampmode, int filtermode, b
     if (cached != TextureCache().end())
         return cached->second;
 
-    Bitmap loaded(LoadBitmap(filename));
+    bool refused = false;
+    Bitmap loaded(LoadBitmap(filename, refused));
     GLuint texture = 0;
     if (loaded.Get() != nullptr)
     {
@@ -104,7 +135,7 @@ int GetTextureReference(const String& filename, int clampmode, int filtermode, b
 
     if (texture == 0)
     {
-        if (!optional)
+        if (!optional && !refused)
             GetSystemLog()->Log("Failed to find - " + filename);
         return -1;
     }

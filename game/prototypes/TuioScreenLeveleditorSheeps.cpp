@@ -1,6 +1,7 @@
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 
 #include "engine/actors/TextActor.h"
+#include "engine/console/Log.h"
 #include "engine/input/InputManager.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
@@ -12,9 +13,12 @@
 #include "game/ScreenMessages.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace
 {
@@ -35,6 +39,34 @@ String FormatNumber(float value)
 void ConsoleLine(const String& text)
 {
     std::fputs((text + "\n").c_str(), stdout);
+}
+
+/// Replaces the file with text through a temporary file beside it, flushed to the disk before
+/// it is renamed over the old one: a crash or a full disk midway leaves the old file whole.
+/// False with errno set when a step fails; the temporary file is then gone.
+bool ReplaceFile(const String& fileName, const String& text)
+{
+    const String temporary = fileName + ".tmp";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                   std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    int error = errno;
+    if (std::fclose(file) != 0 && written)
+    {
+        written = false;
+        error = errno;
+    }
+    if (written)
+    {
+        if (std::rename(temporary.c_str(), fileName.c_str()) == 0)
+            return true;
+        error = errno;
+    }
+    std::remove(temporary.c_str());
+    errno = error;
+    return false;
 }
 } // namespace
 
@@ -70,11 +102,13 @@ void TuioScreenLeveleditorSheeps::Start()
     AddCentredText("dragr items.", Vector2(0.0f, 2.5f));
     AddClassLabel("TuioScreenLeveleditorSheeps");
     AdoptActorsTagged(kPaletteTag);
+    m_boardChanged = false;
 }
 
 void TuioScreenLeveleditorSheeps::Stop()
 {
-    SaveLevel(kSaveFile);
+    if (m_boardChanged)
+        SaveLevel(kSaveFile);
     DragScreen::Stop();
     // The next screen is laid out for the camera the editor found.
     Camera* camera = Camera::GetInstance();
@@ -157,6 +191,7 @@ PhysicsActor* TuioScreenLeveleditorSheeps::CopyPaletteItem(PhysicsActor* item, i
     copy->InitPhysics();
     World::GetInstance()->Add(copy, 0);
     m_archetypeOfCopy[copy->GetName()] = key;
+    m_boardChanged = true;
     return copy;
 }
 
@@ -169,12 +204,15 @@ void TuioScreenLeveleditorSheeps::OnOtherCollision(const String& name, Actor* ot
         return;
     ConsoleLine("removing " + other->GetName());
     other->Destroy();
+    m_boardChanged = true;
 }
 
 void TuioScreenLeveleditorSheeps::OnDropped(TuioCursorPhysicsActor*, Actor* held, TUIO::TuioCursor*)
 {
     // Nothing damps the pieces and the copies are sensors that no blocker stops: a piece let go
     // while the finger still moved would drift on, out of the view.
+    if (held->IsTagged(kCopyTag))
+        m_boardChanged = true;
     auto* piece = dynamic_cast<PhysicsActor*>(held);
     if (piece == nullptr || piece->GetBody() == nullptr)
         return;
@@ -182,11 +220,17 @@ void TuioScreenLeveleditorSheeps::OnDropped(TuioCursorPhysicsActor*, Actor* held
     piece->GetBody()->SetAngularVelocity(0.0f);
 }
 
-void TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const
+bool TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const
 {
-    std::ofstream file(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!file)
-        return;
+    if (ReplaceFile(fileName, LevelText()))
+        return true;
+    GetSystemLog()->Log("ERROR: Could not save the level to " + fileName + " - " +
+                        std::strerror(errno) + ".");
+    return false;
+}
+
+String TuioScreenLeveleditorSheeps::LevelText() const
+{
     String text = String("//created levelfile.") + kLineEnd;
     for (Actor* copy : TagCollection::GetInstance()->GetObjectsTagged(kCopyTag))
     {
@@ -203,5 +247,5 @@ void TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const
                 FormatNumber(copy->GetPosition().Y) + "]" + kLineEnd;
         text += "rotation=" + FormatNumber(copy->GetRotation()) + kLineEnd;
     }
-    file << text;
+    return text;
 }

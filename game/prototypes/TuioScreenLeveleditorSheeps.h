@@ -8,7 +8,8 @@
 /// A sheep level editor for the table. The level holds palette items (actors tagged
 /// "archetyp"); a finger that touches one pulls out a fresh copy of its archetype and carries
 /// it, a copy let go stays where the finger left it, and a copy dragged onto the trash bin is
-/// removed. Keys w, a, s and d pan the camera. Stop writes the copies to "createdlevel.ini".
+/// removed. Keys w, a, s and d pan the camera. Stop writes the copies to "createdlevel.ini" when
+/// the board changed since Start.
 class TuioScreenLeveleditorSheeps : public DragScreen
 {
 public:
@@ -16,14 +17,17 @@ public:
     explicit TuioScreenLeveleditorSheeps(const String& levelName);
 
     void Start() override;
-    /// Saves the level, then takes everything away and puts the camera back.
+    /// Saves the level if a copy was made, moved or trashed since Start (so passing through the
+    /// editor keeps the last saved level), then takes everything away and puts the camera back.
     void Stop() override;
     /// The clock, then the camera keys: one world unit per frame and key.
     void Update(float dt) override;
 
     /// Writes the copies' names, archetypes, positions and rotations as a level file (CR LF
-    /// line ends, numbers in the classic locale). A file that cannot be opened is not written.
-    void SaveLevel(const String& fileName) const;
+    /// line ends, numbers in the classic locale). The text goes to a temporary file beside it,
+    /// which then replaces it, so a failure midway keeps the old file; a failure is an "ERROR:"
+    /// line naming the file, and false.
+    bool SaveLevel(const String& fileName) const;
 
 protected:
     /// A palette item gives a new copy, which is carried instead; anything else is carried.
@@ -41,7 +45,12 @@ private:
     /// archetype yields no physics actor.
     PhysicsActor* CopyPaletteItem(PhysicsActor* item, int cursorId);
 
+    /// The level file as SaveLevel writes it.
+    String LevelText() const;
+
     Vector2 m_cameraAtStart;
+    /// A copy made, let go or trashed since Start.
+    bool m_boardChanged = false;
     /// A copy's name -> the lower-case archetype it was made from. Kept across runs.
     std::map<String, String> m_archetypeOfCopy;
 };

@@ -5,8 +5,13 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WorldWindow.h"
 
+#include <FreeImage.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <numeric>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -45,6 +50,41 @@ std::vector<int> Range(int first, int last)
     std::vector<int> numbers(last - first + 1);
     std::iota(numbers.begin(), numbers.end(), first);
     return numbers;
+}
+
+String BigEndian32(unsigned value)
+{
+    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+}
+
+/// A PNG whose header claims width x height and whose pixel data is empty.
+String PngClaiming(unsigned width, unsigned height)
+{
+    String png = "\x89PNG\r\n\x1a\n";
+    const auto chunk = [&png](const String& typeAndData)
+    {
+        auto* bytes = reinterpret_cast<BYTE*>(const_cast<char*>(typeAndData.data()));
+        png += BigEndian32(typeAndData.size() - 4) + typeAndData +
+               BigEndian32(FreeImage_ZLibCRC32(0, bytes, typeAndData.size()));
+    };
+    chunk("IHDR" + BigEndian32(width) + BigEndian32(height) + String("\x08\x02\0\0\0", 5));
+    chunk(String("IDAT\x78\x9c\x03\0\0\0\0\x01", 12));
+    chunk("IEND");
+    return png;
+}
+
+/// A one-colour GIF whose logical screen is 1 x 1 and whose image, behind a colour table and an
+/// extension block, claims width x 1 (its data is that of one pixel).
+String GifClaiming(unsigned width)
+{
+    return String("GIF89a\x01\0\x01\0\x80\0\0\xff\0\0\0\0\0", 19) +
+           String("\x21\xf9\x04\0\0\0\0\0", 8) + "\x2c" + String(4, '\0') + char(width) +
+           char(width >> 8) + String("\x01\0\0\x02\x02\x44\x01\0\x3b", 10);
+}
+
+void WriteFile(const String& path, const String& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 using SpriteLoadingTest = WorldWindowTest;
@@ -102,4 +142,80 @@ TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumberAndTextures
     EXPECT_FALSE(other.SetSprite(dir.File("junk.png"), 5));
     EXPECT_EQ(other.FrameCount(), 3);
     EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File("junk.png")});
+}
+
+TEST_F(SpriteLoadingTest, ImagesTooLargeOrBrokenAreRefusedFromTheirHeaderWithoutDecoding)
+{
+    TempDir dir;
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    ASSERT_GE(side, 64);
+    const auto tooLarge = [&side](const String& file, unsigned width, unsigned height)
+    {
+        return "ERROR: Image " + file + " is too large for a texture: " + std::to_string(width) +
+               " x " + std::to_string(height) + " pixels (at most " + std::to_string(side) +
+               " on a side and 16777216 in all).";
+    };
+    LogCapture& log = LogCapture::Get();
+    log.Clear();
+    ProbeActor actor;
+
+    // Too large: a side beyond GL's limit (PNG; a GIF's image behind its small logical
+    // screen), or more pixels in all than a texture may have (a plain PPM).
+    const std::tuple<String, String, unsigned, unsigned> large[] = {
+        {"tall.png", PngClaiming(1, side + 1), 1, side + 1},
+        {"wide.gif", GifClaiming(side + 1), side + 1, 1},
+        {"square.ppm", "P6\n4097 4097\n255\n", 4097, 4097},
+        {"huge.png", PngClaiming(60000, 60000), 60000, 60000},
+    };
+    for (const auto& [name, bytes, width, height] : large)
+    {
+        WriteFile(dir.File(name), bytes);
+        EXPECT_FALSE(actor.SetSprite(dir.File(name)));
+        EXPECT_EQ(log.Take(), StringList{tooLarge(dir.File(name), width, height)});
+    }
+    EXPECT_EQ(actor.FrameCount(), 0);
+
+    // At the limits they load; so does a GIF whose image the header search had to find.
+    WriteFile(dir.File("small.gif"), GifClaiming(1));
+    WritePicture(dir.File("edge.ppm"), 1, side, [](int, int) { return 0xff0000; });
+    EXPECT_TRUE(actor.SetSprite(dir.File("small.gif")));
+    EXPECT_TRUE(actor.SetSprite(dir.File("edge.ppm"), 1));
+    EXPECT_TRUE(log.Lines().empty());
+
+    // A series stops at a frame that is too large, with its line though series loads are
+    // optional.
+    WriteSeries(dir, "walk_", 1, 2, 1);
+    WriteFile(dir.File("walk_3.png"), PngClaiming(5000, 5000));
+    WriteSeries(dir, "walk_", 4, 4, 1);
+    actor.LoadSpriteFrames(dir.File("walk_1.png"));
+    EXPECT_EQ(LoadedNumbers(actor), (std::vector<int>{1, 2}));
+    EXPECT_EQ(log.Take(), StringList{tooLarge(dir.File("walk_3.png"), 5000, 5000)});
+    // It also stops before frames that fit alone but not together with those before.
+    WriteFile(dir.File("walk_3.png"), PngClaiming(4096, 4096));
+    actor.LoadSpriteFrames(dir.File("walk_1.png"));
+    EXPECT_EQ(LoadedNumbers(actor), (std::vector<int>{1, 2}));
+    EXPECT_EQ(log.Take(), StringList{"ERROR: Sprite frames " + dir.File("walk_1.png") +
+                                     " stop before " + dir.File("walk_3.png") +
+                                     ": a series may have at most 16777216 pixels in all."});
+
+    // A kind whose size FreeImage learns only by decoding is refused; broken files, folders,
+    // pipes and empty pictures are missing files.
+    WriteFile(dir.File("mark.xbm"),
+              "#define m_width 1\n#define m_height 1\nstatic char m_bits[] = {0};\n");
+    EXPECT_FALSE(actor.SetSprite(dir.File("mark.xbm")));
+    EXPECT_EQ(log.Take(),
+              StringList{"ERROR: Image " + dir.File("mark.xbm") +
+                         " is of a kind whose size cannot be read before decoding it."});
+    WriteFile(dir.File("empty.png"), "");
+    WriteFile(dir.File("cut.png"), PngClaiming(2, 2).substr(0, 20));
+    WriteFile(dir.File("none.png"), PngClaiming(0, 0));
+    std::filesystem::create_directory(dir.File("folder.png"));
+    ASSERT_EQ(mkfifo(dir.File("pipe.png").c_str(), 0600), 0);
+    for (const char* name : {"empty.png", "cut.png", "none.png", "folder.png", "pipe.png"})
+    {
+        EXPECT_FALSE(actor.SetSprite(dir.File(name)));
+        EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File(name)});
+    }
+    EXPECT_EQ(actor.FrameCount(), 2);
 }

@@ -5,11 +5,15 @@
 #include "game/prototypes/TuioScreenPunks.h"
 #include "game/prototypes/TuioScreenSticks.h"
 #include "tests/game/GameTestSupport.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <clocale>
+#include <csignal>
 #include <fstream>
 #include <sstream>
+
+#include <sys/resource.h>
 
 namespace
 {
@@ -202,6 +206,83 @@ TEST_F(DragScreensTest, TheEditorSavesCopiesInAnyLocaleLoadableAsALevelAndTrashe
         ASSERT_TRUE(loaded && loaded->GetBody());
         EXPECT_LT(Vector2::Distance(loaded->GetPosition(), places[i]), 0.3f) << "where it was left";
     }
+}
+
+TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesItHalfWritten)
+{
+    UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
+    const String level = dir.File("createdlevel.ini");
+    const String saved = "//created levelfile.\r\n\r\n[Meadow1]\r\ntype=meadow\r\n"
+                         "position=[-3.00, 2.00]\r\nrotation=0.00\r\n";
+    std::ofstream(level, std::ios::binary) << saved;
+    auto* editor = Run(new TuioScreenLeveleditorSheeps("palette"));
+    const auto copySheep = [this](int id, Vector2 to)
+    {
+        Down(id, Vector2(-10.0f, 0.0f));
+        Move(id, to, 20);
+        Up(id);
+    };
+
+    // Passing through the editor, leaving it and coming back, restarting it: the level stays.
+    EXPECT_EQ(StopIn(dir), saved);
+    Restart();
+    Frame();
+    EXPECT_EQ(StopIn(dir), saved);
+    Restart();
+    EXPECT_TRUE(editor->SaveLevel(dir.File("explicit.ini"))) << "an explicit save always writes";
+    EXPECT_EQ(StopIn(dir), saved);
+
+    // A copy made replaces it, and so does a piece of the level carried elsewhere.
+    const auto placeOf = [](const String& text, const String& lines)
+    {
+        Vector2 place(-99.0f, -99.0f);
+        const String::size_type at = text.find(lines + "\r\nposition=[");
+        if (at != String::npos)
+            std::sscanf(text.c_str() + at + lines.size() + 12, "%f, %f", &place.X, &place.Y);
+        return place;
+    };
+    Restart();
+    copySheep(0, Vector2(3.0f, -1.5f));
+    String text = StopIn(dir);
+    ExpectNear(placeOf(text, "\r\ntype=sheep"), Vector2(3.0f, -1.5f), 0.3f);
+    Restart();
+    Down(1, Vector2(0.0f, 0.0f));
+    Move(1, Vector2(4.0f, 3.0f), 20);
+    Up(1);
+    text = StopIn(dir);
+    ExpectNear(placeOf(text, "[Dog]\r\ntype="), Vector2(4.0f, 3.0f), 0.6f);
+
+    // A file that cannot be written is one ERROR line; the old one stays whole, and no
+    // temporary file is left. A disk that fills up midway (a file size limit stands in) ...
+    LogCapture& log = LogCapture::Get();
+    const String cannot = "ERROR: Could not save the level to ";
+    Restart();
+    copySheep(2, Vector2(5.0f, 5.0f));
+    rlimit limits{};
+    getrlimit(RLIMIT_FSIZE, &limits);
+    const rlimit small{16, limits.rlim_max};
+    const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    log.Clear();
+    setrlimit(RLIMIT_FSIZE, &small);
+    const String after = StopIn(dir);
+    setrlimit(RLIMIT_FSIZE, &limits);
+    std::signal(SIGXFSZ, signalBefore);
+    EXPECT_EQ(after, text);
+    EXPECT_EQ(log.Take(), StringList{cannot + "createdlevel.ini - File too large."});
+    EXPECT_FALSE(std::filesystem::exists(level + ".tmp"));
+
+    // ... a folder in the file's place, and a folder that is not there.
+    std::filesystem::remove(level);
+    std::filesystem::create_directory(level);
+    Restart();
+    copySheep(3, Vector2(-5.0f, 5.0f));
+    StopIn(dir);
+    EXPECT_EQ(log.Take(), StringList{cannot + "createdlevel.ini - Is a directory."});
+    EXPECT_TRUE(std::filesystem::is_directory(level));
+    EXPECT_FALSE(std::filesystem::exists(level + ".tmp"));
+    EXPECT_FALSE(editor->SaveLevel(dir.File("gone/createdlevel.ini")));
+    EXPECT_EQ(log.Take(), StringList{cannot + dir.File("gone/createdlevel.ini") +
+                                     " - No such file or directory."});
 }
 
 // Only on a display of its own (see CMakeLists.txt).
