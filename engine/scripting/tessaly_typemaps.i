@@ -75,6 +75,103 @@ bool TessalyColorFromList(PyObject* input, Color* color)
 TESSALY_VALUE_FROM_LIST(Vector2, TessalyVector2FromList)
 TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 
+// --- Engine constants: copies. ------------------------------------------------------------------
+//
+// The Vector2 constants are the engine's own values (Vector2::Zero and the like): a script that
+// changed one would change them for every engine computation until the program ends. Python gets
+// a copy at each read, through `cvar`, the class and the accessor functions alike, and cannot
+// assign them (tessaly_classes.i).
+
+%typemap(varout, noblock=1) Vector2
+{
+    $result = SWIG_NewPointerObj(new Vector2($1), $&1_descriptor, SWIG_POINTER_OWN);
+}
+
+// --- Arguments that may not be None. -------------------------------------------------------------
+//
+// The engine calls on a message given to ReceiveMessage, a listener given to the Switchboard and
+// a console given to the World without looking: None raises TypeError instead. A None element
+// of World.Add and World.Remove, a None sender and a None broadcast stay what the engine makes of
+// them (a warning line, nothing).
+
+%typemap(check, noblock=1) Message* message, MessageListener* listener, Console* adopted
+{
+    if ($1 == nullptr)
+    {
+        PyErr_SetString(PyExc_TypeError,
+                        "in method '$symname', argument $argnum of type '$1_type' may not be None");
+        SWIG_fail;
+    }
+}
+
+// --- Containers. -------------------------------------------------------------------------------
+//
+// SWIG's front(), back() and pop_back() read or shrink an empty sequence without looking; they
+// raise IndexError, as pop() and indexing do. A count asked of a container at once (its size, a
+// reservation, copies to insert) may be at most kTessalyMaxElements: a larger one raises
+// MemoryError before anything is allocated, where it would otherwise take all the memory there
+// is. A negative count raises OverflowError, also where the count picks the form of an
+// overloaded operation (resize(-1)).
+
+%header %{
+namespace
+{
+constexpr size_t kTessalyMaxElements = size_t(1) << 24;
+
+/// False, with MemoryError set, for a count above kTessalyMaxElements.
+bool TessalyCountFits(size_t count)
+{
+    if (count <= kTessalyMaxElements)
+        return true;
+    PyErr_Format(PyExc_MemoryError, "%zu elements asked of a container, which holds at most %zu",
+                 count, kTessalyMaxElements);
+    return false;
+}
+
+/// The first or last element of a sequence; out_of_range (IndexError) when it is empty.
+template <class C> typename C::value_type& TessalyEndElement(C& sequence, bool last)
+{
+    if (sequence.empty())
+        throw std::out_of_range(last ? "back() of an empty container"
+                                     : "front() of an empty container");
+    return last ? sequence.back() : sequence.front();
+}
+
+/// An element as the wrapper's result R: its address for a sequence of values (StringList,
+/// VectorList), the element itself for one of pointers (ActorList).
+template <class R, class T> R TessalyResultOf(T& element)
+{
+    if constexpr (std::is_same<R, T*>::value)
+        return &element;
+    else
+        return element;
+}
+
+template <class C> void TessalyPopBack(C& sequence)
+{
+    if (sequence.empty())
+        throw std::out_of_range("pop_back() of an empty container");
+    sequence.pop_back();
+}
+} // namespace
+%}
+
+%feature("action") std::vector::front
+    "result = TessalyResultOf<decltype(result)>(TessalyEndElement(*arg1, false));"
+%feature("action") std::vector::back
+    "result = TessalyResultOf<decltype(result)>(TessalyEndElement(*arg1, true));"
+%feature("action") std::vector::pop_back "TessalyPopBack(*arg1);"
+
+%typemap(check, noblock=1) size_t n, size_t size, size_t new_size
+{
+    if (!TessalyCountFits($1))
+        SWIG_fail;
+}
+%typemap(typecheck, noblock=1, precedence=SWIG_TYPECHECK_SIZE) size_t
+{
+    $1 = PyLong_Check($input) ? 1 : 0;
+}
+
 // --- Actor and listener results. ---------------------------------------------------------------
 
 %typemap(out) Actor*
@@ -114,25 +211,6 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
         SWIG_fail;
     temp = %reinterpret_cast(argp, $*ltype);
     $1 = %reinterpret_cast(&temp, $1_ltype);
-}
-
-// 'self', also of a Python subclass that skipped the base initialiser.
-%typemap(in, noblock=1) SWIGTYPE* self (void* argp = 0, int res = 0)
-{
-    res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
-    if (!SWIG_IsOK(res))
-    {
-        if (TessalyUninitialized($input))
-        {
-            PyErr_SetString(PyExc_RuntimeError,
-                            "'self' uninitialized, maybe you forgot to call $*1_ltype.__init__.");
-            SWIG_fail;
-        }
-        %argument_fail(res, "$type", $symname, $argnum);
-    }
-    if (!TessalyAliveAs<$*1_ltype>($input))
-        SWIG_fail;
-    $1 = %reinterpret_cast(argp, $ltype);
 }
 
 // --- Ownership passing to the engine. ---------------------------------------------------------
