@@ -48,6 +48,10 @@
     }
 }
 
+// The standard exceptions named in the containers' and iterators' declarations raise as their
+// Python counterparts (ValueError for invalid_argument), not as proxies of the exception.
+%include <std_except.i>
+
 // 'self' of every wrapped method, also of the containers' iterators: never None
 // (Actor.GetName(None)), a live object, and one its class's initialiser has set up. A destructor
 // runs only for the proxy that owns its object, as that proxy goes: called by hand
@@ -107,5 +111,5 @@ typedef std::string String;
 
 %init %{
     TessalyWatchProxyDeallocs();
-    TessalyGuardOwnership();
+    TessalyGuardSwigObjects();
 %}

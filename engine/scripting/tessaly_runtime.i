@@ -12,6 +12,104 @@
 namespace
 {
 
+// --- A proxy's `this`. -------------------------------------------------------------------------
+//
+// SWIG finds the object behind a Python value by following `this` attributes until it meets
+// one of its own objects, and chains the objects of one proxy through their `next`. A script
+// can make either loop (`v.this = v`) or grow without end (__init__ called again and again), and
+// SWIG would then follow it for ever or overflow the stack. Here `this` is followed a few steps
+// at most, and a chain is kept short and free of loops.
+
+constexpr int kTessalyMaxThisSteps = 8;
+
+/// Finds the SWIG object behind object as SWIG does, in at most kTessalyMaxThisSteps steps.
+/// False when it gives up (a `this` that loops); else found is the object, or null for none.
+bool TessalyFindThis(PyObject* object, SwigPyObject** found)
+{
+    *found = nullptr;
+    PyTypeObject* swigType = SwigPyObject_type();
+    for (int step = 0; step < kTessalyMaxThisSteps; ++step)
+    {
+        if (object == nullptr)
+            return true;
+        // A proxy has a dict and SWIG's objects have none: the usual cases first, quickly.
+        PyObject** dict = Py_TYPE(object) == swigType ? nullptr : _PyObject_GetDictPtr(object);
+        if (dict != nullptr)
+            object = *dict ? PyDict_GetItem(*dict, SWIG_This()) : nullptr;
+        else if (SwigPyObject_Check(object))
+        {
+            *found = reinterpret_cast<SwigPyObject*>(object);
+            return true;
+        }
+        else if (PyWeakref_CheckProxy(object))
+            object = PyWeakref_GET_OBJECT(object);
+        else
+        {
+            PyObject* next = PyObject_GetAttr(object, SWIG_This());
+            if (next == nullptr)
+                PyErr_Clear();
+            Py_XDECREF(next); // as SWIG does: the object keeps its attribute alive
+            object = next;
+        }
+    }
+    return false;
+}
+
+SwigPyObject* TessalyGetSwigThis(PyObject* object)
+{
+    SwigPyObject* found = nullptr;
+    TessalyFindThis(object, &found);
+    return found;
+}
+
+/// SWIG's conversion of a Python value to a pointer, for values whose `this` ends. SWIG's is
+/// handed the SWIG object found, so that it does not look for it again.
+int TessalyConvertPtrAndOwn(PyObject* object, void** pointer, swig_type_info* type, int flags,
+                            int* own)
+{
+    SwigPyObject* found = nullptr;
+    if (!TessalyFindThis(object, &found))
+        return SWIG_ERROR;
+    if (found == nullptr && object != Py_None && !(flags & SWIG_POINTER_IMPLICIT_CONV))
+        return SWIG_ERROR; // what SWIG's makes of it, after the same search
+    return SWIG_Python_ConvertPtrAndOwn(found ? reinterpret_cast<PyObject*>(found) : object,
+                                        pointer, type, flags, own);
+}
+
+/// SWIG's `X_swiginit(self, this)`, which __init__ calls: it sets or extends self's chain. A
+/// `this` that is not a new SWIG object, or a chain already kTessalyMaxThisSteps long, raises.
+PyObject* TessalyInitShadowInstance(PyObject* args)
+{
+    PyObject* objects[2] = {nullptr, nullptr};
+    if (!SWIG_Python_UnpackTuple(args, "swiginit", 2, 2, objects))
+        return nullptr;
+    SwigPyObject* chain = nullptr;
+    bool fits = TessalyFindThis(objects[0], &chain) && SwigPyObject_Check(objects[1]) &&
+                reinterpret_cast<SwigPyObject*>(objects[1])->next == nullptr;
+    for (int length = 0; fits && chain != nullptr; ++length)
+    {
+        fits = length < kTessalyMaxThisSteps && reinterpret_cast<PyObject*>(chain) != objects[1];
+        chain = reinterpret_cast<SwigPyObject*>(chain->next);
+    }
+    if (!fits)
+    {
+        PyErr_SetString(PyExc_TypeError, "__init__ of a wrapped class takes a new object, and "
+                                         "runs a few times at most on one instance");
+        return nullptr;
+    }
+    return SWIG_Python_InitShadowInstance(args);
+}
+
+} // namespace
+
+// From here on, also in SWIG's own later code.
+#define SWIG_Python_GetSwigThis TessalyGetSwigThis
+#define SWIG_Python_ConvertPtrAndOwn TessalyConvertPtrAndOwn
+#define SWIG_Python_InitShadowInstance TessalyInitShadowInstance
+
+namespace
+{
+
 // --- Proxies of objects the engine deletes. ---------------------------------------------------
 //
 // A proxy holds a plain pointer to its engine object, which the engine may delete while Python
@@ -238,14 +336,24 @@ PyObject* TessalyDisown(PyObject* object, PyObject*)
     return SWIG_Py_Void();
 }
 
-/// Called once by the module's initialiser: SWIG's ownership methods give way to the ones
-/// above.
-void TessalyGuardOwnership()
+/// SWIG's `append` chains another object to a proxy's `this`, which SWIG's own code does when
+/// __init__ runs again. From Python it could make a chain that loops, and every look along it
+/// (repr, an argument's conversion) then runs for ever.
+PyObject* TessalyAppend(PyObject*, PyObject*)
+{
+    PyErr_SetString(PyExc_TypeError, "a proxy's 'this' cannot be chained from Python");
+    return nullptr;
+}
+
+/// Called once by the module's initialiser: SWIG's ownership methods, and its `append`, give
+/// way to the ones above.
+void TessalyGuardSwigObjects()
 {
     static PyMethodDef methods[] = {
         {"own", TessalyOwn, METH_VARARGS, "returns/sets ownership of the pointer"},
         {"acquire", TessalyAcquire, METH_NOARGS, "acquires ownership of the pointer"},
-        {"disown", TessalyDisown, METH_NOARGS, "releases ownership of the pointer"}};
+        {"disown", TessalyDisown, METH_NOARGS, "releases ownership of the pointer"},
+        {"append", TessalyAppend, METH_O, "refuses: 'this' objects are chained by SWIG alone"}};
     PyTypeObject* type = SwigPyObject_type();
     for (PyMethodDef& method : methods)
     {

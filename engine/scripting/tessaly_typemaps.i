@@ -111,7 +111,10 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 // reservation, copies to insert) may be at most kTessalyMaxElements: a larger one raises
 // MemoryError before anything is allocated, where it would otherwise take all the memory there
 // is. A negative count raises OverflowError, also where the count picks the form of an
-// overloaded operation (resize(-1)).
+// overloaded operation (resize(-1)). SWIG's indexing and slicing negate an index or a step and
+// read a slice's parts unchecked: the most negative index and steps beyond any length are
+// brought within range first, keeping their meaning, and a slice Python's lists refuse raises
+// as it does there.
 
 %header %{
 namespace
@@ -153,6 +156,27 @@ template <class C> void TessalyPopBack(C& sequence)
         throw std::out_of_range("pop_back() of an empty container");
     sequence.pop_back();
 }
+
+/// slice with the meaning it has for any sequence, its parts ints that SWIG's slicing reads
+/// without overflowing: bounds within Py_ssize_t and a step of at most 2^61 either way, more
+/// than any sequence's length. Null, with a Python error set, for a slice Python's lists refuse
+/// (a step of 0, a part that is not an index).
+PyObject* TessalyBoundedSlice(PyObject* slice)
+{
+    Py_ssize_t start = 0, stop = 0, step = 0;
+    if (PySlice_Unpack(slice, &start, &stop, &step) < 0)
+        return nullptr;
+    constexpr Py_ssize_t kMaxStep = Py_ssize_t(1) << 61;
+    step = std::max(-kMaxStep, std::min(step, kMaxStep));
+    PyObject* parts[3] = {PyLong_FromSsize_t(start), PyLong_FromSsize_t(stop),
+                          PyLong_FromSsize_t(step)};
+    PyObject* bounded = parts[0] && parts[1] && parts[2]
+                            ? PySlice_New(parts[0], parts[1], parts[2])
+                            : nullptr;
+    for (PyObject* part : parts)
+        Py_XDECREF(part);
+    return bounded;
+}
 } // namespace
 %}
 
@@ -170,6 +194,34 @@ template <class C> void TessalyPopBack(C& sequence)
 %typemap(typecheck, noblock=1, precedence=SWIG_TYPECHECK_SIZE) size_t
 {
     $1 = PyLong_Check($input) ? 1 : 0;
+}
+
+// get_allocator(): allocators hold no state, so one of each type stands for all of them, which
+// Python does not own (it could not delete one: SWIG knows no destructor for them).
+%typemap(out, noblock=1)
+    std::allocator<std::string>, std::allocator<Vector2>, std::allocator<Actor*>
+{
+    static $1_basetype shared;
+    $result = SWIG_NewPointerObj(&shared, $&1_descriptor, 0);
+}
+
+%typemap(check, noblock=1) ptrdiff_t i, ptrdiff_t j
+{
+    if ($1 == PTRDIFF_MIN)
+        $1 = PTRDIFF_MIN + 1; // before any sequence's start all the same
+}
+%typemap(in, noblock=1) PySliceObject* slice (PyObject* bounded = nullptr)
+{
+    if (!PySlice_Check($input))
+        %argument_fail(SWIG_TypeError, "$type", $symname, $argnum);
+    bounded = TessalyBoundedSlice($input);
+    if (bounded == nullptr)
+        SWIG_fail;
+    $1 = reinterpret_cast<PySliceObject*>(bounded);
+}
+%typemap(freearg, noblock=1) PySliceObject* slice
+{
+    Py_XDECREF(bounded$argnum);
 }
 
 // --- Actor and listener results. ---------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "engine/util/Vector2.h"
 #include "tests/scripting/ScriptTest.h"
 
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -21,18 +22,21 @@ protected:
         for (const auto& [line, error] : lines)
         {
             Python(line);
-            // The traceback's last line names the error: "IndexError: ..." or "StopIteration".
-            const size_t last = errors.rfind('\n', errors.size() >= 2 ? errors.size() - 2 : 0);
-            const String raised = errors.substr(last == String::npos ? 0 : last + 1);
-            EXPECT_EQ(raised.substr(0, raised.find_first_of(":\n")), error) << line << "\n"
-                                                                            << errors;
+            // The error's line is the traceback's last one not indented ("IndexError: ...",
+            // "StopIteration"); an overloaded operation lists its forms below it, indented.
+            String raised;
+            std::istringstream lines(errors);
+            for (String text; std::getline(lines, text);)
+                if (!text.empty() && text[0] != ' ')
+                    raised = text;
+            EXPECT_EQ(raised.substr(0, raised.find(':')), error) << line << "\n" << errors;
         }
     }
 };
 
 TEST_F(ScriptMisuseTest, ContainersRaiseAtEmptyEndsAndForHugeOrNegativeCounts)
 {
-    Python("l = StringList(['a'])");
+    Python("l = StringList(['a', 'b'])");
     ExpectErrors({{"StringList().pop_back()", "IndexError"},
                   {"StringList().front()", "IndexError"},
                   {"StringList().back()", "IndexError"},
@@ -45,10 +49,20 @@ TEST_F(ScriptMisuseTest, ContainersRaiseAtEmptyEndsAndForHugeOrNegativeCounts)
                   {"l.reserve(2**24 + 1)", "MemoryError"},
                   {"l.assign(2**24 + 1, 'x')", "MemoryError"},
                   {"l.insert(l.begin(), 2**24 + 1, 'x')", "MemoryError"},
-                  {"VectorList(2**24 + 1)", "MemoryError"}});
-    EXPECT_EQ(Python("print(list(l), l.front(), l.back(), l.capacity() < 2**24)"),
-              "['a'] a a True\n");
-    EXPECT_EQ(Python("l.pop_back(); print(list(l))"), "[]\n");
+                  {"VectorList(2**24 + 1)", "MemoryError"},
+                  // Indices and slices at the ends of Py_ssize_t, and slices lists refuse.
+                  {"l[-2**63]", "IndexError"},
+                  {"del l[-2**63]", "IndexError"},
+                  {"l[::0]", "ValueError"},
+                  {"l[1.5:]", "TypeError"},
+                  {"m = StringList(list(l[::-2**63]) + list(l[::2**63 - 1]))\n"
+                   "m[::2**63 - 1] = ['c']; del m[::-2**63]",
+                   ""},
+                  {"l.get_allocator()", ""}});
+    EXPECT_EQ(Python("print(list(l), l.front(), l.back(), l.capacity() < 2**24, list(m))\n"
+                     "print(list(l[-2**63:]), list(l[2**63 - 1:-2**63:-1]))"),
+              "['a', 'b'] a b True ['c']\n['a', 'b'] ['b', 'a']\n");
+    EXPECT_EQ(Python("l.pop_back(); l.pop_back(); print(list(l))"), "[]\n");
 }
 
 TEST_F(ScriptMisuseTest, IteratorStepsOfAnySizeStopAtTheEndsAndLeaveTheIteratorWhereItWas)
@@ -61,7 +75,8 @@ TEST_F(ScriptMisuseTest, IteratorStepsOfAnySizeStopAtTheEndsAndLeaveTheIteratorW
                   {"i += -1", "StopIteration"},
                   // The binary operators hand a failure on to the other operand, as Python's do.
                   {"i + 4", "TypeError"},
-                  {"i - (-2**63)", "TypeError"}});
+                  {"i - (-2**63)", "TypeError"},
+                  {"i.distance(StringList().begin())", "ValueError"}});
     // A step in place moves every name of the iterator; + and - make new ones.
     EXPECT_EQ(Python("j = i; i += 2\n"
                      "print(i.value(), j.value(), (i - 1).value(), l.end() - i, i - l.begin())\n"),
@@ -138,6 +153,22 @@ TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
                      "      w.GetLayerByName('nothing'), Camera.GetInstance().GetZ() > 0)\n"),
               "1 Counter 0 0 True\n");
     EXPECT_EQ(errors, "");
+}
+
+TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)
+{
+    Python("import _tessaly\n"
+           "class Plain(object): pass\n"
+           "v, w, u, f = Vector2(1, 2), Vector2(3, 4), Vector2(5, 6), Plain()\n");
+    ExpectErrors({{"f.this = f; Actor.GetName(f)", "TypeError"},
+                  {"StringList(f)", "TypeError"},
+                  {"v.this = v; v.Length()", "RuntimeError"},
+                  {"w.this.append(w.this)", "TypeError"},
+                  {"_tessaly.Vector2_swiginit(u, u.this)", "TypeError"},
+                  {"for i in range(100000): w.__init__()", "TypeError"},
+                  {"del v, w, f", ""}});
+    EXPECT_EQ(Python("print(u.X, u.Y, Vector2(7, 8).Y, repr(u).startswith('<tessaly.Vector2'))"),
+              "5.0 6.0 8.0 True\n");
 }
 
 TEST_F(ScriptMisuseTest, EngineConstantsReachPythonAsCopiesThatCannotBeAssigned)
