@@ -1,8 +1,8 @@
-// C++ helpers of the generated module: how engine objects become Python objects, how proxies
-// learn that the engine deleted their objects, how ownership passes to the engine and why Python
-// cannot take it back, how errors
-// inside Python up-calls are reported and survived, and how C++ exceptions leaving wrapped calls
-// become Python errors.
+// C++ helpers of the generated module: how SWIG finds the object behind a Python value, how
+// engine objects become Python objects, how proxies learn that the engine deleted their objects,
+// how ownership passes to the engine and why Python cannot take it back, how errors inside
+// Python up-calls are reported and survived, and how C++ exceptions leaving wrapped calls become
+// Python errors.
 
 %header %{
 #include <type_traits>
