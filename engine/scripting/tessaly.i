@@ -48,6 +48,51 @@
     }
 }
 
+// The standard exceptions named in the containers' and iterators' declarations raise as their
+// Python counterparts (ValueError for invalid_argument), not as proxies of the exception.
+%include <std_except.i>
+
+// 'self' of every wrapped method, also of the containers' iterators: never None
+// (Actor.GetName(None)), a live object, and one its class's initialiser has set up. A destructor
+// runs only for the proxy that owns its object, as that proxy goes: called by hand
+// (`_tessaly.delete_Actor(Camera.GetInstance())`, `x.__swig_destroy__(x)`) it raises. After
+// __disown__ the object is the engine's for good (tessaly_runtime.i).
+%typemap(in, noblock=1) SWIGTYPE* self (void* argp = 0, int res = 0)
+{
+    res = SWIG_ConvertPtr($input, &argp, $descriptor, SWIG_POINTER_NO_NULL);
+    if (!SWIG_IsOK(res))
+    {
+        if (TessalyUninitialized($input))
+        {
+            PyErr_SetString(PyExc_RuntimeError,
+                            "'self' uninitialized, maybe you forgot to call $*1_ltype.__init__.");
+            SWIG_fail;
+        }
+        %argument_fail((res == SWIG_NullReferenceError ? SWIG_TypeError : res), "$type", $symname,
+                       $argnum);
+    }
+    if (!TessalyAliveAs<$*1_ltype>($input) || !TessalySelfOf("$symname", $input))
+        SWIG_fail;
+    $1 = %reinterpret_cast(argp, $ltype);
+}
+
+// Iterator arithmetic of any size stops at either end (StopIteration) without overflowing, and
+// a step that fails leaves no copy behind (tessaly_iterators.i). `it += n` steps the iterator and
+// gives a new proxy of a copy, rather than SWIG's second owner of the same iterator, whose first
+// owner a failed step would leave without its ownership.
+%feature("del", "0") swig::SwigPyIterator::operator+=;
+%feature("del", "0") swig::SwigPyIterator::operator-=;
+%feature("action") swig::SwigPyIterator::advance
+    "result = swig::TessalyStep(*arg1, arg2, false);"
+%feature("action") swig::SwigPyIterator::operator+=
+    "result = swig::TessalyStep(*arg1, arg2, false)->copy();"
+%feature("action") swig::SwigPyIterator::operator-=
+    "result = swig::TessalyStep(*arg1, arg2, true)->copy();"
+%feature("action") swig::SwigPyIterator::operator+(ptrdiff_t n) const
+    "result = swig::TessalySteppedCopy(*arg1, arg2, false);"
+%feature("action") swig::SwigPyIterator::operator-(ptrdiff_t n) const
+    "result = swig::TessalySteppedCopy(*arg1, arg2, true);"
+
 %include <std_string.i>
 %include <std_container.i>
 %include "tessaly_iterators.i"
@@ -66,4 +111,5 @@ typedef std::string String;
 
 %init %{
     TessalyWatchProxyDeallocs();
+    TessalyGuardSwigObjects();
 %}

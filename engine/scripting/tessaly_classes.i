@@ -13,10 +13,13 @@ struct Vector2
     Vector2(float value);
     Vector2(float x, float y);
 
+    // Read-only copies (tessaly_typemaps.i).
+    %immutable;
     static Vector2 Zero;
     static Vector2 One;
     static Vector2 UnitX;
     static Vector2 UnitY;
+    %mutable;
 
     bool operator==(const Vector2& other) const;
     bool operator!=(const Vector2& other) const;
@@ -41,6 +44,24 @@ struct Vector2
     static Vector2 Rotate(Vector2 v, float radians);
     static Vector2 Clamp(Vector2 v, Vector2 min, Vector2 max);
 };
+
+// The constants read the same from the class as from an instance (Vector2.Zero), and
+// assigning one raises.
+%pythoncode %{
+class _Constant(object):
+    def __init__(self, get):
+        self._get = get
+
+    def __get__(self, instance, owner=None):
+        return self._get()
+
+    def __set__(self, instance, value):
+        raise AttributeError("can't set an engine constant")
+
+for _name in ("Zero", "One", "UnitX", "UnitY"):
+    setattr(Vector2, _name, _Constant(getattr(_tessaly, "Vector2_%s_get" % _name)))
+del _name
+%}
 
 // The camera's eye and view centre.
 struct Vector3

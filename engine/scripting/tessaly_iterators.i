@@ -6,8 +6,9 @@
 // there, and an iterator outlives the temporary container it came from. These ones keep their
 // container alive and find their place in it again at each use: by index in a sequence, by
 // element in a set, so that no change of the container leaves them dangling. Stepping or reading
-// past either end raises StopIteration, erasing at the end IndexError, and an iterator of another
-// container, or whose element has gone, ValueError.
+// past either end raises StopIteration, also for a step of any size (advance, +, -, +=, -=),
+// erasing at the end IndexError, and an iterator of another container, or whose element has
+// gone, ValueError.
 //
 // SWIG gives each container its iterator methods through the macro defined below; this
 // definition replaces SWIG's, so it must come after SWIG's container support and before the
@@ -15,6 +16,7 @@
 
 %fragment("TessalyIterator", "header", fragment="SwigPyIterator", fragment="StdTraits") %{
 #include <iterator>
+#include <memory>
 #include <type_traits>
 
 namespace swig
@@ -181,6 +183,23 @@ private:
     C* m_container;
     Position m_position;
 };
+
+/// Steps it by n places, backwards when back is set, and returns it: the count is taken without
+/// negating n, which overflows for the most negative n. At either end it throws stop_iteration
+/// and stays where it was.
+inline SwigPyIterator* TessalyStep(SwigPyIterator& it, ptrdiff_t n, bool back)
+{
+    const size_t count = n < 0 ? 0 - static_cast<size_t>(n) : static_cast<size_t>(n);
+    return (n < 0) != back ? it.decr(count) : it.incr(count);
+}
+
+/// A new iterator n places from it (backwards when back is set); none when the step fails.
+inline SwigPyIterator* TessalySteppedCopy(const SwigPyIterator& it, ptrdiff_t n, bool back)
+{
+    std::unique_ptr<SwigPyIterator> copy(it.copy());
+    TessalyStep(*copy, n, back);
+    return copy.release();
+}
 
 template <class C, class It>
 SwigPyIterator* TessalyMakeIterator(C& container, It it, PyObject* owner)

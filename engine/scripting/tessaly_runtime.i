@@ -1,12 +1,111 @@
-// C++ helpers of the generated module: how engine objects become Python objects, how proxies
-// learn that the engine deleted their objects, how ownership passes to the engine, how errors
-// inside Python up-calls are reported and survived, and how C++ exceptions leaving wrapped calls
-// become Python errors.
+// C++ helpers of the generated module: how SWIG finds the object behind a Python value, how
+// engine objects become Python objects, how proxies learn that the engine deleted their objects,
+// how ownership passes to the engine and why Python cannot take it back, how errors inside
+// Python up-calls are reported and survived, and how C++ exceptions leaving wrapped calls become
+// Python errors.
 
 %header %{
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+
+namespace
+{
+
+// --- A proxy's `this`. -------------------------------------------------------------------------
+//
+// SWIG finds the object behind a Python value by following `this` attributes until it meets
+// one of its own objects, and chains the objects of one proxy through their `next`. A script
+// can make either loop (`v.this = v`) or grow without end (__init__ called again and again), and
+// SWIG would then follow it for ever or overflow the stack. Here `this` is followed a few steps
+// at most, and a chain is kept short and free of loops.
+
+constexpr int kTessalyMaxThisSteps = 8;
+
+/// Finds the SWIG object behind object as SWIG does, in at most kTessalyMaxThisSteps steps.
+/// False when it gives up (a `this` that loops); else found is the object, or null for none.
+bool TessalyFindThis(PyObject* object, SwigPyObject** found)
+{
+    *found = nullptr;
+    PyTypeObject* swigType = SwigPyObject_type();
+    for (int step = 0; step < kTessalyMaxThisSteps; ++step)
+    {
+        if (object == nullptr)
+            return true;
+        // A proxy has a dict and SWIG's objects have none: the usual cases first, quickly.
+        PyObject** dict = Py_TYPE(object) == swigType ? nullptr : _PyObject_GetDictPtr(object);
+        if (dict != nullptr)
+            object = *dict ? PyDict_GetItem(*dict, SWIG_This()) : nullptr;
+        else if (SwigPyObject_Check(object))
+        {
+            *found = reinterpret_cast<SwigPyObject*>(object);
+            return true;
+        }
+        else if (PyWeakref_CheckProxy(object))
+            object = PyWeakref_GET_OBJECT(object);
+        else
+        {
+            PyObject* next = PyObject_GetAttr(object, SWIG_This());
+            if (next == nullptr)
+                PyErr_Clear();
+            Py_XDECREF(next); // as SWIG does: the object keeps its attribute alive
+            object = next;
+        }
+    }
+    return false;
+}
+
+SwigPyObject* TessalyGetSwigThis(PyObject* object)
+{
+    SwigPyObject* found = nullptr;
+    TessalyFindThis(object, &found);
+    return found;
+}
+
+/// SWIG's conversion of a Python value to a pointer, for values whose `this` ends. SWIG's is
+/// handed the SWIG object found, so that it does not look for it again.
+int TessalyConvertPtrAndOwn(PyObject* object, void** pointer, swig_type_info* type, int flags,
+                            int* own)
+{
+    SwigPyObject* found = nullptr;
+    if (!TessalyFindThis(object, &found))
+        return SWIG_ERROR;
+    if (found == nullptr && object != Py_None && !(flags & SWIG_POINTER_IMPLICIT_CONV))
+        return SWIG_ERROR; // what SWIG's makes of it, after the same search
+    return SWIG_Python_ConvertPtrAndOwn(found ? reinterpret_cast<PyObject*>(found) : object,
+                                        pointer, type, flags, own);
+}
+
+/// SWIG's `X_swiginit(self, this)`, which __init__ calls: it sets or extends self's chain. A
+/// `this` that is not a new SWIG object, or a chain already kTessalyMaxThisSteps long, raises.
+PyObject* TessalyInitShadowInstance(PyObject* args)
+{
+    PyObject* objects[2] = {nullptr, nullptr};
+    if (!SWIG_Python_UnpackTuple(args, "swiginit", 2, 2, objects))
+        return nullptr;
+    SwigPyObject* chain = nullptr;
+    bool fits = TessalyFindThis(objects[0], &chain) && SwigPyObject_Check(objects[1]) &&
+                reinterpret_cast<SwigPyObject*>(objects[1])->next == nullptr;
+    for (int length = 0; fits && chain != nullptr; ++length)
+    {
+        fits = length < kTessalyMaxThisSteps && reinterpret_cast<PyObject*>(chain) != objects[1];
+        chain = reinterpret_cast<SwigPyObject*>(chain->next);
+    }
+    if (!fits)
+    {
+        PyErr_SetString(PyExc_TypeError, "__init__ of a wrapped class takes a new object, and "
+                                         "runs a few times at most on one instance");
+        return nullptr;
+    }
+    return SWIG_Python_InitShadowInstance(args);
+}
+
+} // namespace
+
+// From here on, also in SWIG's own later code.
+#define SWIG_Python_GetSwigThis TessalyGetSwigThis
+#define SWIG_Python_ConvertPtrAndOwn TessalyConvertPtrAndOwn
+#define SWIG_Python_InitShadowInstance TessalyInitShadowInstance
 
 namespace
 {
@@ -28,6 +127,9 @@ struct TessalyProxies
     /// through a live proxy looks up nothing.
     std::unordered_set<PyObject*> gone;
     unsigned long deletionsSeen = 0;
+    /// The proxies whose objects Python made and then let go of (`thisown = False`), which it
+    /// may take back.
+    std::unordered_set<PyObject*> released;
 
     /// Brings `gone` up to date once renderables have been deleted since the last look.
     void FindGone()
@@ -88,6 +190,8 @@ void TessalyDealloc(PyObject* object)
         proxies.watches.erase(watched);
     }
     proxies.gone.erase(object);
+    if (!proxies.released.empty())
+        proxies.released.erase(object);
     s_swigDealloc(object);
 }
 
@@ -99,6 +203,13 @@ void TessalyWatchProxyDeallocs()
         return;
     s_swigDealloc = type->tp_dealloc;
     type->tp_dealloc = TessalyDealloc;
+}
+
+/// The class name of a proxy's type, for error texts.
+String TessalyClassName(swig_type_info* type)
+{
+    const String name = SWIG_TypePrettyName(type);
+    return name.substr(0, name.find_first_of(" *"));
 }
 
 /// False, with a Python error set, when input is a proxy whose engine object is gone.
@@ -117,9 +228,8 @@ bool TessalyAlive(PyObject* input)
                                             "Switchboard, which deletes it after delivery");
         return false;
     }
-    String name = SWIG_TypePrettyName(object->ty);
-    name = name.substr(0, name.find_first_of(" *"));
-    PyErr_Format(PyExc_RuntimeError, "the %s behind this proxy has been deleted", name.c_str());
+    PyErr_Format(PyExc_RuntimeError, "the %s behind this proxy has been deleted",
+                 TessalyClassName(object->ty).c_str());
     return false;
 }
 
@@ -143,6 +253,134 @@ void TessalyExpire(PyObject* proxy)
         TessalyProxyTable().gone.insert(reinterpret_cast<PyObject*>(object));
 }
 
+// --- Ownership. ----------------------------------------------------------------------------------
+//
+// A proxy owns its object when Python made it (a constructor, a copy); deleting the proxy then
+// deletes the object. Python may let go of that (`thisown = False`) and take it back, but never
+// take an object it did not make or has handed to the engine: a singleton, a controller, the
+// console, a message handed over or being delivered, an actor the World holds or one that was
+// disowned. Its proxy would delete what the engine still uses, so SWIG's `own` and `acquire`
+// (behind `thisown`) refuse that, and the destructors run only for an owning proxy as it goes.
+
+/// From now on the object behind proxy is the engine's: no proxy of it may take it back.
+void TessalyEngineOwns(PyObject* proxy)
+{
+    SwigPyObject* object = SWIG_Python_GetSwigThis(proxy);
+    if (object == nullptr)
+        return;
+    object->own = 0;
+    std::unordered_set<PyObject*>& released = TessalyProxyTable().released;
+    for (auto it = released.begin(); it != released.end();)
+        if (reinterpret_cast<SwigPyObject*>(*it)->ptr == object->ptr)
+            it = released.erase(it);
+        else
+            ++it;
+}
+
+/// Python lets go of the object behind a proxy it owns, keeping the right to take it back.
+void TessalyRelease(SwigPyObject* object)
+{
+    if (object->own == 0)
+        return;
+    object->own = 0;
+    TessalyProxyTable().released.insert(reinterpret_cast<PyObject*>(object));
+}
+
+/// Python takes the object behind a proxy; false, with a Python error set, unless Python made
+/// it and has not handed it to the engine since.
+bool TessalyTake(SwigPyObject* object)
+{
+    PyObject* proxy = reinterpret_cast<PyObject*>(object);
+    if (object->own != 0)
+        return true;
+    if (!TessalyAlive(proxy))
+        return false;
+    if (TessalyProxyTable().released.erase(proxy) == 0)
+    {
+        PyErr_Format(PyExc_RuntimeError,
+                     "Python cannot own the %s behind this proxy: the engine owns or shares it",
+                     TessalyClassName(object->ty).c_str());
+        return false;
+    }
+    object->own = SWIG_POINTER_OWN;
+    return true;
+}
+
+/// SWIG's `own([value])` of a proxy's SwigPyObject: the ownership before the call.
+PyObject* TessalyOwn(PyObject* object, PyObject* args)
+{
+    PyObject* value = nullptr;
+    if (!PyArg_UnpackTuple(args, "own", 0, 1, &value))
+        return nullptr;
+    SwigPyObject* self = reinterpret_cast<SwigPyObject*>(object);
+    const long owned = self->own != 0;
+    if (value != nullptr)
+    {
+        const int take = PyObject_IsTrue(value);
+        if (take < 0 || (take == 1 && !TessalyTake(self)))
+            return nullptr;
+        if (take == 0)
+            TessalyRelease(self);
+    }
+    return PyBool_FromLong(owned);
+}
+
+PyObject* TessalyAcquire(PyObject* object, PyObject*)
+{
+    return TessalyTake(reinterpret_cast<SwigPyObject*>(object)) ? SWIG_Py_Void() : nullptr;
+}
+
+PyObject* TessalyDisown(PyObject* object, PyObject*)
+{
+    TessalyRelease(reinterpret_cast<SwigPyObject*>(object));
+    return SWIG_Py_Void();
+}
+
+/// SWIG's `append` chains another object to a proxy's `this`, which SWIG's own code does when
+/// __init__ runs again. From Python it could make a chain that loops, and every look along it
+/// (repr, an argument's conversion) then runs for ever.
+PyObject* TessalyAppend(PyObject*, PyObject*)
+{
+    PyErr_SetString(PyExc_TypeError, "a proxy's 'this' cannot be chained from Python");
+    return nullptr;
+}
+
+/// Called once by the module's initialiser: SWIG's ownership methods, and its `append`, give
+/// way to the ones above.
+void TessalyGuardSwigObjects()
+{
+    static PyMethodDef methods[] = {
+        {"own", TessalyOwn, METH_VARARGS, "returns/sets ownership of the pointer"},
+        {"acquire", TessalyAcquire, METH_NOARGS, "acquires ownership of the pointer"},
+        {"disown", TessalyDisown, METH_NOARGS, "releases ownership of the pointer"},
+        {"append", TessalyAppend, METH_O, "refuses: 'this' objects are chained by SWIG alone"}};
+    PyTypeObject* type = SwigPyObject_type();
+    for (PyMethodDef& method : methods)
+    {
+        PyObject* descriptor = PyDescr_NewMethod(type, &method);
+        if (descriptor == nullptr || PyDict_SetItemString(type->tp_dict, method.ml_name, descriptor))
+            PyErr_Clear();
+        Py_XDECREF(descriptor);
+    }
+    PyType_Modified(type);
+}
+
+/// What a wrapper named symname needs of its 'self' beyond a live object: a destructor runs only
+/// as the proxy that owns its object goes (its reference count is 0 then), and after __disown__
+/// (disown_Actor, disown_Console) the object is the engine's. False with a Python error set.
+bool TessalySelfOf(const char* symname, PyObject* self)
+{
+    if (std::strncmp(symname, "delete_", 7) == 0 && Py_REFCNT(self) != 0)
+    {
+        PyErr_SetString(PyExc_RuntimeError, "an engine object is deleted as the proxy that owns "
+                                            "it goes, never by a call");
+        return false;
+    }
+    if (std::strncmp(symname, "disown_", 7) == 0)
+        TessalyEngineOwns(self);
+    return true;
+}
+
 /// Hands the message behind a proxy to the Switchboard; false, with a Python error set, when it
 /// is not Python's to hand over (already handed over, or one being delivered).
 bool TessalyHandOver(PyObject* proxy)
@@ -156,7 +394,7 @@ bool TessalyHandOver(PyObject* proxy)
                         "the Message behind this proxy belongs to the Switchboard already");
         return false;
     }
-    object->own = 0;
+    TessalyEngineOwns(proxy);
     TessalyExpire(proxy);
     return true;
 }
@@ -266,8 +504,7 @@ bool TessalyUninitialized(PyObject* object)
 /// engine's reference then also keeps the Python half alive (what __disown__ does).
 void TessalyAdopt(PyObject* object, Swig::Director* director)
 {
-    if (SwigPyObject* self = SWIG_Python_GetSwigThis(object))
-        self->own = 0;
+    TessalyEngineOwns(object);
     if (director)
         director->swig_disown();
 }
@@ -320,6 +557,10 @@ void TessalyRaiseNativeError()
     catch (const std::bad_alloc&)
     {
         PyErr_NoMemory();
+    }
+    catch (const std::length_error&)
+    {
+        PyErr_NoMemory(); // more elements than a container can hold
     }
     catch (const std::out_of_range& error)
     {

@@ -75,6 +75,155 @@ bool TessalyColorFromList(PyObject* input, Color* color)
 TESSALY_VALUE_FROM_LIST(Vector2, TessalyVector2FromList)
 TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 
+// --- Engine constants: copies. ------------------------------------------------------------------
+//
+// The Vector2 constants are the engine's own values (Vector2::Zero and the like): a script that
+// changed one would change them for every engine computation until the program ends. Python gets
+// a copy at each read, through `cvar`, the class and the accessor functions alike, and cannot
+// assign them (tessaly_classes.i).
+
+%typemap(varout, noblock=1) Vector2
+{
+    $result = SWIG_NewPointerObj(new Vector2($1), $&1_descriptor, SWIG_POINTER_OWN);
+}
+
+// --- Arguments that may not be None. -------------------------------------------------------------
+//
+// The engine calls on a message given to ReceiveMessage, a listener given to the Switchboard and
+// a console given to the World without looking: None raises TypeError instead. A None element
+// of World.Add and World.Remove, a None sender and a None broadcast stay what the engine makes of
+// them (a warning line, nothing).
+
+%typemap(check, noblock=1) Message* message, MessageListener* listener, Console* adopted
+{
+    if ($1 == nullptr)
+    {
+        PyErr_SetString(PyExc_TypeError,
+                        "in method '$symname', argument $argnum of type '$1_type' may not be None");
+        SWIG_fail;
+    }
+}
+
+// --- Containers. -------------------------------------------------------------------------------
+//
+// SWIG's front(), back() and pop_back() read or shrink an empty sequence without looking; they
+// raise IndexError, as pop() and indexing do. A count asked of a container at once (its size, a
+// reservation, copies to insert) may be at most kTessalyMaxElements: a larger one raises
+// MemoryError before anything is allocated, where it would otherwise take all the memory there
+// is. A negative count raises OverflowError, also where the count picks the form of an
+// overloaded operation (resize(-1)). SWIG's indexing and slicing negate an index or a step and
+// read a slice's parts unchecked: the most negative index and steps beyond any length are
+// brought within range first, keeping their meaning, and a slice Python's lists refuse raises
+// as it does there.
+
+%header %{
+namespace
+{
+constexpr size_t kTessalyMaxElements = size_t(1) << 24;
+
+/// False, with MemoryError set, for a count above kTessalyMaxElements.
+bool TessalyCountFits(size_t count)
+{
+    if (count <= kTessalyMaxElements)
+        return true;
+    PyErr_Format(PyExc_MemoryError, "%zu elements asked of a container, which holds at most %zu",
+                 count, kTessalyMaxElements);
+    return false;
+}
+
+/// The first or last element of a sequence; out_of_range (IndexError) when it is empty.
+template <class C> typename C::value_type& TessalyEndElement(C& sequence, bool last)
+{
+    if (sequence.empty())
+        throw std::out_of_range(last ? "back() of an empty container"
+                                     : "front() of an empty container");
+    return last ? sequence.back() : sequence.front();
+}
+
+/// An element as the wrapper's result R: its address for a sequence of values (StringList,
+/// VectorList), the element itself for one of pointers (ActorList).
+template <class R, class T> R TessalyResultOf(T& element)
+{
+    if constexpr (std::is_same<R, T*>::value)
+        return &element;
+    else
+        return element;
+}
+
+template <class C> void TessalyPopBack(C& sequence)
+{
+    if (sequence.empty())
+        throw std::out_of_range("pop_back() of an empty container");
+    sequence.pop_back();
+}
+
+/// slice with the meaning it has for any sequence, its parts ints that SWIG's slicing reads
+/// without overflowing: bounds within Py_ssize_t and a step of at most 2^61 either way, more
+/// than any sequence's length. Null, with a Python error set, for a slice Python's lists refuse
+/// (a step of 0, a part that is not an index).
+PyObject* TessalyBoundedSlice(PyObject* slice)
+{
+    Py_ssize_t start = 0, stop = 0, step = 0;
+    if (PySlice_Unpack(slice, &start, &stop, &step) < 0)
+        return nullptr;
+    constexpr Py_ssize_t kMaxStep = Py_ssize_t(1) << 61;
+    step = std::max(-kMaxStep, std::min(step, kMaxStep));
+    PyObject* parts[3] = {PyLong_FromSsize_t(start), PyLong_FromSsize_t(stop),
+                          PyLong_FromSsize_t(step)};
+    PyObject* bounded = parts[0] && parts[1] && parts[2]
+                            ? PySlice_New(parts[0], parts[1], parts[2])
+                            : nullptr;
+    for (PyObject* part : parts)
+        Py_XDECREF(part);
+    return bounded;
+}
+} // namespace
+%}
+
+%feature("action") std::vector::front
+    "result = TessalyResultOf<decltype(result)>(TessalyEndElement(*arg1, false));"
+%feature("action") std::vector::back
+    "result = TessalyResultOf<decltype(result)>(TessalyEndElement(*arg1, true));"
+%feature("action") std::vector::pop_back "TessalyPopBack(*arg1);"
+
+%typemap(check, noblock=1) size_t n, size_t size, size_t new_size
+{
+    if (!TessalyCountFits($1))
+        SWIG_fail;
+}
+%typemap(typecheck, noblock=1, precedence=SWIG_TYPECHECK_SIZE) size_t
+{
+    $1 = PyLong_Check($input) ? 1 : 0;
+}
+
+// get_allocator(): allocators hold no state, so one of each type stands for all of them, which
+// Python does not own (it could not delete one: SWIG knows no destructor for them).
+%typemap(out, noblock=1)
+    std::allocator<std::string>, std::allocator<Vector2>, std::allocator<Actor*>
+{
+    static $1_basetype shared;
+    $result = SWIG_NewPointerObj(&shared, $&1_descriptor, 0);
+}
+
+%typemap(check, noblock=1) ptrdiff_t i, ptrdiff_t j
+{
+    if ($1 == PTRDIFF_MIN)
+        $1 = PTRDIFF_MIN + 1; // before any sequence's start all the same
+}
+%typemap(in, noblock=1) PySliceObject* slice (PyObject* bounded = nullptr)
+{
+    if (!PySlice_Check($input))
+        %argument_fail(SWIG_TypeError, "$type", $symname, $argnum);
+    bounded = TessalyBoundedSlice($input);
+    if (bounded == nullptr)
+        SWIG_fail;
+    $1 = reinterpret_cast<PySliceObject*>(bounded);
+}
+%typemap(freearg, noblock=1) PySliceObject* slice
+{
+    Py_XDECREF(bounded$argnum);
+}
+
 // --- Actor and listener results. ---------------------------------------------------------------
 
 %typemap(out) Actor*
@@ -114,25 +263,6 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
         SWIG_fail;
     temp = %reinterpret_cast(argp, $*ltype);
     $1 = %reinterpret_cast(&temp, $1_ltype);
-}
-
-// 'self', also of a Python subclass that skipped the base initialiser.
-%typemap(in, noblock=1) SWIGTYPE* self (void* argp = 0, int res = 0)
-{
-    res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
-    if (!SWIG_IsOK(res))
-    {
-        if (TessalyUninitialized($input))
-        {
-            PyErr_SetString(PyExc_RuntimeError,
-                            "'self' uninitialized, maybe you forgot to call $*1_ltype.__init__.");
-            SWIG_fail;
-        }
-        %argument_fail(res, "$type", $symname, $argnum);
-    }
-    if (!TessalyAliveAs<$*1_ltype>($input))
-        SWIG_fail;
-    $1 = %reinterpret_cast(argp, $ltype);
 }
 
 // --- Ownership passing to the engine. ---------------------------------------------------------

@@ -31,10 +31,10 @@ TEST_F(ScriptModuleTest, ValuesConvertFromListsActorsComeBackAsTheirClassesArgum
     Python("import sys; sys.exit(3)");
     EXPECT_TRUE(ErrorsHave("SystemExit: 3\n")) << "printed; the program goes on";
 
-    // The Vector2 constants are module variables that scripts may overwrite.
+    // The Vector2 constants are module variables that scripts read but cannot overwrite.
     EXPECT_EQ(Python("print(cvar.Vector2_UnitY.Y); cvar.Vector2_Zero = Vector2(5, 6)"), "1.0\n");
-    EXPECT_EQ(Vector2::Zero, Vector2(5.0f, 6.0f));
-    Vector2::Zero = Vector2();
+    EXPECT_TRUE(ErrorsHave("AttributeError: Variable Vector2_Zero is read-only.\n")) << errors;
+    EXPECT_EQ(Vector2::Zero, Vector2());
 
     // Actors come back as their most derived class, or as the Python object.
     EXPECT_EQ(Python("class Mine(Actor): pass\n"
@@ -143,7 +143,7 @@ TEST_F(ScriptModuleTest, NativeErrorsAndIteratorsOutsideTheirContainersRaisePyth
 {
     // Each line fails as a console line would, with a Python error, and the next line runs.
     std::vector<std::pair<String, String>> lines = {
-        {"StringList().reserve(2**62)", "RuntimeError: vector::reserve"},
+        {"StringList().reserve(2**62)", "MemoryError"},
         {"StringList(['a']).end().value()", "StopIteration"},
         {"l, s = StringList(['a', 'b']), StringSet(['a']); l.end().incr()", "StopIteration"},
         {"l.begin().decr()", "StopIteration"},
@@ -159,9 +159,7 @@ TEST_F(ScriptModuleTest, NativeErrorsAndIteratorsOutsideTheirContainersRaisePyth
         {"TagCollection.GetInstance().GetObjectsTagged('none').rbegin().value()", "StopIteration"},
         {"ActorList().end().decr()", "StopIteration"},
         {"Switchboard.GetInstance().GetSubscribersTo('none').end().value()", "StopIteration"}};
-#if !defined(__SANITIZE_ADDRESS__) // which ends the program on an allocation it cannot make
     lines.push_back({"VectorList(2**40)", "MemoryError"});
-#endif
     for (const auto& [line, error] : lines)
     {
         Python(line);
@@ -182,7 +180,7 @@ TEST_F(ScriptModuleTest, NativeErrorsAndIteratorsOutsideTheirContainersRaisePyth
     Frame();
     const String tracebacks = testing::internal::GetCapturedStderr();
     EXPECT_NE(tracebacks.find("KeyError: 'Update'"), String::npos) << tracebacks;
-    EXPECT_NE(tracebacks.find("RuntimeError: vector::reserve"), String::npos) << tracebacks;
+    EXPECT_NE(tracebacks.find("MemoryError"), String::npos) << tracebacks;
     const String error = "ERROR: Swig director method error. Error detected when calling 'Actor.";
     EXPECT_EQ(LogCapture::Get().Take(), (StringList{error + "Update'", error + "Update'"}));
 }
@@ -201,9 +199,9 @@ TEST_F(ScriptModuleTest, ProxiesOfDeletedObjectsRaiseAndStoredPointersToThemRead
            "sent, l, bye = Message('Hello', a), ActorList(), Message('Bye')\n"
            "l.push_back(Actor()); sb.Broadcast(Message('Hello')); sb.Broadcast(bye)\n"
            "b.Destroy()\n"
-           // Deleted by Python, in the World or with a layer change queued: never reached again.
+           // Deleted with a layer change queued, by Python or by the World: never reached again.
            "t, u = TextActor(), Actor(); w.Add(t); t.SetLayer(2); u.SetLayer(3)\n"
-           "t.thisown = 1; del t, u\n");
+           "del t, u\n");
     Frame();
     Python("w.ResetWorld()");
     const String deleted = "RuntimeError: the Actor behind this proxy has been deleted\n";

@@ -1,0 +1,192 @@
+// Hostile script lines, as typed into the console: each raises its Python error, and the engine
+// behind it is unharmed afterwards.
+#include "engine/console/Console.h"
+#include "engine/util/Vector2.h"
+#include "tests/scripting/ScriptTest.h"
+
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace
+{
+
+class ScriptMisuseTest : public ScriptTest
+{
+protected:
+    using Lines = std::vector<std::pair<String, String>>;
+
+    /// Runs each line on its own; it must raise the given Python error, or nothing ("").
+    void ExpectErrors(const Lines& lines)
+    {
+        for (const auto& [line, error] : lines)
+        {
+            Python(line);
+            // The error's line is the traceback's last one not indented ("IndexError: ...",
+            // "StopIteration"); an overloaded operation lists its forms below it, indented.
+            String raised;
+            std::istringstream lines(errors);
+            for (String text; std::getline(lines, text);)
+                if (!text.empty() && text[0] != ' ')
+                    raised = text;
+            EXPECT_EQ(raised.substr(0, raised.find(':')), error) << line << "\n" << errors;
+        }
+    }
+};
+
+TEST_F(ScriptMisuseTest, ContainersRaiseAtEmptyEndsAndForHugeOrNegativeCounts)
+{
+    Python("l = StringList(['a', 'b'])");
+    ExpectErrors({{"StringList().pop_back()", "IndexError"},
+                  {"StringList().front()", "IndexError"},
+                  {"StringList().back()", "IndexError"},
+                  {"VectorList().back()", "IndexError"},
+                  {"ActorList().front()", "IndexError"},
+                  {"ActorList().pop_back()", "IndexError"},
+                  {"l.resize(-1)", "OverflowError"},
+                  {"StringList(-1)", "OverflowError"},
+                  {"l.resize(2**62)", "MemoryError"},
+                  {"l.reserve(2**24 + 1)", "MemoryError"},
+                  {"l.assign(2**24 + 1, 'x')", "MemoryError"},
+                  {"l.insert(l.begin(), 2**24 + 1, 'x')", "MemoryError"},
+                  {"VectorList(2**24 + 1)", "MemoryError"},
+                  // Indices and slices at the ends of Py_ssize_t, and slices lists refuse.
+                  {"l[-2**63]", "IndexError"},
+                  {"del l[-2**63]", "IndexError"},
+                  {"l[::0]", "ValueError"},
+                  {"l[1.5:]", "TypeError"},
+                  {"m = StringList(list(l[::-2**63]) + list(l[::2**63 - 1]))\n"
+                   "m[::2**63 - 1] = ['c']; del m[::-2**63]",
+                   ""},
+                  {"l.get_allocator()", ""}});
+    EXPECT_EQ(Python("print(list(l), l.front(), l.back(), l.capacity() < 2**24, list(m))\n"
+                     "print(list(l[-2**63:]), list(l[2**63 - 1:-2**63:-1]))"),
+              "['a', 'b'] a b True ['c']\n['a', 'b'] ['b', 'a']\n");
+    EXPECT_EQ(Python("l.pop_back(); l.pop_back(); print(list(l))"), "[]\n");
+}
+
+TEST_F(ScriptMisuseTest, IteratorStepsOfAnySizeStopAtTheEndsAndLeaveTheIteratorWhereItWas)
+{
+    Python("l = StringList(['a', 'b', 'c']); i = l.begin()");
+    ExpectErrors({{"i.advance(-2**63)", "StopIteration"},
+                  {"i.advance(2**63 - 1)", "StopIteration"},
+                  {"i -= -2**63", "StopIteration"},
+                  {"i += 4", "StopIteration"},
+                  {"i += -1", "StopIteration"},
+                  // The binary operators hand a failure on to the other operand, as Python's do.
+                  {"i + 4", "TypeError"},
+                  {"i - (-2**63)", "TypeError"},
+                  {"i.distance(StringList().begin())", "ValueError"}});
+    // A step in place moves every name of the iterator; + and - make new ones.
+    EXPECT_EQ(Python("j = i; i += 2\n"
+                     "print(i.value(), j.value(), (i - 1).value(), l.end() - i, i - l.begin())\n"),
+              "c c b 1 2\n");
+    EXPECT_EQ(errors, "");
+}
+
+TEST_F(ScriptMisuseTest, NoneWhereTheEngineNeedsAnObjectRaisesTypeError)
+{
+    Console* console = world->GetConsole();
+    Python("class Counter(Actor):\n"
+           "    def __init__(self):\n"
+           "        Actor.__init__(self); self.pings = 0\n"
+           "    def ReceiveMessage(self, message): self.pings += 1\n"
+           "w, sb, counter = World.GetInstance(), Switchboard.GetInstance(), Counter()\n"
+           "w.Add(counter); sb.SubscribeTo(counter, 'Ping')\n");
+    ExpectErrors({{"w.ReceiveMessage(None)", "TypeError"},
+                  {"TextActor().ReceiveMessage(None)", "TypeError"},
+                  {"Camera.GetInstance().ReceiveMessage(None)", "TypeError"},
+                  {"sb.SubscribeTo(None, 'Ping')", "TypeError"},
+                  {"sb.UnsubscribeFrom(None, 'Ping')", "TypeError"},
+                  {"w.RegisterConsole(None)", "TypeError"},
+                  // None in place of the object a method is called on.
+                  {"World.ResetWorld(None)", "TypeError"},
+                  {"Actor.GetName(None)", "TypeError"},
+                  {"StringList.size(None)", "TypeError"},
+                  {"SwigPyIterator.value(None)", "TypeError"}});
+    // What the engine takes as none: a warning line, or nothing.
+    EXPECT_EQ(Python("w.Add(None); w.Remove(None); sb.Broadcast(None); print('on')"), "on\n");
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"WARNING: Can't add a null element to the World."});
+
+    Python("sb.Broadcast(Message('Ping'))");
+    Frame();
+    EXPECT_EQ(Python("print(counter.pings)"), "1\n");
+    EXPECT_EQ(world->GetConsole(), console);
+}
+
+TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
+{
+    Python("import _tessaly\n"
+           "class Counter(Actor):\n"
+           "    pings = 0\n"
+           "    def ReceiveMessage(self, message): Counter.pings += 1\n"
+           "w, sb, counter = World.GetInstance(), Switchboard.GetInstance(), Counter()\n"
+           "counter.SetName('Counter'); w.Add(counter); sb.SubscribeTo(counter, 'Ping')\n"
+           "pad = ControllerManager.GetInstance().GetController(0)\n"
+           "m, held, kept, v = Message('Ping'), Actor(), Counter(), Vector2(1, 2)\n"
+           "sb.Broadcast(m); w.Add(held); kept.__disown__()\n");
+    ExpectErrors({{"m.thisown = True", "RuntimeError"},
+                  {"m.this.acquire()", "RuntimeError"},
+                  {"counter.thisown = True", "RuntimeError"},
+                  {"held.this.own(1)", "RuntimeError"},
+                  {"kept.thisown = True", "RuntimeError"},
+                  {"pad.thisown = True", "RuntimeError"},
+                  {"w.GetConsole().thisown = True", "RuntimeError"},
+                  {"w.thisown = True", "RuntimeError"},
+                  {"Camera.GetInstance().thisown = True", "RuntimeError"},
+                  {"sb.thisown = True", "RuntimeError"},
+                  {"TagCollection.GetInstance().thisown = True", "RuntimeError"},
+                  {"SoundDevice.GetInstance().thisown = True", "RuntimeError"},
+                  {"ControllerManager.GetInstance().thisown = True", "RuntimeError"},
+                  // A destructor runs only as the proxy that owns its object goes.
+                  {"_tessaly.delete_Actor(Camera.GetInstance())", "RuntimeError"},
+                  {"_tessaly.delete_Controller(pad)", "RuntimeError"},
+                  {"v.__swig_destroy__(v)", "RuntimeError"},
+                  // What Python made and let go of, it may take back.
+                  {"v.thisown = False; v.thisown = True; assert v.thisown and v.X == 1", ""},
+                  {"w.Add(kept); del m, counter, held, kept, pad, v", ""}});
+
+    Frame();
+    EXPECT_EQ(Python("print(Counter.pings, Actor.GetNamed('Counter').GetName(),\n"
+                     "      ControllerManager.GetInstance().GetController(0).GetControllerID(),\n"
+                     "      w.GetLayerByName('nothing'), Camera.GetInstance().GetZ() > 0)\n"),
+              "1 Counter 0 0 True\n");
+    EXPECT_EQ(errors, "");
+}
+
+TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)
+{
+    Python("import _tessaly\n"
+           "class Plain(object): pass\n"
+           "v, w, u, f = Vector2(1, 2), Vector2(3, 4), Vector2(5, 6), Plain()\n");
+    ExpectErrors({{"f.this = f; Actor.GetName(f)", "TypeError"},
+                  {"StringList(f)", "TypeError"},
+                  {"v.this = v; v.Length()", "RuntimeError"},
+                  {"w.this.append(w.this)", "TypeError"},
+                  {"_tessaly.Vector2_swiginit(u, u.this)", "TypeError"},
+                  {"for i in range(100000): w.__init__()", "TypeError"},
+                  {"del v, w, f", ""}});
+    EXPECT_EQ(Python("print(u.X, u.Y, Vector2(7, 8).Y, repr(u).startswith('<tessaly.Vector2'))"),
+              "5.0 6.0 8.0 True\n");
+}
+
+TEST_F(ScriptMisuseTest, EngineConstantsReachPythonAsCopiesThatCannotBeAssigned)
+{
+    Python("import _tessaly");
+    ExpectErrors({{"Vector2().Zero.X = float('nan')", ""},
+                  {"Vector2.One.Y = 7; cvar.Vector2_UnitX.X = 7", ""},
+                  {"z = Vector2.Zero; z.thisown = True; del z", ""},
+                  {"cvar.Vector2_Zero = Vector2(5, 6)", "AttributeError"},
+                  {"Vector2().UnitY = Vector2(5, 6)", "AttributeError"}});
+    EXPECT_EQ(Vector2::Zero, Vector2(0.0f, 0.0f));
+    EXPECT_EQ(Vector2::One, Vector2(1.0f, 1.0f));
+    EXPECT_EQ(Vector2::UnitX, Vector2(1.0f, 0.0f));
+    EXPECT_EQ(Vector2::UnitY, Vector2(0.0f, 1.0f));
+    // Read from the class, an instance, cvar and the accessor alike.
+    EXPECT_EQ(Python("print(Vector2.Zero.X, Vector2(3, 3).One.Y, cvar.Vector2_UnitY.Y,\n"
+                     "      _tessaly.Vector2_UnitX_get().X)\n"),
+              "0.0 1.0 1.0 1.0\n");
+}
+
+} // namespace
