@@ -7,6 +7,8 @@
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "tuio/TuioCursor.h"
 
+#include <iterator>
+
 FingerActors::FingerActors(MessageListener* listener, int layer)
     : m_listener(listener), m_layer(layer)
 {
@@ -33,12 +35,16 @@ bool FingerActors::Handle(Message* message)
 
 TuioCursorPhysicsActor* FingerActors::Add(TUIO::TuioCursor* cursor)
 {
-    RenderableRef<TuioCursorPhysicsActor>& finger = m_fingers[cursor->getCursorID()];
-    // One destroyed by someone else is replaced.
-    if (finger.GetLive() != nullptr)
+    if (Find(cursor->getCursorID()) != nullptr)
+        return nullptr;
+    // Fingers destroyed by someone else count as lifted: their places are free (and one under
+    // this ID is replaced).
+    for (auto entry = m_fingers.begin(); entry != m_fingers.end();)
+        entry = entry->second.GetLive() == nullptr ? m_fingers.erase(entry) : std::next(entry);
+    if (m_fingers.size() >= static_cast<size_t>(kMaxFingers))
         return nullptr;
     TuioCursorPhysicsActor* made = Make(cursor, m_listener, m_layer);
-    finger = made;
+    m_fingers[cursor->getCursorID()] = made;
     return made;
 }
 
