@@ -116,16 +116,20 @@ void DragScreen::Stop()
 void DragScreen::DestroyCursorEntries()
 {
     for (auto& entry : m_cursors)
+    {
+        if (entry.second.kind == CursorEntry::Kind::Cursor)
+            m_lifted.Add(entry.second.actor.Get());
         Dispose(entry.second.actor, entry.second.kind == CursorEntry::Kind::Placeholder);
+    }
     m_cursors.clear();
 }
 
-bool DragScreen::HasRoomForCursor() const
+bool DragScreen::HasRoomForCursor()
 {
     const auto taken = std::count_if(m_cursors.begin(), m_cursors.end(),
                                      [](const auto& entry)
                                      { return entry.second.kind != CursorEntry::Kind::Ignored; });
-    return taken < FingerActors::kMaxFingers;
+    return taken + m_lifted.Count() < FingerActors::kMaxFingers;
 }
 
 void DragScreen::ReceiveMessage(Message* message)
@@ -246,6 +250,8 @@ void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
         }
     }
     // The body goes when the World deletes the cursor actor, and the joints with it.
+    if (cursorActor)
+        m_lifted.Add(actor);
     Dispose(lifted.actor, lifted.kind == CursorEntry::Kind::Placeholder);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/util/Vector2.h"
 #include "engine/world/RenderableRef.h"
 #include "game/TuioScreen.h"
+#include "game/prototypes/LiftedFingers.h"
 
 #include <map>
 
@@ -24,7 +25,8 @@ class TuioCursor;
 /// joined to it by a zero-length distance joint) and follows the finger until it is lifted. The
 /// title line turns into a clock. Subclasses add their content in Start and differ only where
 /// the hooks below let them. At most FingerActors::kMaxFingers touches have a cursor actor or a
-/// placeholder; one beyond them is ignored until lifted. Main thread only.
+/// placeholder (or was lifted in this frame); one beyond them is ignored until lifted. Main
+/// thread only.
 class DragScreen : public TuioScreen, public MessageListener
 {
 public:
@@ -126,8 +128,9 @@ private:
     /// actor.
     void Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor);
     void DestroyCursorEntries();
-    /// Whether another cursor actor or placeholder may be filed: fewer than kMaxFingers are.
-    bool HasRoomForCursor() const;
+    /// Whether another cursor actor or placeholder may be filed: fewer than kMaxFingers are,
+    /// counting the cursor actors destroyed in this frame.
+    bool HasRoomForCursor();
 
     String m_levelName;
     String m_titleText;
@@ -138,4 +141,5 @@ private:
     /// A placeholder stands for a touch whose removal came before its addition (one held down
     /// when the screen started): it waits for that touch's addition only.
     CursorTable m_cursors;
+    LiftedFingers m_lifted;
 };

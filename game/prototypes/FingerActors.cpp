@@ -37,11 +37,18 @@ TuioCursorPhysicsActor* FingerActors::Add(TUIO::TuioCursor* cursor)
 {
     if (Find(cursor->getCursorID()) != nullptr)
         return nullptr;
-    // Fingers destroyed by someone else count as lifted: their places are free (and one under
-    // this ID is replaced).
+    // Fingers destroyed by someone else count as lifted (and one under this ID is replaced).
     for (auto entry = m_fingers.begin(); entry != m_fingers.end();)
-        entry = entry->second.GetLive() == nullptr ? m_fingers.erase(entry) : std::next(entry);
-    if (m_fingers.size() >= static_cast<size_t>(kMaxFingers))
+    {
+        if (entry->second.GetLive() != nullptr)
+        {
+            ++entry;
+            continue;
+        }
+        m_lifted.Add(entry->second.Get());
+        entry = m_fingers.erase(entry);
+    }
+    if (static_cast<int>(m_fingers.size()) + m_lifted.Count() >= kMaxFingers)
         return nullptr;
     TuioCursorPhysicsActor* made = Make(cursor, m_listener, m_layer);
     m_fingers[cursor->getCursorID()] = made;
@@ -63,13 +70,17 @@ TuioCursorPhysicsActor* FingerActors::Lift(int id)
 {
     TuioCursorPhysicsActor* finger = Find(id);
     m_fingers.erase(id);
+    m_lifted.Add(finger);
     return finger;
 }
 
 void FingerActors::Clear()
 {
     for (const auto& [id, finger] : Get())
+    {
         finger->Destroy();
+        m_lifted.Add(finger);
+    }
     m_fingers.clear();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/world/RenderableRef.h"
+#include "game/prototypes/LiftedFingers.h"
 
 #include <map>
 
@@ -17,7 +18,8 @@ class TuioCursor;
 /// made on "TuioCursorAdded", moved on "TuioCursorUpdated" and destroyed on
 /// "TuioCursorRemoved". The World owns the actors; this keeps references to them, so that a
 /// finger destroyed by anyone else (a script, a level unload) counts as lifted. At most
-/// kMaxFingers are down at once: a touch beyond them gets no finger and is ignored until lifted.
+/// kMaxFingers exist at once, those lifted in this frame included: a touch beyond them gets no
+/// finger and is ignored until lifted.
 class FingerActors
 {
 public:
@@ -35,11 +37,11 @@ public:
     /// destroyed); false for every other message.
     bool Handle(Message* message);
     /// A new finger for a cursor whose ID has none (or only one that is gone), filed and
-    /// returned; else null, also when kMaxFingers are down.
+    /// returned; else null, also when kMaxFingers exist.
     TuioCursorPhysicsActor* Add(TUIO::TuioCursor* cursor);
     /// The finger of the cursor's ID, given a copy of the cursor and moved to it; or null.
     TuioCursorPhysicsActor* Move(TUIO::TuioCursor* cursor);
-    /// The finger filed under id, taken off the list but not destroyed; or null.
+    /// The finger filed under id, taken off the list to be destroyed by the caller; or null.
     TuioCursorPhysicsActor* Lift(int id);
     /// Destroys every finger actor still there and forgets them all.
     void Clear();
@@ -58,4 +60,5 @@ private:
     MessageListener* m_listener;
     int m_layer;
     std::map<int, RenderableRef<TuioCursorPhysicsActor>> m_fingers;
+    LiftedFingers m_lifted;
 };
