@@ -24,9 +24,9 @@ class TuioCursor;
 /// the first physics actor a cursor actor touches is picked up (tagged "draggedby<id>" and
 /// joined to it by a zero-length distance joint) and follows the finger until it is lifted. The
 /// title line turns into a clock. Subclasses add their content in Start and differ only where
-/// the hooks below let them. At most FingerActors::kMaxFingers touches have a cursor actor or a
-/// placeholder (or was lifted in this frame); one beyond them is ignored until lifted. Main
-/// thread only.
+/// the hooks below let them. At most FingerActors::kMaxFingers cursor actors and placeholders
+/// exist at once, those lifted in this frame included; a touch beyond them is ignored until it
+/// is lifted. Main thread only.
 class DragScreen : public TuioScreen, public MessageListener
 {
 public:
