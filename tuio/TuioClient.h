@@ -31,6 +31,14 @@ class TuioListener;
 class TuioObject;
 class UdpReceiver;
 
+/// The most cursors, and apart from them the most objects, the client keeps alive at once, and
+/// the most changes of each that one frame collects: far more than the fingers and things on
+/// any table, few enough that a flood of new sessions costs the receive thread and the game
+/// little. A "set" of a new session beyond it, or of a change beyond it, is dropped; while the
+/// list is full, an "alive" also removes the live ones it does not name (sessions that were
+/// "set" but never named alive), so that the list cannot stay full of them.
+constexpr std::size_t MaxLiveContainers = 256;
+
 /// Receives TUIO 1.x (OSC over UDP) from a touch tracker, keeps the live cursors and objects
 /// and reports every added, changed and removed one to its listeners. Parsing, list upkeep and
 /// listener calls all happen on the receive thread. Malformed input is reported on standard

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <iostream>
+#include <utility>
 
 namespace TUIO
 {
@@ -76,28 +77,60 @@ ptrdiff_t FindLive(const std::vector<int32_t>& sessionIDs, int32_t sessionID,
     return it == sessionIDs.end() ? -1 : it - sessionIDs.begin();
 }
 
+/// The IDs of aliveIDs, in order, left once each ID of newIDs has taken out one occurrence of
+/// itself (its first). Sorted counts keep this quick for an "alive" of thousands of IDs.
+std::vector<int32_t> NotNamedAgain(const std::vector<int32_t>& aliveIDs,
+                                   const std::vector<int32_t>& newIDs)
+{
+    std::vector<int32_t> named(newIDs);
+    std::sort(named.begin(), named.end());
+    std::vector<std::pair<int32_t, size_t>> counts;
+    for (int32_t id : named)
+    {
+        if (counts.empty() || counts.back().first != id)
+        {
+            counts.emplace_back(id, 0);
+        }
+        ++counts.back().second;
+    }
+    std::vector<int32_t> gone;
+    for (int32_t id : aliveIDs)
+    {
+        auto count = std::lower_bound(counts.begin(), counts.end(), std::make_pair(id, size_t(0)));
+        if (count != counts.end() && count->first == id && count->second > 0)
+        {
+            --count->second;
+        }
+        else
+        {
+            gone.push_back(id);
+        }
+    }
+    return gone;
+}
+
 /// Takes the live containers that the last "alive" (aliveIDs) named and the new one (newIDs)
-/// does not out of the live list, each under the list's lock, and hands each to gone. The new
-/// IDs become the alive ones.
+/// does not out of the live list, each under the list's lock, and hands each to gone; while
+/// the list is full, those the new one does not name go too (after them). The new IDs become
+/// the alive ones.
 template <typename Container, typename Gone>
 void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& newIDs,
                 std::vector<Container*>& live, std::vector<int32_t>& sessionIDs,
                 std::recursive_mutex& mutex, Gone gone)
 {
-    if (newIDs == aliveIDs)
+    const bool full = live.size() >= MaxLiveContainers;
+    if (newIDs == aliveIDs && !full)
     {
         newIDs.clear(); // the same touches as last time: none gone
         return;
     }
-    for (int32_t id : newIDs)
+    std::vector<int32_t> goneIDs = NotNamedAgain(aliveIDs, newIDs);
+    if (full)
     {
-        auto it = std::find(aliveIDs.begin(), aliveIDs.end(), id);
-        if (it != aliveIDs.end())
-        {
-            aliveIDs.erase(it); // one entry per occurrence
-        }
+        const std::vector<int32_t> unnamed = NotNamedAgain(sessionIDs, newIDs);
+        goneIDs.insert(goneIDs.end(), unnamed.begin(), unnamed.end());
     }
-    for (int32_t sessionID : aliveIDs)
+    for (int32_t sessionID : goneIDs)
     {
         std::lock_guard<std::recursive_mutex> guard(mutex);
         ptrdiff_t index = FindLive(sessionIDs, sessionID);
@@ -329,6 +362,10 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
     // Only this side changes the list, and one datagram at a time: reading needs no lock.
     ptrdiff_t index = FindLive(m_objectSessionIDs, sessionID, m_nextObjectIndex);
     m_nextObjectIndex = index + 1;
+    if (index < 0 && m_objects.size() >= MaxLiveContainers)
+    {
+        return;
+    }
     if (index < 0)
     {
         std::lock_guard<std::recursive_mutex> guard(m_objectMutex);
@@ -349,7 +386,10 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
         return;
     }
     change.liveIndex = index;
-    m_frameObjects.push_back(change);
+    if (m_frameObjects.size() < MaxLiveContainers)
+    {
+        m_frameObjects.push_back(change);
+    }
 }
 
 void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
@@ -363,6 +403,10 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
 
     ptrdiff_t index = FindLive(m_cursorSessionIDs, sessionID, m_nextCursorIndex);
     m_nextCursorIndex = index + 1;
+    if (index < 0 && m_cursors.size() >= MaxLiveContainers)
+    {
+        return;
+    }
     if (index < 0)
     {
         std::lock_guard<std::recursive_mutex> guard(m_cursorMutex);
@@ -383,7 +427,10 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
         return;
     }
     change.liveIndex = index;
-    m_frameCursors.push_back(change);
+    if (m_frameCursors.size() < MaxLiveContainers)
+    {
+        m_frameCursors.push_back(change);
+    }
 }
 
 void TuioClient::RemoveObjects()

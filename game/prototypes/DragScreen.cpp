@@ -14,6 +14,7 @@
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "tuio/TuioCursor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -48,7 +49,7 @@ DragScreen::~DragScreen()
 {
     for (auto& entry : m_cursors)
     {
-        if (entry.second.placeholder)
+        if (entry.second.kind == CursorEntry::Kind::Placeholder)
             Dispose(entry.second.actor, true);
     }
     Switchboard::GetInstance()->UnsubscribeFromAll(this);
@@ -115,8 +116,20 @@ void DragScreen::Stop()
 void DragScreen::DestroyCursorEntries()
 {
     for (auto& entry : m_cursors)
-        Dispose(entry.second.actor, entry.second.placeholder);
+    {
+        if (entry.second.kind == CursorEntry::Kind::Cursor)
+            m_lifted.Add(entry.second.actor.Get());
+        Dispose(entry.second.actor, entry.second.kind == CursorEntry::Kind::Placeholder);
+    }
     m_cursors.clear();
+}
+
+bool DragScreen::HasRoomForCursor()
+{
+    const auto taken = std::count_if(m_cursors.begin(), m_cursors.end(),
+                                     [](const auto& entry)
+                                     { return entry.second.kind != CursorEntry::Kind::Ignored; });
+    return taken + m_lifted.Count() < FingerActors::kMaxFingers;
 }
 
 void DragScreen::ReceiveMessage(Message* message)
@@ -153,7 +166,7 @@ void DragScreen::ReceiveMessage(Message* message)
     // Only the screen's own live cursor actors pick things up: a contact reported for a finger
     // lifted earlier in this delivery pass must not start a new hold.
     auto entry = m_cursors.find(cursorActor->GetCursorId());
-    if (entry == m_cursors.end() || entry->second.placeholder ||
+    if (entry == m_cursors.end() || entry->second.kind != CursorEntry::Kind::Cursor ||
         entry->second.actor.GetLive() != cursorActor)
         return;
     OnCursorCollision(cursorActor, otherBody, contact);
@@ -168,17 +181,25 @@ void DragScreen::OnCursorAdded(TUIO::TuioCursor* cursor)
         // Either this touch's removal came first (its placeholder), or what is filed is left
         // from an earlier touch with this cursor ID, which is over.
         const bool sameTouch = entry->second.sessionId == cursor->getSessionID();
+        if (sameTouch && entry->second.kind == CursorEntry::Kind::Ignored)
+            return;
         Lift(entry, cursor);
         if (sameTouch)
             return;
     }
-    m_cursors[id] = CursorEntry{cursor->getSessionID(), FingerActors::Make(cursor, this, 0), false};
+    // The touch is followed to its removal either way, so that the removal leaves no
+    // placeholder for the next touch with this cursor ID.
+    if (!HasRoomForCursor())
+        m_cursors[id] = CursorEntry{cursor->getSessionID(), nullptr, CursorEntry::Kind::Ignored};
+    else
+        m_cursors[id] = CursorEntry{cursor->getSessionID(), FingerActors::Make(cursor, this, 0),
+                                    CursorEntry::Kind::Cursor};
 }
 
 void DragScreen::OnCursorUpdated(TUIO::TuioCursor* cursor)
 {
     auto entry = m_cursors.find(cursor->getCursorID());
-    if (entry == m_cursors.end() || entry->second.placeholder ||
+    if (entry == m_cursors.end() || entry->second.kind != CursorEntry::Kind::Cursor ||
         entry->second.sessionId != cursor->getSessionID())
         return;
     TuioCursorPhysicsActor* actor = entry->second.actor.GetLive();
@@ -203,9 +224,12 @@ void DragScreen::OnCursorRemoved(TUIO::TuioCursor* cursor)
         if (sameTouch)
             return;
     }
+    if (!HasRoomForCursor())
+        return;
     auto* placeholder = new TuioCursorPhysicsActor();
     placeholder->Tag(kPlaceholder);
-    m_cursors[id] = CursorEntry{cursor->getSessionID(), placeholder, true};
+    m_cursors[id] =
+        CursorEntry{cursor->getSessionID(), placeholder, CursorEntry::Kind::Placeholder};
 }
 
 void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
@@ -214,8 +238,9 @@ void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
     const CursorEntry lifted = entry->second;
     m_cursors.erase(entry);
     TuioCursorPhysicsActor* actor = lifted.actor.Get();
+    const bool cursorActor = lifted.kind == CursorEntry::Kind::Cursor;
     // A cursor actor deleted by someone else may have held something: its tag is gone with it.
-    if (!lifted.placeholder && (actor == nullptr || actor->IsTagged(kDragsSomething)))
+    if (cursorActor && (actor == nullptr || actor->IsTagged(kDragsSomething)))
     {
         const String tag = DraggedByTag(id);
         for (Actor* held : TagCollection::GetInstance()->GetObjectsTagged(tag))
@@ -225,13 +250,20 @@ void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
         }
     }
     // The body goes when the World deletes the cursor actor, and the joints with it.
-    Dispose(lifted.actor, lifted.placeholder);
+    if (cursorActor)
+        m_lifted.Add(actor);
+    Dispose(lifted.actor, lifted.kind == CursorEntry::Kind::Placeholder);
 }
 
 void DragScreen::OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
                                    b2ContactPoint* contact)
 {
     if (cursorActor->IsTagged(kDragsSomething))
+        return;
+    // Touching a palette item makes a copy (the editor's AttachDragged): a full board makes
+    // none, and the touch may still pick up something else.
+    if (other->IsTagged(kPaletteTag) &&
+        LiveActorsTagged(kCopyTag).size() >= static_cast<size_t>(kMaxCopies))
         return;
     OnPickingUp(other);
     cursorActor->Tag(kDragsSomething);

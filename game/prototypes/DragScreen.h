@@ -5,6 +5,7 @@
 #include "engine/util/Vector2.h"
 #include "engine/world/RenderableRef.h"
 #include "game/TuioScreen.h"
+#include "game/prototypes/LiftedFingers.h"
 
 #include <map>
 
@@ -23,10 +24,18 @@ class TuioCursor;
 /// the first physics actor a cursor actor touches is picked up (tagged "draggedby<id>" and
 /// joined to it by a zero-length distance joint) and follows the finger until it is lifted. The
 /// title line turns into a clock. Subclasses add their content in Start and differ only where
-/// the hooks below let them. Main thread only.
+/// the hooks below let them. At most FingerActors::kMaxFingers cursor actors and placeholders
+/// exist at once, those lifted in this frame included; a touch beyond them is ignored until it
+/// is lifted. Main thread only.
 class DragScreen : public TuioScreen, public MessageListener
 {
 public:
+    /// The most copies of palette items on the level editor's board: five times the pieces of
+    /// the largest level. A touch on the palette beyond them takes nothing.
+    static constexpr int kMaxCopies = 100;
+    /// The tag of the level editor's palette items, which a touch copies.
+    static constexpr char kPaletteTag[] = "archetyp";
+
     /// Frees the placeholders and leaves every subscription.
     ~DragScreen() override;
 
@@ -41,7 +50,8 @@ public:
     void OnCursorAdded(TUIO::TuioCursor* cursor);
     void OnCursorUpdated(TUIO::TuioCursor* cursor);
     void OnCursorRemoved(TUIO::TuioCursor* cursor);
-    /// Picks other up when cursorActor holds nothing yet; a holding cursor ignores the contact.
+    /// Picks other up when cursorActor holds nothing yet; a holding cursor ignores the contact,
+    /// and so does one touching a palette item while kMaxCopies copies exist.
     void OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
                            b2ContactPoint* contact);
 
@@ -98,12 +108,19 @@ private:
     /// One touch the screen follows, filed under its cursor ID.
     struct CursorEntry
     {
+        enum class Kind
+        {
+            Cursor,      ///< the touch's cursor actor
+            Placeholder, ///< its removal came before its addition
+            Ignored,     ///< down while kMaxFingers others were: nothing until it is lifted
+        };
         /// The touch's session ID: a later touch that reuses the cursor ID is another touch.
         long sessionId = 0;
-        /// The cursor actor (the World's) or a placeholder (the screen's, never added). Either
-        /// may be deleted by someone else (a script, a level unload): then it reads null.
+        /// The cursor actor (the World's) or a placeholder (the screen's, never added); none
+        /// for an ignored touch. Either may be deleted by someone else (a script, a level
+        /// unload): then it reads null.
         RenderableRef<TuioCursorPhysicsActor> actor;
-        bool placeholder = false;
+        Kind kind = Kind::Cursor;
     };
     using CursorTable = std::map<int, CursorEntry>;
 
@@ -111,6 +128,9 @@ private:
     /// actor.
     void Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor);
     void DestroyCursorEntries();
+    /// Whether another cursor actor or placeholder may be filed: fewer than kMaxFingers are,
+    /// counting the cursor actors destroyed in this frame.
+    bool HasRoomForCursor();
 
     String m_levelName;
     String m_titleText;
@@ -121,4 +141,5 @@ private:
     /// A placeholder stands for a touch whose removal came before its addition (one held down
     /// when the screen started): it waits for that touch's addition only.
     CursorTable m_cursors;
+    LiftedFingers m_lifted;
 };

@@ -7,6 +7,8 @@
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "tuio/TuioCursor.h"
 
+#include <iterator>
+
 FingerActors::FingerActors(MessageListener* listener, int layer)
     : m_listener(listener), m_layer(layer)
 {
@@ -33,12 +35,23 @@ bool FingerActors::Handle(Message* message)
 
 TuioCursorPhysicsActor* FingerActors::Add(TUIO::TuioCursor* cursor)
 {
-    RenderableRef<TuioCursorPhysicsActor>& finger = m_fingers[cursor->getCursorID()];
-    // One destroyed by someone else is replaced.
-    if (finger.GetLive() != nullptr)
+    if (Find(cursor->getCursorID()) != nullptr)
+        return nullptr;
+    // Fingers destroyed by someone else count as lifted (and one under this ID is replaced).
+    for (auto entry = m_fingers.begin(); entry != m_fingers.end();)
+    {
+        if (entry->second.GetLive() != nullptr)
+        {
+            ++entry;
+            continue;
+        }
+        m_lifted.Add(entry->second.Get());
+        entry = m_fingers.erase(entry);
+    }
+    if (static_cast<int>(m_fingers.size()) + m_lifted.Count() >= kMaxFingers)
         return nullptr;
     TuioCursorPhysicsActor* made = Make(cursor, m_listener, m_layer);
-    finger = made;
+    m_fingers[cursor->getCursorID()] = made;
     return made;
 }
 
@@ -57,13 +70,17 @@ TuioCursorPhysicsActor* FingerActors::Lift(int id)
 {
     TuioCursorPhysicsActor* finger = Find(id);
     m_fingers.erase(id);
+    m_lifted.Add(finger);
     return finger;
 }
 
 void FingerActors::Clear()
 {
     for (const auto& [id, finger] : Get())
+    {
         finger->Destroy();
+        m_lifted.Add(finger);
+    }
     m_fingers.clear();
 }
 

@@ -294,8 +294,9 @@ GamePieceActor* FungusScreenBase::SpawnSporePiece(const Vector2& position)
 
 void FungusScreenBase::BurstFungus(Actor* fungus, const Vector2& impulse)
 {
-    const size_t roots = CountRoots("root", fungus);
-    for (size_t i = 0; i < roots; ++i)
+    const size_t spores =
+        std::min(CountRoots("root", fungus), static_cast<size_t>(RoomForPieces()));
+    for (size_t i = 0; i < spores; ++i)
     {
         GamePieceActor* spore = SpawnSporePiece(fungus->GetPosition());
         spore->SetColor(fungus->GetColor());

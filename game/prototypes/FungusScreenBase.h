@@ -35,7 +35,8 @@ public:
     PhysicsActor* AddStaticFungus(const Vector2& position);
     /// Replaces the fungus by a fixed one in its colour, rooted to the fungi it was rooted to.
     void TurnIntoStaticFungus(Actor* fungus);
-    /// One spore in the fungus's colour per root at it, pushed about impulse; then pops it.
+    /// One spore in the fungus's colour per root at it (as many as there is room for below
+    /// kMaxPieces), pushed about impulse; then pops it.
     void BurstFungus(Actor* fungus, const Vector2& impulse);
 
     /// Null once someone else has destroyed it.

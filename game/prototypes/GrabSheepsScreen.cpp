@@ -46,8 +46,9 @@ void GrabSheepsScreen::SpawnSheep(int player)
     // The World's frame time: the one the physics steps by.
     m_spawnTimers[index] += World::GetInstance()->GetDT();
     const size_t inPlay = TagCollection::GetInstance()->GetObjectsTagged(kPlayerTags[index]).size();
-    // While the cap holds the timer keeps running, so the next sheep comes as soon as it lifts.
-    if (m_spawnTimers[index] > kSpawnInterval && inPlay < static_cast<size_t>(kSpawnCap))
+    // While a cap holds the timer keeps running, so the next sheep comes as soon as it lifts.
+    if (m_spawnTimers[index] > kSpawnInterval && inPlay < static_cast<size_t>(kSpawnCap) &&
+        HasRoomForSheep())
     {
         // A player's sheep start on the other player's meadow, the far side from their own.
         const int other = 3 - player;

@@ -4,8 +4,9 @@
 
 /// The two-player screen with sheep that the players grab instead of make: each player gets a
 /// new sheep every 2 seconds on the other player's meadow while fewer than 10 of theirs are in
-/// play, a touch grabs the first sheep it touches and holds it until lifted, and sheep and dogs
-/// face the way they move. The variants differ only in how a grabbed sheep is held.
+/// play (and the board holds fewer than kMaxSheep sheep), a touch grabs the first sheep it touches
+/// and holds it until lifted, and sheep and dogs face the way they move. The variants differ only
+/// in how a grabbed sheep is held.
 class GrabSheepsScreen : public TuioScreenTwoPlayerSheeps
 {
 public:

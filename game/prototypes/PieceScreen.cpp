@@ -116,6 +116,12 @@ void PieceScreen::AddPuff(const Actor* actor, int layer)
     World::GetInstance()->Add(puff, layer);
 }
 
+int PieceScreen::RoomForPieces()
+{
+    const size_t pieces = LiveActorsTagged("fungus").size() + LiveActorsTagged("spore").size();
+    return pieces < static_cast<size_t>(kMaxPieces) ? kMaxPieces - static_cast<int>(pieces) : 0;
+}
+
 int PieceScreen::AgeSpores()
 {
     const ActorList spores = LiveActorsTagged("spore");

@@ -14,7 +14,8 @@ class TuioCursorPhysicsActor;
 /// The frame the fungus screens share (the fungus-and-root screens and the pizza screen): game
 /// pieces with countdowns (fungi and spores) whose collisions the screen follows, one finger
 /// actor per touch, a status line and the edge blockers. Collision messages from live actors go
-/// to ReceiveCollision, other messages the screen subscribed to to ReceiveOtherMessage.
+/// to ReceiveCollision, other messages the screen subscribed to to ReceiveOtherMessage. A
+/// finger's burst throws spores only while fewer than kMaxPieces fungi and spores are about.
 class PieceScreen : public TuioScreen, public MessageListener
 {
 public:
@@ -37,6 +38,11 @@ public:
     FingerActors::Map GetCursorActors() const { return m_fingers.Get(); }
     /// The status line; null once someone else has destroyed it.
     TextActor* GetStatusText() const;
+
+    /// The most fungi and spores on the board together that a finger's burst makes more of:
+    /// twice the largest wave a level may bring. A burst throws only as many spores as there
+    /// is room for below it; the fungus still pops.
+    static constexpr int kMaxPieces = 200;
 
 protected:
     /// Where the status line stands, centred, in world units.
@@ -61,6 +67,8 @@ protected:
     }
     /// A short puff of particles in the actor's colour where it is, in layer.
     static void AddPuff(const Actor* actor, int layer);
+    /// How many more spores a burst may throw: kMaxPieces less the fungi and spores about.
+    static int RoomForPieces();
     /// Counts every live spore down by the frame time and turns those below 0 into fungi;
     /// returns how many spores there were.
     int AgeSpores();

@@ -8,6 +8,8 @@
 #include "game/prototypes/GamePieces.h"
 #include "game/prototypes/TiledBoard.h"
 
+#include <algorithm>
+
 namespace
 {
 constexpr char kGoal[] = "Colored fungi pop if you push them. Get fungi on the pizza";
@@ -77,7 +79,8 @@ SporePhysicsActor* TuioScreenPizza::SpawnSpore(const Vector2& position)
 void TuioScreenPizza::BurstFungus(Actor* fungus)
 {
     AddPuff(fungus, 0);
-    for (int i = 0; i < 3; ++i)
+    const int spores = std::min(3, RoomForPieces());
+    for (int i = 0; i < spores; ++i)
     {
         SporePhysicsActor* spore = SpawnSpore(fungus->GetPosition());
         spore->SetColor(fungus->GetColor());

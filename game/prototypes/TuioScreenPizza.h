@@ -29,7 +29,8 @@ public:
     FungusPhysicsActor* SpawnFungus(const Vector2& position);
     /// A spore that becomes a fungus after 0.5 to 2 s; subscribed.
     SporePhysicsActor* SpawnSpore(const Vector2& position);
-    /// A puff and three spores in the fungus's colour; the fungus goes.
+    /// A puff and three spores in the fungus's colour (fewer when kMaxPieces are near); the
+    /// fungus goes.
     void BurstFungus(Actor* fungus);
 
     /// Null once someone else has deleted it.

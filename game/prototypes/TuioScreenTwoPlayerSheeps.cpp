@@ -159,7 +159,18 @@ PhysicsActor* TuioScreenTwoPlayerSheeps::CreateSheep(String tag, Color color, Ve
     sheep->SetColor(color);
     sheep->Tag(tag);
     PrepareAnimal(sheep, true);
+    m_sheep.push_back(sheep);
     return FinishAnimal(sheep);
+}
+
+bool TuioScreenTwoPlayerSheeps::HasRoomForSheep()
+{
+    // Knocked out, or destroyed by anyone else: no longer on the board.
+    m_sheep.erase(std::remove_if(m_sheep.begin(), m_sheep.end(),
+                                 [](const RenderableRef<PhysicsActor>& sheep)
+                                 { return sheep.GetLive() == nullptr; }),
+                  m_sheep.end());
+    return m_sheep.size() < static_cast<size_t>(kMaxSheep);
 }
 
 PhysicsActor* TuioScreenTwoPlayerSheeps::FinishAnimal(PhysicsActor* animal)
@@ -184,6 +195,7 @@ void TuioScreenTwoPlayerSheeps::Stop()
     TuioScreen::Stop();
     LeaveKnockedOutCollisions();
     m_dogs.clear();
+    m_sheep.clear();
     World::GetInstance()->SetBlockers(false, -1.0f);
     UnsubscribeFromTouches(this);
     // Touches still down would keep their actors in the World with nobody to remove them, and
@@ -258,6 +270,10 @@ void TuioScreenTwoPlayerSheeps::Touch(const String& name, TUIO::TuioCursor* curs
 void TuioScreenTwoPlayerSheeps::CursorLifted(TuioCursorPhysicsActor*,
                                              const TUIO::TuioCursor& cursor)
 {
+    if (!HasRoomForSheep())
+    {
+        return;
+    }
     // The side of the picture the sheep is made on: left of the middle pixel column is player
     // 1's. A touch far off the table or at no number counts where its sheep stands.
     const Vector2 at = CursorWorldPoint(cursor);

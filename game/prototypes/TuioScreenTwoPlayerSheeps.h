@@ -25,8 +25,9 @@ class TuioCursor;
 /// the finger's velocity. Player 1 scores on the red meadow at the right edge, player 2 on the
 /// blue one at the left; a scored sheep turns white and is held there by a spring. Sheep of
 /// different players knock each other out; three black dogs wander at random and hand the
-/// sheep they touch to the other player. Main thread only: touches arrive as the manager's
-/// cursor messages, contacts as the World's collision messages.
+/// sheep they touch to the other player. The board holds at most kMaxSheep sheep; a lift
+/// beyond them makes none. Main thread only: touches arrive as the manager's cursor messages,
+/// contacts as the World's collision messages.
 class TuioScreenTwoPlayerSheeps : public TuioScreen, public MessageListener
 {
 public:
@@ -36,6 +37,11 @@ public:
     /// baseline 38 pixels below the top edge of a 1024 x 768 window.
     static constexpr int kScoreFontSize = 48;
     static constexpr int kDogCount = 3;
+    /// The most sheep on the board, in play and scored together, on this screen and the grab
+    /// screens: more than two players can follow at once, and few enough that a pile of them
+    /// on one point costs the physics a few milliseconds a frame. A lifted touch beyond them
+    /// makes no sheep, and the grab screens' new sheep wait.
+    static constexpr int kMaxSheep = 100;
 
     TuioScreenTwoPlayerSheeps() = default;
     /// Leaves every message name still held (the ones Stop leaves in place).
@@ -53,8 +59,10 @@ public:
     void ReceiveMessage(Message* message) override;
 
     PhysicsActor* CreateDog(Vector2 position);
-    /// A sheep in play for the player whose tag ("p1" or "p2") is given.
+    /// A sheep in play for the player whose tag ("p1" or "p2") is given, whatever the cap.
     PhysicsActor* CreateSheep(String tag, Color color, Vector2 position);
+    /// Whether the board holds fewer than kMaxSheep sheep of this screen (not yet destroyed).
+    bool HasRoomForSheep();
     /// Knocks the sheep out with a burst; the World deletes it at the tick's clean-up. The
     /// screen leaves its collisions at the next Update or Stop, after the delivery pass.
     void RemoveSheep(Actor* sheep);
@@ -108,6 +116,8 @@ private:
     /// "P1Wiese" at the right edge, "P2Wiese" at the left.
     RenderableRef<PhysicsActor> m_meadows[2];
     std::vector<RenderableRef<PhysicsActor>> m_dogs;
+    /// Every sheep made since Start; those gone are dropped when the sheep are counted.
+    std::vector<RenderableRef<PhysicsActor>> m_sheep;
     RenderableRef<TiledBoard> m_background;
     Color m_colors[2];
     /// The Switchboard stops delivering a name as soon as leaving it is asked for, but both
