@@ -59,6 +59,7 @@ TEST_F(SwitchboardTest, DeliversQueuedMessagesInOrderAndDeletesEachOnce)
     EXPECT_FALSE(board.UnsubscribeFrom(&a, "Ping")) << "unknown name";
     EXPECT_TRUE(board.SubscribeTo(&a, "Ping"));
     EXPECT_FALSE(board.SubscribeTo(&a, "Ping")) << "second subscription must be refused";
+    EXPECT_FALSE(board.SubscribeTo(nullptr, "Ping")) << "a null listener (a script's None)";
     EXPECT_TRUE(board.SubscribeTo(&b, "Ping") && board.SubscribeTo(&b, "Pong"));
     EXPECT_EQ(board.GetSubscriptionsFor(&b), (StringSet{"Ping", "Pong"}));
     board.Broadcast(new CountingMessage("Ping"));
