@@ -189,3 +189,22 @@ TEST_F(SwitchboardTest, DeferredMessagesCountDownInOrder)
     board.SendAllMessages();
     EXPECT_EQ(r.received, (StringList{"Now", "A", "B"}));
 }
+
+// A script may make a message, keep it while its sender is deleted, and broadcast it later: the
+// receiver must not be handed the deleted sender.
+TEST_F(SwitchboardTest, AMessageKeptOutsideTheBoardForgetsItsDeletedSender)
+{
+    Recorder receiver;
+    board.SubscribeTo(&receiver, "Ping");
+    MessageListener* seen = &receiver;
+    receiver.onReceive = [&](Message* message) { seen = message->GetSender(); };
+
+    auto* sender = new Recorder(&board);
+    auto* kept = new CountingMessage("Ping", sender);
+    EXPECT_EQ(kept->GetSender(), sender);
+    delete sender;
+    EXPECT_EQ(kept->GetSender(), nullptr);
+    board.Broadcast(kept);
+    board.SendAllMessages();
+    EXPECT_EQ(seen, nullptr);
+}
