@@ -6,6 +6,7 @@
 //   TESSALY_SWEEP_SECONDS  how long the sweep runs (default 15)
 //   TESSALY_SWEEP_SEED     its seed (default 1; "random" takes one from the clock)
 //   TESSALY_SWEEP_TRACE=1  prints every call before it is made (to reproduce a failure)
+//   TESSALY_SWEEP_HANG_SECONDS  how long no call may return before the run counts as hung (60)
 #include "game/QuorvelManager.h"
 #include "game/TuioScreen.h"
 #include "game/prototypes/PrototypesManager.h"
@@ -68,7 +69,9 @@ void ReportLastCall(const char* why)
 
 void OnFatalSignal(int signal)
 {
-    ReportLastCall(strsignal(signal));
+    ReportLastCall(signal == SIGABRT   ? "abort"
+                   : signal == SIGSEGV ? "segmentation fault"
+                                       : "fatal signal");
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
