@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded
-# tests under ThreadSanitizer, and each fuzz target for a bounded time.
-# usage: tools/test-sanitizers.sh [asan] [tsan] [fuzz]   (no stage named: all three, in order)
+# Builds and runs the tests under AddressSanitizer + UndefinedBehaviorSanitizer followed by the
+# hostile-call sweep, the threaded tests under ThreadSanitizer, and each fuzz target for a bounded
+# time.
+# usage: tools/test-sanitizers.sh [asan] [tsan] [fuzz] [sweep]
+#   (no stage named: asan, tsan and fuzz, in order; sweep is the hostile-call sweep alone)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -9,10 +11,7 @@ export LP_NUM_THREADS=2
 export ALSOFT_DRIVERS="${ALSOFT_DRIVERS:-null}"
 jobs="$(nproc)"
 
-asan() {
-    echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-    bash tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined \
-        -DTESSALY_BUILD_BENCH=OFF
+asan_options() {
     # Leak checking is on for everything; the window and sound back-ends keep what their
     # libraries hold out of it themselves (engine/util/LeakCheckPause.h).
     # The leak checker's guess at the size of a thread's dynamic TLS block goes wrong when the
@@ -21,8 +20,33 @@ asan() {
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0"
     export LSAN_OPTIONS="suppressions=$root/tools/sanitizers/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+}
+
+asan() {
+    echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+    bash tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined \
+        -DTESSALY_BUILD_BENCH=OFF
+    asan_options
     bash tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs" \
         --timeout 300
+    run_sweep
+}
+
+# The hostile-call sweep (tests/scripting/hostile_sweep.py): every function and method of the
+# tessaly module called with hostile arguments while the screens switch, for SWEEP_SECONDS with
+# a random seed (printed; SWEEP_SEED repeats one). The test suite runs it for 15 s with seed 1.
+run_sweep() {
+    echo "-- hostile-call sweep for ${SWEEP_SECONDS:-90} s"
+    TESSALY_SWEEP_SECONDS="${SWEEP_SECONDS:-90}" TESSALY_SWEEP_SEED="${SWEEP_SEED:-random}" \
+        bash tools/with-display.sh build-asan/tests/scripting/hostile_sweep_tests
+}
+
+sweep() {
+    echo "== Hostile-call sweep (AddressSanitizer + UndefinedBehaviorSanitizer)"
+    bash tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined \
+        -DTESSALY_BUILD_BENCH=OFF --target hostile_sweep_tests
+    asan_options
+    run_sweep
 }
 
 tsan() {
@@ -56,7 +80,7 @@ stages=("$@")
 [ ${#stages[@]} -gt 0 ] || stages=(asan tsan fuzz)
 for stage in "${stages[@]}"; do
     case "$stage" in
-    asan | tsan | fuzz) "$stage" ;;
-    *) echo "unknown stage '$stage'; usage: tools/test-sanitizers.sh [asan] [tsan] [fuzz]" >&2; exit 2 ;;
+    asan | tsan | fuzz | sweep) "$stage" ;;
+    *) echo "unknown stage '$stage'; usage: tools/test-sanitizers.sh [asan] [tsan] [fuzz] [sweep]" >&2; exit 2 ;;
     esac
 done

@@ -237,6 +237,12 @@ void Actor::GetUVs(Vector2& lowerLeft, Vector2& upperRight) const
 
 void Actor::SetDrawShape(actorDrawShape drawShape)
 {
+    if (drawShape != ADS_Square && drawShape != ADS_Circle)
+    {
+        GetSystemLog()->Printf("WARNING: SetDrawShape() ignored the unknown draw shape %d.",
+                               static_cast<int>(drawShape));
+        return;
+    }
     m_drawShape = drawShape;
 }
 

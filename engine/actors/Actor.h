@@ -9,13 +9,15 @@
 #include "engine/util/Vector2.h"
 #include "engine/world/Renderable.h"
 
-enum actorDrawShape
+// The enumerations scripts pass as ints have a fixed underlying type, so that any int is a
+// value of them (not undefined behaviour) until the setter that receives it refuses it.
+enum actorDrawShape : int
 {
     ADS_Square = 0,
     ADS_Circle = 1
 };
 
-enum spriteAnimationType
+enum spriteAnimationType : int
 {
     SAT_None = 0,
     SAT_Loop = 1,
@@ -76,6 +78,7 @@ public:
     /// Texture coordinates of the square's lower-left and upper-right corners.
     void SetUVs(const Vector2& lowerLeft, const Vector2& upperRight);
     void GetUVs(Vector2& lowerLeft, Vector2& upperRight) const;
+    /// An unknown shape is refused with a warning.
     void SetDrawShape(actorDrawShape drawShape);
     /// Moves the actor to another World layer after the current update pass.
     void SetLayer(int layer);
@@ -136,7 +139,8 @@ public:
     void LoadSpriteFrames(const String& firstFilename, int clampmode = kDefaultTextureClamp,
                           int filtermode = kDefaultTextureFilter);
     /// Plays frames startFrame ... endFrame (clamped; -1 is frame 0) with delay seconds per
-    /// frame. A null animName keeps the previous name.
+    /// frame. A null animName keeps the previous name. An unknown animType is refused with a
+    /// warning.
     void PlaySpriteAnimation(float delay, spriteAnimationType animType = SAT_Loop,
                              int startFrame = -1, int endFrame = -1,
                              const char* animName = nullptr);

@@ -114,6 +114,13 @@ void Actor::LoadSpriteFrames(const String& firstFilename, int clampmode, int fil
 void Actor::PlaySpriteAnimation(float delay, spriteAnimationType animType, int startFrame,
                                 int endFrame, const char* animName)
 {
+    if (animType < SAT_None || animType > SAT_OneShot)
+    {
+        GetSystemLog()->Printf("WARNING: PlaySpriteAnimation() ignored the unknown animation "
+                               "type %d.",
+                               static_cast<int>(animType));
+        return;
+    }
     startFrame = MathUtil::Clamp(startFrame, 0, m_spriteNumFrames - 1);
     endFrame = MathUtil::Clamp(endFrame, 0, m_spriteNumFrames - 1);
     m_spriteAnimDirection = startFrame <= endFrame ? 1 : -1;

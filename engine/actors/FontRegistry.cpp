@@ -192,7 +192,9 @@ Vector2 DrawScreenText(const String& text, const String& nickname, int pixelX, i
 
     // FTGL draws with y up: a y-down projection would mirror the glyphs and cull them away.
     ScopedPixelProjection pixels(width, height);
-    glTranslatef(static_cast<float>(pixelX), static_cast<float>(height - pixelY), 0.0f);
+    // In float: height - pixelY overflows an int for pixels near the int range's ends.
+    glTranslatef(static_cast<float>(pixelX),
+                 static_cast<float>(height) - static_cast<float>(pixelY), 0.0f);
     glRotatef(rotation, 0.0f, 0.0f, 1.0f);
 
     // Glyph quads would otherwise write depth over their whole box.

@@ -84,6 +84,15 @@ void PhysicsActor::SetSize(const Vector2& size)
         Actor::SetSize(size);
 }
 
+void PhysicsActor::SetShapeType(eShapeType shapeType)
+{
+    if (shapeType != SHAPETYPE_BOX && shapeType != SHAPETYPE_CIRCLE)
+        GetSystemLog()->Printf("WARNING: SetShapeType() ignored the unknown shape type %d.",
+                               static_cast<int>(shapeType));
+    else if (CanChange("SetShapeType"))
+        m_shapeType = shapeType;
+}
+
 void PhysicsActor::SetRotation(float rotation)
 {
     if (CanChange("SetRotation"))

@@ -55,7 +55,8 @@ public:
     void SetFriction(float friction) { Change(m_friction, friction, "SetFriction"); }
     void SetRestitution(float restitution) { Change(m_restitution, restitution, "SetRestitution"); }
     void SetLinearDamping(float damping) { Change(m_linearDamping, damping, "SetLinearDamping"); }
-    void SetShapeType(eShapeType shapeType) { Change(m_shapeType, shapeType, "SetShapeType"); }
+    /// An unknown shape type is refused with a warning.
+    void SetShapeType(eShapeType shapeType);
     /// A sensor reports contacts but is not pushed and pushes nothing.
     void SetIsSensor(bool isSensor) { Change(m_isSensor, isSensor, "SetIsSensor"); }
     /// Bodies sharing a negative group never touch, a positive one always; only the low 16

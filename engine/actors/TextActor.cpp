@@ -1,15 +1,31 @@
 #include "engine/actors/TextActor.h"
 
 #include "engine/actors/FontRegistry.h"
+#include "engine/console/Log.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/opengl/GL.h"
 
+#include <cmath>
+
+namespace
+{
+void WarnUnknownAlignment(const char* operation, TextAlignment alignment)
+{
+    GetSystemLog()->Printf("WARNING: %s() ignored the unknown alignment %d.", operation,
+                           static_cast<int>(alignment));
+}
+} // namespace
+
 TextActor::TextActor(const String& fontNickname, const String& displayString, TextAlignment align,
                      int lineSpacing)
-    : m_fontNickname(fontNickname), m_alignment(align), m_lineSpacing(lineSpacing)
+    : m_fontNickname(fontNickname), m_alignment(TXT_Left), m_lineSpacing(lineSpacing)
 {
+    if (IsKnownAlignment(align))
+        m_alignment = align;
+    else
+        WarnUnknownAlignment("TextActor", align);
     SetColor(0.0f, 0.0f, 0.0f, 1.0f);
     SetDisplayString(displayString);
     Switchboard::GetInstance()->SubscribeTo(this, "CameraChange");
@@ -30,6 +46,11 @@ void TextActor::SetFont(const String& newFont)
 
 void TextActor::SetAlignment(TextAlignment newAlignment)
 {
+    if (!IsKnownAlignment(newAlignment))
+    {
+        WarnUnknownAlignment("SetAlignment", newAlignment);
+        return;
+    }
     m_alignment = newAlignment;
     CalculatePosition();
 }
@@ -64,8 +85,9 @@ void TextActor::Render()
     const Color& color = GetColor();
     glColor4f(color.R, color.G, color.B, color.A);
     for (const TextLine& line : m_lines)
-        DrawScreenText(line.text, m_fontNickname, static_cast<int>(line.position.X),
-                       static_cast<int>(line.position.Y), 0.0f);
+        if (std::isfinite(line.position.X) && std::isfinite(line.position.Y))
+            DrawScreenText(line.text, m_fontNickname, MathUtil::SaturateToInt(line.position.X),
+                           MathUtil::SaturateToInt(line.position.Y), 0.0f);
 }
 
 void TextActor::ReceiveMessage(Message* message)

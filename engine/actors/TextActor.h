@@ -11,6 +11,7 @@
 class TextActor : public Actor
 {
 public:
+    /// An unknown alignment is refused with a warning: the text is left-aligned.
     explicit TextActor(const String& fontNickname = "Console", const String& displayString = "",
                        TextAlignment align = TXT_Left, int lineSpacing = 5);
 
@@ -20,6 +21,7 @@ public:
     /// text is laid out again.
     void SetFont(const String& newFont);
     String GetFont() const { return m_fontNickname; }
+    /// An unknown alignment is refused with a warning.
     void SetAlignment(TextAlignment newAlignment);
     TextAlignment GetAlignment() const { return m_alignment; }
     /// Pixels between lines, beyond the tallest line's height.
@@ -29,6 +31,8 @@ public:
     void SetPosition(const Vector2& position) override;
     void SetPosition(float x, float y) override;
 
+    /// Draws each line at its pixel position; a line whose position is not a number is not
+    /// drawn, and one beyond the int range is drawn at the range's end (outside the window).
     void Render() override;
     /// Lays the lines out again on "CameraChange".
     void ReceiveMessage(Message* message) override;

@@ -5,8 +5,9 @@
 
 #include <vector>
 
-/// How each line of a text actor sits on the actor's x.
-enum TextAlignment
+/// How each line of a text actor sits on the actor's x. Any int is a value (scripts pass ints);
+/// TextActor refuses the unknown ones.
+enum TextAlignment : int
 {
     TXT_Left = 0,
     TXT_Center = 1,
@@ -24,6 +25,12 @@ struct TextLine
 };
 
 using TextLineList = std::vector<TextLine>;
+
+/// Left, centre or right.
+inline bool IsKnownAlignment(TextAlignment alignment)
+{
+    return alignment == TXT_Left || alignment == TXT_Center || alignment == TXT_Right;
+}
 
 /// One line per piece between line breaks: empty pieces between two breaks are kept, a trailing
 /// break adds no line and the empty text gives none.

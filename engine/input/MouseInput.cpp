@@ -1,5 +1,6 @@
 #include "engine/input/MouseInput.h"
 
+#include "engine/console/Log.h"
 #include "engine/world/glfw2/Glfw2.h"
 
 #include <cstdint>
@@ -20,6 +21,14 @@ std::map<MouseListener*, uint64_t>& Registry()
 uint64_t s_registrations = 0;
 int s_lastX = 0;
 int s_lastY = 0;
+
+// Only a script hands the base handlers a button that is none of the three.
+void WarnUnknownButton(const char* handler, MouseButtonInput button)
+{
+    if (button != MOUSE_LEFT && button != MOUSE_MIDDLE && button != MOUSE_RIGHT)
+        GetSystemLog()->Printf("WARNING: %s() ignored the unknown mouse button %d.", handler,
+                               static_cast<int>(button));
+}
 
 MouseButtonInput MapButton(int button)
 {
@@ -62,8 +71,16 @@ MouseListener::~MouseListener()
 }
 
 void MouseListener::MouseMotionEvent(Vec2i) {}
-void MouseListener::MouseDownEvent(Vec2i, MouseButtonInput) {}
-void MouseListener::MouseUpEvent(Vec2i, MouseButtonInput) {}
+
+void MouseListener::MouseDownEvent(Vec2i, MouseButtonInput button)
+{
+    WarnUnknownButton("MouseDownEvent", button);
+}
+
+void MouseListener::MouseUpEvent(Vec2i, MouseButtonInput button)
+{
+    WarnUnknownButton("MouseUpEvent", button);
+}
 
 void MouseMotion(int x, int y)
 {

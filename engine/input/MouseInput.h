@@ -2,7 +2,8 @@
 
 #include "engine/util/Vec2i.h"
 
-enum MouseButtonInput
+/// Any int is a value (scripts pass ints); the listener's base handlers refuse unknown ones.
+enum MouseButtonInput : int
 {
     MOUSE_LEFT = 0,
     MOUSE_MIDDLE = 1,
@@ -18,6 +19,7 @@ public:
     MouseListener();
     virtual ~MouseListener();
 
+    /// The base handlers do nothing (but warn about an unknown button).
     virtual void MouseMotionEvent(Vec2i screenCoords);
     virtual void MouseDownEvent(Vec2i screenCoords, MouseButtonInput button);
     virtual void MouseUpEvent(Vec2i screenCoords, MouseButtonInput button);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/util/Lifeline.h"
+
 class Message;
 
 /// Everything that receives messages from the Switchboard. Never deleted through this
@@ -11,6 +13,12 @@ public:
     /// the Switchboard: do not keep or delete it.
     virtual void ReceiveMessage(Message* message) = 0;
 
+    /// Ends with the listener: a message naming it as its sender watches it.
+    const Lifeline& GetListenerLifeline() const { return m_listenerLifeline; }
+
 protected:
     ~MessageListener() = default;
+
+private:
+    Lifeline m_listenerLifeline;
 };

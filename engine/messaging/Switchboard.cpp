@@ -183,6 +183,9 @@ bool Switchboard::IsUnsubscriptionPending(MessageListener* listener,
 
 bool Switchboard::SubscribeTo(MessageListener* listener, const String& messageName)
 {
+    // Delivery would call through it.
+    if (listener == nullptr)
+        return false;
     if (m_messagesLocked)
     {
         m_pendingSubscriptions.push_back(SubscriptionRequest{listener, messageName});

@@ -64,7 +64,8 @@ public:
     /// Delivers every queued message, including those broadcast by handlers during the pass.
     void SendAllMessages();
 
-    /// False when already subscribed, or when asked during delivery (applied after it).
+    /// False when already subscribed, or when asked during delivery (applied after it); a null
+    /// listener is refused (false).
     bool SubscribeTo(MessageListener* listener, const String& messageName);
     /// False when not subscribed, or when asked during delivery (applied after it; it also
     /// cancels a subscription to the same name asked for earlier in the pass).

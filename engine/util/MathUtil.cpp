@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 // TwoPi is one unit in the last place below the float nearest 2 pi.
 const float MathUtil::Pi = 3.1415929794311523f;
@@ -26,6 +27,17 @@ float MathUtil::ToRadians(float degrees)
 float MathUtil::ToDegrees(float radians)
 {
     return static_cast<float>(radians * kRadiansToDegrees);
+}
+
+int MathUtil::SaturateToInt(double value)
+{
+    if (!(value == value))
+        return 0;
+    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
 }
 
 float MathUtil::Lerp(float a, float b, float t)

@@ -22,6 +22,10 @@ public:
     static float Clamp(float value, float min, float max) { return Max(min, Min(max, value)); }
     static int Clamp(int value, int min, int max) { return Max(min, Min(max, value)); }
     static int Min(int a, int b) { return b < a ? b : a; }
+    /// value truncated toward zero into the int range: beyond it the nearest end, NaN 0. For
+    /// pixel positions and counts computed in floating point, whose plain conversion is
+    /// undefined out of range.
+    static int SaturateToInt(double value);
 
     /// a + (b - a) * t; for floats computed as (b - a) * t + a.
     static float Lerp(float a, float b, float t);

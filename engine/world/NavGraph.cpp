@@ -75,8 +75,8 @@ void NavGraphNode::RenderLeaf()
     {
         glColor3f(0.0f, 1.0f, 1.0f);
         const Vector2 pixel = MathUtil::WorldToScreen(centre);
-        DrawScreenText(IntToString(m_index), "ConsoleSmall", static_cast<int>(pixel.X),
-                       static_cast<int>(pixel.Y), 0.0f);
+        DrawScreenText(IntToString(m_index), "ConsoleSmall", MathUtil::SaturateToInt(pixel.X),
+                       MathUtil::SaturateToInt(pixel.Y), 0.0f);
     }
     if (overlay->ShowsLinks() && !m_blocked)
     {
@@ -112,9 +112,11 @@ void NavGraphNode::ComputeGridPoints(VectorList& points, int& columns, int& rows
     const Vector2 extent = m_bounds.Max - m_bounds.Min;
     // Each count is truncated on its own; a cell without size (which would divide by zero) or
     // wider than the box fits no whole cell.
-    auto wholeCells = [](float length, float cellLength) {
-        return cellLength > 0.0f && length >= cellLength ? static_cast<int>(length / cellLength)
-                                                         : 0;
+    auto wholeCells = [](float length, float cellLength)
+    {
+        return cellLength > 0.0f && length >= cellLength
+                   ? MathUtil::SaturateToInt(static_cast<double>(length) / cellLength)
+                   : 0;
     };
     columns = wholeCells(extent.X, cell.X);
     rows = wholeCells(extent.Y, cell.Y);

@@ -55,14 +55,14 @@ TEST_F(PhysicsActorTest, TheBodyTakesThePropertiesWhichThenFreeze)
         body->GetLinearVelocity() == b2Vec2(0.0f, 0.0f) && body->GetAngularVelocity() == 0.0f);
     EXPECT_EQ(world->GetPhysicsWorld()->GetBodyCount(), 1);
 
-    // An unknown shape makes no body and leaves the actor configurable; a circle's radius is
-    // half its width.
+    // An unknown shape is refused and leaves the actor configurable; a circle's radius is half
+    // its width.
     auto* odd = new PhysicsActor();
     world->Add(odd);
     odd->SetSize(3.0f, 1.0f);
     odd->SetShapeType(static_cast<PhysicsActor::eShapeType>(7));
-    odd->InitPhysics();
-    EXPECT_EQ(LogCapture::Get().Take(), StringList{"ERROR: Invalid shape type given."});
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"WARNING: SetShapeType() ignored the unknown shape type 7."});
     odd->SetShapeType(PhysicsActor::SHAPETYPE_CIRCLE);
     odd->InitPhysics();
     EXPECT_EQ(world->GetPhysicsWorld()->GetBodyCount(), 2);

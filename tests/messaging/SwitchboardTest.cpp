@@ -59,6 +59,7 @@ TEST_F(SwitchboardTest, DeliversQueuedMessagesInOrderAndDeletesEachOnce)
     EXPECT_FALSE(board.UnsubscribeFrom(&a, "Ping")) << "unknown name";
     EXPECT_TRUE(board.SubscribeTo(&a, "Ping"));
     EXPECT_FALSE(board.SubscribeTo(&a, "Ping")) << "second subscription must be refused";
+    EXPECT_FALSE(board.SubscribeTo(nullptr, "Ping")) << "a null listener (a script's None)";
     EXPECT_TRUE(board.SubscribeTo(&b, "Ping") && board.SubscribeTo(&b, "Pong"));
     EXPECT_EQ(board.GetSubscriptionsFor(&b), (StringSet{"Ping", "Pong"}));
     board.Broadcast(new CountingMessage("Ping"));
@@ -187,4 +188,23 @@ TEST_F(SwitchboardTest, DeferredMessagesCountDownInOrder)
     EXPECT_EQ(r.received.size(), 1u) << "due messages are only queued by Update";
     board.SendAllMessages();
     EXPECT_EQ(r.received, (StringList{"Now", "A", "B"}));
+}
+
+// A script may make a message, keep it while its sender is deleted, and broadcast it later: the
+// receiver must not be handed the deleted sender.
+TEST_F(SwitchboardTest, AMessageKeptOutsideTheBoardForgetsItsDeletedSender)
+{
+    Recorder receiver;
+    board.SubscribeTo(&receiver, "Ping");
+    MessageListener* seen = &receiver;
+    receiver.onReceive = [&](Message* message) { seen = message->GetSender(); };
+
+    auto* sender = new Recorder(&board);
+    auto* kept = new CountingMessage("Ping", sender);
+    EXPECT_EQ(kept->GetSender(), sender);
+    delete sender;
+    EXPECT_EQ(kept->GetSender(), nullptr);
+    board.Broadcast(kept);
+    board.SendAllMessages();
+    EXPECT_EQ(seen, nullptr);
 }

@@ -17,6 +17,7 @@
 #include "engine/world/glfw2/Glfw2.h"
 
 #include "engine/util/LeakCheckPause.h"
+#include "engine/util/MathUtil.h"
 
 #include <GLFW/glfw3.h>
 
@@ -161,7 +162,7 @@ void OnCursorPos(GLFWwindow*, double x, double y)
 {
     LeakCheckResume engineCode;
     if (s_mousePosFun)
-        s_mousePosFun(static_cast<int>(x), static_cast<int>(y));
+        s_mousePosFun(MathUtil::SaturateToInt(x), MathUtil::SaturateToInt(y));
 }
 
 void OnMouseButton(GLFWwindow*, int button, int action, int)
@@ -325,7 +326,7 @@ void SetMousePosCallback(MousePosFun callback)
     {
         double x = 0.0, y = 0.0;
         glfwGetCursorPos(s_window, &x, &y);
-        callback(static_cast<int>(x), static_cast<int>(y));
+        callback(MathUtil::SaturateToInt(x), MathUtil::SaturateToInt(y));
     }
 }
 
@@ -371,8 +372,8 @@ void GetMousePos(int* x, int* y)
     double dx = 0.0, dy = 0.0;
     if (s_window)
         glfwGetCursorPos(s_window, &dx, &dy);
-    *x = static_cast<int>(dx);
-    *y = static_cast<int>(dy);
+    *x = MathUtil::SaturateToInt(dx);
+    *y = MathUtil::SaturateToInt(dy);
 }
 
 } // namespace glfw2
