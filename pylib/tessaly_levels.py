@@ -308,7 +308,8 @@ def build(cls, settings):
 
 # --- Files ----------------------------------------------------------------------------------
 
-_HEADER = re.compile(r"\s*\[([^\]]*)\]")
+# configparser takes no empty name: "[]" is a faulty line, not a section.
+_HEADER = re.compile(r"\s*\[([^\]]+)\]")
 _COMMENT = ("#", ";", "//")
 
 
@@ -341,7 +342,7 @@ def read_ini(path):
 
     parser = _Parser(interpolation=None, comment_prefixes=_COMMENT, inline_comment_prefixes=None,
                      strict=False, default_section="\0")
-    parser.read_string("\n".join(lines), source=path)
+    parser.read_string("\n".join(lines), source=path)  # nothing above the first header is left
     starts = [start for start, _ in sections]
     for number in parser.faulty_lines:
         owner = bisect.bisect_left(starts, number)  # the headers above the line

@@ -46,8 +46,19 @@ protected:
 
 } // namespace
 
-TEST_F(LevelFileAbuseTest, ThousandsOfFaultySectionsReportEachFaultUnderItsOwnSectionOnceAndShort)
+TEST_F(LevelFileAbuseTest,
+       EmptyNamesAndThousandsOfFaultyLinesAreEachReportedOnceUnderTheirSectionShortly)
 {
+    // An empty name is no section: above the first one it ended the reading with a traceback
+    // (in an archetype file, every archetype was lost).
+    std::ofstream(folder.File("empty_name.ini")) << "[]\n[Meadow]\ntype = meadow\n[]\n";
+    EXPECT_EQ(Load("empty_name"), "Meadow\n");
+    EXPECT_EQ(errors,
+              "ERROR: " + folder.File("empty_name.ini") +
+                  ": line 1 is outside any section: []\nERROR: " + folder.File("empty_name.ini") +
+                  " [Meadow]: line 4 is not 'key = value': []\n");
+    world->UnloadAll();
+
     constexpr int kSections = 40000;
     const String faulty(300, 'x'); // neither a header, a comment nor `key = value`
     {
