@@ -91,6 +91,11 @@ void ScreenManager::SoundEnded(void*) {}
 void ScreenManager::ReceiveMessage(Message* message)
 {
     const String name = message->GetMessageName();
+    const bool switching = name == "MoveForwards" || name == "MoveBackwards" || name == "Restart";
+    if (!switching || !TakeSwitchOfThisFrame())
+    {
+        return;
+    }
     if (name == "MoveForwards")
     {
         MoveForwards();
@@ -106,6 +111,18 @@ void ScreenManager::ReceiveMessage(Message* message)
         std::fflush(stdout);
         Restart();
     }
+}
+
+bool ScreenManager::TakeSwitchOfThisFrame()
+{
+    // The World's clock reads the same throughout one frame's delivery pass.
+    const float now = World::GetInstance()->GetCurrentTimeSeconds();
+    if (now != m_switchFrameTime)
+    {
+        m_switchFrameTime = now;
+        m_switchesThisFrame = 0;
+    }
+    return m_switchesThisFrame++ < kMaxSwitchesPerFrame;
 }
 
 void ScreenManager::MoveForwards()

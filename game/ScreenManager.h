@@ -24,6 +24,11 @@ class ScreenManager : public GameManager, public TUIO::TuioListener
 {
 public:
     using ScreenList = std::vector<TuioScreen*>;
+    /// Switching messages ("MoveForwards", "MoveBackwards", "Restart") obeyed in one frame; the
+    /// rest of that frame's are dropped. A screen change loads a level, so a key mashed or bound
+    /// to one and pressed a thousand times a second would otherwise stall the frame, and
+    /// Escape, for as long as the changes take.
+    static constexpr int kMaxSwitchesPerFrame = 4;
 
     /// Leaves the TUIO client's listeners and releases the list; the screens are not deleted.
     ~ScreenManager() override;
@@ -44,7 +49,8 @@ public:
     /// ResetWorld) leaves the running one in the World, without the actors it made.
     bool IsProtectedFromUnloadAll(Renderable* renderable) override;
     void SoundEnded(void* channel) override;
-    /// "MoveForwards", "MoveBackwards" and "Restart"; other names are ignored.
+    /// "MoveForwards", "MoveBackwards" and "Restart", the first kMaxSwitchesPerFrame of a frame;
+    /// other names are ignored.
     void ReceiveMessage(Message* message) override;
 
     /// To the next screen, with a click; nothing at the last screen.
@@ -85,6 +91,8 @@ private:
     /// SwitchTo with a click.
     void StepTo(int index);
     void BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor);
+    /// Counts a switching message against this frame's; false once kMaxSwitchesPerFrame were.
+    bool TakeSwitchOfThisFrame();
 
     TUIO::TuioClient* m_client;
     String m_nextHint;
@@ -92,4 +100,6 @@ private:
     ScreenList m_screens;
     int m_currentScreen = -1;
     SAMPLE_HANDLE m_clickSample = nullptr;
+    float m_switchFrameTime = -1.0f; ///< the World's time of the frame counted in
+    int m_switchesThisFrame = 0;
 };

@@ -12,6 +12,7 @@ outside its key's range (RANGES) leaves out the whole actor, or archetype, it be
 engine is never handed a value it cannot simulate, and no actor is ever left half made.
 """
 
+import bisect
 import configparser
 import glob
 import math
@@ -24,6 +25,10 @@ from tessaly import (ADS_Circle, ADS_Square, SAT_Loop, SAT_OneShot, SAT_PingPong
 
 ARCHETYPE_FOLDER = "Config/ActorDef"
 LEVEL_FOLDER = "Config/Level"
+# The actors one level may make (the largest level has 19): its sections after these are left
+# out. A level of 100,000 took half a minute to make at each start of its screen, and a few
+# thousand overlapping bodies round the sheep cost Box2D seconds a step.
+MAX_LEVEL_ACTORS = 1000
 
 
 class ArchetypeError(Exception):
@@ -44,6 +49,12 @@ def printable(text):
             return "\\x%02x" % (ord(char) - 0xdc00)
         return repr(char)[1:-1]
     return "".join(map(shown, text))
+
+
+def shortened(line, keep=200):
+    """A faulty line as an error message quotes it: its start, so that a line of megabytes
+    does not fill the log."""
+    return line if len(line) <= keep else line[:keep] + "... (%d characters)" % len(line)
 
 
 def report(path, section, key, message):
@@ -297,7 +308,8 @@ def build(cls, settings):
 
 # --- Files ----------------------------------------------------------------------------------
 
-_HEADER = re.compile(r"\s*\[([^\]]*)\]")
+# configparser takes no empty name: "[]" is a faulty line, not a section.
+_HEADER = re.compile(r"\s*\[([^\]]+)\]")
 _COMMENT = ("#", ";", "//")
 
 
@@ -315,27 +327,42 @@ def read_ini(path):
         return None
 
     sections = []  # (line number, name) of every header, to place the faulty lines
+    named = set()  # a level of many thousand sections must not compare each with every other
     for number, line in enumerate(lines, 1):
         header = _HEADER.match(line)
         if header:
-            if header.group(1) in (name for _, name in sections):
+            if header.group(1) in named:
                 report(path, header.group(1), None, "section given twice, the later keys win")
+            named.add(header.group(1))
             sections.append((number, header.group(1)))
         elif not sections and line.strip() and not line.strip().startswith(_COMMENT):
-            report(path, None, None, "line %d is outside any section: %s" % (number, line))
+            report(path, None, None,
+                   "line %d is outside any section: %s" % (number, shortened(line)))
             lines[number - 1] = ""
 
-    parser = configparser.ConfigParser(interpolation=None, comment_prefixes=_COMMENT,
-                                       inline_comment_prefixes=None, strict=False,
-                                       default_section="\0")
-    try:
-        parser.read_string("\n".join(lines), source=path)
-    except configparser.ParsingError as error:
-        for number, _ in error.errors:
-            owner = [name for start, name in sections if start < number]
-            report(path, owner[-1] if owner else None, None,
-                   "line %d is not 'key = value': %s" % (number, lines[number - 1]))
+    parser = _Parser(interpolation=None, comment_prefixes=_COMMENT, inline_comment_prefixes=None,
+                     strict=False, default_section="\0")
+    parser.read_string("\n".join(lines), source=path)  # nothing above the first header is left
+    starts = [start for start, _ in sections]
+    for number in parser.faulty_lines:
+        owner = bisect.bisect_left(starts, number)  # the headers above the line
+        report(path, sections[owner - 1][1] if owner else None, None,
+               "line %d is not 'key = value': %s" % (number, shortened(lines[number - 1])))
     return parser
+
+
+class _Parser(configparser.ConfigParser):
+    """Notes the faulty lines' numbers and reads on. configparser's own ParsingError adds each
+    faulty line to one message string, which costs in proportion to the square of their
+    number: a few megabytes of binary garbage took minutes."""
+
+    def __init__(self, **options):
+        super().__init__(**options)
+        self.faulty_lines = []
+
+    def _handle_error(self, exc, fpname, lineno, line):
+        self.faulty_lines.append(lineno)
+        return exc
 
 
 class Archetype:
@@ -431,14 +458,21 @@ def _load_actor(path, section, keys):
 
 
 def LoadLevel(name):
-    """Creates the actors of LEVEL_FOLDER/<name>.ini and adds them to the World, each on its
-    layer, physics actors with their bodies. Returns the actors made."""
+    """Creates the actors of LEVEL_FOLDER/<name>.ini (its first MAX_LEVEL_ACTORS sections) and
+    adds them to the World, each on its layer, physics actors with their bodies. Returns the
+    actors made."""
     path = os.path.join(LEVEL_FOLDER, name + ".ini")
     parser = read_ini(path)
     if parser is None:
         return []
+    sections = parser.sections()
+    if len(sections) > MAX_LEVEL_ACTORS:
+        report(path, sections[MAX_LEVEL_ACTORS], None,
+               "this section and %d more are left out: a level makes at most %d actors"
+               % (len(sections) - MAX_LEVEL_ACTORS - 1, MAX_LEVEL_ACTORS))
+        del sections[MAX_LEVEL_ACTORS:]
     actors = []
-    for section in parser.sections():
+    for section in sections:
         actor = _load_actor(path, section, dict(parser[section]))
         if actor is not None:
             actors.append(actor)

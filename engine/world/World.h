@@ -116,7 +116,8 @@ public:
     /// Null before SetupPhysics.
     b2World* GetPhysicsWorld() const { return m_physicsWorld; }
     /// Steps the physics in fixed 1/60 s steps, carrying the remainder to the next tick; sends
-    /// the collision messages and syncs every physics actor, also when no step was due.
+    /// the collision messages and syncs every physics actor, also when no step was due. Once
+    /// the tick's steps took 0.1 s on the World's clock, the time not yet stepped is dropped.
     void RunPhysics(float dt);
     /// Stores the point and broadcasts "CollisionWith" + name once per ordered pair and tick
     /// to names that have subscribers. Points without an actor on both bodies are ignored.

@@ -12,6 +12,7 @@
 
 #include <oscpack/ip/IpEndpointName.h>
 
+#include <algorithm>
 #include <malloc.h>
 #include <map>
 
@@ -111,6 +112,29 @@ TEST_F(ScreenManagerTest, ScreensFollowInOrderWithClicksHintsAndFreshTextsAndTou
     EXPECT_EQ(delivered, (std::map<String, int>{{kDown, 9000}, {kMove, 10000}, {kUp, 10000}}));
     // A copy takes over 100 bytes: 30,000 left behind would come to megabytes.
     EXPECT_LT(mallinfo2().uordblks, heapBefore + 512 * 1024);
+}
+
+// A key mashed, or bound to a switching message and pressed a thousand times a second, meets
+// the cap: a frame obeys the first switches only, whichever they are, and the next frame obeys
+// again.
+TEST_F(ScreenManagerTest, AFrameObeysAtMostItsCapOfSwitchesAndTheNextFrameObeysAgain)
+{
+    const int cap = ScreenManager::kMaxSwitchesPerFrame;
+    testing::internal::CaptureStdout();
+    Tick(std::vector<const char*>(1000, "Restart"));
+    const String restarts = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::count(restarts.begin(), restarts.end(), '\n'), cap);
+
+    std::vector<const char*> forwardsFirst(1000, "MoveBackwards");
+    std::fill_n(forwardsFirst.begin(), cap - 1, "MoveForwards");
+    Tick(forwardsFirst);
+    EXPECT_EQ(manager->GetCurrentScreenIndex(), cap - 2) << "three forwards, then one back";
+    EXPECT_EQ(CountingSoundSystem::s_plays, cap);
+
+    Tick({"MoveForwards", "MoveForwards"});
+    EXPECT_EQ(manager->GetCurrentScreenIndex(), cap);
+    EXPECT_EQ(CountingSoundSystem::s_plays, cap + 2);
+    EXPECT_NE(Running<TuioScreenSheeps>(), nullptr) << "a level runs";
 }
 
 // Both programs' screens: Stop takes away what the screen made (puffs end on their own), fingers

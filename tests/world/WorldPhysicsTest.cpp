@@ -43,6 +43,45 @@ TEST_F(WorldPhysicsTest, FixedStepsCarryTheRemainderAndActorsSyncEveryTick)
     EXPECT_EQ(body->GetPosition(), b2Vec2(3.0f, -2.0f));
 }
 
+namespace
+{
+/// A clock that a step of a costly world moves on: every read is 30 ms after the last.
+class SlowStepsClock : public FrameClock
+{
+public:
+    double GetTime() override { return m_now += 0.03; }
+
+private:
+    double m_now = 0.0;
+};
+} // namespace
+
+// A world that costs more to step than the time it simulates: each tick's steps stop after a
+// tenth of a second on the World's clock and drop the time not stepped, so the next tick owes
+// nothing; a cheap world steps the whole second.
+TEST_F(WorldPhysicsTest, StepsThatOutlastTheirBudgetDropTheTimeNotSteppedInsteadOfPilingUp)
+{
+    PhysicsActor* drifter = Make("Drifter", Vector2(0.0f, 0.0f), 1.0f);
+    b2Body* body = drifter->GetBody();
+    body->SetLinearVelocity(b2Vec2(60.0f, 0.0f)); // 1 unit per step
+    SlowStepsClock slow;
+    world->SetClock(&slow);
+    world->RunPhysics(1.0f);
+    // Read before the steps and after each: 30 ms a step, past 100 ms after the fourth.
+    EXPECT_EQ(std::lround(drifter->GetPosition().X), 4);
+    EXPECT_EQ(world->GetPhysicsTimeCarried(), 0.0f);
+    world->RunPhysics(1.0f / 60.0f);
+    EXPECT_EQ(std::lround(drifter->GetPosition().X), 5) << "nothing owed";
+    world->RunPhysics(0.06f);
+    EXPECT_EQ(std::lround(drifter->GetPosition().X), 8) << "three steps within the budget";
+    EXPECT_NEAR(world->GetPhysicsTimeCarried(), 0.06f - 3.0f / 60.0f, 1e-6f);
+
+    world->SetClock(&clock);
+    world->ResetPhysicsTimeCarried();
+    world->RunPhysics(1.0f);
+    EXPECT_EQ(std::lround(drifter->GetPosition().X), 68) << "a cheap world steps the second";
+}
+
 TEST_F(WorldPhysicsTest, TouchingActorsAreReportedOncePerTickAndDirection)
 {
     PhysicsActor* ground = Make("Ground", Vector2(0.0f, 0.0f), 0.0f, Vector2(4.0f, 1.0f));

@@ -1,0 +1,110 @@
+// Level files as an attacker or a broken disk writes them: thousands of sections, megabytes of
+// faulty lines, more actors than any level needs. Each used to cost the script library the
+// square of its size; the watchdog ends the test program should such a file freeze it again.
+#include "tests/scripting/ScriptTest.h"
+#include "tests/support/TempDir.h"
+
+#include <fstream>
+
+#include <unistd.h>
+
+namespace
+{
+
+class LevelFileAbuseTest : public ScriptTest
+{
+protected:
+    void SetUp() override
+    {
+        ScriptTest::SetUp();
+        // The archetypes are read first: their faults are not this test's.
+        Python("tessaly_levels.LEVEL_FOLDER = '" + folder.Path() + "'\n" +
+               "tessaly_levels.archetypes()\n");
+    }
+    void TearDown() override
+    {
+        Python("tessaly_levels.LEVEL_FOLDER = 'tests/scripting/data/Level'\n"
+               "tessaly_levels.MAX_LEVEL_ACTORS = 1000\n");
+        ScriptTest::TearDown();
+    }
+    /// Loads the level; returns the names of the actors it made, one a line.
+    String Load(const String& level)
+    {
+        return Python("print('\\n'.join(a.GetName() for a in LoadLevel('" + level + "')))\n");
+    }
+    /// How many lines of `errors` hold text.
+    size_t ErrorLinesWith(const String& text) const
+    {
+        size_t count = 0;
+        for (size_t at = errors.find(text); at != String::npos; at = errors.find(text, at + 1))
+            ++count;
+        return count;
+    }
+
+    TempDir folder;
+};
+
+} // namespace
+
+TEST_F(LevelFileAbuseTest,
+       EmptyNamesAndThousandsOfFaultyLinesAreEachReportedOnceUnderTheirSectionShortly)
+{
+    // An empty name is no section: above the first one it ended the reading with a traceback
+    // (in an archetype file, every archetype was lost).
+    std::ofstream(folder.File("empty_name.ini")) << "[]\n[Meadow]\ntype = meadow\n[]\n";
+    EXPECT_EQ(Load("empty_name"), "Meadow\n");
+    EXPECT_EQ(errors,
+              "ERROR: " + folder.File("empty_name.ini") +
+                  ": line 1 is outside any section: []\nERROR: " + folder.File("empty_name.ini") +
+                  " [Meadow]: line 4 is not 'key = value': []\n");
+    world->UnloadAll();
+
+    constexpr int kSections = 40000;
+    const String faulty(300, 'x'); // neither a header, a comment nor `key = value`
+    {
+        std::ofstream level(folder.File("garbled.ini"));
+        level << "[Meadow]\ntype = meadow\nposition = [1, 2]\n";
+        for (int i = 0; i < kSections; ++i)
+            level << "[S" << i << "]\n" << faulty << "\n";
+        level << "[Meadow]\nposition = [3, 4]\n";
+    }
+    alarm(120);
+    const String made = Load("garbled");
+    alarm(0);
+
+    EXPECT_EQ(made, "Meadow\n") << "the sections without a type make nothing";
+    const String quoted = faulty.substr(0, 200) + "... (300 characters)\n";
+    EXPECT_EQ(ErrorLinesWith(": line "), static_cast<size_t>(kSections));
+    for (int i : {0, 1, kSections / 2, kSections - 1})
+    {
+        const String at = "garbled.ini [S" + std::to_string(i) + "]: line " +
+                          std::to_string(5 + 2 * i) + " is not 'key = value': " + quoted;
+        EXPECT_TRUE(ErrorsHave(at)) << at;
+    }
+    // The Meadow and 999 sections without a type reach the cap.
+    EXPECT_EQ(ErrorLinesWith("type: missing: the actor is left out"), 999u);
+    EXPECT_TRUE(ErrorsHave("garbled.ini [S999]: this section and 39000 more are left out: a "
+                           "level makes at most 1000 actors\n"));
+    EXPECT_EQ(ErrorLinesWith("[Meadow]: section given twice, the later keys win"), 1u);
+    EXPECT_EQ(Actor::GetNamed("Meadow")->GetPosition(), Vector2(3.0f, 4.0f)) << "the later keys";
+}
+
+TEST_F(LevelFileAbuseTest, ALevelMakesAtMostItsCapOfActorsAndSaysWhichSectionsAreLeftOut)
+{
+    {
+        std::ofstream level(folder.File("crowded.ini"));
+        for (int i = 1; i <= 5; ++i)
+            level << "[Meadow" << i << "]\ntype = meadow\nposition = [" << i << ", 0]\n";
+    }
+    Python("tessaly_levels.MAX_LEVEL_ACTORS = 3\n");
+    EXPECT_EQ(Load("crowded"), "Meadow1\nMeadow2\nMeadow3\n");
+    EXPECT_EQ(errors, "ERROR: " + folder.File("crowded.ini") +
+                          " [Meadow4]: this section and 1 more are left out: a level makes at "
+                          "most 3 actors\n");
+    EXPECT_EQ(Actor::GetNamed("Meadow4"), nullptr);
+
+    Python("tessaly_levels.MAX_LEVEL_ACTORS = 5\n");
+    world->UnloadAll();
+    EXPECT_EQ(Load("crowded"), "Meadow1\nMeadow2\nMeadow3\nMeadow4\nMeadow5\n");
+    EXPECT_EQ(errors, "") << "a level of just the cap loads whole";
+}
