@@ -1,6 +1,7 @@
 #include "tests/support/TuioSupport.h"
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <future>
 #include <set>
@@ -61,6 +62,10 @@ TEST(TuioClientThreadsTest, ReadersUnderTheLockSeeOnlyLiveCursorsRemovedListener
         SendTo(c.port, CursorBundle(alive, sets, frame + 1));
     }
     EXPECT_TRUE(c.listener.WaitFor(200));
+    // On a loaded machine the frames can all arrive before the reader is first scheduled.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (reads.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
     stop = true;
     reader.join();
     EXPECT_EQ(faults.load(), 0);
