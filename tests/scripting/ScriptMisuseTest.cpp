@@ -58,26 +58,39 @@ TEST_F(ScriptMisuseTest, ContainersRaiseAtEmptyEndsAndForHugeOrNegativeCounts)
                   {"m = StringList(list(l[::-2**63]) + list(l[::2**63 - 1]))\n"
                    "m[::2**63 - 1] = ['c']; del m[::-2**63]",
                    ""},
-                  {"l.get_allocator()", ""}});
+                  {"l.get_allocator()", ""},
+                  // A VectorList's elements are copies, which outlive the list's storage.
+                  {"u = VectorList(1, Vector2(1, 2)); e, f, b = u[0], u.front(), u.back()\n"
+                   "for k in range(64): u.push_back(Vector2(3, 4))\n"
+                   "u[0].X = 5; u.front().Y = 6; del u",
+                   ""}});
     EXPECT_EQ(Python("print(list(l), l.front(), l.back(), l.capacity() < 2**24, list(m))\n"
                      "print(list(l[-2**63:]), list(l[2**63 - 1:-2**63:-1]))"),
               "['a', 'b'] a b True ['c']\n['a', 'b'] ['b', 'a']\n");
     EXPECT_EQ(Python("l.pop_back(); l.pop_back(); print(list(l))"), "[]\n");
+    EXPECT_EQ(Python("u = VectorList(1, Vector2(1, 2)); u[0].X = 5; u.back().Y = 6\n"
+                     "print(e == f == b, e.X, b.Y, u[0].X, u[0].Y)"),
+              "True 1.0 2.0 1.0 2.0\n");
 }
 
 TEST_F(ScriptMisuseTest, IteratorStepsOfAnySizeStopAtTheEndsAndLeaveTheIteratorWhereItWas)
 {
     Python("l = StringList(['a', 'b', 'c']); i = l.begin()");
-    ExpectErrors({{"i.advance(-2**63)", "StopIteration"},
-                  {"i.advance(2**63 - 1)", "StopIteration"},
-                  {"i -= -2**63", "StopIteration"},
-                  {"i += 4", "StopIteration"},
-                  {"i += -1", "StopIteration"},
-                  // The binary operators hand a failure on to the other operand, as Python's do.
-                  {"i + 4", "TypeError"},
-                  {"i - (-2**63)", "TypeError"},
-                  {"i.distance(StringList().begin())", "ValueError"}});
+    ExpectErrors(
+        {{"i.advance(-2**63)", "StopIteration"},
+         {"i.advance(2**63 - 1)", "StopIteration"},
+         {"i -= -2**63", "StopIteration"},
+         {"i += 4", "StopIteration"},
+         {"i += -1", "StopIteration"},
+         // The binary operators hand a failure on to the other operand, as Python's do.
+         {"i + 4", "TypeError"},
+         {"i - (-2**63)", "TypeError"},
+         {"i.distance(StringList().begin())", "ValueError"},
+         // A step in place returns the iterator itself, which outlives other names.
+         {"k = l.begin(); n = k.incr(); a = n.advance(1); d = a.decr(); del k, n, a", ""}});
     // A step in place moves every name of the iterator; + and - make new ones.
+    EXPECT_EQ(Python("print(d.value(), d.incr().value(), d.decr(2) is d, d.value(), d.thisown)"),
+              "b c True a True\n");
     EXPECT_EQ(Python("j = i; i += 2\n"
                      "print(i.value(), j.value(), (i - 1).value(), l.end() - i, i - l.begin())\n"),
               "c c b 1 2\n");
@@ -145,13 +158,17 @@ TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
                   {"v.__swig_destroy__(v)", "RuntimeError"},
                   // What Python made and let go of, it may take back.
                   {"v.thisown = False; v.thisown = True; assert v.thisown and v.X == 1", ""},
-                  {"w.Add(kept); del m, counter, held, kept, pad, v", ""}});
+                  {"w.Add(kept); del m, counter, held, kept, pad, v", ""},
+                  // A call that raises before it takes a message leaves the message Python's.
+                  {"d = Message('Ping'); sb.DeferredBroadcast(d, 'soon')", "TypeError"},
+                  {"sb.DeferredBroadcast(d, 0.0); del d", ""}});
 
+    Frame();
     Frame();
     EXPECT_EQ(Python("print(Counter.pings, Actor.GetNamed('Counter').GetName(),\n"
                      "      ControllerManager.GetInstance().GetController(0).GetControllerID(),\n"
                      "      w.GetLayerByName('nothing'), Camera.GetInstance().GetZ() > 0)\n"),
-              "1 Counter 0 0 True\n");
+              "2 Counter 0 0 True\n");
     EXPECT_EQ(errors, "");
 }
 
