@@ -236,11 +236,29 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 
 %typemap(out) Actor*
 {
-    // A constructor's new object is always a fresh proxy, also for a Python subclass.
+    // A constructor's new object is always a fresh proxy, also for a Python subclass, whose
+    // Python half is then watched (tessaly_runtime.i).
     if (($owner) & SWIG_POINTER_NEW)
+    {
         $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
+        if ($result && !TessalyWatchPythonHalf($result, dynamic_cast<Swig::Director*>($1)))
+        {
+            Py_DECREF($result);
+            SWIG_fail;
+        }
+    }
     else
         $result = TessalyActorObject($1, $owner);
+}
+%typemap(out) Console*
+{
+    $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
+    if ((($owner) & SWIG_POINTER_NEW) && $result &&
+        !TessalyWatchPythonHalf($result, dynamic_cast<Swig::Director*>($1)))
+    {
+        Py_DECREF($result);
+        SWIG_fail;
+    }
 }
 %typemap(out) MessageListener*
 {
@@ -376,10 +394,14 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
         return StringList();
     }
 }
+// The result is checked whole before it is converted: SWIG's conversion of a list with an
+// element that is no string leaks the list it has begun.
 %typemap(directorout) StringList
 {
     StringList* completions = nullptr;
-    const int res = swig::asptr($input, &completions);
+    const int res = SWIG_IsOK(swig::asptr($input, static_cast<StringList**>(nullptr)))
+                        ? swig::asptr($input, &completions)
+                        : SWIG_ERROR;
     if (!SWIG_IsOK(res) || completions == nullptr)
     {
         TessalyDirectorError("Swig director type mismatch in output value of type 'StringList'");

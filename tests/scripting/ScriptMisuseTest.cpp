@@ -176,16 +176,59 @@ TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)
 {
     Python("import _tessaly\n"
            "class Plain(object): pass\n"
-           "v, w, u, f = Vector2(1, 2), Vector2(3, 4), Vector2(5, 6), Plain()\n");
+           "v, w, u, f = Vector2(1, 2), Vector2(3, 4), Vector2(5, 6), Plain()\n"
+           "a = Actor(); a.SetName('Plain'); World.GetInstance().Add(a)\n");
     ExpectErrors({{"f.this = f; Actor.GetName(f)", "TypeError"},
                   {"StringList(f)", "TypeError"},
                   {"v.this = v; v.Length()", "RuntimeError"},
                   {"w.this.append(w.this)", "TypeError"},
                   {"_tessaly.Vector2_swiginit(u, u.this)", "TypeError"},
                   {"for i in range(100000): w.__init__()", "TypeError"},
-                  {"del v, w, f", ""}});
+                  // No object gets a second engine object behind the first.
+                  {"w.__init__(5, 6)", "TypeError"},
+                  {"_tessaly.Actor_swiginit(StringList(), Actor().this)", "TypeError"},
+                  // A class's registration, made again, changes nothing.
+                  {"_tessaly.Vector2_swigregister(None); _tessaly.Actor_swigregister(int)", ""},
+                  {"del v, f", ""}});
     EXPECT_EQ(Python("print(u.X, u.Y, Vector2(7, 8).Y, repr(u).startswith('<tessaly.Vector2'))"),
               "5.0 6.0 8.0 True\n");
+    EXPECT_EQ(
+        Python("print(w.X, type(Vector2.Zero).__name__, type(Actor.GetNamed('Plain')).__name__)"),
+        "3.0 Vector2 Actor\n");
+}
+
+TEST_F(ScriptMisuseTest, TheEngineHalfOfAPythonObjectNeverOutlivesItsPythonHalf)
+{
+    Python("import _tessaly\n"
+           "class Counter(Actor):\n"
+           "    pings = 0\n"
+           "    def ReceiveMessage(self, message): Counter.pings += 1\n"
+           "class Quiet(Console):\n"
+           "    def Execute(self, line): pass\n"
+           "    def GetCompletions(self, line): return ['a', None]\n"
+           "w, sb, c = World.GetInstance(), Switchboard.GetInstance(), Counter()\n"
+           "sb.SubscribeTo(c, 'Ping')\n");
+    ExpectErrors({// The object behind a Python object, kept beyond it, is gone with it.
+                  {"t = Counter().this; w.Add(t)", "RuntimeError"},
+                  {"Actor.GetName(t)", "RuntimeError"},
+                  {"q = Quiet().this; w.RegisterConsole(q)", "RuntimeError"},
+                  // The native constructors take only an instance of their class as its half.
+                  {"_tessaly.new_Actor(Vector2(1, 2))", "TypeError"},
+                  {"_tessaly.new_Console(object())", "TypeError"},
+                  {"Console.__init__(Vector2(1, 2))", "TypeError"},
+                  {"n = _tessaly.new_Actor(Counter()); w.Add(n)", "RuntimeError"},
+                  // Let go of by Python, a Python actor stays whole, the engine's for good.
+                  {"c.thisown = False; del c", ""},
+                  {"d = Counter(); d.thisown = False; d.thisown = True", "RuntimeError"}});
+    // Completions that are not all strings are refused whole.
+    EXPECT_EQ(Python("e = Quiet(); print(list(_tessaly.Console_GetCompletions(e.this, 'x')))"),
+              "[]\n");
+    Python("sb.Broadcast(Message('Ping'))");
+    Frame();
+    EXPECT_EQ(Python("print(Counter.pings)"), "1\n");
+    EXPECT_EQ(
+        LogCapture::Get().Take(),
+        StringList{"ERROR: Swig director type mismatch in output value of type 'StringList'"});
 }
 
 TEST_F(ScriptMisuseTest, EngineConstantsReachPythonAsCopiesThatCannotBeAssigned)

@@ -2,9 +2,11 @@
 
 Runs inside the engine (tests/scripting/HostileSweepTest.cpp starts it, calls batch() once per
 frame and switches the screens). It finds the module's callables by introspection: every class's
-constructor, methods (dunder ones included), static methods and property getters and setters,
-the module's functions and its linked variables (cvar), and the methods of the containers and
-their iterators, whose objects it gets from the calls themselves. Nothing is listed by hand but
+constructor, methods (dunder ones included, __init__ of objects made before too), static methods
+and property getters and setters, the module's functions and its linked variables (cvar), the
+functions of its native half _tessaly, the methods of the containers and their iterators, and
+those of the objects behind the proxies (their `this`), whose objects it gets from the calls
+themselves. Nothing is listed by hand but
 the calls that end a run by design (DENY) and those by which a script gives up what it owns
 (GIVES_UP).
 
@@ -31,18 +33,21 @@ import sys
 import time
 import traceback
 
+import _tessaly
 import tessaly
 
 # Calls that end the run by design; everything else is fair.
 DENY = {
     # Ends the main loop and closes the window.
     "World.StopGame",
+    "_tessaly.World_StopGame",
 }
 
 # Calls by which a script gives up what it owns: what they are given belongs to nobody (by the
 # script's choice) and is kept referenced here, so that the leak checker reports only leaks the
 # engine or the module make.
-GIVES_UP = ("*.thisown=", "*.__disown__", "*.disown", "*.__setattr__", "World.Remove")
+GIVES_UP = ("*.thisown=", "*.__disown__", "*.disown", "*.__setattr__", "World.Remove",
+            "_tessaly.disown_*", "_tessaly.World_Remove", "SwigPyObject.own")
 
 BATCH_CALLS = 150
 TRACE = os.environ.get("TESSALY_SWEEP_TRACE", "") not in ("", "0")
@@ -116,13 +121,14 @@ def _module_classes():
 def enumerate_targets():
     """Every callable of the module, found by introspection."""
     targets = []
-    for cls in _module_classes():
+    for cls in _module_classes() + [_swig_object_type()]:
         owner = cls.__name__
-        targets.append(Target(owner, "new", cls, "__init__", cls))
+        if cls is not _swig_object_type():
+            targets.append(Target(owner, "new", cls, "__init__", cls))
         for name, attr in vars(cls).items():
             label = owner + "." + name
-            if name in ("__init__", "__new__", "__dict__", "__weakref__", "__module__",
-                        "__doc__", "__class__"):
+            if name in ("__new__", "__dict__", "__weakref__", "__module__", "__doc__",
+                        "__class__", "__getattribute__", "__init_subclass__", "__subclasshook__"):
                 continue
             if isinstance(attr, staticmethod):
                 targets.append(Target(label, "static", cls, name, attr.__func__))
@@ -137,6 +143,9 @@ def enumerate_targets():
             continue
         if getattr(value, "__module__", "tessaly") in ("tessaly", "_tessaly", None):
             targets.append(Target(name, "function", None, name, value))
+    for name, value in vars(_tessaly).items():
+        if not name.startswith("__") and callable(value) and not isinstance(value, type):
+            targets.append(Target("_tessaly." + name, "function", None, name, value))
     cvar = getattr(tessaly, "cvar", None)
     if cvar is not None:
         for name in re.findall(r"\w+", str(cvar)):
@@ -258,6 +267,13 @@ class Pool:
         if TRACE:
             sys.__stdout__.write("    kept as #%d\n" % self.serial)
         self._bounded(bucket, value, self.PER_KIND)
+        # Now and then the object behind a proxy too, which a script may keep beyond its proxy.
+        if isinstance(kind, type) and self.rng.random() < 0.2:
+            try:
+                this = value.this
+            except Exception:  # none, or a dead weak proxy (what __disown__ returns)
+                return
+            self.add(this, depth)
 
     def _bounded(self, bucket, value, limit):
         if len(bucket) < limit:
@@ -270,7 +286,8 @@ class Pool:
     def instances(self, cls):
         found = []
         for kind, bucket in self.by_kind.items():
-            if isinstance(kind, type) and issubclass(kind, cls):
+            if isinstance(kind, type) and issubclass(kind, cls) or \
+                    cls is _swig_object_type() and isinstance(kind, str):
                 found.extend(bucket)
         return found
 
@@ -292,6 +309,16 @@ class Pool:
 
 
 _CLASSES = []
+
+
+def _swig_object_type():
+    """The type of the objects behind the proxies (SwigPyObject)."""
+    if not _SWIG_OBJECT:
+        _SWIG_OBJECT.append(type(tessaly.Vector2().this))
+    return _SWIG_OBJECT[0]
+
+
+_SWIG_OBJECT = []
 
 
 def _module_classes_cached():
