@@ -34,10 +34,11 @@ asan() {
 
 # The hostile-call sweep (tests/scripting/hostile_sweep.py): every function and method of the
 # tessaly module called with hostile arguments while the screens switch, for SWEEP_SECONDS with
-# a random seed (printed; SWEEP_SEED repeats one). The test suite runs it for 15 s with seed 1.
+# seed SWEEP_SEED: 2 unless given, so that CI's result does not depend on a draw; "random" takes
+# one from the clock and prints it. The test suite runs it for 15 s with seed 1.
 run_sweep() {
     echo "-- hostile-call sweep for ${SWEEP_SECONDS:-90} s"
-    TESSALY_SWEEP_SECONDS="${SWEEP_SECONDS:-90}" TESSALY_SWEEP_SEED="${SWEEP_SEED:-random}" \
+    TESSALY_SWEEP_SECONDS="${SWEEP_SECONDS:-90}" TESSALY_SWEEP_SEED="${SWEEP_SEED:-2}" \
         bash tools/with-display.sh build-asan/tests/scripting/hostile_sweep_tests
 }
 

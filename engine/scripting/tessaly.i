@@ -84,6 +84,15 @@
 %feature("del", "0") swig::SwigPyIterator::operator-=;
 %feature("action") swig::SwigPyIterator::advance
     "result = swig::TessalyStep(*arg1, arg2, false);"
+// incr(), decr() and advance() step the iterator and return it: the object they were called
+// through, not a second proxy of the same iterator, which would dangle once the first one went.
+%typemap(out, noblock=1)
+    swig::SwigPyIterator* incr, swig::SwigPyIterator* decr, swig::SwigPyIterator* advance
+{
+    (void)$1;
+    Py_INCREF($self);
+    $result = $self;
+}
 %feature("action") swig::SwigPyIterator::operator+=
     "result = swig::TessalyStep(*arg1, arg2, false)->copy();"
 %feature("action") swig::SwigPyIterator::operator-=

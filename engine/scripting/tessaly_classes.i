@@ -171,6 +171,14 @@ enum spriteAnimationType
     SAT_OneShot = 3
 };
 
+// The Python half of a new object: None, or an instance of the class (tessaly_runtime.i).
+%typemap(in) PyObject* self
+{
+    if (!TessalyPythonHalf($input, $descriptor(Actor*)))
+        SWIG_fail;
+    $1 = $input;
+}
+
 %feature("director") Actor;
 class Actor : public Renderable, public MessageListener
 {
@@ -351,6 +359,13 @@ public:
 };
 
 // --- Console and World. ---------------------------------------------------------------------------
+
+%typemap(in) PyObject* self
+{
+    if (!TessalyPythonHalf($input, $descriptor(Console*)))
+        SWIG_fail;
+    $1 = $input;
+}
 
 %feature("director") Console;
 class Console

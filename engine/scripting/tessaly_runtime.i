@@ -16,9 +16,10 @@ namespace
 //
 // SWIG finds the object behind a Python value by following `this` attributes until it meets
 // one of its own objects, and chains the objects of one proxy through their `next`. A script
-// can make either loop (`v.this = v`) or grow without end (__init__ called again and again), and
-// SWIG would then follow it for ever or overflow the stack. Here `this` is followed a few steps
-// at most, and a chain is kept short and free of loops.
+// can make `this` loop (`v.this = v`), and SWIG would then follow it for ever. Here `this` is
+// followed a few steps at most. Nor does a proxy get a chain: __init__ run again on an object
+// (or SWIG's `X_swiginit` called with one) would chain an engine object behind another one's,
+// where the checks of what is alive and who owns it, which look at the first, do not see it.
 
 constexpr int kTessalyMaxThisSteps = 8;
 
@@ -76,33 +77,40 @@ int TessalyConvertPtrAndOwn(PyObject* object, void** pointer, swig_type_info* ty
                                         pointer, type, flags, own);
 }
 
-/// SWIG's `X_swiginit(self, this)`, which __init__ calls: it sets or extends self's chain. A
-/// `this` that is not a new SWIG object, or a chain already kTessalyMaxThisSteps long, raises.
+/// SWIG's `X_swiginit(self, this)`, which __init__ calls: it sets self's `this`. Raises unless
+/// self has none yet and `this` is a SWIG object without a chain.
 PyObject* TessalyInitShadowInstance(PyObject* args)
 {
     PyObject* objects[2] = {nullptr, nullptr};
     if (!SWIG_Python_UnpackTuple(args, "swiginit", 2, 2, objects))
         return nullptr;
-    SwigPyObject* chain = nullptr;
-    bool fits = TessalyFindThis(objects[0], &chain) && SwigPyObject_Check(objects[1]) &&
-                reinterpret_cast<SwigPyObject*>(objects[1])->next == nullptr;
-    for (int length = 0; fits && chain != nullptr; ++length)
+    SwigPyObject* existing = nullptr;
+    if (!TessalyFindThis(objects[0], &existing) || existing != nullptr ||
+        !SwigPyObject_Check(objects[1]) ||
+        reinterpret_cast<SwigPyObject*>(objects[1])->next != nullptr)
     {
-        fits = length < kTessalyMaxThisSteps && reinterpret_cast<PyObject*>(chain) != objects[1];
-        chain = reinterpret_cast<SwigPyObject*>(chain->next);
-    }
-    if (!fits)
-    {
-        PyErr_SetString(PyExc_TypeError, "__init__ of a wrapped class takes a new object, and "
-                                         "runs a few times at most on one instance");
+        PyErr_SetString(PyExc_TypeError,
+                        "__init__ of a wrapped class runs once on an object, with a new one");
         return nullptr;
     }
     return SWIG_Python_InitShadowInstance(args);
 }
 
+/// SWIG's registration of a proxy class for a type, which each class's `X_swigregister` makes as
+/// the proxy layer defines it. Called again from Python it would replace the class that proxies
+/// of the type are made as (with None: none, and their objects leak): only the first counts.
+void TessalyTypeNewClientData(swig_type_info* type, void* data)
+{
+    if (type->clientdata == nullptr)
+        SWIG_TypeNewClientData(type, data);
+    else if (data != nullptr)
+        SwigPyClientData_Del(static_cast<SwigPyClientData*>(data));
+}
+
 } // namespace
 
 // From here on, also in SWIG's own later code.
+#define SWIG_TypeNewClientData TessalyTypeNewClientData
 #define SWIG_Python_GetSwigThis TessalyGetSwigThis
 #define SWIG_Python_ConvertPtrAndOwn TessalyConvertPtrAndOwn
 #define SWIG_Python_InitShadowInstance TessalyInitShadowInstance
@@ -234,13 +242,15 @@ bool TessalyAlive(PyObject* input)
 }
 
 /// TessalyAlive for an argument converted to T*, for the types whose objects the engine deletes
-/// behind Python's back; nothing to look up for the others.
+/// behind Python's back (a console also when its Python half goes); nothing to look up for the
+/// others.
 template <class T> bool TessalyAliveAs(PyObject* input)
 {
     using Type = typename std::remove_pointer<T>::type;
     if constexpr (std::is_convertible<Type*, const Renderable*>::value ||
                   std::is_convertible<Type*, const MessageListener*>::value ||
-                  std::is_convertible<Type*, const Message*>::value)
+                  std::is_convertible<Type*, const Message*>::value ||
+                  std::is_convertible<Type*, const Console*>::value)
         return TessalyAlive(input);
     else
         return true;
@@ -277,13 +287,34 @@ void TessalyEngineOwns(PyObject* proxy)
             ++it;
 }
 
-/// Python lets go of the object behind a proxy it owns, keeping the right to take it back.
+/// The director of the live object behind a proxy (an instance of a Python subclass of Actor or
+/// Console), or null.
+Swig::Director* TessalyDirectorOf(SwigPyObject* object)
+{
+    if (object->ptr == nullptr)
+        return nullptr;
+    if (object->ty == SWIGTYPE_p_Console)
+        return dynamic_cast<Swig::Director*>(static_cast<Console*>(object->ptr));
+    swig_cast_info* cast = SWIG_TypeCheckStruct(object->ty, SWIGTYPE_p_Actor);
+    if (cast == nullptr)
+        return nullptr;
+    int newMemory = 0;
+    return dynamic_cast<Swig::Director*>(
+        Renderable::FindLive<Actor>(SWIG_TypeCast(cast, object->ptr, &newMemory)));
+}
+
+/// Python lets go of the object behind a proxy it owns, keeping the right to take it back. An
+/// instance of a Python subclass is handed over for good instead, as __disown__ does: its
+/// engine half calls its Python half, which must then stay alive with it.
 void TessalyRelease(SwigPyObject* object)
 {
     if (object->own == 0)
         return;
     object->own = 0;
-    TessalyProxyTable().released.insert(reinterpret_cast<PyObject*>(object));
+    if (Swig::Director* director = TessalyDirectorOf(object))
+        director->swig_disown();
+    else
+        TessalyProxyTable().released.insert(reinterpret_cast<PyObject*>(object));
 }
 
 /// Python takes the object behind a proxy; false, with a Python error set, unless Python made
@@ -507,6 +538,76 @@ void TessalyAdopt(PyObject* object, Swig::Director* director)
     TessalyEngineOwns(object);
     if (director)
         director->swig_disown();
+}
+
+// --- The Python halves of Python subclasses. --------------------------------------------------
+//
+// The engine object of an instance of a Python subclass of Actor or Console (a director) calls
+// its Python half, which it keeps alive only once the engine owns it. While Python owns it, the
+// Python half holds the proxy (`this`) that owns the engine object, and the two go together,
+// unless that proxy outlives it: a `this` kept (`t = MyActor().this`), or an engine object made
+// by calling the native constructor with some other object (`_tessaly.new_Actor(x)`). So the
+// constructors take only an instance of their class as the Python half, and a watch on it
+// deletes the engine object that Python owns as the Python half goes; a proxy kept then raises
+// like one of any deleted object.
+
+/// False, with TypeError set, unless self may be the Python half of a new object of the class
+/// wrapped as type: None (no Python subclass) or an instance of that class.
+bool TessalyPythonHalf(PyObject* self, swig_type_info* type)
+{
+    if (self == Py_None)
+        return true;
+    const auto* data = static_cast<SwigPyClientData*>(type->clientdata);
+    const int instance = data && data->klass ? PyObject_IsInstance(self, data->klass) : 0;
+    if (instance == 1 && PyType_SUPPORTS_WEAKREFS(Py_TYPE(self)))
+        return true;
+    if (instance < 0)
+        PyErr_Clear();
+    PyErr_Format(PyExc_TypeError, "the Python half of a new %s must be an instance of its class",
+                 TessalyClassName(type).c_str());
+    return false;
+}
+
+/// The weak references by which the Python halves are watched.
+std::unordered_set<PyObject*>& TessalyHalfWatches()
+{
+    static auto* watches = new std::unordered_set<PyObject*>();
+    return *watches;
+}
+
+/// A watched Python half has gone; proxy is the object made with it.
+PyObject* TessalyPythonHalfGone(PyObject* proxy, PyObject* watch)
+{
+    auto* object = reinterpret_cast<SwigPyObject*>(proxy);
+    if (object->own != 0 && object->ptr != nullptr)
+    {
+        object->own = 0;
+        if (object->ty == SWIGTYPE_p_Console)
+            delete static_cast<Console*>(object->ptr);
+        else
+            delete static_cast<Actor*>(object->ptr);
+    }
+    // What a Console proxy kept would reach now (an Actor's proxy learns it from the Actor).
+    TessalyProxyTable().gone.insert(proxy);
+    if (TessalyHalfWatches().erase(watch) != 0)
+        Py_DECREF(watch);
+    Py_RETURN_NONE;
+}
+
+/// Watches the Python half of the new object behind proxy, if it has one; false, with a Python
+/// error set, when it cannot.
+bool TessalyWatchPythonHalf(PyObject* proxy, Swig::Director* director)
+{
+    if (director == nullptr)
+        return true;
+    static PyMethodDef gone = {"python_half_gone", TessalyPythonHalfGone, METH_O, nullptr};
+    PyObject* callback = PyCFunction_New(&gone, proxy);
+    PyObject* watch = callback ? PyWeakref_NewRef(director->swig_get_self(), callback) : nullptr;
+    Py_XDECREF(callback);
+    if (watch == nullptr)
+        return false;
+    TessalyHalfWatches().insert(watch);
+    return true;
 }
 
 /// Reports a failed Python up-call and clears the Python error, so that the engine goes on

@@ -94,7 +94,7 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 // of World.Add and World.Remove, a None sender and a None broadcast stay what the engine makes of
 // them (a warning line, nothing).
 
-%typemap(check, noblock=1) Message* message, MessageListener* listener, Console* adopted
+%typemap(check, noblock=1) Message* message, MessageListener* listener
 {
     if ($1 == nullptr)
     {
@@ -180,6 +180,14 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 } // namespace
 %}
 
+// An element of a VectorList reaches Python as a copy, as it does through pop() and iteration:
+// a proxy of the element itself would point into the list's storage, which moves when the list
+// grows and goes with the list.
+%typemap(out, noblock=1) const Vector2&
+{
+    $result = SWIG_NewPointerObj(new Vector2(*$1), $descriptor, SWIG_POINTER_OWN);
+}
+
 %feature("action") std::vector::front
     "result = TessalyResultOf<decltype(result)>(TessalyEndElement(*arg1, false));"
 %feature("action") std::vector::back
@@ -228,11 +236,29 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 
 %typemap(out) Actor*
 {
-    // A constructor's new object is always a fresh proxy, also for a Python subclass.
+    // A constructor's new object is always a fresh proxy, also for a Python subclass, whose
+    // Python half is then watched (tessaly_runtime.i).
     if (($owner) & SWIG_POINTER_NEW)
+    {
         $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
+        if ($result && !TessalyWatchPythonHalf($result, dynamic_cast<Swig::Director*>($1)))
+        {
+            Py_DECREF($result);
+            SWIG_fail;
+        }
+    }
     else
         $result = TessalyActorObject($1, $owner);
+}
+%typemap(out) Console*
+{
+    $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
+    if ((($owner) & SWIG_POINTER_NEW) && $result &&
+        !TessalyWatchPythonHalf($result, dynamic_cast<Swig::Director*>($1)))
+    {
+        Py_DECREF($result);
+        SWIG_fail;
+    }
 }
 %typemap(out) MessageListener*
 {
@@ -270,27 +296,50 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 // Arguments named `adopted` go to the engine together with their Python halves: the World owns
 // what it holds, and the Switchboard the messages it is given. Without this a temporary would be
 // deleted by Python while the engine still holds it.
+//
+// The handing over comes last, once every argument has been converted: an argument after it that
+// raises (`DeferredBroadcast(m, 'soon')`) leaves the object with Python, which still owns it.
 
-%typemap(in, noblock=1) SWIGTYPE* adopted (void* argp = 0, int res = 0)
+%typemap(in, noblock=1) SWIGTYPE* adopted (void* argp = 0, int res = 0, PyObject* given = nullptr)
 {
+    given = $input;
     res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
     if (!SWIG_IsOK(res))
         %argument_fail(res, "$type", $symname, $argnum);
     if (!TessalyAliveAs<$*1_ltype>($input))
         SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
+}
+%typemap(check, noblock=1) SWIGTYPE* adopted
+{
     if ($1)
-        TessalyAdopt($input, dynamic_cast<Swig::Director*>($1));
+        TessalyAdopt(given$argnum, dynamic_cast<Swig::Director*>($1));
+}
+%typemap(check, noblock=1) Console* adopted
+{
+    if ($1 == nullptr)
+    {
+        PyErr_SetString(PyExc_TypeError,
+                        "in method '$symname', argument $argnum of type '$1_type' may not be None");
+        SWIG_fail;
+    }
+    TessalyAdopt(given$argnum, dynamic_cast<Swig::Director*>($1));
 }
 // A message is handed over once, and its proxy raises from then on.
-%typemap(in, noblock=1) Message* adopted (void* argp = 0, int res = 0)
+%typemap(in, noblock=1) Message* adopted (void* argp = 0, int res = 0, PyObject* given = nullptr)
 {
+    given = $input;
     res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
     if (!SWIG_IsOK(res))
         %argument_fail(res, "$type", $symname, $argnum);
-    if (argp != nullptr && !TessalyHandOver($input))
+    if (argp != nullptr && !TessalyAlive($input))
         SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
+}
+%typemap(check, noblock=1) Message* adopted
+{
+    if ($1 != nullptr && !TessalyHandOver(given$argnum))
+        SWIG_fail;
 }
 
 // --- Python up-calls. ---------------------------------------------------------------------------
@@ -345,10 +394,14 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
         return StringList();
     }
 }
+// The result is checked whole before it is converted: SWIG's conversion of a list with an
+// element that is no string leaks the list it has begun.
 %typemap(directorout) StringList
 {
     StringList* completions = nullptr;
-    const int res = swig::asptr($input, &completions);
+    const int res = SWIG_IsOK(swig::asptr($input, static_cast<StringList**>(nullptr)))
+                        ? swig::asptr($input, &completions)
+                        : SWIG_ERROR;
     if (!SWIG_IsOK(res) || completions == nullptr)
     {
         TessalyDirectorError("Swig director type mismatch in output value of type 'StringList'");

@@ -58,26 +58,39 @@ TEST_F(ScriptMisuseTest, ContainersRaiseAtEmptyEndsAndForHugeOrNegativeCounts)
                   {"m = StringList(list(l[::-2**63]) + list(l[::2**63 - 1]))\n"
                    "m[::2**63 - 1] = ['c']; del m[::-2**63]",
                    ""},
-                  {"l.get_allocator()", ""}});
+                  {"l.get_allocator()", ""},
+                  // A VectorList's elements are copies, which outlive the list's storage.
+                  {"u = VectorList(1, Vector2(1, 2)); e, f, b = u[0], u.front(), u.back()\n"
+                   "for k in range(64): u.push_back(Vector2(3, 4))\n"
+                   "u[0].X = 5; u.front().Y = 6; del u",
+                   ""}});
     EXPECT_EQ(Python("print(list(l), l.front(), l.back(), l.capacity() < 2**24, list(m))\n"
                      "print(list(l[-2**63:]), list(l[2**63 - 1:-2**63:-1]))"),
               "['a', 'b'] a b True ['c']\n['a', 'b'] ['b', 'a']\n");
     EXPECT_EQ(Python("l.pop_back(); l.pop_back(); print(list(l))"), "[]\n");
+    EXPECT_EQ(Python("u = VectorList(1, Vector2(1, 2)); u[0].X = 5; u.back().Y = 6\n"
+                     "print(e == f == b, e.X, b.Y, u[0].X, u[0].Y)"),
+              "True 1.0 2.0 1.0 2.0\n");
 }
 
 TEST_F(ScriptMisuseTest, IteratorStepsOfAnySizeStopAtTheEndsAndLeaveTheIteratorWhereItWas)
 {
     Python("l = StringList(['a', 'b', 'c']); i = l.begin()");
-    ExpectErrors({{"i.advance(-2**63)", "StopIteration"},
-                  {"i.advance(2**63 - 1)", "StopIteration"},
-                  {"i -= -2**63", "StopIteration"},
-                  {"i += 4", "StopIteration"},
-                  {"i += -1", "StopIteration"},
-                  // The binary operators hand a failure on to the other operand, as Python's do.
-                  {"i + 4", "TypeError"},
-                  {"i - (-2**63)", "TypeError"},
-                  {"i.distance(StringList().begin())", "ValueError"}});
+    ExpectErrors(
+        {{"i.advance(-2**63)", "StopIteration"},
+         {"i.advance(2**63 - 1)", "StopIteration"},
+         {"i -= -2**63", "StopIteration"},
+         {"i += 4", "StopIteration"},
+         {"i += -1", "StopIteration"},
+         // The binary operators hand a failure on to the other operand, as Python's do.
+         {"i + 4", "TypeError"},
+         {"i - (-2**63)", "TypeError"},
+         {"i.distance(StringList().begin())", "ValueError"},
+         // A step in place returns the iterator itself, which outlives other names.
+         {"k = l.begin(); n = k.incr(); a = n.advance(1); d = a.decr(); del k, n, a", ""}});
     // A step in place moves every name of the iterator; + and - make new ones.
+    EXPECT_EQ(Python("print(d.value(), d.incr().value(), d.decr(2) is d, d.value(), d.thisown)"),
+              "b c True a True\n");
     EXPECT_EQ(Python("j = i; i += 2\n"
                      "print(i.value(), j.value(), (i - 1).value(), l.end() - i, i - l.begin())\n"),
               "c c b 1 2\n");
@@ -145,13 +158,17 @@ TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
                   {"v.__swig_destroy__(v)", "RuntimeError"},
                   // What Python made and let go of, it may take back.
                   {"v.thisown = False; v.thisown = True; assert v.thisown and v.X == 1", ""},
-                  {"w.Add(kept); del m, counter, held, kept, pad, v", ""}});
+                  {"w.Add(kept); del m, counter, held, kept, pad, v", ""},
+                  // A call that raises before it takes a message leaves the message Python's.
+                  {"d = Message('Ping'); sb.DeferredBroadcast(d, 'soon')", "TypeError"},
+                  {"sb.DeferredBroadcast(d, 0.0); del d", ""}});
 
+    Frame();
     Frame();
     EXPECT_EQ(Python("print(Counter.pings, Actor.GetNamed('Counter').GetName(),\n"
                      "      ControllerManager.GetInstance().GetController(0).GetControllerID(),\n"
                      "      w.GetLayerByName('nothing'), Camera.GetInstance().GetZ() > 0)\n"),
-              "1 Counter 0 0 True\n");
+              "2 Counter 0 0 True\n");
     EXPECT_EQ(errors, "");
 }
 
@@ -159,16 +176,59 @@ TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)
 {
     Python("import _tessaly\n"
            "class Plain(object): pass\n"
-           "v, w, u, f = Vector2(1, 2), Vector2(3, 4), Vector2(5, 6), Plain()\n");
+           "v, w, u, f = Vector2(1, 2), Vector2(3, 4), Vector2(5, 6), Plain()\n"
+           "a = Actor(); a.SetName('Plain'); World.GetInstance().Add(a)\n");
     ExpectErrors({{"f.this = f; Actor.GetName(f)", "TypeError"},
                   {"StringList(f)", "TypeError"},
                   {"v.this = v; v.Length()", "RuntimeError"},
                   {"w.this.append(w.this)", "TypeError"},
                   {"_tessaly.Vector2_swiginit(u, u.this)", "TypeError"},
                   {"for i in range(100000): w.__init__()", "TypeError"},
-                  {"del v, w, f", ""}});
+                  // No object gets a second engine object behind the first.
+                  {"w.__init__(5, 6)", "TypeError"},
+                  {"_tessaly.Actor_swiginit(StringList(), Actor().this)", "TypeError"},
+                  // A class's registration, made again, changes nothing.
+                  {"_tessaly.Vector2_swigregister(None); _tessaly.Actor_swigregister(int)", ""},
+                  {"del v, f", ""}});
     EXPECT_EQ(Python("print(u.X, u.Y, Vector2(7, 8).Y, repr(u).startswith('<tessaly.Vector2'))"),
               "5.0 6.0 8.0 True\n");
+    EXPECT_EQ(
+        Python("print(w.X, type(Vector2.Zero).__name__, type(Actor.GetNamed('Plain')).__name__)"),
+        "3.0 Vector2 Actor\n");
+}
+
+TEST_F(ScriptMisuseTest, TheEngineHalfOfAPythonObjectNeverOutlivesItsPythonHalf)
+{
+    Python("import _tessaly\n"
+           "class Counter(Actor):\n"
+           "    pings = 0\n"
+           "    def ReceiveMessage(self, message): Counter.pings += 1\n"
+           "class Quiet(Console):\n"
+           "    def Execute(self, line): pass\n"
+           "    def GetCompletions(self, line): return ['a', None]\n"
+           "w, sb, c = World.GetInstance(), Switchboard.GetInstance(), Counter()\n"
+           "sb.SubscribeTo(c, 'Ping')\n");
+    ExpectErrors({// The object behind a Python object, kept beyond it, is gone with it.
+                  {"t = Counter().this; w.Add(t)", "RuntimeError"},
+                  {"Actor.GetName(t)", "RuntimeError"},
+                  {"q = Quiet().this; w.RegisterConsole(q)", "RuntimeError"},
+                  // The native constructors take only an instance of their class as its half.
+                  {"_tessaly.new_Actor(Vector2(1, 2))", "TypeError"},
+                  {"_tessaly.new_Console(object())", "TypeError"},
+                  {"Console.__init__(Vector2(1, 2))", "TypeError"},
+                  {"n = _tessaly.new_Actor(Counter()); w.Add(n)", "RuntimeError"},
+                  // Let go of by Python, a Python actor stays whole, the engine's for good.
+                  {"c.thisown = False; del c", ""},
+                  {"d = Counter(); d.thisown = False; d.thisown = True", "RuntimeError"}});
+    // Completions that are not all strings are refused whole.
+    EXPECT_EQ(Python("e = Quiet(); print(list(_tessaly.Console_GetCompletions(e.this, 'x')))"),
+              "[]\n");
+    Python("sb.Broadcast(Message('Ping'))");
+    Frame();
+    EXPECT_EQ(Python("print(Counter.pings)"), "1\n");
+    EXPECT_EQ(
+        LogCapture::Get().Take(),
+        StringList{"ERROR: Swig director type mismatch in output value of type 'StringList'"});
 }
 
 TEST_F(ScriptMisuseTest, EngineConstantsReachPythonAsCopiesThatCannotBeAssigned)

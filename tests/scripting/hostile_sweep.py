@@ -2,11 +2,13 @@
 
 Runs inside the engine (tests/scripting/HostileSweepTest.cpp starts it, calls batch() once per
 frame and switches the screens). It finds the module's callables by introspection: every class's
-constructor, methods (dunder ones included), static methods and property getters and setters,
-the module's functions and its linked variables (cvar), and the methods of the containers and
-their iterators, whose objects it gets from the calls themselves. Nothing is listed by hand but
-the calls that end a run by design (DENY), those by which a script gives up what it owns
-(GIVES_UP) and, for now, faults being mended elsewhere (KNOWN_FAULTS).
+constructor, methods (dunder ones included, __init__ of objects made before too), static methods
+and property getters and setters, the module's functions and its linked variables (cvar), the
+functions of its native half _tessaly, the methods of the containers and their iterators, and
+those of the objects behind the proxies (their `this`), whose objects it gets from the calls
+themselves. Nothing is listed by hand but
+the calls that end a run by design (DENY) and those by which a script gives up what it owns
+(GIVES_UP).
 
 Arguments come from a pool of hostile values (None, wrong types, 0, negative and huge integers,
 NaN and infinities, empty and very long strings, proxies of deleted actors, objects of earlier
@@ -31,95 +33,21 @@ import sys
 import time
 import traceback
 
+import _tessaly
 import tessaly
 
 # Calls that end the run by design; everything else is fair.
 DENY = {
     # Ends the main loop and closes the window.
     "World.StopGame",
+    "_tessaly.World_StopGame",
 }
 
 # Calls by which a script gives up what it owns: what they are given belongs to nobody (by the
 # script's choice) and is kept referenced here, so that the leak checker reports only leaks the
 # engine or the module make.
-GIVES_UP = ("*.thisown=", "*.__disown__", "*.disown", "*.__setattr__", "World.Remove")
-
-
-def _empty(receiver, args):
-    try:
-        return len(receiver) == 0
-    except Exception:
-        return False
-
-
-def _most_negative(receiver, args):
-    return any(type(a) is int and a == -2**63 for a in args)
-
-
-def _huge_count(receiver, args):
-    return any(type(a) is int and abs(a) > 10**6 for a in args)
-
-
-def _owning(receiver, args):
-    return bool(args and args[0])
-
-
-def _KEEP_NOTHING(receiver, args):
-    """Made, but its result is not kept."""
-    return False
-
-
-# TEMPORARY: faults of the scripting interface (engine/scripting/*.i) that are being mended
-# elsewhere. Each entry skips a call, always (None) or when its test of the receiver and the
-# arguments holds. Empty this list once those fixes are merged.
-KNOWN_FAULTS = {
-    # Deletes the object whatever owns it: the Camera, the World's actors, a handed-over message.
-    "*.__swig_destroy__": None,
-    # Reads or removes the element of an empty container.
-    "*List.front": _empty,
-    "*List.back": _empty,
-    "*List.pop_back": _empty,
-    # An index of -2**63 is negated (SWIG's check_index), which overflows.
-    "*.__getitem__": _most_negative,
-    "*.__setitem__": _most_negative,
-    "*.__delitem__": _most_negative,
-    # A step of -2**63 is negated (SwigPyIterator's operator-, advance), which overflows.
-    "SwigPyIterator.*": _most_negative,
-    # A count of billions is allocated as asked (32 GB for assign(2**32 - 1, x)).
-    "*List.assign": _huge_count,
-    "*List.resize": _huge_count,
-    "*List.reserve": _huge_count,
-    "*List.insert": _huge_count,
-    "*List": _huge_count,
-    # Return a proxy into the list's storage, which dangles once the list grows or goes.
-    "VectorList.front": None,
-    "VectorList.back": None,
-    "VectorList.__getitem__": lambda receiver, args: not (args and type(args[0]) is slice),
-    # Return the iterator itself: the copy dangles once the other proxy goes (incr, decr,
-    # advance), or the call disowns the proxy it was made through (__iadd__, __isub__).
-    "SwigPyIterator.incr": _KEEP_NOTHING,
-    "SwigPyIterator.decr": _KEEP_NOTHING,
-    "SwigPyIterator.advance": _KEEP_NOTHING,
-    "SwigPyIterator.__iadd__": None,
-    "SwigPyIterator.__isub__": None,
-    # Gives out a new allocator that Python cannot delete.
-    "*.get_allocator": None,
-    # Python deletes what the engine owns or shares (a constant, the Camera, a handed-over
-    # message) once its proxy goes.
-    "*.thisown=": _owning,
-    # Return a new iterator that nobody owns.
-    "SwigPyIterator.__add__": None,
-    "SwigPyIterator.__sub__": None,
-    # Raise with a new std::invalid_argument that nobody deletes (iterators of two containers).
-    "SwigPyIterator.distance": None,
-    "SwigPyIterator.equal": None,
-    # Takes the message before it converts the delay: one that is no float loses the message.
-    "Switchboard.DeferredBroadcast":
-        lambda receiver, args: len(args) != 2 or type(args[1]) not in (int, float) or
-        (abs(args[1]) > 3.4e38 and abs(args[1]) != INF),
-    # A None message is passed on as a null pointer, which the listeners follow.
-    "*.ReceiveMessage": lambda receiver, args: bool(args) and args[0] is None,
-}
+GIVES_UP = ("*.thisown=", "*.__disown__", "*.disown", "*.__setattr__", "World.Remove",
+            "_tessaly.disown_*", "_tessaly.World_Remove", "SwigPyObject.own")
 
 BATCH_CALLS = 150
 TRACE = os.environ.get("TESSALY_SWEEP_TRACE", "") not in ("", "0")
@@ -167,7 +95,7 @@ class Target:
     """One callable of the module and what the sweep has learned about its arguments."""
 
     __slots__ = ("label", "kind", "owner", "name", "func", "protos", "low", "high", "types",
-                 "calls", "skips", "keep", "gives_up")
+                 "calls", "gives_up")
 
     def __init__(self, label, kind, owner, name, func):
         self.label, self.kind, self.owner, self.name, self.func = label, kind, owner, name, func
@@ -175,8 +103,6 @@ class Target:
         self.low = self.high = None  # how many arguments it takes (self not counted)
         self.types = {}    # argument index (self not counted) -> type
         self.calls = 0
-        self.skips = []    # tests of (receiver, arguments) for calls not to make (KNOWN_FAULTS)
-        self.keep = True   # whether its results join the pool
         self.gives_up = False
 
     @property
@@ -195,13 +121,14 @@ def _module_classes():
 def enumerate_targets():
     """Every callable of the module, found by introspection."""
     targets = []
-    for cls in _module_classes():
+    for cls in _module_classes() + [_swig_object_type()]:
         owner = cls.__name__
-        targets.append(Target(owner, "new", cls, "__init__", cls))
+        if cls is not _swig_object_type():
+            targets.append(Target(owner, "new", cls, "__init__", cls))
         for name, attr in vars(cls).items():
             label = owner + "." + name
-            if name in ("__init__", "__new__", "__dict__", "__weakref__", "__module__",
-                        "__doc__", "__class__"):
+            if name in ("__new__", "__dict__", "__weakref__", "__module__", "__doc__",
+                        "__class__", "__getattribute__", "__init_subclass__", "__subclasshook__"):
                 continue
             if isinstance(attr, staticmethod):
                 targets.append(Target(label, "static", cls, name, attr.__func__))
@@ -216,6 +143,9 @@ def enumerate_targets():
             continue
         if getattr(value, "__module__", "tessaly") in ("tessaly", "_tessaly", None):
             targets.append(Target(name, "function", None, name, value))
+    for name, value in vars(_tessaly).items():
+        if not name.startswith("__") and callable(value) and not isinstance(value, type):
+            targets.append(Target("_tessaly." + name, "function", None, name, value))
     cvar = getattr(tessaly, "cvar", None)
     if cvar is not None:
         for name in re.findall(r"\w+", str(cvar)):
@@ -225,13 +155,7 @@ def enumerate_targets():
     for target in targets:
         if any(fnmatch.fnmatchcase(target.label, pattern) for pattern in DENY):
             continue
-        skips = [test for pattern, test in KNOWN_FAULTS.items()
-                 if fnmatch.fnmatchcase(target.label, pattern)]
-        if None in skips:
-            continue
         target.gives_up = any(fnmatch.fnmatchcase(target.label, p) for p in GIVES_UP)
-        target.keep = _KEEP_NOTHING not in skips
-        target.skips = [test for test in skips if test is not _KEEP_NOTHING]
         kept.append(target)
     return kept
 
@@ -343,6 +267,13 @@ class Pool:
         if TRACE:
             sys.__stdout__.write("    kept as #%d\n" % self.serial)
         self._bounded(bucket, value, self.PER_KIND)
+        # Now and then the object behind a proxy too, which a script may keep beyond its proxy.
+        if isinstance(kind, type) and self.rng.random() < 0.2:
+            try:
+                this = value.this
+            except Exception:  # none, or a dead weak proxy (what __disown__ returns)
+                return
+            self.add(this, depth)
 
     def _bounded(self, bucket, value, limit):
         if len(bucket) < limit:
@@ -355,7 +286,8 @@ class Pool:
     def instances(self, cls):
         found = []
         for kind, bucket in self.by_kind.items():
-            if isinstance(kind, type) and issubclass(kind, cls):
+            if isinstance(kind, type) and issubclass(kind, cls) or \
+                    cls is _swig_object_type() and isinstance(kind, str):
                 found.extend(bucket)
         return found
 
@@ -377,6 +309,16 @@ class Pool:
 
 
 _CLASSES = []
+
+
+def _swig_object_type():
+    """The type of the objects behind the proxies (SwigPyObject)."""
+    if not _SWIG_OBJECT:
+        _SWIG_OBJECT.append(type(tessaly.Vector2().this))
+    return _SWIG_OBJECT[0]
+
+
+_SWIG_OBJECT = []
 
 
 def _module_classes_cached():
@@ -646,8 +588,6 @@ class Sweep:
                 learn(target, error)
             return None
         self.outcomes["returned"] += 1
-        if not target.keep:
-            return None
         self.pool.add(result)
         if isinstance(result, tuple(self.classes)) or type(result).__name__ == "SwigPyObject":
             self._peek(result)
@@ -676,12 +616,6 @@ class Sweep:
         args = self.arguments(target)
         if target.kind in ("set", "cvar_set") and not args:
             args = [self.typed(target.types.get(0)) if target.types.get(0) else self.hostile()]
-        for test in target.skips:
-            try:
-                if test(receiver, args):
-                    return
-            except ReferenceError:  # a dead weak proxy (what __disown__ returns)
-                return
         self.call(target, args, receiver)
 
     def nested(self, count, message=None):
