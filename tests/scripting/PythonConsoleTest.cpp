@@ -29,6 +29,9 @@ TEST_F(PythonConsoleTest, InputRaisesHelpWritesIntoTheConsoleAndHelpWithoutTopic
     alarm(60);
     Console* console = world->GetConsole();
     console->Enable(true);
+    // Whatever an earlier test left typed or open in this console ends first.
+    Enter(console, "");
+    Enter(console, "");
     testing::internal::CaptureStdout();
     for (const char* line : {"input()", "help(len)", "help()", "print('after')"})
         Enter(console, line);
