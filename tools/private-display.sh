@@ -20,7 +20,9 @@ xpid=
 lock=
 stop_server() {
     [ -z "$xpid" ] || { kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null; }
-    [ -z "$lock" ] || rm -f "$lock"
+    # The server removes the lock as it exits, and another start may have claimed the number
+    # since: remove only a lock that is still this script's own link.
+    [ -n "$lock" ] && [ "$lock" -ef "$tmp/lock" ] && rm -f "$lock"
     xpid= lock=
 }
 trap 'stop_server; rm -rf "$tmp"' EXIT
