@@ -93,6 +93,12 @@ TEST_F(ScriptValuesTest, NamesWithQuotesAndBytesBeyondUtf8MakeTheirActorsAndLeve
     EXPECT_EQ(physics->GetTags(), StringSet{"hut"});
     EXPECT_TRUE(LogCapture::Get().Lines().empty());
 
+    std::unique_ptr<Actor> gate(Actor::Create("drover's \"pen\" \\ gate"));
+    ASSERT_NE(gate, nullptr);
+    EXPECT_EQ(gate->GetSize(), Vector2(3.0f, 3.0f));
+    EXPECT_EQ(gate->GetTags(), StringSet{"pen"});
+    EXPECT_TRUE(LogCapture::Get().Lines().empty());
+
     // A level file whose name has quotes, a backslash and a byte that is not UTF-8.
     TempDir dir;
     const String level = "it's \"here\" \\ \xe9";
