@@ -22,7 +22,6 @@
 
 namespace
 {
-constexpr char kPaletteTag[] = "archetyp";
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kSaveFile[] = "createdlevel.ini";
 constexpr float kPanStep = 1.0f;
@@ -145,6 +144,12 @@ void TuioScreenLeveleditorSheeps::Update(float dt)
 void TuioScreenLeveleditorSheeps::OnPickingUp(Actor* other)
 {
     ConsoleLine("not dragging cursor collides with " + other->GetName());
+}
+
+bool TuioScreenLeveleditorSheeps::MayPickUp(PhysicsActor* other) const
+{
+    return !other->IsTagged(kPaletteTag) ||
+           LiveActorsTagged(kCopyTag).size() < static_cast<size_t>(kMaxCopies);
 }
 
 void TuioScreenLeveleditorSheeps::AttachDragged(TuioCursorPhysicsActor* cursorActor,

@@ -13,6 +13,12 @@
 class TuioScreenLeveleditorSheeps : public DragScreen
 {
 public:
+    /// The most copies on the board: five times the pieces of the largest level. A touch on the
+    /// palette beyond them takes nothing.
+    static constexpr int kMaxCopies = 100;
+    /// The tag of the palette items, which a touch copies.
+    static constexpr char kPaletteTag[] = "archetyp";
+
     /// levelName names the palette level (empty: no palette).
     explicit TuioScreenLeveleditorSheeps(const String& levelName);
 
@@ -30,6 +36,8 @@ public:
     bool SaveLevel(const String& fileName) const;
 
 protected:
+    /// A palette item may be touched for a copy only while fewer than kMaxCopies exist.
+    bool MayPickUp(PhysicsActor* other) const override;
     /// A palette item gives a new copy, which is carried instead; anything else is carried.
     void AttachDragged(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
                        b2ContactPoint* contact) override;
