@@ -30,9 +30,10 @@ public:
     void Update(float dt) override;
 
     /// Writes the copies' names, archetypes, positions and rotations as a level file (CR LF
-    /// line ends, numbers in the classic locale). The text goes to a temporary file beside it,
-    /// which then replaces it, so a failure midway keeps the old file; a failure is an "ERROR:"
-    /// line naming the file, and false.
+    /// line ends, numbers in the classic locale). The text goes to a temporary file of a unique
+    /// name beside it, which then replaces it, so a failure midway keeps the old file and
+    /// leaves no temporary one; a failure is an "ERROR:" line naming the file, and false. The
+    /// file keeps the old one's permissions; a new one gets 0644 less the umask.
     bool SaveLevel(const String& fileName) const;
 
 protected:
