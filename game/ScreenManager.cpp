@@ -115,11 +115,10 @@ void ScreenManager::ReceiveMessage(Message* message)
 
 bool ScreenManager::TakeSwitchOfThisFrame()
 {
-    // The World's clock reads the same throughout one frame's delivery pass.
-    const float now = World::GetInstance()->GetCurrentTimeSeconds();
-    if (now != m_switchFrameTime)
+    const std::uint64_t frame = World::GetInstance()->GetFrameCount();
+    if (frame != m_switchFrame)
     {
-        m_switchFrameTime = now;
+        m_switchFrame = frame;
         m_switchesThisFrame = 0;
     }
     return m_switchesThisFrame++ < kMaxSwitchesPerFrame;

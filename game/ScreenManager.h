@@ -5,6 +5,7 @@
 #include "engine/world/GameManager.h"
 #include "tuio/TuioListener.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -100,6 +101,6 @@ private:
     ScreenList m_screens;
     int m_currentScreen = -1;
     SAMPLE_HANDLE m_clickSample = nullptr;
-    float m_switchFrameTime = -1.0f; ///< the World's time of the frame counted in
+    std::uint64_t m_switchFrame = 0; ///< the World's frame counted in
     int m_switchesThisFrame = 0;
 };

@@ -82,7 +82,7 @@ b2ContactPoint* ContactOf(Message* message)
 
 Actor* LiveSender(const Message* message)
 {
-    // A sender deleted since the broadcast reads null (the Switchboard forgets it).
+    // A sender deleted since the broadcast reads null (the message watches its sender).
     auto* actor = dynamic_cast<Actor*>(message->GetSender());
     return actor != nullptr && !actor->IsDestroyed() ? actor : nullptr;
 }

@@ -34,7 +34,8 @@ class UdpReceiver;
 /// The most cursors, and apart from them the most objects, the client keeps alive at once, and
 /// the most changes of each that one frame collects: far more than the fingers and things on
 /// any table, few enough that a flood of new sessions costs the receive thread and the game
-/// little. A "set" of a new session beyond it, or of a change beyond it, is dropped; while the
+/// little. A frame keeps one change per session, the newest. A "set" of a new session beyond
+/// it, or a change of a session with none queued beyond it, is dropped; while the
 /// list is full, an "alive" also removes the live ones it does not name (sessions that were
 /// "set" but never named alive), so that the list cannot stay full of them.
 constexpr std::size_t MaxLiveContainers = 256;

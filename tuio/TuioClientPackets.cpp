@@ -77,6 +77,33 @@ ptrdiff_t FindLive(const std::vector<int32_t>& sessionIDs, int32_t sessionID,
     return it == sessionIDs.end() ? -1 : it - sessionIDs.begin();
 }
 
+/// Files the change a "set" brought for commit at "fseq". A session's newest "set" is the truth
+/// (a moving finger may send several in one frame): it replaces the change queued for that
+/// session earlier in the frame, or cancels it when it brings back the live values (unchanged).
+/// Once the frame holds MaxLiveContainers changes, one for another session is dropped.
+template <typename Change>
+void QueueChange(std::vector<Change>& frame, const Change& change, bool unchanged)
+{
+    auto queued = std::find_if(frame.begin(), frame.end(),
+                               [&change](const Change& earlier)
+                               { return earlier.sessionID == change.sessionID; });
+    if (queued != frame.end())
+    {
+        if (unchanged)
+        {
+            frame.erase(queued);
+        }
+        else
+        {
+            *queued = change;
+        }
+    }
+    else if (!unchanged && frame.size() < MaxLiveContainers)
+    {
+        frame.push_back(change);
+    }
+}
+
 /// The IDs of aliveIDs, in order, left once each ID of newIDs has taken out one occurrence of
 /// itself (its first). Sorted counts keep this quick for an "alive" of thousands of IDs.
 std::vector<int32_t> NotNamedAgain(const std::vector<int32_t>& aliveIDs,
@@ -377,19 +404,14 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
         return;
     }
     const TuioObject* live = m_objects[index];
-    if (live->getX() == change.x && live->getY() == change.y && live->getAngle() == change.angle &&
-        live->getXSpeed() == change.xSpeed && live->getYSpeed() == change.ySpeed &&
-        live->getRotationSpeed() == change.rotationSpeed &&
-        live->getMotionAccel() == change.motionAccel &&
-        live->getRotationAccel() == change.rotationAccel)
-    {
-        return;
-    }
+    const bool unchanged = live->getX() == change.x && live->getY() == change.y &&
+                           live->getAngle() == change.angle && live->getXSpeed() == change.xSpeed &&
+                           live->getYSpeed() == change.ySpeed &&
+                           live->getRotationSpeed() == change.rotationSpeed &&
+                           live->getMotionAccel() == change.motionAccel &&
+                           live->getRotationAccel() == change.rotationAccel;
     change.liveIndex = index;
-    if (m_frameObjects.size() < MaxLiveContainers)
-    {
-        m_frameObjects.push_back(change);
-    }
+    QueueChange(m_frameObjects, change, unchanged);
 }
 
 void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
@@ -419,18 +441,12 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
     }
     // The client's own cursors: no override to honour, so the getters are called directly.
     const TuioCursor* live = m_cursors[index];
-    if (live->getX() == change.x && live->getY() == change.y &&
-        live->TuioContainer::getXSpeed() == change.xSpeed &&
-        live->TuioContainer::getYSpeed() == change.ySpeed &&
-        live->TuioContainer::getMotionAccel() == change.motionAccel)
-    {
-        return;
-    }
+    const bool unchanged = live->getX() == change.x && live->getY() == change.y &&
+                           live->TuioContainer::getXSpeed() == change.xSpeed &&
+                           live->TuioContainer::getYSpeed() == change.ySpeed &&
+                           live->TuioContainer::getMotionAccel() == change.motionAccel;
     change.liveIndex = index;
-    if (m_frameCursors.size() < MaxLiveContainers)
-    {
-        m_frameCursors.push_back(change);
-    }
+    QueueChange(m_frameCursors, change, unchanged);
 }
 
 void TuioClient::RemoveObjects()

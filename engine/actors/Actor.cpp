@@ -85,10 +85,8 @@ Actor::~Actor()
     // Another actor may come to live at this address, under another name.
     ++s_namingCount;
 
-    Switchboard* switchboard = Switchboard::GetInstance();
-    switchboard->UnsubscribeFromAll(this);
-    // Collision messages name actors as their senders; a receiver must not follow a deleted one.
-    switchboard->ForgetSender(this);
+    // Messages that name this actor as their sender read null from now on by themselves.
+    Switchboard::GetInstance()->UnsubscribeFromAll(this);
 }
 
 void Actor::Update(float dt)

@@ -24,8 +24,6 @@ public:
     Message& operator=(const Message&) = delete;
 
 protected:
-    friend class Switchboard; // forgets deleted senders
-
     /// For subclasses that answer GetMessageName themselves: the name field stays empty.
     struct NamedBySubclass
     {

@@ -44,24 +44,6 @@ void Switchboard::Broadcast(Message* message)
     m_messages.push_back(RoutedMessage{message, nullptr});
 }
 
-void Switchboard::ForgetSender(const MessageListener* sender)
-{
-    if (sender == nullptr)
-        return;
-    // The deferred list is the main thread's alone (DeferredBroadcast), so it needs no lock.
-    for (DeferredMessage& deferred : m_deferredMessages)
-        if (deferred.message->m_sender == sender)
-            deferred.message->m_sender = nullptr;
-    std::unique_lock<QueueLock> lock(m_lock, std::defer_lock);
-    if (t_delivering != this)
-        lock.lock();
-    // During a pass the messages before the one in hand are deleted already.
-    const std::size_t first = m_messagesLocked && m_delivered > 0 ? m_delivered - 1 : 0;
-    for (std::size_t i = first; i < m_messages.size(); ++i)
-        if (m_messages[i].message->m_sender == sender)
-            m_messages[i].message->m_sender = nullptr;
-}
-
 void Switchboard::Broadcast(std::vector<RoutedMessage>& messages)
 {
     if (messages.empty())

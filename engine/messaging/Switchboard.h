@@ -74,10 +74,6 @@ public:
     /// Unsubscribes listener from every name it has, one UnsubscribeFrom per name; what
     /// destroyed listeners do.
     void UnsubscribeFromAll(MessageListener* listener);
-    /// Clears sender from every message waiting for delivery (deferred ones and the one being
-    /// delivered included), so that receivers see no sender rather than a deleted one: what a
-    /// listener that sends messages does when it is deleted. Main thread.
-    void ForgetSender(const MessageListener* sender);
 
     std::set<MessageListener*> GetSubscribersTo(const String& messageName) const;
     /// The names listener is subscribed to, including those waiting for the end of a pass.

@@ -142,6 +142,7 @@ float World::CalculateNewDT()
 
 void World::Tick(bool simulate)
 {
+    ++m_frameCount;
     const float dt = CalculateNewDT();
 
     if (m_console)

@@ -6,6 +6,7 @@
 #include "engine/world/RenderableIterator.h"
 #include "engine/world/RenderableRef.h"
 
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -51,6 +52,9 @@ public:
 
     /// The timer value taken at the start of the current frame's tick, in seconds.
     float GetCurrentTimeSeconds() const { return static_cast<float>(m_currentTime); }
+    /// How many ticks have begun: 0 before the first, then one more at the start of each. Two
+    /// frames may share a clock reading (a paused clock, a tiny step); they never share this.
+    std::uint64_t GetFrameCount() const { return m_frameCount; }
     /// The last frame's clamped time step, in seconds.
     float GetDT() const { return m_dt; }
     bool IsRunning() const { return m_running; }
@@ -155,6 +159,7 @@ private:
     // a float has only millisecond resolution past 4.6 hours.
     double m_previousTime = 0.0;
     double m_currentTime = 0.0;
+    std::uint64_t m_frameCount = 0;
     float m_dt = 0.0f;
     float m_physicsDelta = 0.0f;
     bool m_simulate = true;

@@ -260,10 +260,7 @@ void DragScreen::OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsA
 {
     if (cursorActor->IsTagged(kDragsSomething))
         return;
-    // Touching a palette item makes a copy (the editor's AttachDragged): a full board makes
-    // none, and the touch may still pick up something else.
-    if (other->IsTagged(kPaletteTag) &&
-        LiveActorsTagged(kCopyTag).size() >= static_cast<size_t>(kMaxCopies))
+    if (!MayPickUp(other))
         return;
     OnPickingUp(other);
     cursorActor->Tag(kDragsSomething);

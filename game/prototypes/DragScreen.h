@@ -30,12 +30,6 @@ class TuioCursor;
 class DragScreen : public TuioScreen, public MessageListener
 {
 public:
-    /// The most copies of palette items on the level editor's board: five times the pieces of
-    /// the largest level. A touch on the palette beyond them takes nothing.
-    static constexpr int kMaxCopies = 100;
-    /// The tag of the level editor's palette items, which a touch copies.
-    static constexpr char kPaletteTag[] = "archetyp";
-
     /// Frees the placeholders and leaves every subscription.
     ~DragScreen() override;
 
@@ -50,8 +44,8 @@ public:
     void OnCursorAdded(TUIO::TuioCursor* cursor);
     void OnCursorUpdated(TUIO::TuioCursor* cursor);
     void OnCursorRemoved(TUIO::TuioCursor* cursor);
-    /// Picks other up when cursorActor holds nothing yet; a holding cursor ignores the contact,
-    /// and so does one touching a palette item while kMaxCopies copies exist.
+    /// Picks other up when cursorActor holds nothing yet and MayPickUp allows it; otherwise the
+    /// contact is ignored.
     void OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
                            b2ContactPoint* contact);
 
@@ -75,6 +69,9 @@ protected:
     /// Joins the cursor actor's body to other's at the contact point.
     virtual void AttachDragged(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
                                b2ContactPoint* contact);
+    /// Whether a cursor that holds nothing may pick other up; when not, the touch may still
+    /// pick up something else.
+    virtual bool MayPickUp(PhysicsActor* /*other*/) const { return true; }
     /// Called before a cursor that holds nothing picks other up.
     virtual void OnPickingUp(Actor* /*other*/) {}
     /// A "CollisionWith" message for a name that is not a cursor actor's; the sender is the

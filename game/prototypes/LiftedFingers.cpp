@@ -16,11 +16,11 @@ void LiftedFingers::Add(TuioCursorPhysicsActor* finger)
 
 int LiftedFingers::Count()
 {
-    const float now = World::GetInstance()->GetCurrentTimeSeconds();
-    if (now != m_frameTime)
+    const std::uint64_t frame = World::GetInstance()->GetFrameCount();
+    if (frame != m_frame)
     {
         m_fingers.clear();
-        m_frameTime = now;
+        m_frame = frame;
     }
     m_fingers.erase(std::remove_if(m_fingers.begin(), m_fingers.end(),
                                    [](const RenderableRef<TuioCursorPhysicsActor>& finger)

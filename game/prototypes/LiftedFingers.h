@@ -2,6 +2,7 @@
 
 #include "engine/world/RenderableRef.h"
 
+#include <cstdint>
 #include <vector>
 
 class TuioCursorPhysicsActor;
@@ -21,6 +22,6 @@ public:
     int Count();
 
 private:
-    float m_frameTime = 0.0f;
+    std::uint64_t m_frame = 0; ///< the World's frame the fingers were lifted in
     std::vector<RenderableRef<TuioCursorPhysicsActor>> m_fingers;
 };

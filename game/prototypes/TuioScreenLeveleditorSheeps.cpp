@@ -15,14 +15,16 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
-constexpr char kPaletteTag[] = "archetyp";
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kSaveFile[] = "createdlevel.ini";
 constexpr float kPanStep = 1.0f;
@@ -41,19 +43,53 @@ void ConsoleLine(const String& text)
     std::fputs((text + "\n").c_str(), stdout);
 }
 
-/// Replaces the file with text through a temporary file beside it, flushed to the disk before
-/// it is renamed over the old one: a crash or a full disk midway leaves the old file whole.
-/// False with errno set when a step fails; the temporary file is then gone.
+/// The mode the saved file gets: the old file's, or what a new file of an editor has (0644 less
+/// the umask). mkstemp alone would leave it readable by its owner only.
+mode_t ModeFor(const String& fileName)
+{
+    struct stat old = {};
+    if (stat(fileName.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        return old.st_mode & 0777;
+    // The umask can only be read by setting it; the main thread alone creates files here.
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0644 & ~mask;
+}
+
+bool WriteAll(int fd, const String& text)
+{
+    const char* next = text.data();
+    std::size_t left = text.size();
+    while (left > 0)
+    {
+        const ssize_t written = write(fd, next, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+        {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        next += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+/// Replaces the file with text through a temporary file of a unique name beside it (two
+/// editors, or one left over by a crash, never collide), flushed to the disk before it is
+/// renamed over the old one: a crash or a full disk midway leaves the old file whole. False
+/// with errno set when a step fails; the temporary file is then gone.
 bool ReplaceFile(const String& fileName, const String& text)
 {
-    const String temporary = fileName + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr)
+    String temporary = fileName + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
         return false;
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                   std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    bool written = WriteAll(fd, text) && fchmod(fd, ModeFor(fileName)) == 0 && fsync(fd) == 0;
     int error = errno;
-    if (std::fclose(file) != 0 && written)
+    if (close(fd) != 0 && written)
     {
         written = false;
         error = errno;
@@ -64,7 +100,7 @@ bool ReplaceFile(const String& fileName, const String& text)
             return true;
         error = errno;
     }
-    std::remove(temporary.c_str());
+    unlink(temporary.c_str());
     errno = error;
     return false;
 }
@@ -145,6 +181,12 @@ void TuioScreenLeveleditorSheeps::Update(float dt)
 void TuioScreenLeveleditorSheeps::OnPickingUp(Actor* other)
 {
     ConsoleLine("not dragging cursor collides with " + other->GetName());
+}
+
+bool TuioScreenLeveleditorSheeps::MayPickUp(PhysicsActor* other) const
+{
+    return !other->IsTagged(kPaletteTag) ||
+           LiveActorsTagged(kCopyTag).size() < static_cast<size_t>(kMaxCopies);
 }
 
 void TuioScreenLeveleditorSheeps::AttachDragged(TuioCursorPhysicsActor* cursorActor,

@@ -13,6 +13,12 @@
 class TuioScreenLeveleditorSheeps : public DragScreen
 {
 public:
+    /// The most copies on the board: five times the pieces of the largest level. A touch on the
+    /// palette beyond them takes nothing.
+    static constexpr int kMaxCopies = 100;
+    /// The tag of the palette items, which a touch copies.
+    static constexpr char kPaletteTag[] = "archetyp";
+
     /// levelName names the palette level (empty: no palette).
     explicit TuioScreenLeveleditorSheeps(const String& levelName);
 
@@ -24,12 +30,15 @@ public:
     void Update(float dt) override;
 
     /// Writes the copies' names, archetypes, positions and rotations as a level file (CR LF
-    /// line ends, numbers in the classic locale). The text goes to a temporary file beside it,
-    /// which then replaces it, so a failure midway keeps the old file; a failure is an "ERROR:"
-    /// line naming the file, and false.
+    /// line ends, numbers in the classic locale). The text goes to a temporary file of a unique
+    /// name beside it, which then replaces it, so a failure midway keeps the old file and
+    /// leaves no temporary one; a failure is an "ERROR:" line naming the file, and false. The
+    /// file keeps the old one's permissions; a new one gets 0644 less the umask.
     bool SaveLevel(const String& fileName) const;
 
 protected:
+    /// A palette item may be touched for a copy only while fewer than kMaxCopies exist.
+    bool MayPickUp(PhysicsActor* other) const override;
     /// A palette item gives a new copy, which is carried instead; anything else is carried.
     void AttachDragged(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,
                        b2ContactPoint* contact) override;

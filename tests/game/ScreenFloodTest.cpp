@@ -231,7 +231,7 @@ TEST_F(ScreenFloodTest, FloodsOfFingersOnThePaletteMakeNoMoreCopiesThanTheCap)
     Actor* item = Live("archetyp")[0];
     b2ContactPoint contact{};
     contact.position = b2Vec2(item->GetPosition().X, item->GetPosition().Y);
-    const size_t cap = DragScreen::kMaxCopies;
+    const size_t cap = TuioScreenLeveleditorSheeps::kMaxCopies;
     for (size_t round = 1; round <= 3; ++round)
     {
         for (int id = 0; id < 2 * kMaxFingers; ++id)

@@ -135,6 +135,14 @@ TEST_F(ScreenManagerTest, AFrameObeysAtMostItsCapOfSwitchesAndTheNextFrameObeysA
     EXPECT_EQ(manager->GetCurrentScreenIndex(), cap);
     EXPECT_EQ(CountingSoundSystem::s_plays, cap + 2);
     EXPECT_NE(Running<TuioScreenSheeps>(), nullptr) << "a level runs";
+
+    // A clock that stands still (paused, or steps too small for its resolution) still ticks
+    // frames: each obeys its own cap.
+    Tick({}, 0.0);
+    Tick(std::vector<const char*>(cap, "MoveBackwards"), 0.0);
+    Tick(std::vector<const char*>(cap, "MoveForwards"), 0.0);
+    EXPECT_EQ(manager->GetCurrentScreenIndex(), cap);
+    EXPECT_EQ(CountingSoundSystem::s_plays, 3 * cap + 2);
 }
 
 // Both programs' screens: Stop takes away what the screen made (puffs end on their own), fingers

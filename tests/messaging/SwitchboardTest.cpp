@@ -12,7 +12,7 @@ namespace
 {
 
 /// Records the names it receives and runs an optional action on each; given a board, it leaves
-/// every name it has on destruction and is forgotten as a sender, as actors do.
+/// every name it has on destruction, as actors do.
 struct Recorder : MessageListener
 {
     explicit Recorder(Switchboard* b = nullptr) : board(b) {}
@@ -20,8 +20,6 @@ struct Recorder : MessageListener
     {
         for (const String& name : board ? board->GetSubscriptionsFor(this) : StringSet())
             board->UnsubscribeFrom(this, name);
-        if (board)
-            board->ForgetSender(this);
     }
     void ReceiveMessage(Message* message) override
     {

@@ -78,13 +78,30 @@ TEST(TuioClientFloodTest, AFloodOfNewSessionsKeepsTheLiveListsBoundedAndTouchesW
     EXPECT_NE(c.client.getTuioCursor(20001), nullptr) << "named alive: it stays";
     EXPECT_EQ(c.client.getTuioCursors().size(), 2u);
 
-    // A frame keeps at most as many changes as there may be live cursors, however many "set"s
-    // come before its "fseq".
+    // A frame keeps one change per session however many "set"s come before its "fseq": the
+    // newest, and another session's change still finds room after a flood of them.
+    const auto fseq = [&c](int frame)
+    { c.Feed(Bundle({Message("/tuio/2Dcur", "si", Args({"fseq"}, {frame}))})); };
+    const auto xOf = [&c](int session)
+    {
+        const TUIO::TuioCursor* cursor = c.client.getTuioCursor(session);
+        return cursor != nullptr ? cursor->getX() : -1.0f;
+    };
     const size_t updates = c.Count("~cur");
-    for (int i = 1; i <= 1000; ++i)
-        c.Feed(SetCursors(5, 1, 0.5f + 0.0001f * i));
-    c.Feed(Bundle({Message("/tuio/2Dcur", "si", Args({"fseq"}, {53}))}));
-    EXPECT_EQ(c.Count("~cur") - updates, MaxLiveContainers);
+    const int sets = static_cast<int>(MaxLiveContainers) + 10;
+    for (int i = 1; i <= sets; ++i)
+        c.Feed(SetCursors(5, 1, 0.5f + 0.001f * i));
+    c.Feed(SetCursors(20001, 1, 0.25f));
+    fseq(53);
+    EXPECT_EQ(c.Count("~cur") - updates, 2u);
+    EXPECT_FLOAT_EQ(xOf(5), 0.5f + 0.001f * sets) << "the last set";
+    EXPECT_FLOAT_EQ(xOf(20001), 0.25f);
+    // A newest "set" that brings the live values back leaves the session as it was.
+    c.Feed(SetCursors(5, 1, 0.75f));
+    c.Feed(SetCursors(5, 1, 0.5f + 0.001f * sets));
+    fseq(54);
+    EXPECT_EQ(c.Count("~cur") - updates, 2u);
+    EXPECT_FLOAT_EQ(xOf(5), 0.5f + 0.001f * sets);
 
     // The objects' list has the same bound.
     std::vector<Bytes> objects;
@@ -95,4 +112,16 @@ TEST(TuioClientFloodTest, AFloodOfNewSessionsKeepsTheLiveListsBoundedAndTouchesW
     c.Feed(Bundle(objects));
     EXPECT_EQ(c.Count("+obj"), MaxLiveContainers);
     EXPECT_EQ(c.client.getTuioObjects().size(), MaxLiveContainers);
+    // ... and keeps the newest change of an object too.
+    for (int i = 1; i <= sets; ++i)
+    {
+        Bytes set = Message("/tuio/2Dobj", "siiffffffff",
+                            Args({"set"}, {1, 1, Word(0.001f * i), FloatHalf}));
+        set.resize(set.size() + 6 * 4);
+        c.Feed(Bundle({set}));
+    }
+    c.Feed(Bundle({Message("/tuio/2Dobj", "si", Args({"fseq"}, {55}))}));
+    EXPECT_EQ(c.Count("~obj"), 1u);
+    ASSERT_NE(c.client.getTuioObject(1), nullptr);
+    EXPECT_FLOAT_EQ(c.client.getTuioObject(1)->getX(), 0.001f * sets);
 }

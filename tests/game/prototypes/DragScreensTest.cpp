@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -232,7 +233,22 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     EXPECT_TRUE(editor->SaveLevel(dir.File("explicit.ini"))) << "an explicit save always writes";
     EXPECT_EQ(StopIn(dir), saved);
 
-    // A copy made replaces it, and so does a piece of the level carried elsewhere.
+    // A copy made replaces it, with the old file's permissions, and so does a piece of the
+    // level carried elsewhere.
+    using std::filesystem::perms;
+    const auto modeOf = [](const String& file)
+    { return std::filesystem::status(file).permissions() & perms::all; };
+    // Whatever lies beside the level but the level and the explicit save: temporary files.
+    const auto strays = [this]()
+    {
+        StringList names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            if (entry.path().filename() != "createdlevel.ini" &&
+                entry.path().filename() != "explicit.ini")
+                names.push_back(entry.path().filename().string());
+        return names;
+    };
+    std::filesystem::permissions(level, perms::owner_read | perms::owner_write | perms::group_read);
     const auto placeOf = [](const String& text, const String& lines)
     {
         Vector2 place(-99.0f, -99.0f);
@@ -251,6 +267,8 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     Up(1);
     text = StopIn(dir);
     ExpectNear(placeOf(text, "[Dog]\r\ntype="), Vector2(4.0f, 3.0f), 0.6f);
+    EXPECT_EQ(modeOf(level), perms::owner_read | perms::owner_write | perms::group_read);
+    EXPECT_EQ(strays(), StringList());
 
     // A file that cannot be written is one ERROR line; the old one stays whole, and no
     // temporary file is left. A disk that fills up midway (a file size limit stands in) ...
@@ -269,7 +287,7 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     std::signal(SIGXFSZ, signalBefore);
     EXPECT_EQ(after, text);
     EXPECT_EQ(log.Take(), StringList{cannot + "createdlevel.ini - File too large."});
-    EXPECT_FALSE(std::filesystem::exists(level + ".tmp"));
+    EXPECT_EQ(strays(), StringList());
 
     // ... a folder in the file's place, and a folder that is not there.
     std::filesystem::remove(level);
@@ -279,10 +297,23 @@ TEST_F(DragScreensTest, TheEditorReplacesItsLevelOnlyAfterChangesAndNeverLeavesI
     StopIn(dir);
     EXPECT_EQ(log.Take(), StringList{cannot + "createdlevel.ini - Is a directory."});
     EXPECT_TRUE(std::filesystem::is_directory(level));
-    EXPECT_FALSE(std::filesystem::exists(level + ".tmp"));
+    EXPECT_EQ(strays(), StringList());
     EXPECT_FALSE(editor->SaveLevel(dir.File("gone/createdlevel.ini")));
     EXPECT_EQ(log.Take(), StringList{cannot + dir.File("gone/createdlevel.ini") +
                                      " - No such file or directory."});
+
+    // Whatever another editor or a crash left beside the level is no obstacle; a new file is
+    // readable by all, whatever the umask lets through.
+    std::filesystem::remove(level);
+    std::filesystem::create_directory(level + ".tmp");
+    const mode_t umaskBefore = umask(002);
+    const bool savedAgain = editor->SaveLevel(level);
+    umask(umaskBefore);
+    EXPECT_TRUE(savedAgain);
+    EXPECT_EQ(log.Take(), StringList());
+    EXPECT_EQ(modeOf(level),
+              perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
+    EXPECT_EQ(strays(), StringList{"createdlevel.ini.tmp"});
 }
 
 // Only on a display of its own (see CMakeLists.txt).
