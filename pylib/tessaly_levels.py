@@ -342,9 +342,15 @@ def read_ini(path):
 
     parser = _Parser(interpolation=None, comment_prefixes=_COMMENT, inline_comment_prefixes=None,
                      strict=False, default_section="\0")
-    parser.read_string("\n".join(lines), source=path)  # nothing above the first header is left
+    try:
+        # Nothing above the first header is left.
+        parser.read_string("\n".join(lines), source=path)
+    except configparser.ParsingError as error:
+        # A configparser that does not call _Parser's hook raises its faulty lines at the end,
+        # with everything else read: they are reported all the same, never as a traceback.
+        parser.faulty_lines.extend(number for number, _ in error.errors)
     starts = [start for start, _ in sections]
-    for number in parser.faulty_lines:
+    for number in sorted(set(parser.faulty_lines)):
         owner = bisect.bisect_left(starts, number)  # the headers above the line
         report(path, sections[owner - 1][1] if owner else None, None,
                "line %d is not 'key = value': %s" % (number, shortened(lines[number - 1])))

@@ -24,31 +24,6 @@ std::map<String, Actor*>& NameRegistry()
 
 constexpr int kCircleSegments = 32;
 
-/// The text as part of a log line: control characters written as escapes, so a name with a line
-/// break or a NUL stays on one line and shows whole.
-String Printable(const String& text)
-{
-    String shown;
-    for (const char c : text)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (c == '\t')
-            shown += "\\t";
-        else if (byte < 0x20 || byte == 0x7f)
-        {
-            const char digits[] = "0123456789abcdef";
-            shown += String("\\x") + digits[byte >> 4] + digits[byte & 0xf];
-        }
-        else
-            shown += c;
-    }
-    return shown;
-}
-
 // Steps a running change and applies its value; true when the change ended in this step.
 template <typename T, typename Apply>
 bool StepInterval(Interval<T>& interval, float dt, Apply apply)

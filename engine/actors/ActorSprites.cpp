@@ -3,7 +3,6 @@
 
 #include "engine/actors/Actor.h"
 
-#include "engine/actors/ImageHeader.h"
 #include "engine/actors/Textures.h"
 #include "engine/console/Log.h"
 #include "engine/util/MathUtil.h"
@@ -87,19 +86,20 @@ void Actor::LoadSpriteFrames(const String& firstFilename, int clampmode, int fil
     for (;;)
     {
         const String file = prefix + number + extension;
-        const ImageHeader header = ReadImageHeader(file);
-        const unsigned long long framePixels =
-            static_cast<unsigned long long>(header.width) * header.height;
+        TextureRequest frame(file);
+        const unsigned long long framePixels = frame.Pixels();
         if (framePixels <= kMaxTexturePixels && pixels + framePixels > kMaxTexturePixels)
         {
-            GetSystemLog()->Log("ERROR: Sprite frames " + firstFilename + " stop before " + file +
-                                ": a series may have at most " + std::to_string(kMaxTexturePixels) +
-                                " pixels in all.");
+            GetSystemLog()->Log("ERROR: Sprite frames " + Printable(firstFilename) +
+                                " stop before " + Printable(file) + ": a series may have at most " +
+                                std::to_string(kMaxTexturePixels) + " pixels in all.");
             break;
         }
         pixels += framePixels;
-        if (!SetSprite(file, m_spriteNumFrames, clampmode, filtermode, true))
+        const int texture = frame.Load(clampmode, filtermode, true);
+        if (texture == -1)
             break;
+        SetSpriteTexture(texture, m_spriteNumFrames);
         if (m_spriteNumFrames >= MAX_SPRITE_FRAMES)
         {
             GetSystemLog()->Log("Maximum number of frames reached (" +

@@ -137,20 +137,17 @@ void PhysicsActor::InitPhysics()
     b2PolygonShape box;
     b2CircleShape circle;
     b2FixtureDef shapeDef;
-    switch (m_shapeType)
+    // SetShapeType keeps out any other value.
+    if (m_shapeType == SHAPETYPE_CIRCLE)
     {
-    case SHAPETYPE_BOX:
+        circle.m_radius = m_size.X * 0.5f;
+        shapeDef.shape = &circle;
+    }
+    else
+    {
         box.SetAsBox(std::fmax(m_size.X * 0.5f, kMinHalfExtent),
                      std::fmax(m_size.Y * 0.5f, kMinHalfExtent));
         shapeDef.shape = &box;
-        break;
-    case SHAPETYPE_CIRCLE:
-        circle.m_radius = m_size.X * 0.5f;
-        shapeDef.shape = &circle;
-        break;
-    default:
-        GetSystemLog()->Log("ERROR: Invalid shape type given.");
-        return;
     }
     shapeDef.density = m_density;
     shapeDef.friction = m_friction;

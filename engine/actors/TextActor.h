@@ -31,8 +31,9 @@ public:
     void SetPosition(const Vector2& position) override;
     void SetPosition(float x, float y) override;
 
-    /// Draws each line at its pixel position; a line whose position is not a number is not
-    /// drawn, and one beyond the int range is drawn at the range's end (outside the window).
+    /// Draws each line at its pixel position; a line whose position is not finite (NaN or
+    /// infinite) is not drawn, and one beyond the int range is drawn at the range's end
+    /// (outside the window).
     void Render() override;
     /// Lays the lines out again on "CameraChange".
     void ReceiveMessage(Message* message) override;

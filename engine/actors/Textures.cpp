@@ -2,6 +2,7 @@
 
 #include "engine/actors/ImageHeader.h"
 #include "engine/console/Log.h"
+#include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
 
 #include <FreeImage.h>
@@ -14,10 +15,16 @@ static_assert(kDefaultTextureFilter == GL_LINEAR, "default filter must be GL_LIN
 
 namespace
 {
-/// Texture names by file name.
-std::map<String, int>& TextureCache()
+struct CachedTexture
 {
-    static std::map<String, int> cache;
+    int texture;
+    unsigned long long pixels;
+};
+
+/// Textures by file name.
+std::map<String, CachedTexture>& TextureCache()
+{
+    static std::map<String, CachedTexture> cache;
     return cache;
 }
 
@@ -40,37 +47,37 @@ private:
     FIBITMAP* m_bitmap;
 };
 
-/// The longest side GL takes for a texture; 0 while no context has answered.
-GLint MaxTextureSide()
+/// The longest side GL takes for a texture; kFallbackMaxTextureSide while no context has
+/// answered (GL leaves the value alone without one).
+unsigned MaxTextureSide()
 {
     static GLint side = 0;
     if (side <= 0)
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
-    return side;
+    return side > 0 ? static_cast<unsigned>(side) : kFallbackMaxTextureSide;
 }
 
 /// Decodes the image when its header shows a picture that can become a texture; null otherwise.
 /// One that can never become a texture is refused with an "ERROR:" line.
-FIBITMAP* LoadBitmap(const String& filename, bool& refused)
+FIBITMAP* LoadBitmap(const String& filename, const ImageHeader& header, bool& refused)
 {
-    const ImageHeader header = ReadImageHeader(filename);
     if (header.status == ImageHeader::Status::SizeUnknown)
     {
-        GetSystemLog()->Log("ERROR: Image " + filename +
+        GetSystemLog()->Log("ERROR: Image " + Printable(filename) +
                             " is of a kind whose size cannot be read before decoding it.");
         refused = true;
         return nullptr;
     }
     if (header.status != ImageHeader::Status::Read)
         return nullptr;
-    const GLint side = MaxTextureSide();
-    const bool wider = side > 0 && (header.width > static_cast<unsigned>(side) ||
-                                    header.height > static_cast<unsigned>(side));
-    if (wider || static_cast<unsigned long long>(header.width) * header.height > kMaxTexturePixels)
+    const unsigned side = MaxTextureSide();
+    if (header.width > side || header.height > side ||
+        static_cast<unsigned long long>(header.width) * header.height > kMaxTexturePixels)
     {
-        GetSystemLog()->Log("ERROR: Image " + filename + " is too large for a texture: " +
-                            std::to_string(header.width) + " x " + std::to_string(header.height) +
-                            " pixels (at most " + std::to_string(side) + " on a side and " +
+        GetSystemLog()->Log("ERROR: Image " + Printable(filename) +
+                            " is too large for a texture: " + std::to_string(header.width) + " x " +
+                            std::to_string(header.height) + " pixels (at most " +
+                            std::to_string(side) + " on a side and " +
                             std::to_string(kMaxTexturePixels) + " in all).");
         refused = true;
         return nullptr;
@@ -110,12 +117,33 @@ GLuint Upload(FIBITMAP* pixels, GLint components, GLenum format, GLint clampmode
 
 int GetTextureReference(const String& filename, int clampmode, int filtermode, bool optional)
 {
+    return TextureRequest(filename).Load(clampmode, filtermode, optional);
+}
+
+TextureRequest::TextureRequest(const String& filename) : m_filename(filename)
+{
     auto cached = TextureCache().find(filename);
     if (cached != TextureCache().end())
-        return cached->second;
+    {
+        m_cached = cached->second.texture;
+        m_pixels = cached->second.pixels;
+        return;
+    }
+    m_header = ReadImageHeader(filename);
+    m_pixels = static_cast<unsigned long long>(m_header.width) * m_header.height;
+}
+
+int TextureRequest::Load(int clampmode, int filtermode, bool optional)
+{
+    if (m_cached != -1)
+        return m_cached;
+    // Another request for the same file may have loaded it since this one read the header.
+    auto cached = TextureCache().find(m_filename);
+    if (cached != TextureCache().end())
+        return cached->second.texture;
 
     bool refused = false;
-    Bitmap loaded(LoadBitmap(filename, refused));
+    Bitmap loaded(LoadBitmap(m_filename, m_header, refused));
     GLuint texture = 0;
     if (loaded.Get() != nullptr)
     {
@@ -136,10 +164,11 @@ int GetTextureReference(const String& filename, int clampmode, int filtermode, b
     if (texture == 0)
     {
         if (!optional && !refused)
-            GetSystemLog()->Log("Failed to find - " + filename);
+            GetSystemLog()->Log("Failed to find - " + m_filename);
         return -1;
     }
 
-    TextureCache()[filename] = static_cast<int>(texture);
-    return static_cast<int>(texture);
+    TextureCache()[m_filename] = {static_cast<int>(texture), m_pixels};
+    m_cached = static_cast<int>(texture);
+    return m_cached;
 }

@@ -30,5 +30,10 @@ String IntToString(int value);
 /// skipEmpty is set; a trailing empty piece is always dropped.
 StringList SplitString(const String& text, const String& delimiters, bool skipEmpty);
 
+/// The text as part of a log line, on one line and whole: control characters (C0, DEL and the
+/// C1 controls U+0080 ... U+009F) written as \n, \r, \t or \xNN escapes, and each byte that is
+/// not part of valid UTF-8 as \xNN. Valid UTF-8 otherwise stays as it is.
+String Printable(const String& text);
+
 /// Reads a two-digit hexadecimal value with "%x"; pairs that are not hexadecimal give 0.
 int HexToInt(const String& hexText);

@@ -266,7 +266,7 @@ bool TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const
 {
     if (ReplaceFile(fileName, LevelText()))
         return true;
-    GetSystemLog()->Log("ERROR: Could not save the level to " + fileName + " - " +
+    GetSystemLog()->Log("ERROR: Could not save the level to " + Printable(fileName) + " - " +
                         std::strerror(errno) + ".");
     return false;
 }

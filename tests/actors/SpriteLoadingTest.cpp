@@ -9,9 +9,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <numeric>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -86,6 +89,46 @@ void WriteFile(const String& path, const String& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
 }
+
+/// Counts, by file name, how often the files in a folder are opened (the kernel's own record).
+/// Closes are watched too: the kernel merges an event with an identical one queued just before
+/// it, so two opens of a file in a row would count once.
+class OpenCounter
+{
+public:
+    explicit OpenCounter(const String& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, folder.c_str(), IN_OPEN | IN_CLOSE_NOWRITE);
+    }
+    ~OpenCounter()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+
+    bool Watching() const { return m_fd >= 0; }
+    /// The opens since the last call.
+    std::map<String, int> Take()
+    {
+        std::map<String, int> opens;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (ssize_t at = 0; at < got;)
+            {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if ((event->mask & IN_OPEN) && event->len > 0) // not the folder itself
+                    ++opens[event->name];
+                at += sizeof(inotify_event) + event->len;
+            }
+        return opens;
+    }
+
+private:
+    int m_fd;
+};
 
 using SpriteLoadingTest = WorldWindowTest;
 
@@ -218,4 +261,35 @@ TEST_F(SpriteLoadingTest, ImagesTooLargeOrBrokenAreRefusedFromTheirHeaderWithout
         EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File(name)});
     }
     EXPECT_EQ(actor.FrameCount(), 2);
+}
+
+TEST_F(SpriteLoadingTest, ASeriesReadsEachNewFrameAsOftenAsOneSpriteAndCachedFramesNotAtAll)
+{
+    TempDir dir;
+    WriteSeries(dir, "walk_", 1, 3, 1);
+    WritePicture(dir.File("single.png"), 2, 2, [](int, int) { return 0; });
+    OpenCounter opens(dir.Path());
+    ASSERT_TRUE(opens.Watching());
+    LogCapture& log = LogCapture::Get();
+    log.Clear();
+
+    ProbeActor actor;
+    ASSERT_TRUE(actor.SetSprite(dir.File("single.png")));
+    const int perImage = opens.Take()["single.png"];
+    ASSERT_GT(perImage, 0);
+
+    actor.LoadSpriteFrames(dir.File("walk_1.png"));
+    EXPECT_EQ(LoadedNumbers(actor), Range(1, 3));
+    EXPECT_EQ(opens.Take(),
+              (std::map<String, int>{
+                  {"walk_1.png", perImage}, {"walk_2.png", perImage}, {"walk_3.png", perImage}}))
+        << "the header is read once, for the decoding as well as the series' weighing";
+
+    // Cached frames count with the size they were loaded at, whatever their files now claim.
+    WriteFile(dir.File("walk_2.png"), PngClaiming(4096, 4096));
+    opens.Take();
+    actor.LoadSpriteFrames(dir.File("walk_1.png"));
+    EXPECT_EQ(LoadedNumbers(actor), Range(1, 3));
+    EXPECT_TRUE(opens.Take().empty());
+    EXPECT_TRUE(log.Lines().empty());
 }

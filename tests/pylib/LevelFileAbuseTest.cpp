@@ -108,3 +108,29 @@ TEST_F(LevelFileAbuseTest, ALevelMakesAtMostItsCapOfActorsAndSaysWhichSectionsAr
     EXPECT_EQ(Load("crowded"), "Meadow1\nMeadow2\nMeadow3\nMeadow4\nMeadow5\n");
     EXPECT_EQ(errors, "") << "a level of just the cap loads whole";
 }
+
+TEST_F(LevelFileAbuseTest, FaultyLinesAreReportedAlsoByAConfigparserThatRaisesThem)
+{
+    std::ofstream(folder.File("faulty.ini"))
+        << "[Meadow]\ntype = meadow\nnonsense\n[Meadow2]\n???\ntype = meadow\n";
+    const String expected =
+        "ERROR: " + folder.File("faulty.ini") +
+        " [Meadow]: line 3 is not 'key = value': nonsense\nERROR: " + folder.File("faulty.ini") +
+        " [Meadow2]: line 5 is not 'key = value': ???\n";
+    EXPECT_EQ(Load("faulty"), "Meadow\nMeadow2\n");
+    EXPECT_EQ(errors, expected);
+    world->UnloadAll();
+
+    // configparser's own error hook gathers the faulty lines into one exception at the end of
+    // the file, as a configparser that never calls the loader's hook does.
+    const String made =
+        Python("import configparser\n"
+               "own = tessaly_levels._Parser._handle_error\n"
+               "tessaly_levels._Parser._handle_error = configparser.RawConfigParser._handle_error\n"
+               "try:\n"
+               "    print('\\n'.join(a.GetName() for a in LoadLevel('faulty')))\n"
+               "finally:\n"
+               "    tessaly_levels._Parser._handle_error = own\n");
+    EXPECT_EQ(made, "Meadow\nMeadow2\n");
+    EXPECT_EQ(errors, expected);
+}

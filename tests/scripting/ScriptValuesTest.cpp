@@ -36,7 +36,8 @@ std::vector<HostileName> HostileNames(const String& marker)
         {"meadow\\", "", ""},
         {"meadow\"); " + make + "; (\"", "", ""},
         {nul + make + "; ('", "meadow\\x00'); " + make + "; ('", "meadow\\x00'); " + make + "; ('"},
-        {"meadow\xff\xfe'); " + make + "; ('", "", "meadow\\xff\\xfe'); " + make + "; ('"},
+        {"meadow\xff\xfe'); " + make + "; ('", "meadow\\xff\\xfe'); " + make + "; ('",
+         "meadow\\xff\\xfe'); " + make + "; ('"},
     };
 }
 

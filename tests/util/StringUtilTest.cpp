@@ -20,3 +20,20 @@ TEST(StringUtilTest, TrimCaseNumbersAndSplitting)
     EXPECT_EQ(SplitString("a,,", ",", false), (StringList{"a", ""}));
     EXPECT_EQ(SplitString("abc", "", false), StringList{"abc"});
 }
+
+// Log lines quote names as the level loader's report lines do: one line, every byte shown.
+TEST(StringUtilTest, PrintableEscapesControlCharactersAndBytesThatAreNotUtf8)
+{
+    EXPECT_EQ(Printable(String("a\nb\r\tc\0\x1b\x7f\\d", 11)), "a\\nb\\r\\tc\\x00\\x1b\\x7f\\d");
+    // Two-, three- and four-byte characters stay whole; C1 controls are control characters.
+    EXPECT_EQ(Printable("W \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x90\x91"),
+              "W \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x90\x91");
+    EXPECT_EQ(Printable("\xC2\x85\xC2\x9F\xC2\xA1"), "\\x85\\x9f\xC2\xA1");
+    // A lone byte, a cut sequence (inside and at the end), an overlong form, a surrogate, a code
+    // point past U+10FFFF, a stray continuation byte and a lead byte UTF-8 never uses.
+    EXPECT_EQ(
+        Printable("\xFF|\xE2\x82"
+                  "A|\xC0\x80|\xED\xA0\x80|\xF4\x90\x80\x80|\x80|\xF8|\xE2\x82"),
+        "\\xff|\\xe2\\x82A|\\xc0\\x80|\\xed\\xa0\\x80|\\xf4\\x90\\x80\\x80|\\x80|\\xf8|\\xe2\\x82");
+    EXPECT_EQ(Printable(""), "");
+}
