@@ -340,8 +340,10 @@ def read_ini(path):
                    "line %d is outside any section: %s" % (number, shortened(line)))
             lines[number - 1] = ""
 
+    # No section can be named "\n" (the lines are split at it), so no section of the file
+    # becomes the default section whose keys every other section takes.
     parser = _Parser(interpolation=None, comment_prefixes=_COMMENT, inline_comment_prefixes=None,
-                     strict=False, default_section="\0")
+                     strict=False, default_section="\n")
     try:
         # Nothing above the first header is left.
         parser.read_string("\n".join(lines), source=path)

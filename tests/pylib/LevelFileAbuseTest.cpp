@@ -59,6 +59,16 @@ TEST_F(LevelFileAbuseTest,
                   " [Meadow]: line 4 is not 'key = value': []\n");
     world->UnloadAll();
 
+    // A section named NUL is a section like any other: it was the parser's default section,
+    // whose keys every other section took for its own.
+    std::ofstream(folder.File("nul_name.ini"))
+        << String("[\0]\nposition = [5, 6]\n[Meadow]\ntype = meadow\n", 45);
+    ASSERT_EQ(Load("nul_name"), "Meadow\n");
+    EXPECT_EQ(Actor::GetNamed("Meadow")->GetPosition(), Vector2(0.0f, 0.0f));
+    EXPECT_EQ(errors, "ERROR: " + folder.File("nul_name.ini") +
+                          " [\\x00] type: missing: the actor is left out\n");
+    world->UnloadAll();
+
     constexpr int kSections = 40000;
     const String faulty(300, 'x'); // neither a header, a comment nor `key = value`
     {
