@@ -164,7 +164,7 @@ int TextureRequest::Load(int clampmode, int filtermode, bool optional)
     if (texture == 0)
     {
         if (!optional && !refused)
-            GetSystemLog()->Log("Failed to find - " + m_filename);
+            GetSystemLog()->Log("Failed to find - " + Printable(m_filename));
         return -1;
     }
 

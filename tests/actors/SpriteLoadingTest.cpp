@@ -185,6 +185,9 @@ TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumberAndTextures
     EXPECT_FALSE(other.SetSprite(dir.File("junk.png"), 5));
     EXPECT_EQ(other.FrameCount(), 3);
     EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File("junk.png")});
+    // A line break in the name would forge a log line of its own.
+    EXPECT_FALSE(other.SetSprite(dir.File("gone\nERROR: forged.png"), 5));
+    EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File("gone\\nERROR: forged.png")});
 }
 
 TEST_F(SpriteLoadingTest, ImagesTooLargeOrBrokenAreRefusedFromTheirHeaderWithoutDecoding)
