@@ -71,7 +71,8 @@
         %argument_fail((res == SWIG_NullReferenceError ? SWIG_TypeError : res), "$type", $symname,
                        $argnum);
     }
-    if (!TessalyAliveAs<$*1_ltype>($input) || !TessalySelfOf("$symname", $input))
+    if (!TessalyAliveAs<$*1_ltype>($input) ||
+        !TessalySelfOf<TessalySelfRoleOf("$symname")>($input))
         SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
 }

@@ -6,20 +6,42 @@
 namespace
 {
 
+/// The engine object behind a SWIG object whose class may have a Python half: a Console, or a
+/// live Actor of any wrapped actor class. At most one is set; neither for other objects.
+struct TessalyDirected
+{
+    Console* console = nullptr;
+    Actor* actor = nullptr;
+
+    /// Set for an instance of a Python subclass.
+    Swig::Director* Director() const
+    {
+        return console != nullptr ? dynamic_cast<Swig::Director*>(console)
+                                  : dynamic_cast<Swig::Director*>(actor);
+    }
+};
+
+/// The one place that tells a console from an actor behind a proxy.
+TessalyDirected TessalyDirectedOf(SwigPyObject* object)
+{
+    TessalyDirected directed;
+    if (object->ptr == nullptr)
+        return directed;
+    if (object->ty == SWIGTYPE_p_Console)
+        directed.console = static_cast<Console*>(object->ptr);
+    else if (swig_cast_info* cast = SWIG_TypeCheckStruct(object->ty, SWIGTYPE_p_Actor))
+    {
+        int newMemory = 0;
+        directed.actor = Renderable::FindLive<Actor>(SWIG_TypeCast(cast, object->ptr, &newMemory));
+    }
+    return directed;
+}
+
 /// The director of the live object behind a proxy (an instance of a Python subclass of Actor or
 /// Console), or null.
 Swig::Director* TessalyDirectorOf(SwigPyObject* object)
 {
-    if (object->ptr == nullptr)
-        return nullptr;
-    if (object->ty == SWIGTYPE_p_Console)
-        return dynamic_cast<Swig::Director*>(static_cast<Console*>(object->ptr));
-    swig_cast_info* cast = SWIG_TypeCheckStruct(object->ty, SWIGTYPE_p_Actor);
-    if (cast == nullptr)
-        return nullptr;
-    int newMemory = 0;
-    return dynamic_cast<Swig::Director*>(
-        Renderable::FindLive<Actor>(SWIG_TypeCast(cast, object->ptr, &newMemory)));
+    return TessalyDirectedOf(object).Director();
 }
 
 // --- The Python halves of Python subclasses. --------------------------------------------------
@@ -61,13 +83,12 @@ std::unordered_set<PyObject*>& TessalyHalfWatches()
 PyObject* TessalyPythonHalfGone(PyObject* proxy, PyObject* watch)
 {
     auto* object = reinterpret_cast<SwigPyObject*>(proxy);
-    if (object->own != 0 && object->ptr != nullptr)
+    if (object->own != 0)
     {
+        const TessalyDirected directed = TessalyDirectedOf(object);
         object->own = 0;
-        if (object->ty == SWIGTYPE_p_Console)
-            delete static_cast<Console*>(object->ptr);
-        else
-            delete static_cast<Actor*>(object->ptr);
+        delete directed.console;
+        delete directed.actor;
     }
     // What a Console proxy kept would reach now (an Actor's proxy learns it from the Actor).
     TessalyProxyTable().gone.insert(proxy);

@@ -2,6 +2,8 @@
 // engine owns or shares.
 
 %header %{
+#include <string_view>
+
 namespace
 {
 
@@ -21,12 +23,7 @@ void TessalyEngineOwns(PyObject* proxy)
     if (object == nullptr)
         return;
     object->own = 0;
-    std::unordered_set<PyObject*>& released = TessalyProxyTable().released;
-    for (auto it = released.begin(); it != released.end();)
-        if (reinterpret_cast<SwigPyObject*>(*it)->ptr == object->ptr)
-            it = released.erase(it);
-        else
-            ++it;
+    TessalyProxyTable().released.erase(object->ptr);
 }
 
 /// Python lets go of the object behind a proxy it owns, keeping the right to take it back. An
@@ -40,7 +37,7 @@ void TessalyRelease(SwigPyObject* object)
     if (Swig::Director* director = TessalyDirectorOf(object))
         director->swig_disown();
     else
-        TessalyProxyTable().released.insert(reinterpret_cast<PyObject*>(object));
+        TessalyProxyTable().released.emplace(object->ptr, reinterpret_cast<PyObject*>(object));
 }
 
 /// Python takes the object behind a proxy; false, with a Python error set, unless Python made
@@ -52,7 +49,7 @@ bool TessalyTake(SwigPyObject* object)
         return true;
     if (!TessalyAlive(proxy))
         return false;
-    if (TessalyProxyTable().released.erase(proxy) == 0)
+    if (!TessalyProxyTable().ForgetReleased(object))
     {
         PyErr_Format(PyExc_RuntimeError,
                      "Python cannot own the %s behind this proxy: the engine owns or shares it",
@@ -122,18 +119,40 @@ void TessalyGuardSwigObjects()
     PyType_Modified(type);
 }
 
-/// What a wrapper named symname needs of its 'self' beyond a live object: a destructor runs only
-/// as the proxy that owns its object goes (its reference count is 0 then), and after __disown__
-/// (disown_Actor, disown_Console) the object is the engine's. False with a Python error set.
-bool TessalySelfOf(const char* symname, PyObject* self)
+/// What a wrapper's 'self' is for, told by the wrapper's name.
+enum class TessalySelfRole
 {
-    if (std::strncmp(symname, "delete_", 7) == 0 && Py_REFCNT(self) != 0)
+    Call,
+    Destructor, ///< delete_X
+    Disown      ///< disown_X
+};
+
+/// Evaluated as each wrapper is compiled, so that a call pays nothing for it.
+constexpr TessalySelfRole TessalySelfRoleOf(std::string_view symname)
+{
+    const std::string_view prefix = symname.substr(0, 7);
+    if (prefix == "delete_")
+        return TessalySelfRole::Destructor;
+    if (prefix == "disown_")
+        return TessalySelfRole::Disown;
+    return TessalySelfRole::Call;
+}
+
+/// What a wrapper needs of its 'self' beyond a live object: a destructor runs only as the proxy
+/// that owns its object goes (its reference count is 0 then), and after __disown__
+/// (disown_Actor, disown_Console) the object is the engine's. False with a Python error set.
+template <TessalySelfRole Role> bool TessalySelfOf(PyObject* self)
+{
+    if constexpr (Role == TessalySelfRole::Destructor)
     {
-        PyErr_SetString(PyExc_RuntimeError, "an engine object is deleted as the proxy that owns "
-                                            "it goes, never by a call");
-        return false;
+        if (Py_REFCNT(self) != 0)
+        {
+            PyErr_SetString(PyExc_RuntimeError, "an engine object is deleted as the proxy that "
+                                                "owns it goes, never by a call");
+            return false;
+        }
     }
-    if (std::strncmp(symname, "disown_", 7) == 0)
+    else if constexpr (Role == TessalySelfRole::Disown)
         TessalyEngineOwns(self);
     return true;
 }

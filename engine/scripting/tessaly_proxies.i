@@ -27,8 +27,22 @@ struct TessalyProxies
     std::unordered_set<PyObject*> gone;
     unsigned long deletionsSeen = 0;
     /// The proxies whose objects Python made and then let go of (`thisown = False`), which it
-    /// may take back.
-    std::unordered_set<PyObject*> released;
+    /// may take back, by their objects' C++ pointers: once the engine owns an object, every
+    /// proxy of it loses that right at once.
+    std::unordered_multimap<void*, PyObject*> released;
+
+    /// Drops object from `released`; false when it was not there.
+    bool ForgetReleased(SwigPyObject* object)
+    {
+        auto [first, last] = released.equal_range(object->ptr);
+        for (auto it = first; it != last; ++it)
+            if (it->second == reinterpret_cast<PyObject*>(object))
+            {
+                released.erase(it);
+                return true;
+            }
+        return false;
+    }
 
     /// Brings `gone` up to date once renderables have been deleted since the last look.
     void FindGone()
@@ -90,7 +104,7 @@ void TessalyDealloc(PyObject* object)
     }
     proxies.gone.erase(object);
     if (!proxies.released.empty())
-        proxies.released.erase(object);
+        proxies.ForgetReleased(reinterpret_cast<SwigPyObject*>(object));
     s_swigDealloc(object);
 }
 
