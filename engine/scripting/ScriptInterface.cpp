@@ -69,8 +69,8 @@ void DetachTerminalInput()
 {
     const int null = open("/dev/null", O_RDONLY);
     if (null < 0 || (null != STDIN_FILENO && dup2(null, STDIN_FILENO) < 0))
-        GetSystemLog()->Log("WARNING: standard input is still the terminal: /dev/null could not "
-                            "replace it.");
+        GetSystemLog()->Log("WARNING: /dev/null could not replace standard input: a script "
+                            "that reads descriptor 0 may wait on it.");
     if (null > STDIN_FILENO)
         close(null);
 }
