@@ -1,6 +1,7 @@
 // Scripting costs: the world's update pass over 10,000 Python Actor subclasses (director calls)
-// against a Python loop calling the same method; the time from process start to the first frame
-// with and without the start script; the load time of a 200-actor level.
+// against a Python loop calling the same method; the cost of one call from Python into the engine
+// (a method, whose 'self' is checked, and a constructor); the time from process start to the
+// first frame with and without the start script; the load time of a 200-actor level.
 // Needs a display and the repository root as working directory:
 //   tools/with-display.sh build/bench/script_bench
 #include "bench/BenchTimer.h"
@@ -24,6 +25,7 @@ namespace
 {
 
 constexpr int kActors = 10000;
+constexpr int kCalls = 1000000;
 constexpr int kLevelActors = 200;
 constexpr int kRuns = 7;
 constexpr int kStarts = 5;
@@ -137,6 +139,25 @@ int main(int argc, char** argv)
     world->ScriptExec("del idle");
     world->UnloadAll();
 
+    // Calls from Python into the engine, less the loop around them.
+    world->ScriptExec("probe = Actor()\n"
+                      "def LoopOnly():\n"
+                      "    for _ in range(" +
+                      std::to_string(kCalls) +
+                      "): pass\n"
+                      "def CallMethod():\n"
+                      "    get = probe.GetRotation\n"
+                      "    for _ in range(" +
+                      std::to_string(kCalls) +
+                      "): get()\n"
+                      "def MakeVectors():\n"
+                      "    for _ in range(" +
+                      std::to_string(kCalls) + "): Vector2(1.0, 2.0)\n");
+    const double loopOnly = BestOf(kRuns, [&] { world->ScriptExec("LoopOnly()"); });
+    const double method = BestOf(kRuns, [&] { world->ScriptExec("CallMethod()"); }) - loopOnly;
+    const double construct = BestOf(kRuns, [&] { world->ScriptExec("MakeVectors()"); }) - loopOnly;
+    world->ScriptExec("del probe");
+
     WriteLevel(scratch);
     world->ScriptExec("import tessaly_levels\n"
                       "tessaly_levels.ARCHETYPE_FOLDER = archetypes\n"
@@ -155,6 +176,9 @@ int main(int argc, char** argv)
     std::printf("director Update, %d Python actors: world pass %.2f ms, Python loop %.2f ms, "
                 "ratio %.2f (target <= 1.5)\n",
                 kActors, pass * 1e3, loop * 1e3, pass / loop);
+    std::printf("Python -> engine, %d calls each: Actor.GetRotation() %.1f ns a call, "
+                "Vector2(1.0, 2.0) %.1f ns a call (loop cost taken off)\n",
+                kCalls, method / kCalls * 1e9, construct / kCalls * 1e9);
     std::printf("start-up to the first frame: with start.py %.1f ms, without %.1f ms "
                 "(best of %d)\n",
                 withScript * 1e3, withoutScript * 1e3, kStarts);

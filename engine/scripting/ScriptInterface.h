@@ -7,7 +7,8 @@
 /// The embedded Python interpreter. The engine talks to scripts only by running short
 /// statements as text; scripts talk to the engine through the `tessaly` module. A Python error
 /// never leaves the interpreter: it is printed (traceback on standard error) and the engine goes
-/// on. The interpreter never reads the terminal: its standard input is empty for the whole run.
+/// on. The interpreter never reads the terminal: its standard input is empty for the whole run,
+/// and the process's descriptor 0 reads /dev/null from start-up.
 /// Main thread only, which holds the interpreter for the whole run.
 class ScriptInterface
 {

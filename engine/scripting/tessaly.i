@@ -34,7 +34,7 @@
 %}
 
 // A C++ exception leaving a wrapped call would end the program: it becomes a Python error
-// instead (tessaly_runtime.i). Declared first, so that the containers and iterators get it too.
+// instead (tessaly_upcalls.i). Declared first, so that the containers and iterators get it too.
 %exception
 {
     try
@@ -56,7 +56,7 @@
 // (Actor.GetName(None)), a live object, and one its class's initialiser has set up. A destructor
 // runs only for the proxy that owns its object, as that proxy goes: called by hand
 // (`_tessaly.delete_Actor(Camera.GetInstance())`, `x.__swig_destroy__(x)`) it raises. After
-// __disown__ the object is the engine's for good (tessaly_runtime.i).
+// __disown__ the object is the engine's for good (tessaly_ownership.i).
 %typemap(in, noblock=1) SWIGTYPE* self (void* argp = 0, int res = 0)
 {
     res = SWIG_ConvertPtr($input, &argp, $descriptor, SWIG_POINTER_NO_NULL);
@@ -71,7 +71,8 @@
         %argument_fail((res == SWIG_NullReferenceError ? SWIG_TypeError : res), "$type", $symname,
                        $argnum);
     }
-    if (!TessalyAliveAs<$*1_ltype>($input) || !TessalySelfOf("$symname", $input))
+    if (!TessalyAliveAs<$*1_ltype>($input) ||
+        !TessalySelfOf<TessalySelfRoleOf("$symname")>($input))
         SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
 }
@@ -114,7 +115,13 @@ typedef std::string String;
 // reaches the native dispatcher, which lists the possible forms.
 %feature("python:cdefaultargs");
 
-%include "tessaly_runtime.i"
+// The C++ helpers of the generated module, each file relying on those before it.
+%include "tessaly_this.i"
+%include "tessaly_proxies.i"
+%include "tessaly_halves.i"
+%include "tessaly_ownership.i"
+%include "tessaly_objects.i"
+%include "tessaly_upcalls.i"
 %include "tessaly_typemaps.i"
 %include "tessaly_classes.i"
 

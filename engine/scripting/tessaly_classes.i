@@ -171,7 +171,7 @@ enum spriteAnimationType
     SAT_OneShot = 3
 };
 
-// The Python half of a new object: None, or an instance of the class (tessaly_runtime.i).
+// The Python half of a new object: None, or an instance of the class (tessaly_halves.i).
 %typemap(in) PyObject* self
 {
     if (!TessalyPythonHalf($input, $descriptor(Actor*)))

@@ -237,7 +237,7 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 %typemap(out) Actor*
 {
     // A constructor's new object is always a fresh proxy, also for a Python subclass, whose
-    // Python half is then watched (tessaly_runtime.i).
+    // Python half is then watched (tessaly_halves.i).
     if (($owner) & SWIG_POINTER_NEW)
     {
         $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
@@ -265,7 +265,7 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
     $result = TessalyListenerObject($1);
 }
 
-// --- Pointer arguments: proxies whose engine object is gone raise (tessaly_runtime.i). -------
+// --- Pointer arguments: proxies whose engine object is gone raise (tessaly_proxies.i). -------
 //
 // The type checks of overloaded operations let such a proxy through, so that the form chosen by
 // the other arguments reports it.

@@ -54,3 +54,31 @@ TEST_F(PythonConsoleTest, InputRaisesHelpWritesIntoTheConsoleAndHelpWithoutTopic
     EXPECT_NE(shown.find(">>> print('after')\nafter\n"), String::npos) << shown;
     EXPECT_EQ(terminal.find("len(obj"), String::npos) << "help was written to the terminal";
 }
+
+// Below sys.stdin, descriptor 0 itself reads nothing: started from a terminal nobody types into
+// (here a pipe held open that never answers), a read of it would otherwise wait for ever.
+TEST(PythonConsoleStartTest, DescriptorZeroReadsNothingWhateverItWasAtStartUp)
+{
+    World* world = World::GetInstance();
+    if (world->IsInitialized())
+        GTEST_SKIP() << "needs a process of its own: descriptor 0 is replaced as Python starts";
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(dup2(ends[0], 0), 0);
+    close(ends[0]);
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    alarm(30);
+    Console* console = world->GetConsole();
+    console->Enable(true);
+    testing::internal::CaptureStdout();
+    Enter(console, "import os, sys; print(repr(os.read(0, 1)), repr(sys.__stdin__.read()))");
+    Enter(console, "print(repr(sys.stdin.read()))");
+    testing::internal::GetCapturedStdout();
+    alarm(0);
+    console->Enable(false);
+    close(ends[1]);
+
+    const String shown = console->GetOutputText();
+    EXPECT_NE(shown.find("\nb'' ''\n"), String::npos) << shown;
+    EXPECT_NE(shown.find(">>> print(repr(sys.stdin.read()))\n''\n"), String::npos) << shown;
+}

@@ -156,9 +156,14 @@ TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
                   {"_tessaly.delete_Actor(Camera.GetInstance())", "RuntimeError"},
                   {"_tessaly.delete_Controller(pad)", "RuntimeError"},
                   {"v.__swig_destroy__(v)", "RuntimeError"},
+                  // Disowned through the native call alone, it is the engine's all the same.
+                  {"x = Counter(); _tessaly.disown_Actor(x); x.thisown = True", "RuntimeError"},
+                  // Handed over through another proxy of it, it is not Python's to take back.
+                  {"t = Actor(); t.thisown = False; w.Add(ActorList([t])[0]); t.thisown = True",
+                   "RuntimeError"},
                   // What Python made and let go of, it may take back.
                   {"v.thisown = False; v.thisown = True; assert v.thisown and v.X == 1", ""},
-                  {"w.Add(kept); del m, counter, held, kept, pad, v", ""},
+                  {"w.Add(kept); w.Add(x); del m, counter, held, kept, pad, v, x, t", ""},
                   // A call that raises before it takes a message leaves the message Python's.
                   {"d = Message('Ping'); sb.DeferredBroadcast(d, 'soon')", "TypeError"},
                   {"sb.DeferredBroadcast(d, 0.0); del d", ""}});

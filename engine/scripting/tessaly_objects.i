@@ -1,0 +1,97 @@
+// How engine objects become Python objects: every proxy gets its watch, an actor is its Python
+// half or a proxy of its most derived wrapped class, and a listener is the actor or World it is.
+
+%header %{
+namespace
+{
+
+// SWIG asks whether an object is an instance of a Python subclass for the object a call is made
+// on (arg1), which the 'self' typemap has found live, and for a result, before its out typemap.
+// An Actor* result may be a pointer stored earlier (a container's element): its out typemap
+// checks that it is a live actor before asking (TessalyActorObject).
+template <class T> Swig::Director* TessalyDirectorCast_arg1(T* object)
+{
+    return dynamic_cast<Swig::Director*>(object);
+}
+template <class T> Swig::Director* TessalyDirectorCast_result(T* object)
+{
+    if constexpr (std::is_same<T, Actor>::value)
+        return nullptr;
+    else
+        return dynamic_cast<Swig::Director*>(object);
+}
+
+} // namespace
+
+// From here on every proxy, also those made by SWIG's own code, gets its watch.
+#define SWIG_Python_NewPointerObj TessalyNewPointerObj
+#undef SWIG_DIRECTOR_CAST
+#define SWIG_DIRECTOR_CAST(ARG) TessalyDirectorCast_##ARG(ARG)
+
+namespace
+{
+
+/// A live engine actor as Python sees it: the Python object itself for an instance of a Python
+/// subclass, else a proxy of its most derived wrapped class.
+PyObject* TessalyLiveActorObject(Actor* actor, int own)
+{
+    if (Swig::Director* director = dynamic_cast<Swig::Director*>(actor))
+    {
+        PyObject* self = director->swig_get_self();
+        Py_INCREF(self);
+        return self;
+    }
+    if (TextActor* text = dynamic_cast<TextActor*>(actor))
+        return SWIG_NewPointerObj(SWIG_as_voidptr(text), SWIGTYPE_p_TextActor, own);
+    if (ParticleActor* particles = dynamic_cast<ParticleActor*>(actor))
+        return SWIG_NewPointerObj(SWIG_as_voidptr(particles), SWIGTYPE_p_ParticleActor, own);
+    if (PhysicsActor* physics = dynamic_cast<PhysicsActor*>(actor))
+        return SWIG_NewPointerObj(SWIG_as_voidptr(physics), SWIGTYPE_p_PhysicsActor, own);
+    if (Camera* camera = dynamic_cast<Camera*>(actor))
+        return SWIG_NewPointerObj(SWIG_as_voidptr(camera), SWIGTYPE_p_Camera, own);
+    return SWIG_NewPointerObj(SWIG_as_voidptr(actor), SWIGTYPE_p_Actor, own);
+}
+
+/// An actor as Python sees it, or None: also for a pointer stored earlier (a container's
+/// element) whose actor has since been deleted.
+PyObject* TessalyActorObject(Actor* actor, int own)
+{
+    actor = Renderable::FindLive<Actor>(actor);
+    return actor != nullptr ? TessalyLiveActorObject(actor, own) : SWIG_Py_Void();
+}
+
+/// A message's sender or a subscriber: the actor or the World it is, else a bare listener.
+/// None for a listener that is gone: listeners other than the World are renderables, which tell
+/// whether one is still there.
+PyObject* TessalyListenerObject(MessageListener* listener)
+{
+    if (listener == nullptr)
+        return SWIG_Py_Void();
+    World* world = World::GetInstance();
+    if (listener == static_cast<MessageListener*>(world))
+        return SWIG_NewPointerObj(SWIG_as_voidptr(world), SWIGTYPE_p_World, 0);
+    listener = Renderable::FindLive<MessageListener>(listener);
+    if (listener == nullptr)
+        return SWIG_Py_Void();
+    if (Actor* actor = dynamic_cast<Actor*>(listener))
+        return TessalyLiveActorObject(actor, 0);
+    return SWIG_NewPointerObj(SWIG_as_voidptr(listener), SWIGTYPE_p_MessageListener, 0);
+}
+
+} // namespace
+%}
+
+// Containers of actor and listener pointers hand out the same objects as single results.
+%fragment("TessalyContainerTraits", "header", fragment="StdTraits") %{
+namespace swig
+{
+template <> struct traits_from_ptr<Actor>
+{
+    static PyObject* from(Actor* value, int own = 0) { return TessalyActorObject(value, own); }
+};
+template <> struct traits_from_ptr<MessageListener>
+{
+    static PyObject* from(MessageListener* value, int = 0) { return TessalyListenerObject(value); }
+};
+} // namespace swig
+%}
