@@ -8,7 +8,7 @@ functions of its native half _tessaly, the methods of the containers and their i
 those of the objects behind the proxies (their `this`), whose objects it gets from the calls
 themselves. Nothing is listed by hand but
 the calls that end a run by design (DENY) and those by which a script gives up what it owns
-(GIVES_UP).
+(GIVES_UP), both in hostile_targets.py with the finding of the callables.
 
 Arguments come from a pool of hostile values (None, wrong types, 0, negative and huge integers,
 NaN and infinities, empty and very long strings, proxies of deleted actors, objects of earlier
@@ -24,7 +24,6 @@ generator, so a seed repeats a run (the host's frames and screen changes are see
 """
 
 import ctypes
-import fnmatch
 import glob
 import os
 import random
@@ -33,21 +32,9 @@ import sys
 import time
 import traceback
 
-import _tessaly
 import tessaly
-
-# Calls that end the run by design; everything else is fair.
-DENY = {
-    # Ends the main loop and closes the window.
-    "World.StopGame",
-    "_tessaly.World_StopGame",
-}
-
-# Calls by which a script gives up what it owns: what they are given belongs to nobody (by the
-# script's choice) and is kept referenced here, so that the leak checker reports only leaks the
-# engine or the module make.
-GIVES_UP = ("*.thisown=", "*.__disown__", "*.disown", "*.__setattr__", "World.Remove",
-            "_tessaly.disown_*", "_tessaly.World_Remove", "SwigPyObject.own")
+from hostile_targets import (Target, enumerate_targets, learn, module_classes, opaque_type,
+                             swig_object_type)
 
 BATCH_CALLS = 150
 TRACE = os.environ.get("TESSALY_SWEEP_TRACE", "") not in ("", "0")
@@ -91,138 +78,6 @@ def _data_strings():
     return found
 
 
-class Target:
-    """One callable of the module and what the sweep has learned about its arguments."""
-
-    __slots__ = ("label", "kind", "owner", "name", "func", "protos", "low", "high", "types",
-                 "calls", "gives_up")
-
-    def __init__(self, label, kind, owner, name, func):
-        self.label, self.kind, self.owner, self.name, self.func = label, kind, owner, name, func
-        self.protos = []   # argument type lists of an overloaded function (self not counted)
-        self.low = self.high = None  # how many arguments it takes (self not counted)
-        self.types = {}    # argument index (self not counted) -> type
-        self.calls = 0
-        self.gives_up = False
-
-    @property
-    def has_self(self):
-        return self.kind in ("method", "get", "set")
-
-
-def _module_classes():
-    classes = []
-    for name, value in vars(tessaly).items():
-        if isinstance(value, type) and not issubclass(value, type) and not name.startswith("_"):
-            classes.append(value)
-    return classes
-
-
-def enumerate_targets():
-    """Every callable of the module, found by introspection."""
-    targets = []
-    for cls in _module_classes() + [_swig_object_type()]:
-        owner = cls.__name__
-        if cls is not _swig_object_type():
-            targets.append(Target(owner, "new", cls, "__init__", cls))
-        for name, attr in vars(cls).items():
-            label = owner + "." + name
-            if name in ("__new__", "__dict__", "__weakref__", "__module__", "__doc__",
-                        "__class__", "__getattribute__", "__init_subclass__", "__subclasshook__"):
-                continue
-            if isinstance(attr, staticmethod):
-                targets.append(Target(label, "static", cls, name, attr.__func__))
-            elif isinstance(attr, property):
-                targets.append(Target(label, "get", cls, name, attr.fget))
-                if attr.fset is not None:
-                    targets.append(Target(label + "=", "set", cls, name, attr.fset))
-            elif callable(attr) and not isinstance(attr, type):
-                targets.append(Target(label, "method", cls, name, attr))
-    for name, value in vars(tessaly).items():
-        if name.startswith("_") or isinstance(value, type) or not callable(value):
-            continue
-        if getattr(value, "__module__", "tessaly") in ("tessaly", "_tessaly", None):
-            targets.append(Target(name, "function", None, name, value))
-    for name, value in vars(_tessaly).items():
-        if not name.startswith("__") and callable(value) and not isinstance(value, type):
-            targets.append(Target("_tessaly." + name, "function", None, name, value))
-    cvar = getattr(tessaly, "cvar", None)
-    if cvar is not None:
-        for name in re.findall(r"\w+", str(cvar)):
-            targets.append(Target("cvar." + name, "cvar_get", None, name, None))
-            targets.append(Target("cvar." + name + "=", "cvar_set", None, name, None))
-    kept = []
-    for target in targets:
-        if any(fnmatch.fnmatchcase(target.label, pattern) for pattern in DENY):
-            continue
-        target.gives_up = any(fnmatch.fnmatchcase(target.label, p) for p in GIVES_UP)
-        kept.append(target)
-    return kept
-
-
-# --- Learning argument types from the module's errors. ----------------------------------------
-
-_ARG_TYPE = re.compile(r"in method '[^']*', argument (\d+) of type '(.+)'")
-_EXPECTED = re.compile(r"expected (at least |at most )?(\d+) arguments?, got (\d+)")
-_TAKES_NONE = re.compile(r"takes no arguments")
-_TAKES_ONE = re.compile(r"takes exactly one argument")
-
-
-def _split_types(text):
-    """'Vector2,std::vector< int,A >' -> ['Vector2', 'std::vector< int,A >']."""
-    types, depth, current = [], 0, ""
-    for ch in text:
-        if ch == "<":
-            depth += 1
-        elif ch == ">":
-            depth -= 1
-        if ch == "," and depth == 0:
-            types.append(current.strip())
-            current = ""
-        else:
-            current += ch
-    if current.strip():
-        types.append(current.strip())
-    return types
-
-
-def learn(target, error):
-    """Takes what an error tells about the target's arguments."""
-    text = str(error)
-    offset = 1 if target.has_self else 0
-    if "Possible C/C++ prototypes are:" in text:
-        protos = []
-        for line in text.split("Possible C/C++ prototypes are:")[1].splitlines():
-            line = line.strip()
-            inside = line[line.find("(") + 1:line.rfind(")")] if "(" in line else None
-            if inside is None:
-                continue
-            protos.append(_split_types(inside))
-        if protos:
-            target.protos = protos
-        return
-    match = _ARG_TYPE.search(text)
-    if match:
-        index = int(match.group(1)) - 1 - offset
-        if index >= 0:
-            target.types[index] = match.group(2)
-        return
-    match = _EXPECTED.search(text)
-    if match:
-        count = int(match.group(2)) - offset
-        if match.group(1) == "at least ":
-            target.low = count
-        elif match.group(1) == "at most ":
-            target.high = count
-        else:
-            target.low = target.high = count
-        return
-    if _TAKES_NONE.search(text):
-        target.low = target.high = 0
-    elif _TAKES_ONE.search(text):
-        target.low = target.high = 1 - offset
-
-
 # --- The pool of objects. -------------------------------------------------------------------------
 
 class Pool:
@@ -255,9 +110,9 @@ class Pool:
             return
         kind = type(value)
         if kind.__name__ == "SwigPyObject":
-            kind = _opaque_type(value)
+            kind = opaque_type(value)
         elif getattr(kind, "__module__", None) != "tessaly" and \
-                not isinstance(value, tuple(_module_classes_cached())):
+                not isinstance(value, tuple(module_classes())):
             return
         bucket = self.by_kind.setdefault(kind, [])
         if any(item is value for item in bucket):
@@ -287,7 +142,7 @@ class Pool:
         found = []
         for kind, bucket in self.by_kind.items():
             if isinstance(kind, type) and issubclass(kind, cls) or \
-                    cls is _swig_object_type() and isinstance(kind, str):
+                    cls is swig_object_type() and isinstance(kind, str):
                 found.extend(bucket)
         return found
 
@@ -304,32 +159,8 @@ class Pool:
         serial = self.serials.get(id(value))
         name = type(value).__name__
         if name == "SwigPyObject":
-            name = "ptr " + _opaque_type(value)
+            name = "ptr " + opaque_type(value)
         return "<%s #%s of screen %s>" % (name, serial[0], serial[1]) if serial else "<%s>" % name
-
-
-_CLASSES = []
-
-
-def _swig_object_type():
-    """The type of the objects behind the proxies (SwigPyObject)."""
-    if not _SWIG_OBJECT:
-        _SWIG_OBJECT.append(type(tessaly.Vector2().this))
-    return _SWIG_OBJECT[0]
-
-
-_SWIG_OBJECT = []
-
-
-def _module_classes_cached():
-    if not _CLASSES:
-        _CLASSES.extend(_module_classes())
-    return _CLASSES
-
-
-def _opaque_type(value):
-    match = re.search(r"type '([^']*)'", repr(value))
-    return match.group(1) if match else "?"
 
 
 # --- Python subclasses the engine calls back. -----------------------------------------------------
@@ -377,7 +208,7 @@ class Sweep:
         # The module's classes and the subclasses above can be made, and their methods called.
         for cls in (SweepActor, SweepConsole):
             self.targets.append(Target(cls.__name__, "new", cls, "__init__", cls))
-        self.classes = _module_classes_cached() + [SweepActor, SweepConsole]
+        self.classes = module_classes() + [SweepActor, SweepConsole]
         self.outcomes = {"returned": 0, "raised": 0}
         self.depth = 0
         self.busy = 0.0
@@ -674,7 +505,7 @@ def _container_class(type_name):
     if "std::vector" not in type_name and "std::set" not in type_name:
         return None
     if not _CONTAINERS:
-        for cls in _module_classes_cached():
+        for cls in module_classes():
             if hasattr(cls, "begin"):
                 try:
                     _CONTAINERS[cls] = repr(cls().this).replace(" ", "")
