@@ -349,7 +349,8 @@ def read_ini(path):
         parser.read_string("\n".join(lines), source=path)
     except configparser.ParsingError as error:
         # A configparser that does not call _Parser's hook raises its faulty lines at the end,
-        # with everything else read: they are reported all the same, never as a traceback.
+        # with everything else read: they are reported all the same, never as a traceback
+        # (though gathering them costs such a configparser the square of their number).
         parser.faulty_lines.extend(number for number, _ in error.errors)
     starts = [start for start, _ in sections]
     for number in sorted(set(parser.faulty_lines)):

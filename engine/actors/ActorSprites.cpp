@@ -71,7 +71,7 @@ void Actor::LoadSpriteFrames(const String& firstFilename, int clampmode, int fil
     if (!wellFormed)
     {
         GetSystemLog()->Log("LoadSpriteFrames() - Bad Format - Expecting somename_###.ext");
-        GetSystemLog()->Log("Attempting to load single texture: " + firstFilename);
+        GetSystemLog()->Log("Attempting to load single texture: " + Printable(firstFilename));
         SetSprite(firstFilename, 0, clampmode, filtermode, false);
         return;
     }

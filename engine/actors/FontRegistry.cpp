@@ -1,6 +1,7 @@
 #include "engine/actors/FontRegistry.h"
 
 #include "engine/console/Log.h"
+#include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
 #include "engine/util/opengl/ScopedPixelProjection.h"
 #include "engine/world/Camera.h"
@@ -143,7 +144,7 @@ bool RegisterFont(const String& filename, int pointSize, const String& nickname)
     auto font = std::make_unique<FTGLTextureFont>(filename.c_str());
     if (font->Error() != 0)
     {
-        GetSystemLog()->Log("Failed to open font " + filename);
+        GetSystemLog()->Log("Failed to open font " + Printable(filename));
         return false;
     }
     if (!font->FaceSize(pointSize, 72))
@@ -166,7 +167,8 @@ bool UnRegisterFont(const String& nickname)
     const auto found = fonts.find(nickname);
     if (found == fonts.end())
     {
-        GetSystemLog()->Log("No font called \"" + nickname + "\"; un-registration failed.");
+        GetSystemLog()->Log("No font called \"" + Printable(nickname) +
+                            "\"; un-registration failed.");
         return false;
     }
     fonts.erase(found);

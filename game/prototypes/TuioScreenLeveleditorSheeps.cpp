@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,7 +41,22 @@ String FormatNumber(float value)
 
 void ConsoleLine(const String& text)
 {
-    std::fputs((text + "\n").c_str(), stdout);
+    // Names come from data files and scripts: a line break in one would forge a line.
+    std::fputs((Printable(text) + "\n").c_str(), stdout);
+}
+
+/// The process's umask, from /proc so that no other thread ever sees it changed; setting and
+/// restoring it is the fallback where /proc does not tell it.
+mode_t CurrentUmask()
+{
+    std::ifstream status("/proc/self/status");
+    String line;
+    while (std::getline(status, line))
+        if (StartsWith(line, "Umask:"))
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
 }
 
 /// The mode the saved file gets: the old file's, or what a new file of an editor has (0644 less
@@ -50,31 +66,7 @@ mode_t ModeFor(const String& fileName)
     struct stat old = {};
     if (stat(fileName.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         return old.st_mode & 0777;
-    // The umask can only be read by setting it; the main thread alone creates files here.
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0644 & ~mask;
-}
-
-bool WriteAll(int fd, const String& text)
-{
-    const char* next = text.data();
-    std::size_t left = text.size();
-    while (left > 0)
-    {
-        const ssize_t written = write(fd, next, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-        {
-            if (written == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        next += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
+    return 0644 & ~CurrentUmask();
 }
 
 /// Replaces the file with text through a temporary file of a unique name beside it (two
@@ -87,9 +79,14 @@ bool ReplaceFile(const String& fileName, const String& text)
     const int fd = mkstemp(temporary.data());
     if (fd < 0)
         return false;
-    bool written = WriteAll(fd, text) && fchmod(fd, ModeFor(fileName)) == 0 && fsync(fd) == 0;
+    FILE* file = fdopen(fd, "wb");
+    if (file == nullptr)
+        close(fd);
+    bool written = file != nullptr &&
+                   std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                   std::fflush(file) == 0 && fchmod(fd, ModeFor(fileName)) == 0 && fsync(fd) == 0;
     int error = errno;
-    if (close(fd) != 0 && written)
+    if (file != nullptr && std::fclose(file) != 0 && written)
     {
         written = false;
         error = errno;
@@ -266,8 +263,9 @@ bool TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const
 {
     if (ReplaceFile(fileName, LevelText()))
         return true;
+    const int error = errno;
     GetSystemLog()->Log("ERROR: Could not save the level to " + Printable(fileName) + " - " +
-                        std::strerror(errno) + ".");
+                        std::strerror(error) + ".");
     return false;
 }
 

@@ -188,6 +188,11 @@ TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumberAndTextures
     // A line break in the name would forge a log line of its own.
     EXPECT_FALSE(other.SetSprite(dir.File("gone\nERROR: forged.png"), 5));
     EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File("gone\\nERROR: forged.png")});
+    other.LoadSpriteFrames(dir.File("gone\nERROR: forged.png"));
+    EXPECT_EQ(log.Take(), (StringList{single[0],
+                                      "Attempting to load single texture: " +
+                                          dir.File("gone\\nERROR: forged.png"),
+                                      "Failed to find - " + dir.File("gone\\nERROR: forged.png")}));
 }
 
 TEST_F(SpriteLoadingTest, ImagesTooLargeOrBrokenAreRefusedFromTheirHeaderWithoutDecoding)

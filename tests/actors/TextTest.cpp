@@ -43,6 +43,12 @@ TEST_F(TextTest, FontsAreRegisteredReplacedAndDroppedByNickname)
         << "a failed registration leaves the nickname without a font";
     EXPECT_EQ(LogCapture::Get().Take(),
               StringList{"Failed to open font Resources/Fonts/NoSuchFont.otf"});
+    // Names from scripts cannot forge log lines.
+    EXPECT_FALSE(RegisterFont("No\nERROR: forged.otf", 24, "Console"));
+    EXPECT_FALSE(UnRegisterFont("No\nERROR: forged"));
+    EXPECT_EQ(LogCapture::Get().Take(),
+              (StringList{"Failed to open font No\\nERROR: forged.otf",
+                          "No font called \"No\\nERROR: forged\"; un-registration failed."}));
 }
 
 TEST_F(TextTest, TextActorsLayTheirLinesOutAtTheirWorldPositionAndFollowTheCamera)

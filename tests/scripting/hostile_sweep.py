@@ -6,9 +6,8 @@ constructor, methods (dunder ones included, __init__ of objects made before too)
 and property getters and setters, the module's functions and its linked variables (cvar), the
 functions of its native half _tessaly, the methods of the containers and their iterators, and
 those of the objects behind the proxies (their `this`), whose objects it gets from the calls
-themselves. Nothing is listed by hand but
-the calls that end a run by design (DENY) and those by which a script gives up what it owns
-(GIVES_UP), both in hostile_targets.py with the finding of the callables.
+themselves (hostile_targets.py). Nothing is listed by hand but the calls that end a run by
+design (DENY) and those by which a script gives up what it owns (GIVES_UP), both there too.
 
 Arguments come from a pool of hostile values (None, wrong types, 0, negative and huge integers,
 NaN and infinities, empty and very long strings, proxies of deleted actors, objects of earlier

@@ -41,18 +41,22 @@ class Target:
         return self.kind in ("method", "get", "set")
 
 
-def _module_classes():
-    classes = []
-    for name, value in vars(tessaly).items():
-        if isinstance(value, type) and not issubclass(value, type) and not name.startswith("_"):
-            classes.append(value)
-    return classes
+_CLASSES = []
+
+
+def module_classes():
+    """The module's classes (the list is made once and shared)."""
+    if not _CLASSES:
+        _CLASSES.extend(value for name, value in vars(tessaly).items()
+                        if isinstance(value, type) and not issubclass(value, type) and
+                        not name.startswith("_"))
+    return _CLASSES
 
 
 def enumerate_targets():
     """Every callable of the module, found by introspection."""
     targets = []
-    for cls in _module_classes() + [swig_object_type()]:
+    for cls in module_classes() + [swig_object_type()]:
         owner = cls.__name__
         if cls is not swig_object_type():
             targets.append(Target(owner, "new", cls, "__init__", cls))
@@ -154,9 +158,6 @@ def learn(target, error):
         target.low = target.high = 1 - offset
 
 
-_CLASSES = []
-
-
 def swig_object_type():
     """The type of the objects behind the proxies (SwigPyObject)."""
     if not _SWIG_OBJECT:
@@ -165,12 +166,6 @@ def swig_object_type():
 
 
 _SWIG_OBJECT = []
-
-
-def module_classes():
-    if not _CLASSES:
-        _CLASSES.extend(_module_classes())
-    return _CLASSES
 
 
 def opaque_type(value):
