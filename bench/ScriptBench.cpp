@@ -141,18 +141,16 @@ int main(int argc, char** argv)
 
     // Calls from Python into the engine, less the loop around them.
     world->ScriptExec("probe = Actor()\n"
-                      "def LoopOnly():\n"
-                      "    for _ in range(" +
+                      "CALLS = " +
                       std::to_string(kCalls) +
-                      "): pass\n"
+                      "\n"
+                      "def LoopOnly():\n"
+                      "    for _ in range(CALLS): pass\n"
                       "def CallMethod():\n"
                       "    get = probe.GetRotation\n"
-                      "    for _ in range(" +
-                      std::to_string(kCalls) +
-                      "): get()\n"
+                      "    for _ in range(CALLS): get()\n"
                       "def MakeVectors():\n"
-                      "    for _ in range(" +
-                      std::to_string(kCalls) + "): Vector2(1.0, 2.0)\n");
+                      "    for _ in range(CALLS): Vector2(1.0, 2.0)\n");
     const double loopOnly = BestOf(kRuns, [&] { world->ScriptExec("LoopOnly()"); });
     const double method = BestOf(kRuns, [&] { world->ScriptExec("CallMethod()"); }) - loopOnly;
     const double construct = BestOf(kRuns, [&] { world->ScriptExec("MakeVectors()"); }) - loopOnly;

@@ -59,11 +59,8 @@ def last_name_start(line):
     """Where the dotted name that ends the line starts (its first letter or underscore), or
     None. Found from the end in one pass: a regular expression searched from every position
     of a long run of name characters cost the square of its length at each key typed."""
-    run = len(line.rstrip(_NAME_CHARACTERS))
-    for index in range(run, len(line)):
-        if line[index] in string.ascii_letters or line[index] == "_":
-            return index
-    return None
+    name = line[len(line.rstrip(_NAME_CHARACTERS)):].lstrip(string.digits + ".")
+    return len(line) - len(name) if name else None
 
 
 def complete(word, namespace):

@@ -22,10 +22,14 @@ asan_options() {
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 }
 
+build_asan() {
+    bash tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined \
+        -DTESSALY_BUILD_BENCH=OFF "$@"
+}
+
 asan() {
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-    bash tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined \
-        -DTESSALY_BUILD_BENCH=OFF
+    build_asan
     asan_options
     bash tools/with-display.sh ctest --test-dir build-asan --output-on-failure -j "$jobs" \
         --timeout 300
@@ -44,8 +48,7 @@ run_sweep() {
 
 sweep() {
     echo "== Hostile-call sweep (AddressSanitizer + UndefinedBehaviorSanitizer)"
-    bash tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined \
-        -DTESSALY_BUILD_BENCH=OFF --target hostile_sweep_tests
+    build_asan --target hostile_sweep_tests
     asan_options
     run_sweep
 }

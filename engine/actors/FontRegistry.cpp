@@ -59,42 +59,13 @@ bool DecodeUtf8(const String& text, std::wstring& wide)
             ++i;
             continue;
         }
-        // Sequence length, the lead's payload bits and the smallest code that needs that length
-        // (anything smaller is an overlong form).
-        size_t length = 0;
-        char32_t code = 0;
-        char32_t least = 0;
-        if (lead >= 0xC2 && lead <= 0xDF)
-        {
-            length = 2;
-            code = lead & 0x1F;
-            least = 0x80;
-        }
-        else if (lead >= 0xE0 && lead <= 0xEF)
-        {
-            length = 3;
-            code = lead & 0x0F;
-            least = 0x800;
-        }
-        else if (lead >= 0xF0 && lead <= 0xF4)
-        {
-            length = 4;
-            code = lead & 0x07;
-            least = 0x10000;
-        }
-        else
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length == 0)
             return false;
-        if (i + length > text.size())
-            return false;
+        // The lead's payload bits, then six from each continuation byte.
+        char32_t code = lead & (0x7F >> length);
         for (size_t k = 1; k < length; ++k)
-        {
-            const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         wide.push_back(static_cast<wchar_t>(code));
         i += length;
     }

@@ -89,8 +89,8 @@ void PhysicsActor::SetShapeType(eShapeType shapeType)
     if (shapeType != SHAPETYPE_BOX && shapeType != SHAPETYPE_CIRCLE)
         GetSystemLog()->Printf("WARNING: SetShapeType() ignored the unknown shape type %d.",
                                static_cast<int>(shapeType));
-    else if (CanChange("SetShapeType"))
-        m_shapeType = shapeType;
+    else
+        Change(m_shapeType, shapeType, "SetShapeType");
 }
 
 void PhysicsActor::SetRotation(float rotation)

@@ -172,12 +172,16 @@ enum spriteAnimationType
 };
 
 // The Python half of a new object: None, or an instance of the class (tessaly_halves.i).
+%define TESSALY_PYTHON_HALF(TYPE)
 %typemap(in) PyObject* self
 {
-    if (!TessalyPythonHalf($input, $descriptor(Actor*)))
+    if (!TessalyPythonHalf($input, $descriptor(TYPE*)))
         SWIG_fail;
     $1 = $input;
 }
+%enddef
+
+TESSALY_PYTHON_HALF(Actor)
 
 %feature("director") Actor;
 class Actor : public Renderable, public MessageListener
@@ -360,12 +364,7 @@ public:
 
 // --- Console and World. ---------------------------------------------------------------------------
 
-%typemap(in) PyObject* self
-{
-    if (!TessalyPythonHalf($input, $descriptor(Console*)))
-        SWIG_fail;
-    $1 = $input;
-}
+TESSALY_PYTHON_HALF(Console)
 
 %feature("director") Console;
 class Console

@@ -31,6 +31,19 @@ template <class T> Swig::Director* TessalyDirectorCast_result(T* object)
 namespace
 {
 
+/// A new proxy of the object whose Python half, if it has one (its director), is watched; null
+/// with the Python error set when either step fails.
+PyObject* TessalyNewProxy(void* object, swig_type_info* type, int owner, Swig::Director* director)
+{
+    PyObject* proxy = SWIG_NewPointerObj(object, type, owner);
+    if (proxy != nullptr && !TessalyWatchPythonHalf(proxy, director))
+    {
+        Py_DECREF(proxy);
+        return nullptr;
+    }
+    return proxy;
+}
+
 /// A live engine actor as Python sees it: the Python object itself for an instance of a Python
 /// subclass, else a proxy of its most derived wrapped class.
 PyObject* TessalyLiveActorObject(Actor* actor, int own)

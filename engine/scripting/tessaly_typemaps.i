@@ -94,14 +94,25 @@ TESSALY_VALUE_FROM_LIST(Color, TessalyColorFromList)
 // of World.Add and World.Remove, a None sender and a None broadcast stay what the engine makes of
 // them (a warning line, nothing).
 
+%{
+namespace
+{
+/// False, with TypeError set, when the argument is None.
+bool TessalyNotNone(const void* argument, const char* method, int number, const char* type)
+{
+    if (argument != nullptr)
+        return true;
+    PyErr_Format(PyExc_TypeError, "in method '%s', argument %d of type '%s' may not be None",
+                 method, number, type);
+    return false;
+}
+} // namespace
+%}
+
 %typemap(check, noblock=1) Message* message, MessageListener* listener
 {
-    if ($1 == nullptr)
-    {
-        PyErr_SetString(PyExc_TypeError,
-                        "in method '$symname', argument $argnum of type '$1_type' may not be None");
+    if (!TessalyNotNone($1, "$symname", $argnum, "$1_type"))
         SWIG_fail;
-    }
 }
 
 // --- Containers. -------------------------------------------------------------------------------
@@ -234,31 +245,24 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 
 // --- Actor and listener results. ---------------------------------------------------------------
 
+// A constructor's new object is always a fresh proxy, also for a Python subclass, whose Python
+// half is then watched (tessaly_halves.i).
 %typemap(out) Actor*
 {
-    // A constructor's new object is always a fresh proxy, also for a Python subclass, whose
-    // Python half is then watched (tessaly_halves.i).
-    if (($owner) & SWIG_POINTER_NEW)
-    {
-        $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
-        if ($result && !TessalyWatchPythonHalf($result, dynamic_cast<Swig::Director*>($1)))
-        {
-            Py_DECREF($result);
-            SWIG_fail;
-        }
-    }
-    else
-        $result = TessalyActorObject($1, $owner);
+    $result = (($owner) & SWIG_POINTER_NEW)
+                  ? TessalyNewProxy(SWIG_as_voidptr($1), $descriptor, $owner,
+                                    dynamic_cast<Swig::Director*>($1))
+                  : TessalyActorObject($1, $owner);
+    if (!$result)
+        SWIG_fail;
 }
 %typemap(out) Console*
 {
-    $result = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, $owner);
-    if ((($owner) & SWIG_POINTER_NEW) && $result &&
-        !TessalyWatchPythonHalf($result, dynamic_cast<Swig::Director*>($1)))
-    {
-        Py_DECREF($result);
+    $result = TessalyNewProxy(SWIG_as_voidptr($1), $descriptor, $owner,
+                              (($owner) & SWIG_POINTER_NEW) ? dynamic_cast<Swig::Director*>($1)
+                                                            : nullptr);
+    if (!$result)
         SWIG_fail;
-    }
 }
 %typemap(out) MessageListener*
 {
@@ -317,12 +321,8 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 }
 %typemap(check, noblock=1) Console* adopted
 {
-    if ($1 == nullptr)
-    {
-        PyErr_SetString(PyExc_TypeError,
-                        "in method '$symname', argument $argnum of type '$1_type' may not be None");
+    if (!TessalyNotNone($1, "$symname", $argnum, "$1_type"))
         SWIG_fail;
-    }
     TessalyAdopt(given$argnum, dynamic_cast<Swig::Director*>($1));
 }
 // A message is handed over once, and its proxy raises from then on.

@@ -81,8 +81,8 @@ void AppendHexEscape(String& shown, unsigned value)
     shown += digits[value & 0xf];
 }
 
-// The length of the valid UTF-8 sequence of more than one byte that starts at `at`, 0 when there
-// is none. Overlong forms, surrogates and code points beyond U+10FFFF are not valid.
+} // namespace
+
 size_t Utf8SequenceLength(const String& text, size_t at)
 {
     const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -112,8 +112,6 @@ size_t Utf8SequenceLength(const String& text, size_t at)
             return 0;
     return length;
 }
-} // namespace
-
 String Printable(const String& text)
 {
     String shown;

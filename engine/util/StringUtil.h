@@ -30,6 +30,10 @@ String IntToString(int value);
 /// skipEmpty is set; a trailing empty piece is always dropped.
 StringList SplitString(const String& text, const String& delimiters, bool skipEmpty);
 
+/// The length of the valid UTF-8 sequence of more than one byte that starts at `at`, 0 when
+/// there is none. Overlong forms, surrogates and code points beyond U+10FFFF are not valid.
+size_t Utf8SequenceLength(const String& text, size_t at);
+
 /// The text as part of a log line, on one line and whole: control characters (C0, DEL and the
 /// C1 controls U+0080 ... U+009F) written as \n, \r, \t or \xNN escapes, and each byte that is
 /// not part of valid UTF-8 as \xNN. Valid UTF-8 otherwise stays as it is.

@@ -116,12 +116,16 @@ void DragScreen::Stop()
 void DragScreen::DestroyCursorEntries()
 {
     for (auto& entry : m_cursors)
-    {
-        if (entry.second.kind == CursorEntry::Kind::Cursor)
-            m_lifted.Add(entry.second.actor.Get());
-        Dispose(entry.second.actor, entry.second.kind == CursorEntry::Kind::Placeholder);
-    }
+        Retire(entry.second);
     m_cursors.clear();
+}
+
+void DragScreen::Retire(const CursorEntry& entry)
+{
+    // A cursor actor counts against the finger cap until the World deletes it.
+    if (entry.kind == CursorEntry::Kind::Cursor)
+        m_lifted.Add(entry.actor.Get());
+    Dispose(entry.actor, entry.kind == CursorEntry::Kind::Placeholder);
 }
 
 bool DragScreen::HasRoomForCursor()
@@ -250,9 +254,7 @@ void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
         }
     }
     // The body goes when the World deletes the cursor actor, and the joints with it.
-    if (cursorActor)
-        m_lifted.Add(actor);
-    Dispose(lifted.actor, lifted.kind == CursorEntry::Kind::Placeholder);
+    Retire(lifted);
 }
 
 void DragScreen::OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,

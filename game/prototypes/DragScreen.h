@@ -125,6 +125,8 @@ private:
     /// actor.
     void Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor);
     void DestroyCursorEntries();
+    /// Disposes of the entry's actor; a cursor actor is noted as lifted in this frame.
+    void Retire(const CursorEntry& entry);
     /// Whether another cursor actor or placeholder may be filed: fewer than kMaxFingers are,
     /// counting the cursor actors destroyed in this frame.
     bool HasRoomForCursor();

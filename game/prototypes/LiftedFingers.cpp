@@ -9,12 +9,12 @@ void LiftedFingers::Add(TuioCursorPhysicsActor* finger)
 {
     if (finger != nullptr)
     {
-        Count(); // forgets an earlier frame's
+        ForgetEarlierFrame();
         m_fingers.push_back(finger);
     }
 }
 
-int LiftedFingers::Count()
+void LiftedFingers::ForgetEarlierFrame()
 {
     const std::uint64_t frame = World::GetInstance()->GetFrameCount();
     if (frame != m_frame)
@@ -22,6 +22,11 @@ int LiftedFingers::Count()
         m_fingers.clear();
         m_frame = frame;
     }
+}
+
+int LiftedFingers::Count()
+{
+    ForgetEarlierFrame();
     m_fingers.erase(std::remove_if(m_fingers.begin(), m_fingers.end(),
                                    [](const RenderableRef<TuioCursorPhysicsActor>& finger)
                                    { return finger.Get() == nullptr; }),

@@ -22,6 +22,8 @@ public:
     int Count();
 
 private:
+    void ForgetEarlierFrame();
+
     std::uint64_t m_frame = 0; ///< the World's frame the fingers were lifted in
     std::vector<RenderableRef<TuioCursorPhysicsActor>> m_fingers;
 };

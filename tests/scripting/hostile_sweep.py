@@ -108,10 +108,10 @@ class Pool:
                     self.add(item, depth + 1)
             return
         kind = type(value)
-        if kind.__name__ == "SwigPyObject":
+        if kind is swig_object_type():
             kind = opaque_type(value)
         elif getattr(kind, "__module__", None) != "tessaly" and \
-                not isinstance(value, tuple(module_classes())):
+                not isinstance(value, module_classes()):
             return
         bucket = self.by_kind.setdefault(kind, [])
         if any(item is value for item in bucket):
@@ -157,7 +157,7 @@ class Pool:
     def describe(self, value):
         serial = self.serials.get(id(value))
         name = type(value).__name__
-        if name == "SwigPyObject":
+        if type(value) is swig_object_type():
             name = "ptr " + opaque_type(value)
         return "<%s #%s of screen %s>" % (name, serial[0], serial[1]) if serial else "<%s>" % name
 
@@ -207,7 +207,7 @@ class Sweep:
         # The module's classes and the subclasses above can be made, and their methods called.
         for cls in (SweepActor, SweepConsole):
             self.targets.append(Target(cls.__name__, "new", cls, "__init__", cls))
-        self.classes = module_classes() + [SweepActor, SweepConsole]
+        self.classes = module_classes() + (SweepActor, SweepConsole)
         self.outcomes = {"returned": 0, "raised": 0}
         self.depth = 0
         self.busy = 0.0
@@ -419,7 +419,7 @@ class Sweep:
             return None
         self.outcomes["returned"] += 1
         self.pool.add(result)
-        if isinstance(result, tuple(self.classes)) or type(result).__name__ == "SwigPyObject":
+        if isinstance(result, self.classes) or type(result) is swig_object_type():
             self._peek(result)
         return result
 

@@ -3,6 +3,7 @@ introspection, less the calls that end a run by design (DENY); and what the modu
 tell of their arguments."""
 
 import fnmatch
+import functools
 import re
 
 import _tessaly
@@ -41,22 +42,18 @@ class Target:
         return self.kind in ("method", "get", "set")
 
 
-_CLASSES = []
-
-
+@functools.lru_cache(maxsize=None)
 def module_classes():
-    """The module's classes (the list is made once and shared)."""
-    if not _CLASSES:
-        _CLASSES.extend(value for name, value in vars(tessaly).items()
-                        if isinstance(value, type) and not issubclass(value, type) and
-                        not name.startswith("_"))
-    return _CLASSES
+    """The module's classes."""
+    return tuple(value for name, value in vars(tessaly).items()
+                 if isinstance(value, type) and not issubclass(value, type) and
+                 not name.startswith("_"))
 
 
 def enumerate_targets():
     """Every callable of the module, found by introspection."""
     targets = []
-    for cls in module_classes() + [swig_object_type()]:
+    for cls in module_classes() + (swig_object_type(),):
         owner = cls.__name__
         if cls is not swig_object_type():
             targets.append(Target(owner, "new", cls, "__init__", cls))
@@ -158,14 +155,10 @@ def learn(target, error):
         target.low = target.high = 1 - offset
 
 
+@functools.lru_cache(maxsize=None)
 def swig_object_type():
     """The type of the objects behind the proxies (SwigPyObject)."""
-    if not _SWIG_OBJECT:
-        _SWIG_OBJECT.append(type(tessaly.Vector2().this))
-    return _SWIG_OBJECT[0]
-
-
-_SWIG_OBJECT = []
+    return type(tessaly.Vector2().this)
 
 
 def opaque_type(value):
