@@ -4,6 +4,7 @@
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/opengl/GL.h"
 #include "engine/world/World.h"
+#include "game/FollowOnMessage.h"
 #include "game/TuioCursorMessage.h"
 #include "game/TuioScreen.h"
 #include "tuio/TuioClient.h"
@@ -92,7 +93,9 @@ void ScreenManager::ReceiveMessage(Message* message)
 {
     const String name = message->GetMessageName();
     const bool switching = name == "MoveForwards" || name == "MoveBackwards" || name == "Restart";
-    if (!switching || !TakeSwitchOfThisFrame())
+    // A level's follow-on that comes after the level was left would skip or repeat a screen.
+    const auto* followOn = dynamic_cast<const FollowOnMessage*>(message);
+    if (!switching || (followOn != nullptr && followOn->IsStale()) || !TakeSwitchOfThisFrame())
     {
         return;
     }
@@ -181,12 +184,15 @@ void ScreenManager::SwitchTo(int index)
     world->Add(entering, 0);
 }
 
-void ScreenManager::BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor)
+void ScreenManager::BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor, bool removal)
 {
-    if (cursor->getPosition().getX() == 0.0f)
-    {
+    const long session = cursor->getSessionID();
+    // A screen may hold something for a touch that had a message: its removal goes out at any x.
+    const bool announced = removal && m_announced.erase(session) > 0;
+    if (cursor->getPosition().getX() == 0.0f && !announced)
         return;
-    }
+    if (!removal)
+        m_announced.insert(session);
     Switchboard::GetInstance()->Broadcast(
         new TuioCursorMessage(messageName, new TUIO::TuioCursor(*cursor)));
 }
@@ -199,17 +205,17 @@ void ScreenManager::removeTuioObject(TUIO::TuioObject*) {}
 
 void ScreenManager::addTuioCursor(TUIO::TuioCursor* tcur)
 {
-    BroadcastCursor("TuioCursorAdded", tcur);
+    BroadcastCursor("TuioCursorAdded", tcur, false);
 }
 
 void ScreenManager::updateTuioCursor(TUIO::TuioCursor* tcur)
 {
-    BroadcastCursor("TuioCursorUpdated", tcur);
+    BroadcastCursor("TuioCursorUpdated", tcur, false);
 }
 
 void ScreenManager::removeTuioCursor(TUIO::TuioCursor* tcur)
 {
-    BroadcastCursor("TuioCursorRemoved", tcur);
+    BroadcastCursor("TuioCursorRemoved", tcur, true);
 }
 
 void ScreenManager::refresh(TUIO::TuioTime) {}

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 class TuioScreen;
@@ -51,7 +52,7 @@ public:
     bool IsProtectedFromUnloadAll(Renderable* renderable) override;
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart", the first kMaxSwitchesPerFrame of a frame;
-    /// other names are ignored.
+    /// other names, and follow-ons of a screen run that has ended, are ignored.
     void ReceiveMessage(Message* message) override;
 
     /// To the next screen, with a click; nothing at the last screen.
@@ -69,7 +70,8 @@ public:
     const ScreenList& GetScreens() const { return m_screens; }
 
     // TUIO listener, called on the client's receive thread: the cursor calls only queue a touch
-    // message (never on a cursor at x = 0.0 exactly); the others do nothing.
+    // message (never on a cursor at x = 0.0 exactly, except the removal of a touch that had a
+    // message before); the others do nothing.
     void addTuioObject(TUIO::TuioObject* tobj) override;
     void updateTuioObject(TUIO::TuioObject* tobj) override;
     void removeTuioObject(TUIO::TuioObject* tobj) override;
@@ -91,7 +93,7 @@ private:
     void SwitchTo(int index);
     /// SwitchTo with a click.
     void StepTo(int index);
-    void BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor);
+    void BroadcastCursor(const char* messageName, TUIO::TuioCursor* cursor, bool removal);
     /// Counts a switching message against this frame's; false once kMaxSwitchesPerFrame were.
     bool TakeSwitchOfThisFrame();
 
@@ -103,4 +105,8 @@ private:
     SAMPLE_HANDLE m_clickSample = nullptr;
     std::uint64_t m_switchFrame = 0; ///< the World's frame counted in
     int m_switchesThisFrame = 0;
+    /// The live touches (session IDs) that had a message: a screen may have made something for
+    /// them, so their removal goes out even at x = 0.0 (a finger slid off the left edge). The
+    /// client's listener calls come one at a time.
+    std::unordered_set<long> m_announced;
 };

@@ -12,6 +12,7 @@
 #include "engine/world/World.h"
 #include "engine/world/box2d/Box2D20.h"
 #include "game/EffectActor.h"
+#include "game/FollowOnMessage.h"
 #include "game/ScreenMessages.h"
 #include "game/ScreenProgram.h"
 #include "tuio/TuioCursor.h"
@@ -45,6 +46,7 @@ void TuioScreenSheeps::Start()
 {
     m_active = true;
     m_finished = false;
+    m_run.emplace();
     World* world = World::GetInstance();
     world->SetBlockers(true, 1.0f);
     SubscribeToTouches(this);
@@ -198,6 +200,7 @@ void TuioScreenSheeps::Stop()
         effect->Destroy();
     }
     m_active = false;
+    m_run.reset(); // a follow-on still on its way is stale
     // Deleted by TuioScreen::Stop (the sheep still in play with them) or destroyed before.
     m_statusText.Reset();
     m_counterText.Reset();
@@ -222,13 +225,13 @@ void TuioScreenSheeps::Update(float)
     if (CountSavedSheep() >= kGoal)
     {
         ShowStatus(Format("Well done! Time needed: %02d:%02d", minutes, seconds));
-        switchboard->DeferredBroadcast(new Message("MoveForwards"), kFollowOnDelay);
+        switchboard->DeferredBroadcast(new FollowOnMessage("MoveForwards", *m_run), kFollowOnDelay);
         m_finished = true;
     }
     else if (CountFreeSheep() < kGoal - CountSavedSheep())
     {
         ShowStatus("Not enough sheep left. restarting...");
-        switchboard->DeferredBroadcast(new Message("Restart"), kFollowOnDelay);
+        switchboard->DeferredBroadcast(new FollowOnMessage("Restart", *m_run), kFollowOnDelay);
         m_finished = true;
     }
     else

@@ -2,9 +2,12 @@
 
 #include "engine/input/MouseInput.h"
 #include "engine/messaging/MessageListener.h"
+#include "engine/util/Lifeline.h"
 #include "engine/util/StringTypes.h"
 #include "engine/util/Vector2.h"
 #include "game/TuioScreen.h"
+
+#include <optional>
 
 class Actor;
 class PhysicsActor;
@@ -15,8 +18,8 @@ class TextActor;
 /// are placed on the start area, and every touch or mouse click is a bark that pushes the
 /// nearby sheep away. A sheep touching the meadow is saved, one touching a fire burns. Eight
 /// saved sheep win ("MoveForwards" after 2 s); when eight can no longer be reached the level
-/// restarts ("Restart" after 2 s). Main thread only: touches arrive as the manager's
-/// cursor messages.
+/// restarts ("Restart" after 2 s). Either follow-on is dropped if the level stops first. Main
+/// thread only: touches arrive as the manager's cursor messages.
 class TuioScreenSheeps : public TuioScreen, public MouseListener, public MessageListener
 {
 public:
@@ -95,4 +98,6 @@ private:
     bool m_active = false;
     float m_startTime = 0.0f;
     RenderableRef<Actor> m_barkWave;
+    /// Lives from Start to Stop: the follow-on of a won or lost level belongs to this run.
+    std::optional<Lifeline> m_run;
 };

@@ -35,15 +35,18 @@ class UdpReceiver;
 /// the most changes of each that one frame collects: far more than the fingers and things on
 /// any table, few enough that a flood of new sessions costs the receive thread and the game
 /// little. A frame keeps one change per session, the newest. A "set" of a new session beyond
-/// it, or a change of a session with none queued beyond it, is dropped; while the
-/// list is full, an "alive" also removes the live ones it does not name (sessions that were
-/// "set" but never named alive), so that the list cannot stay full of them.
+/// it, or a change of a session with none queued beyond it, is dropped.
 constexpr std::size_t MaxLiveContainers = 256;
 
 /// Receives TUIO 1.x (OSC over UDP) from a touch tracker, keeps the live cursors and objects
 /// and reports every added, changed and removed one to its listeners. Parsing, list upkeep and
 /// listener calls all happen on the receive thread. Malformed input is reported on standard
 /// error and dropped; it never ends the receive loop.
+///
+/// A cursor or object lives only while the "alive" of its frame names it: a "set" makes a new
+/// one only for a session that the profile's last "alive" names (anything else would never be
+/// removed), and the ones made in a frame that its "fseq" then finds late are removed again at
+/// that "fseq" (a stale frame would otherwise bring back a touch that is over).
 class TuioClient : public PacketListener
 {
 public:
@@ -144,8 +147,15 @@ private:
     /// Remove what the last "alive" named and the new one (already read whole) does not.
     void RemoveObjects();
     void RemoveCursors();
-    /// "fseq": commits the profile's frame, or drops it when late.
+    /// A container just taken out of the live list: reported to the listeners, then deleted
+    /// (a cursor's ID goes back to the pool).
+    void ObjectGone(TuioObject* object);
+    void CursorGone(TuioCursor* cursor);
+    /// "fseq": commits the profile's frame, or drops it when late, with what it made.
     void EndFrame(bool objects, int32_t frame);
+    /// Removes the containers made since the profile's last "fseq" (its frame was late).
+    void RemoveFrameObjects();
+    void RemoveFrameCursors();
     bool IsLateFrame(int32_t frame) const;
     void CommitObjects();
     void CommitCursors();
@@ -180,14 +190,20 @@ private:
     ptrdiff_t m_nextObjectIndex = 0;
     std::vector<ObjectChange> m_frameObjects;
     std::vector<int32_t> m_aliveObjectIDs;
+    /// The same IDs sorted, for the "set" of a new session to be looked up in.
+    std::vector<int32_t> m_aliveObjectIDsSorted;
     std::vector<int32_t> m_newObjectIDs;
+    /// Sessions made since the last "fseq" and still live; at most MaxLiveContainers.
+    std::vector<int32_t> m_frameNewObjects;
 
     std::vector<TuioCursor*> m_cursors;
     std::vector<int32_t> m_cursorSessionIDs;
     ptrdiff_t m_nextCursorIndex = 0;
     std::vector<CursorChange> m_frameCursors;
     std::vector<int32_t> m_aliveCursorIDs;
+    std::vector<int32_t> m_aliveCursorIDsSorted;
     std::vector<int32_t> m_newCursorIDs;
+    std::vector<int32_t> m_frameNewCursors;
 
     int32_t m_currentFrame = -1;
     TuioTime m_currentTime;

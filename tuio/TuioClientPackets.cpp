@@ -136,28 +136,13 @@ std::vector<int32_t> NotNamedAgain(const std::vector<int32_t>& aliveIDs,
     return gone;
 }
 
-/// Takes the live containers that the last "alive" (aliveIDs) named and the new one (newIDs)
-/// does not out of the live list, each under the list's lock, and hands each to gone; while
-/// the list is full, those the new one does not name go too (after them). The new IDs become
-/// the alive ones.
+/// Takes the live containers of the sessions out of the live list, each under the list's lock,
+/// and hands each to gone.
 template <typename Container, typename Gone>
-void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& newIDs,
-                std::vector<Container*>& live, std::vector<int32_t>& sessionIDs,
-                std::recursive_mutex& mutex, Gone gone)
+void RemoveSessions(const std::vector<int32_t>& sessions, std::vector<Container*>& live,
+                    std::vector<int32_t>& sessionIDs, std::recursive_mutex& mutex, Gone gone)
 {
-    const bool full = live.size() >= MaxLiveContainers;
-    if (newIDs == aliveIDs && !full)
-    {
-        newIDs.clear(); // the same touches as last time: none gone
-        return;
-    }
-    std::vector<int32_t> goneIDs = NotNamedAgain(aliveIDs, newIDs);
-    if (full)
-    {
-        const std::vector<int32_t> unnamed = NotNamedAgain(sessionIDs, newIDs);
-        goneIDs.insert(goneIDs.end(), unnamed.begin(), unnamed.end());
-    }
-    for (int32_t sessionID : goneIDs)
+    for (int32_t sessionID : sessions)
     {
         std::lock_guard<std::recursive_mutex> guard(mutex);
         ptrdiff_t index = FindLive(sessionIDs, sessionID);
@@ -169,8 +154,41 @@ void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& newIDs,
             gone(container);
         }
     }
+}
+
+/// Removes the live containers that the last "alive" (aliveIDs) named and the new one (newIDs)
+/// does not (see RemoveSessions). The new IDs become the alive ones, and sorted the looked-up
+/// ones.
+template <typename Container, typename Gone>
+void RemoveGone(std::vector<int32_t>& aliveIDs, std::vector<int32_t>& aliveSorted,
+                std::vector<int32_t>& newIDs, std::vector<Container*>& live,
+                std::vector<int32_t>& sessionIDs, std::recursive_mutex& mutex, Gone gone)
+{
+    if (newIDs == aliveIDs)
+    {
+        newIDs.clear(); // the same touches as last time: none gone
+        return;
+    }
+    RemoveSessions(NotNamedAgain(aliveIDs, newIDs), live, sessionIDs, mutex, gone);
     aliveIDs.swap(newIDs);
     newIDs.clear();
+    aliveSorted = aliveIDs;
+    std::sort(aliveSorted.begin(), aliveSorted.end());
+}
+
+bool IsNamed(const std::vector<int32_t>& sorted, int32_t sessionID)
+{
+    return std::binary_search(sorted.begin(), sorted.end(), sessionID);
+}
+
+/// Takes sessionID out of ids, if it is there.
+void Forget(std::vector<int32_t>& ids, int32_t sessionID)
+{
+    auto found = std::find(ids.begin(), ids.end(), sessionID);
+    if (found != ids.end())
+    {
+        ids.erase(found);
+    }
 }
 
 /// Updates the live container of each change, if it is still there, under the list's lock;
@@ -389,7 +407,8 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
     // Only this side changes the list, and one datagram at a time: reading needs no lock.
     ptrdiff_t index = FindLive(m_objectSessionIDs, sessionID, m_nextObjectIndex);
     m_nextObjectIndex = index + 1;
-    if (index < 0 && m_objects.size() >= MaxLiveContainers)
+    if (index < 0 &&
+        (m_objects.size() >= MaxLiveContainers || !IsNamed(m_aliveObjectIDsSorted, sessionID)))
     {
         return;
     }
@@ -400,6 +419,7 @@ void TuioClient::SetObject(osc::ReceivedMessageArgumentStream& args)
             new TuioObject(m_currentTime, sessionID, symbolID, change.x, change.y, change.angle);
         m_objects.push_back(object);
         m_objectSessionIDs.push_back(sessionID);
+        m_frameNewObjects.push_back(sessionID);
         CallListeners([object](TuioListener* l) { l->addTuioObject(object); });
         return;
     }
@@ -425,7 +445,8 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
 
     ptrdiff_t index = FindLive(m_cursorSessionIDs, sessionID, m_nextCursorIndex);
     m_nextCursorIndex = index + 1;
-    if (index < 0 && m_cursors.size() >= MaxLiveContainers)
+    if (index < 0 &&
+        (m_cursors.size() >= MaxLiveContainers || !IsNamed(m_aliveCursorIDsSorted, sessionID)))
     {
         return;
     }
@@ -436,6 +457,7 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
         TuioCursor* cursor = new TuioCursor(m_currentTime, sessionID, cursorID, change.x, change.y);
         m_cursors.push_back(cursor);
         m_cursorSessionIDs.push_back(sessionID);
+        m_frameNewCursors.push_back(sessionID);
         CallListeners([cursor](TuioListener* l) { l->addTuioCursor(cursor); });
         return;
     }
@@ -451,24 +473,57 @@ void TuioClient::SetCursor(osc::ReceivedMessageArgumentStream& args)
 
 void TuioClient::RemoveObjects()
 {
-    RemoveGone(m_aliveObjectIDs, m_newObjectIDs, m_objects, m_objectSessionIDs, m_objectMutex,
-               [this](TuioObject* object)
-               {
-                   object->remove(m_currentTime);
-                   CallListeners([object](TuioListener* l) { l->removeTuioObject(object); });
-                   delete object;
-               });
+    RemoveGone(m_aliveObjectIDs, m_aliveObjectIDsSorted, m_newObjectIDs, m_objects,
+               m_objectSessionIDs, m_objectMutex, [this](TuioObject* o) { ObjectGone(o); });
 }
 
 void TuioClient::RemoveCursors()
 {
-    RemoveGone(m_aliveCursorIDs, m_newCursorIDs, m_cursors, m_cursorSessionIDs, m_cursorMutex,
-               [this](TuioCursor* cursor)
-               {
-                   cursor->remove(m_currentTime);
-                   CallListeners([cursor](TuioListener* l) { l->removeTuioCursor(cursor); });
-                   m_cursorIDs.Release(cursor, m_cursors);
-               });
+    RemoveGone(m_aliveCursorIDs, m_aliveCursorIDsSorted, m_newCursorIDs, m_cursors,
+               m_cursorSessionIDs, m_cursorMutex, [this](TuioCursor* c) { CursorGone(c); });
+}
+
+void TuioClient::ObjectGone(TuioObject* object)
+{
+    Forget(m_frameNewObjects, object->getSessionID());
+    object->remove(m_currentTime);
+    CallListeners([object](TuioListener* l) { l->removeTuioObject(object); });
+    delete object;
+}
+
+void TuioClient::CursorGone(TuioCursor* cursor)
+{
+    Forget(m_frameNewCursors, cursor->getSessionID());
+    cursor->remove(m_currentTime);
+    CallListeners([cursor](TuioListener* l) { l->removeTuioCursor(cursor); });
+    m_cursorIDs.Release(cursor, m_cursors);
+}
+
+void TuioClient::RemoveFrameObjects()
+{
+    const std::vector<int32_t> made = std::move(m_frameNewObjects);
+    m_frameNewObjects.clear();
+    RemoveSessions(made, m_objects, m_objectSessionIDs, m_objectMutex,
+                   [this](TuioObject* o) { ObjectGone(o); });
+    // Named by the late frame only: a "set" before the next "alive" makes none again.
+    for (int32_t sessionID : made)
+    {
+        Forget(m_aliveObjectIDs, sessionID);
+        Forget(m_aliveObjectIDsSorted, sessionID);
+    }
+}
+
+void TuioClient::RemoveFrameCursors()
+{
+    const std::vector<int32_t> made = std::move(m_frameNewCursors);
+    m_frameNewCursors.clear();
+    RemoveSessions(made, m_cursors, m_cursorSessionIDs, m_cursorMutex,
+                   [this](TuioCursor* c) { CursorGone(c); });
+    for (int32_t sessionID : made)
+    {
+        Forget(m_aliveCursorIDs, sessionID);
+        Forget(m_aliveCursorIDsSorted, sessionID);
+    }
 }
 
 bool TuioClient::IsLateFrame(int32_t frame) const
@@ -496,13 +551,23 @@ void TuioClient::EndFrame(bool objects, int32_t frame)
         CallListeners([this](TuioListener* l) { l->refresh(m_currentTime); });
         m_currentTime.reset();
     }
+    else if (objects)
+    {
+        RemoveFrameObjects();
+    }
+    else
+    {
+        RemoveFrameCursors();
+    }
     if (objects)
     {
         m_frameObjects.clear();
+        m_frameNewObjects.clear();
     }
     else
     {
         m_frameCursors.clear();
+        m_frameNewCursors.clear();
     }
 }
 

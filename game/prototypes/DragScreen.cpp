@@ -115,9 +115,14 @@ void DragScreen::Stop()
 
 void DragScreen::DestroyCursorEntries()
 {
-    for (auto& entry : m_cursors)
-        Retire(entry.second);
-    m_cursors.clear();
+    // Touches still down let go: an actor they hold that outlives the screen is held by nobody.
+    CursorTable entries;
+    entries.swap(m_cursors);
+    for (const auto& [id, entry] : entries)
+    {
+        LetGo(id, entry, nullptr);
+        Retire(entry);
+    }
 }
 
 void DragScreen::Retire(const CursorEntry& entry)
@@ -132,7 +137,12 @@ bool DragScreen::HasRoomForCursor()
 {
     const auto taken = std::count_if(m_cursors.begin(), m_cursors.end(),
                                      [](const auto& entry)
-                                     { return entry.second.kind != CursorEntry::Kind::Ignored; });
+                                     {
+                                         const CursorEntry& filed = entry.second;
+                                         return filed.kind == CursorEntry::Kind::Cursor ||
+                                                (filed.kind == CursorEntry::Kind::Placeholder &&
+                                                 filed.actor.Get());
+                                     });
     return taken + m_lifted.Count() < FingerActors::kMaxFingers;
 }
 
@@ -228,10 +238,13 @@ void DragScreen::OnCursorRemoved(TUIO::TuioCursor* cursor)
         if (sameTouch)
             return;
     }
-    if (!HasRoomForCursor())
-        return;
-    auto* placeholder = new TuioCursorPhysicsActor();
-    placeholder->Tag(kPlaceholder);
+    // Filed at the cap too, without its actor then: a touch that is over never gets a finger.
+    TuioCursorPhysicsActor* placeholder = nullptr;
+    if (HasRoomForCursor())
+    {
+        placeholder = new TuioCursorPhysicsActor();
+        placeholder->Tag(kPlaceholder);
+    }
     m_cursors[id] =
         CursorEntry{cursor->getSessionID(), placeholder, CursorEntry::Kind::Placeholder};
 }
@@ -241,20 +254,24 @@ void DragScreen::Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor)
     const int id = entry->first;
     const CursorEntry lifted = entry->second;
     m_cursors.erase(entry);
-    TuioCursorPhysicsActor* actor = lifted.actor.Get();
-    const bool cursorActor = lifted.kind == CursorEntry::Kind::Cursor;
-    // A cursor actor deleted by someone else may have held something: its tag is gone with it.
-    if (cursorActor && (actor == nullptr || actor->IsTagged(kDragsSomething)))
-    {
-        const String tag = DraggedByTag(id);
-        for (Actor* held : TagCollection::GetInstance()->GetObjectsTagged(tag))
-        {
-            held->Untag(tag);
-            OnDropped(actor, held, cursor);
-        }
-    }
+    LetGo(id, lifted, cursor);
     // The body goes when the World deletes the cursor actor, and the joints with it.
     Retire(lifted);
+}
+
+void DragScreen::LetGo(int id, const CursorEntry& entry, TUIO::TuioCursor* cursor)
+{
+    TuioCursorPhysicsActor* actor = entry.actor.Get();
+    // A cursor actor deleted by someone else may have held something: its tag is gone with it.
+    if (entry.kind != CursorEntry::Kind::Cursor ||
+        (actor != nullptr && !actor->IsTagged(kDragsSomething)))
+        return;
+    const String tag = DraggedByTag(id);
+    for (Actor* held : TagCollection::GetInstance()->GetObjectsTagged(tag))
+    {
+        held->Untag(tag);
+        OnDropped(actor, held, cursor);
+    }
 }
 
 void DragScreen::OnCursorCollision(TuioCursorPhysicsActor* cursorActor, PhysicsActor* other,

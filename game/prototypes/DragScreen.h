@@ -78,7 +78,8 @@ protected:
     /// other actor.
     virtual void OnOtherCollision(const String& /*name*/, Actor* /*other*/) {}
     /// Hooks for the held actors when their finger moves or is lifted; cursorActor is null on
-    /// a lift when someone else deleted the cursor actor before.
+    /// a lift when someone else deleted the cursor actor before, and cursor when the screen
+    /// stops with the finger down.
     virtual void OnDragMoved(TuioCursorPhysicsActor* /*cursorActor*/, Actor* /*held*/,
                              TUIO::TuioCursor* /*cursor*/)
     {
@@ -108,7 +109,7 @@ private:
         enum class Kind
         {
             Cursor,      ///< the touch's cursor actor
-            Placeholder, ///< its removal came before its addition
+            Placeholder, ///< its removal came before its addition (no actor at the cap)
             Ignored,     ///< down while kMaxFingers others were: nothing until it is lifted
         };
         /// The touch's session ID: a later touch that reuses the cursor ID is another touch.
@@ -124,11 +125,13 @@ private:
     /// Lets go of what the entry's cursor actor holds, then erases the entry and disposes of its
     /// actor.
     void Lift(CursorTable::iterator entry, TUIO::TuioCursor* cursor);
+    /// Untags what the cursor actor of entry (filed under id) holds and calls OnDropped for it.
+    void LetGo(int id, const CursorEntry& entry, TUIO::TuioCursor* cursor);
     void DestroyCursorEntries();
     /// Disposes of the entry's actor; a cursor actor is noted as lifted in this frame.
     void Retire(const CursorEntry& entry);
-    /// Whether another cursor actor or placeholder may be filed: fewer than kMaxFingers are,
-    /// counting the cursor actors destroyed in this frame.
+    /// Whether another cursor actor or placeholder actor may be made: fewer than kMaxFingers
+    /// exist, counting the cursor actors destroyed in this frame.
     bool HasRoomForCursor();
 
     String m_levelName;

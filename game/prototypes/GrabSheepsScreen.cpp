@@ -92,9 +92,9 @@ void GrabSheepsScreen::PrepareAnimal(PhysicsActor* animal, bool isSheep)
     }
 }
 
-String GrabSheepsScreen::CarryTag(const TuioCursorPhysicsActor* cursorActor)
+String GrabSheepsScreen::CarryTag(int cursorId)
 {
-    return "attachedtocursor" + std::to_string(cursorActor->GetCursorId());
+    return "attachedtocursor" + std::to_string(cursorId);
 }
 
 void GrabSheepsScreen::CursorLifted(TuioCursorPhysicsActor* cursorActor,
@@ -104,7 +104,7 @@ void GrabSheepsScreen::CursorLifted(TuioCursorPhysicsActor* cursorActor,
     {
         return;
     }
-    const String tag = CarryTag(cursorActor);
+    const String tag = CarryTag(cursorActor->GetCursorId());
     const Vector2 fling = CursorWorldVelocity(cursor);
     for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged(tag))
     {
@@ -118,13 +118,24 @@ void GrabSheepsScreen::CursorLifted(TuioCursorPhysicsActor* cursorActor,
     }
 }
 
+void GrabSheepsScreen::TouchEnded(int cursorId)
+{
+    // Kept, the tag would hand the sheep to the next touch that gets this cursor ID.
+    const String tag = CarryTag(cursorId);
+    for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged(tag))
+    {
+        actor->Untag(tag);
+    }
+}
+
 void GrabSheepsScreen::CursorMoved(TuioCursorPhysicsActor* cursorActor)
 {
     if (!cursorActor->IsTagged("gotsheep"))
     {
         return;
     }
-    for (Actor* actor : TagCollection::GetInstance()->GetObjectsTagged(CarryTag(cursorActor)))
+    for (Actor* actor :
+         TagCollection::GetInstance()->GetObjectsTagged(CarryTag(cursorActor->GetCursorId())))
     {
         actor->SetPosition(cursorActor->GetPosition());
     }

@@ -35,9 +35,11 @@ protected:
     void CursorMoved(TuioCursorPhysicsActor* cursorActor) override;
     /// The first sheep a touch meets is grabbed.
     void CursorTouched(TuioCursorPhysicsActor* cursorActor, Actor* other) override;
+    /// What the touch still carries is let go unflung (its finger was deleted by someone else).
+    void TouchEnded(int cursorId) override;
 
-    /// The tag of the sheep a touch carries.
-    static String CarryTag(const TuioCursorPhysicsActor* cursorActor);
+    /// The tag of the sheep the touch with that cursor ID carries.
+    static String CarryTag(int cursorId);
 
 private:
     void SpawnSheep(int player);

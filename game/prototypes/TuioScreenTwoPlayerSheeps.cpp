@@ -257,6 +257,7 @@ void TuioScreenTwoPlayerSheeps::Touch(const String& name, TUIO::TuioCursor* curs
             CursorLifted(finger, *cursor);
             finger->Destroy();
         }
+        TouchEnded(cursor->getCursorID());
     }
     else if (name == "TuioCursorUpdated")
     {

@@ -86,6 +86,9 @@ protected:
     virtual void PrepareAnimal(PhysicsActor* /*animal*/, bool /*isSheep*/) {}
     /// The finger was lifted; called before its actor is destroyed. Makes a sheep here.
     virtual void CursorLifted(TuioCursorPhysicsActor* cursorActor, const TUIO::TuioCursor& cursor);
+    /// Any touch with this cursor ID was lifted, after CursorLifted if it had a finger (none
+    /// when the touch was ignored or someone else deleted its finger).
+    virtual void TouchEnded(int /*cursorId*/) {}
     /// The finger moved; its actor already stands at the new point.
     virtual void CursorMoved(TuioCursorPhysicsActor* /*cursorActor*/) {}
     /// The finger's actor touched other (never null).

@@ -150,6 +150,44 @@ TEST_F(HerdingScreenTest, BarksPushSheepLookWhereTheyRunEightSavedWinAndBurningS
     EXPECT_EQ(Tagged("effect"), 0u) << "gone with the level";
 }
 
+// A won or lost level's follow-on ("MoveForwards" or "Restart" 2 s later) belongs to that run of
+// the level: a key that leaves or restarts the level first makes it stale, so that no level is
+// skipped or started again by it; left alone, the level follows on as before.
+TEST_F(HerdingScreenTest, AFollowOnActsOnlyWhileTheLevelThatAskedForItRuns)
+{
+    StartManager();
+    const struct
+    {
+        bool won;
+        const char* key; // pressed in the frame after the level ended
+        int screen, restarts;
+    } cases[] = {
+        {true, nullptr, 2, 0},         {false, nullptr, 1, 1},  {true, "MoveForwards", 2, 0},
+        {true, "MoveBackwards", 0, 0}, {true, "Restart", 1, 1}, {false, "MoveForwards", 2, 0},
+        {false, "Restart", 1, 1},
+    };
+    for (const auto& each : cases)
+    {
+        const String what = String(each.won ? "won, " : "lost, ") + (each.key ? each.key : "-");
+        while (manager->GetCurrentScreenIndex() != 1)
+            Tick({manager->GetCurrentScreenIndex() < 1 ? "MoveForwards" : "MoveBackwards"});
+        TuioScreenSheeps& level = *Running<TuioScreenSheeps>();
+        Actor* fire = Live("sheepdestroyer").front();
+        for (int i = 0; i < (each.won ? TuioScreenSheeps::kGoal : 3); ++i)
+            Collide(level.GetSheep(i), each.won ? Actor::GetNamed("Wiese") : fire);
+        Tick(); // the contacts
+        Tick(); // the update that finds the level over
+        ASSERT_TRUE(level.IsFinished()) << what;
+        testing::internal::CaptureStdout();
+        Tick(each.key ? std::vector<const char*>{each.key} : std::vector<const char*>{});
+        for (int frame = 0; frame < 90; ++frame) // 3 s
+            Tick();
+        const String out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(manager->GetCurrentScreenIndex(), each.screen) << what;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), each.restarts) << what;
+    }
+}
+
 // Only on a display of its own (see CMakeLists.txt).
 TEST_F(KeysTest, BShowsItsLineUntilTheLevelEnds)
 {

@@ -10,98 +10,18 @@
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "game/prototypes/TuioScreenPizza.h"
 #include "game/prototypes/TuioScreenTwoPlayerSheeps.h"
-#include "tests/game/GameTestSupport.h"
-#include "tests/support/TempDir.h"
-
-#include <oscpack/ip/IpEndpointName.h>
-
-#include <filesystem>
-#include <random>
+#include "tests/game/FedScreenTest.h"
 
 namespace
 {
 
 constexpr int kMaxFingers = FingerActors::kMaxFingers;
 
-class ScreenFloodTest : public ScreenTest
+class ScreenFloodTest : public FedScreenTest
 {
-protected:
-    // The level editor writes its file into the working directory whenever it stops.
-    void SetUp() override
-    {
-        for (const char* folder : {"Config", "Resources", "pylib", "tests"})
-            std::filesystem::create_directory_symlink(m_home / folder, m_dir.File(folder));
-        std::filesystem::current_path(m_dir.Path());
-        ScreenTest::SetUp();
-    }
-    void TearDown() override
-    {
-        ScreenTest::TearDown();
-        std::filesystem::current_path(m_home);
-    }
-
-    /// The manager over screens, listening to a client without a socket: only the datagrams
-    /// fed to it come in.
-    void Manage(const std::function<ScreenManager::ScreenList()>& screens)
-    {
-        testing::internal::CaptureStderr(); // "could not bind"
-        m_client = std::make_unique<TUIO::TuioClient>(-1);
-        testing::internal::GetCapturedStderr();
-        manager = std::make_unique<TestManager>(m_client.get(), screens);
-    }
-    /// A datagram handed to the manager's client as its receive loop hands them over.
-    void Feed(const TuioTest::Bytes& datagram)
-    {
-        m_client->ProcessPacket(datagram.data(), static_cast<int>(datagram.size()),
-                                IpEndpointName());
-    }
-    /// 50 bundles of 200 new cursors, each "alive" naming every one sent so far, at (x, y) or,
-    /// for x < 0, anywhere on the table.
-    void Flood(float x = -1.0f, float y = 0.5f)
-    {
-        std::uniform_real_distribution<float> anywhere(0.05f, 0.95f);
-        std::vector<int> alive;
-        for (int bundle = 0; bundle < 50; ++bundle)
-        {
-            std::vector<TuioTest::CursorSet> sets;
-            for (int i = 0; i < 200; ++i)
-            {
-                alive.push_back(m_session++);
-                sets.push_back({alive.back(), x < 0.0f ? anywhere(m_random) : x,
-                                x < 0.0f ? anywhere(m_random) : y});
-            }
-            Feed(TuioTest::CursorBundle(alive, sets, ++m_fseq));
-        }
-    }
-    /// An "alive" that names nobody: every touch is lifted.
-    void LiftAll() { Feed(TuioTest::CursorBundle({}, {}, ++m_fseq)); }
-    /// One new touch at (x, y), the only one on the table.
-    void Press(float x, float y)
-    {
-        Feed(TuioTest::CursorBundle({m_session}, {{m_session, x, y}}, ++m_fseq));
-        ++m_session;
-    }
-
-    /// The finger and cursor actors in the World not yet destroyed (or all of them).
-    int Fingers(bool destroyed = false)
-    {
-        int count = 0;
-        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
-            if (auto* finger = dynamic_cast<TuioCursorPhysicsActor*>(*it))
-                count += destroyed || !finger->IsDestroyed();
-        return count;
-    }
-
-private:
-    const std::filesystem::path m_home = std::filesystem::current_path();
-    TempDir m_dir;
-    std::unique_ptr<TUIO::TuioClient> m_client;
-    std::mt19937 m_random{7};
-    int m_session = 1;
-    int m_fseq = 0;
 };
 
-class EveryScreenFloodTest : public ScreenFloodTest, public testing::WithParamInterface<int>
+class EveryScreenFloodTest : public FedScreenTest, public testing::WithParamInterface<int>
 {
 };
 
@@ -114,16 +34,7 @@ class EveryScreenFloodTest : public ScreenFloodTest, public testing::WithParamIn
 // before.
 TEST_P(EveryScreenFloodTest, KeepsAtMostTheFingerCapAndTakesTouchesAfterwards)
 {
-    ScreenManager::ScreenList screens = QuorvelManager::MakeScreens();
-    for (TuioScreen* each : PrototypesManager::MakeScreens())
-        screens.push_back(each);
-    ASSERT_EQ(screens.size(), 17u);
-    std::swap(screens[0], screens[GetParam()]);
-    const String name = typeid(*screens[0]).name();
-    for (size_t other = 1; other < screens.size(); ++other)
-        delete screens[other];
-    screens.resize(1);
-    Manage([&] { return screens; });
+    const String name = ManageOnly(GetParam());
     Tick();
 
     const bool makesFingers = GetParam() >= 7;

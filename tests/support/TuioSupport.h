@@ -9,6 +9,7 @@
 #include "tuio/TuioObject.h"
 
 #include <gtest/gtest.h>
+#include <oscpack/ip/IpEndpointName.h>
 
 #include <arpa/inet.h>
 #include <condition_variable>
@@ -231,6 +232,36 @@ struct ConnectedClient
     }
 
     int port = -1;
+    std::unique_ptr<TUIO::TuioClient> client;
+    RecordingListener listener;
+};
+
+/// A client without a socket, fed datagrams as its receive loop hands them over, with a
+/// recording listener. Its constructor's "could not bind" line goes to the captured stderr.
+struct FedClient
+{
+    FedClient()
+    {
+        testing::internal::CaptureStderr();
+        client = std::make_unique<TUIO::TuioClient>(-1);
+        testing::internal::GetCapturedStderr();
+        client->addTuioListener(&listener);
+    }
+    void Feed(const Bytes& datagram)
+    {
+        client->ProcessPacket(datagram.data(), static_cast<int>(datagram.size()), IpEndpointName());
+    }
+    size_t Count(const std::string& call) { return TuioTest::Count(listener.Events(), call); }
+    /// The calls the datagrams made.
+    std::string TraceOf(const std::vector<Bytes>& datagrams)
+    {
+        const size_t before = listener.Events().size();
+        for (const Bytes& datagram : datagrams)
+            Feed(datagram);
+        const std::vector<Event> events = listener.Events();
+        return Trace({events.begin() + static_cast<ptrdiff_t>(before), events.end()});
+    }
+
     std::unique_ptr<TUIO::TuioClient> client;
     RecordingListener listener;
 };

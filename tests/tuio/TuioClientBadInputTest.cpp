@@ -85,7 +85,9 @@ TEST(TuioClientBadInputTest, BrokenPartsOfABundleAreDroppedTheRestStays)
     };
     const std::vector<int32_t> cursor = {1, FloatHalf, FloatHalf, 0, 0, 0},
                                object = {2, 9, FloatHalf, FloatHalf, FloatHalf, 0, 0, 0, 0, 0};
-    std::vector<Bytes> elements = {set(object, 2, 0.5f)};
+    std::vector<Bytes> elements = {Message(cur, "siii", Args({"alive"}, {1, 2, 3})),
+                                   Message(obj, "sii", Args({"alive"}, {2, 4})),
+                                   set(object, 2, 0.5f)};
     std::string errors;
     for (const std::vector<int32_t>& good : {cursor, object})
         for (size_t i = good.size() == 6 ? 1 : 2; i < good.size(); ++i)

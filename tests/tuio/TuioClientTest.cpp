@@ -90,7 +90,7 @@ TEST(TuioClientTest, CursorIDsGoToTheNearestFreeOneAndFreeIDsAboveTheHighestAreD
     EXPECT_EQ(step({9, 10}, {{9, 0.9f, 0.9f}, {10, 0.1f, 0.1f}}), "+cur 9/0 +cur 10/1 R");
 }
 
-TEST(TuioClientTest, SetWithoutAliveIsNeverRemovedOtherAddressesIgnored)
+TEST(TuioClientTest, OtherAddressesAndCommandsAreIgnored)
 {
     ConnectedClient c;
     const std::string blb = "/tuio/2Dblb";
@@ -99,10 +99,78 @@ TEST(TuioClientTest, SetWithoutAliveIsNeverRemovedOtherAddressesIgnored)
                                Message(blb, "si", Args({"fseq"}, {3})),
                                Message("/tuio/2Dcur", "ss", Args({"source", "tracker@host"}))});
     testing::internal::CaptureStderr();
-    EXPECT_EQ(c.TraceOf({CursorBundle({}, {{9, 0.5f, 0.5f}}, 1), CursorBundle({}, {}, 2), blob,
-                         CursorBundle({}, {}, 4)},
+    EXPECT_EQ(c.TraceOf({CursorBundle({9}, {{9, 0.5f, 0.5f}}, 1), CursorBundle({9}, {}, 2), blob,
+                         CursorBundle({9}, {}, 4)},
                         3),
               "+cur 9/0 R R R");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_NE(c.client->getTuioCursor(9), nullptr);
+}
+
+// A cursor or object lives only while the "alive" of its frame names it: a "set" for a session
+// that the last "alive" does not name makes nothing (it would never be removed), and a frame
+// that its "fseq" finds late takes back what it made (a stale frame would bring back a touch
+// that is over for good).
+TEST(TuioClientTest, OnlyWhatTheFramesAliveNamesLivesAndALateFrameTakesBackWhatItMade)
+{
+    const std::string cur = "/tuio/2Dcur", obj = "/tuio/2Dobj";
+    const auto alive = [](const std::string& profile, const std::vector<int32_t>& ids)
+    { return Message(profile, "s" + std::string(ids.size(), 'i'), Args({"alive"}, ids)); };
+    const auto set = [&](int session) {
+        return Message(cur, "sifffff", Args({"set"}, {session, FloatHalf, FloatHalf, 0, 0, 0}));
+    };
+    const auto fseq = [](const std::string& profile, int frame)
+    { return Message(profile, "si", Args({"fseq"}, {frame})); };
+    Bytes setObject = Message(obj, "siiffffffff", Args({"set"}, {4, 17, FloatHalf, FloatHalf}));
+    setObject.resize(setObject.size() + 6 * 4);
+    const Bytes touch = CursorBundle({1}, {{1, 0.5f, 0.5f}}, 9);
+
+    const struct
+    {
+        const char* what;
+        std::vector<Bytes> datagrams;
+        std::string trace;
+        std::vector<int> live; // cursors, then objects with 1000 added
+    } cases[] = {
+        {"a set before any alive", {Bundle({set(9), fseq(cur, 1)})}, "R", {}},
+        {"sets the alive of their frames never name",
+         {CursorBundle({}, {{1000, 0.5f, 0.5f}}, 1), CursorBundle({2}, {{1001, 0.5f, 0.5f}}, 2)},
+         "R R",
+         {}},
+        {"a set before its frame's alive comes in a frame later",
+         {Bundle({set(1), alive(cur, {1}), fseq(cur, 1)}),
+          Bundle({set(1), alive(cur, {1}), fseq(cur, 2)})},
+         "R +cur 1/0 R",
+         {1}},
+        {"a touch ended in a late frame",
+         {touch, CursorBundle({}, {}, 8)},
+         "+cur 1/0 R -cur 1/0",
+         {}},
+        {"a touch brought back by a late frame, and its set with no alive after",
+         {touch, CursorBundle({}, {}, 10), touch, Bundle({set(1), fseq(cur, 11)})},
+         "+cur 1/0 R -cur 1/0 R +cur 1/0 -cur 1/0 R",
+         {}},
+        {"a late frame keeps the touches it did not make",
+         {CursorBundle({1}, {{1, 0.5f, 0.5f}}, 10), CursorBundle({1, 2}, {{2, 0.1f, 0.1f}}, 9)},
+         "+cur 1/0 R +cur 2/1 -cur 2/1",
+         {1}},
+        {"objects alike",
+         {Bundle({setObject, fseq(obj, 1)}), Bundle({alive(obj, {4}), setObject, fseq(obj, 3)}),
+          Bundle({alive(obj, {}), fseq(obj, 4)}),
+          Bundle({alive(obj, {4}), setObject, fseq(obj, 2)}),
+          Bundle({alive(obj, {4}), setObject, fseq(obj, 5)})},
+         "R +obj 4/17 R -obj 4/17 R +obj 4/17 -obj 4/17 +obj 4/17 R",
+         {1004}},
+    };
+    for (const auto& each : cases)
+    {
+        FedClient c;
+        EXPECT_EQ(c.TraceOf(each.datagrams), each.trace) << each.what;
+        std::vector<int> live;
+        for (const TUIO::TuioCursor* cursor : c.client->getTuioCursors())
+            live.push_back(static_cast<int>(cursor->getSessionID()));
+        for (const TUIO::TuioObject* object : c.client->getTuioObjects())
+            live.push_back(1000 + static_cast<int>(object->getSessionID()));
+        EXPECT_EQ(live, each.live) << each.what;
+    }
 }

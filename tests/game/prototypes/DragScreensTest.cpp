@@ -1,6 +1,8 @@
 // Needs an X display (run under Xvfb). The drag screens through touches, contacts and keys.
 #include "engine/actors/TextActor.h"
 #include "engine/world/Camera.h"
+#include "game/prototypes/FingerActors.h"
+#include "game/prototypes/TuioCursorPhysicsActor.h"
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "game/prototypes/TuioScreenPunks.h"
 #include "game/prototypes/TuioScreenSticks.h"
@@ -108,6 +110,53 @@ TEST_F(DragScreensTest, FingersPickUpCarryAndDropWhatTheyTouchFirstAndEarlyRemov
         Later(kUp, id, Vector2(), 1);
     }
     EXPECT_EQ(Tagged("delete_me_after_add"), 0u);
+}
+
+// A touch whose removal came before its addition never gets a cursor actor, whether the screen
+// had room for its placeholder then or was at the finger cap; and what the fingers hold when the
+// screen stops is let go, so that no later touch with their cursor IDs carries it.
+TEST_F(DragScreensTest, ATouchOverBeforeItsAdditionGetsNoFingerFullOrNotAndStopLetsGo)
+{
+    UseFolders("tests/game/data/Level", "tests/game/data/ActorDef");
+    const int cap = FingerActors::kMaxFingers;
+    const auto fingers = [this]
+    {
+        int count = 0;
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+            if (auto* finger = dynamic_cast<TuioCursorPhysicsActor*>(*it))
+                count += !finger->IsDestroyed();
+        return count;
+    };
+    for (const int down : {0, cap - 1, cap})
+    {
+        Run(new TuioScreenPunksBare("drag"));
+        for (int id = 0; id < down; ++id)
+            Touch(kDown, id, 0.01f + 0.02f * float(id), 0.05f);
+        Frame();
+        Later(kUp, 60, Vector2(), 1); // a touch over before its addition came
+        if (down > 0)
+            Touch(kUp, 0, 0.01f, 0.05f); // a slot frees
+        Frame();
+        Frame();
+        Later(kDown, 60, Vector2(1.0f, 1.0f), 1);
+        EXPECT_EQ(fingers(), std::max(down - 1, 0)) << down << " down";
+        EXPECT_EQ(Tagged("delete_me_after_add"), 0u) << down << " down";
+        Touch(kDown, 60, 0.5f, 0.5f); // the next touch with that cursor ID
+        Frame();
+        EXPECT_EQ(fingers(), std::max(down - 1, 0) + 1) << down << " down";
+    }
+
+    Run(new TuioScreenPunksBare("drag"));
+    auto* box = new PhysicsActor(); // an actor of a script's, which outlives the screen
+    box->SetPosition(-6.0f, -5.0f);
+    box->InitPhysics();
+    world->Add(box, 0);
+    Down(61, box->GetPosition());
+    EXPECT_TRUE(box->IsTagged("draggedby61"));
+    Stop();
+    EXPECT_FALSE(box->IsTagged("draggedby61"));
+    world->Remove(box);
+    delete box;
 }
 
 TEST_F(DragScreensTest, TheStickFallsAndHangsFromAFingerAndThePunksShowTheirRoster)

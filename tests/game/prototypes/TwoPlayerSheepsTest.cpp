@@ -183,6 +183,24 @@ TEST_F(TwoPlayerSheepsTest, SheepScoreKnockOutAndChangeSidesAndGrabScreensGiveAn
     }
 }
 
+// A carried sheep is let go when its touch ends, also when someone else (a script) destroyed the
+// touch's finger before: kept, its tag would hand it to the next touch with that cursor ID.
+TEST_F(TwoPlayerSheepsTest, ACarriedSheepIsLetGoWhenItsTouchEndsWhateverBecameOfItsFinger)
+{
+    Start<TuioScreenCarrySheeps>();
+    PhysicsActor* sheep = Sheep(1, Vector2(5.0f, 5.0f));
+    Touch(kDown, 3, 0.6875f, 0.25f); // over the sheep
+    Deliver();
+    Frame(0.02);
+    Frame(0.02);
+    ASSERT_TRUE(sheep->IsTagged("attachedtocursor3"));
+    sheeps->GetCursorActor(3)->Destroy();
+    Touch(kUp, 3, 0.5f, 0.25f);
+    Deliver();
+    EXPECT_FALSE(sheep->IsTagged("attachedtocursor3"));
+    EXPECT_EQ(sheep->GetPosition(), Vector2(5.0f, 5.0f)) << "not flung without its finger";
+}
+
 TEST_F(TwoPlayerSheepsTest, TouchesFarOffTheTableOrNotNumbersKeepEveryActorFiniteAndScoreNothing)
 {
     const auto finite = [this]
