@@ -130,8 +130,8 @@ def the_game(name, other):
     for locale_name in (name, other):
         xdotool("key", "space")
         wait_for("the first level in %s" % locale_name, meadow)
-        if share(wool, (50, 340, 245, 425)) < 0.05:
-            fail("no sheep in the pen in %s" % locale_name)
+        wait_for("the sheep in the pen in %s" % locale_name,
+                 lambda: share(wool, (50, 340, 245, 425)) > 0.05)
         xdotool("key", "minus")
         wait_for("Minus back to the start in %s" % locale_name,
                  lambda: welcome() and not meadow())
