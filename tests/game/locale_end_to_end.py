@@ -4,7 +4,7 @@ sets while it runs. Each locale of LOCALES in turn: the program starts in it, fr
 bindings name their keys in lower case, and a console line switches to the other one mid-run.
 Runs on the X server it is started under (tools/private-display.sh). Usage, from the repository
 root: /usr/bin/python3 locale_end_to_end.py PROGRAM (flockmar or flockmar-prototypes)."""
-import os, pty, re, subprocess, sys, tempfile, threading, time
+import os, pty, subprocess, sys, tempfile, threading, time
 import liblo
 from PIL import ImageGrab
 
