@@ -58,7 +58,7 @@ def write(name, tag, description, pieces):
                   "position = [%s, %s]" % (number(x), number(y))]
         lines += ["rotation = " + number(rotation[0])] if rotation else []
         lines.append("tags = %s, %s" % (kind_tag, tag))
-    with open(os.path.join(ROOT, "Config", "Level", name + ".ini"), "w") as out:
+    with open(os.path.join(ROOT, "Config", "Level", name + ".ini"), "w", encoding="utf-8") as out:
         out.write("\n".join(lines) + "\n")
 
 

@@ -70,7 +70,7 @@ class Level:
 
     def write(self):
         path = os.path.join(ROOT, 'Config', 'Level', self.name + '.ini')
-        with open(path, 'w') as out:
+        with open(path, 'w', encoding='utf-8') as out:
             out.write('# Written by tools/make-levels.py; edit that script, not this file.\n')
             out.write('# %s\n' % self.description)
             for name, lines in self.sections:

@@ -4,13 +4,13 @@
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/messaging/TagCollection.h"
+#include "engine/util/Ascii.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
 #include "engine/world/World.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 
@@ -270,7 +270,7 @@ String Actor::SetName(String newName)
     if (newName.empty())
         newName = GetClassName();
     if (!newName.empty())
-        newName[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(newName[0])));
+        newName[0] = AsciiToUpper(newName[0]);
 
     // The actor's own entry does not count as taken, so renaming Sheep to sheep keeps Sheep.
     auto isTaken = [this](const String& name)

@@ -5,11 +5,11 @@
 
 #include "engine/actors/Textures.h"
 #include "engine/console/Log.h"
+#include "engine/util/Ascii.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace
@@ -20,9 +20,7 @@ constexpr int kMaxFrameStepsPerUpdate = 4096;
 
 bool IsAllDigits(const String& text)
 {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }
 
 // Adds one to a decimal digit string, keeping its width unless the carry needs another digit.

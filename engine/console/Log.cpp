@@ -1,5 +1,6 @@
 #include "engine/console/Log.h"
 
+#include "engine/util/ClassicLocale.h"
 #include "engine/util/FileUtil.h"
 
 #include <algorithm>
@@ -11,8 +12,13 @@ void DeveloperLog::Printf(const char* format, ...)
     char buffer[kPrintfBufferSize];
     va_list args;
     va_start(args, format);
-    // vsnprintf never writes past the buffer; longer text is cut at 1023 characters.
-    const int written = std::vsnprintf(buffer, sizeof(buffer), format, args);
+    int written = 0;
+    {
+        // Numbers in log lines read the same in every locale (1.5, never 1,5).
+        const ClassicLocaleScope classic;
+        // vsnprintf never writes past the buffer; longer text is cut at 1023 characters.
+        written = std::vsnprintf(buffer, sizeof(buffer), format, args);
+    }
     va_end(args);
     if (written < 0)
         buffer[0] = '\0';

@@ -14,6 +14,7 @@ public:
     virtual void Log(const String& line) = 0;
 
     /// printf-style formatting into a 1024-byte buffer; longer output is cut, never overrun.
+    /// Numbers are written as in the "C" locale, whatever the process's locale is.
     void Printf(const char* format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))

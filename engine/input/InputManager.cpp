@@ -3,11 +3,10 @@
 #include "engine/input/Controller.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
+#include "engine/util/Ascii.h"
 #include "engine/util/FileUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/world/glfw2/Glfw2.h"
-
-#include <cctype>
 
 namespace
 {
@@ -234,6 +233,6 @@ bool InputManager::OnKeyUp(int key)
 
 bool InputManager::IsKeyDown(char key) const
 {
-    const int upper = std::toupper(static_cast<unsigned char>(key));
+    const int upper = static_cast<unsigned char>(AsciiToUpper(key));
     return glfw2::GetKey(upper) == glfw2::PRESS;
 }

@@ -31,6 +31,9 @@ bool StartInterpreter()
 
     PyPreConfig preconfig;
     PyPreConfig_InitPythonConfig(&preconfig);
+    // File names, open() and the standard streams in UTF-8, as the engine hands strings over,
+    // whatever encoding the locale names.
+    preconfig.utf8_mode = 1;
 #if defined(__SANITIZE_ADDRESS__)
     // Python's own allocator keeps objects where the leak checker does not look; with malloc it
     // sees what the interpreter still holds, and reports only real leaks.

@@ -1,7 +1,8 @@
 #include "engine/util/StringUtil.h"
 
-#include <cctype>
-#include <cstdio>
+#include "engine/util/Ascii.h"
+
+#include <charconv>
 
 String TrimString(const String& text, const String& trimChars)
 {
@@ -19,23 +20,23 @@ String TrimString(const String& text)
 
 namespace
 {
-String MapBytes(const String& text, int (*map)(int))
+String MapBytes(const String& text, char (*map)(char))
 {
     String result(text);
     for (char& c : result)
-        c = static_cast<char>(map(static_cast<unsigned char>(c)));
+        c = map(c);
     return result;
 }
 } // namespace
 
 String ToLower(const String& text)
 {
-    return MapBytes(text, [](int c) { return std::tolower(c); });
+    return MapBytes(text, AsciiToLower);
 }
 
 String ToUpper(const String& text)
 {
-    return MapBytes(text, [](int c) { return std::toupper(c); });
+    return MapBytes(text, AsciiToUpper);
 }
 
 String IntToString(int value)
@@ -65,10 +66,20 @@ StringList SplitString(const String& text, const String& delimiters, bool skipEm
 
 int HexToInt(const String& hexText)
 {
+    // What "%x" reads, without the locale: blanks, a sign, "0x", then hexadecimal digits.
+    const char* at = hexText.c_str();
+    const char* const end = at + hexText.size();
+    while (at < end && IsAsciiSpace(*at))
+        ++at;
+    const bool negative = at < end && *at == '-';
+    if (at < end && (*at == '-' || *at == '+'))
+        ++at;
+    if (end - at >= 2 && at[0] == '0' && (at[1] == 'x' || at[1] == 'X'))
+        at += 2;
     unsigned int value = 0;
-    if (std::sscanf(hexText.c_str(), "%x", &value) != 1)
+    if (std::from_chars(at, end, value, 16).ec != std::errc())
         return 0;
-    return static_cast<int>(value);
+    return static_cast<int>(negative ? 0u - value : value);
 }
 
 namespace

@@ -3,23 +3,27 @@
 #include "engine/util/StringTypes.h"
 
 #include <ios>
+#include <locale>
 #include <sstream>
 
-/// Free string helpers. All work byte by byte in the classic locale.
+/// Free string helpers. All work byte by byte, the same in every locale.
 
 /// The text without leading and trailing characters that occur in trimChars.
 String TrimString(const String& text, const String& trimChars);
 /// TrimString with blanks, tabs, line feeds and carriage returns.
 String TrimString(const String& text);
 
+/// Only ASCII letters change: every other byte, those of UTF-8 letters too, stays.
 String ToLower(const String& text);
 String ToUpper(const String& text);
 
-/// Writes value through a string stream with the given manipulator (std::dec, std::hex ...).
+/// Writes value through a string stream with the given manipulator (std::dec, std::hex ...), in
+/// the classic locale whatever the global C++ locale is (no digit grouping, a decimal point).
 template <typename T>
 String ToStringWith(const T& value, std::ios_base& (*manipulator)(std::ios_base&))
 {
     std::ostringstream out;
+    out.imbue(std::locale::classic());
     out << manipulator << value;
     return out.str();
 }
@@ -39,5 +43,6 @@ size_t Utf8SequenceLength(const String& text, size_t at);
 /// not part of valid UTF-8 as \xNN. Valid UTF-8 otherwise stays as it is.
 String Printable(const String& text);
 
-/// Reads a two-digit hexadecimal value with "%x"; pairs that are not hexadecimal give 0.
+/// Reads a two-digit hexadecimal value as "%x" does in the "C" locale; pairs that are not
+/// hexadecimal give 0.
 int HexToInt(const String& hexText);

@@ -17,7 +17,6 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -52,8 +51,16 @@ mode_t CurrentUmask()
     std::ifstream status("/proc/self/status");
     String line;
     while (std::getline(status, line))
-        if (StartsWith(line, "Umask:"))
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+    {
+        if (!StartsWith(line, "Umask:"))
+            continue;
+        const String digits = TrimString(line.substr(6));
+        const char* const end = digits.data() + digits.size();
+        unsigned int mask = 0;
+        if (!digits.empty() && std::from_chars(digits.data(), end, mask, 8).ptr == end)
+            return static_cast<mode_t>(mask) & 0777;
+        break;
+    }
     const mode_t mask = umask(0);
     umask(mask);
     return mask;

@@ -2,6 +2,7 @@
 #include "engine/actors/Actor.h"
 #include "engine/messaging/TagCollection.h"
 #include "engine/world/World.h"
+#include "tests/support/Locales.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/ProbeActor.h"
@@ -27,6 +28,22 @@ TEST(ActorTest, NamesAreUniqueUpperCasedAndReleased)
     World::GetInstance()->Add(&goblin, 2);
     EXPECT_EQ(goblin.GetName(), "Goblin");
     World::GetInstance()->Remove(&goblin);
+}
+
+// In a Turkish locale the locale's rules left 'i' and 'I' as they were (or made them bytes of
+// ISO-8859-9): an actor named igel stayed igel, and a tag IGEL matched no query for igel.
+TEST(ActorTest, NamesAndTagsChangeCaseAsInCInEveryLocale)
+{
+    for (const String& name : OtherLocales())
+    {
+        const ScopedLocale locale(name);
+        ASSERT_TRUE(locale.IsSet()) << name << " could not be made (localedef, locales)";
+        Actor igel;
+        EXPECT_EQ(igel.SetName("igel"), "Igel") << name;
+        igel.Tag("IGEL, Wiese");
+        EXPECT_EQ(igel.GetTags(), (StringSet{"igel", "wiese"})) << name;
+        EXPECT_EQ(TagCollection::GetInstance()->GetObjectsTagged("igel"), ActorSet{&igel}) << name;
+    }
 }
 
 TEST(ActorTest, TagsAreLowerCasedQueriedTogetherAndLeftBehindByNobody)

@@ -1,5 +1,6 @@
 #include "engine/input/InputManager.h"
 #include "engine/world/glfw2/Glfw2.h"
+#include "tests/support/Locales.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/TempDir.h"
@@ -64,6 +65,29 @@ TEST(InputBindings, AMissingFileBindsNothingSilentlyAndLettersArriveUpperCase)
     EXPECT_EQ(recorder.Deliver(), StringList{"MoveForwards"});
     input.Initialize("no-such-file.ini"); // another file replaces every binding
     EXPECT_FALSE(input.OnKeyDown('A'));
+}
+
+// Key names are case-insensitive in every locale: in a Turkish one, upper-casing 'i' by the
+// locale's rules made "minus" into "MiNUS", which names no key.
+TEST(InputBindings, KeyNamesOfAnyCaseBindInEveryLocale)
+{
+    TempDir dir;
+    const String path = dir.File("bindings.ini");
+    std::ofstream(path) << "minus=MoveBackwards\ni=Jump\np1button_rightthumb=Bump\nSpace=Go\n";
+    for (const String& name : OtherLocales())
+    {
+        const ScopedLocale locale(name);
+        ASSERT_TRUE(locale.IsSet()) << name << " could not be made (localedef, locales)";
+        InputManager input;
+        input.Initialize(path);
+        for (const auto& [key, bound] : std::initializer_list<std::pair<int, const char*>>{
+                 {'-', "MoveBackwards"}, {'i', "Jump"}, {1007, "Bump"}, {' ', "Go"}})
+        {
+            const InputBinding* binding = input.GetBinding(key);
+            EXPECT_EQ(binding ? binding->GetKeyDownMessage() : "unbound", bound) << name;
+        }
+        EXPECT_EQ(input.GetHashFromKeyName("backslash"), '/') << name;
+    }
 }
 
 } // namespace
