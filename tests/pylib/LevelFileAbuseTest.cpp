@@ -2,6 +2,7 @@
 // faulty lines, more actors than any level needs. Each used to cost the script library the
 // square of its size; the watchdog ends the test program should such a file freeze it again.
 #include "tests/scripting/ScriptTest.h"
+#include "tests/support/NotAFile.h"
 #include "tests/support/TempDir.h"
 
 #include <fstream>
@@ -143,4 +144,54 @@ TEST_F(LevelFileAbuseTest, FaultyLinesAreReportedAlsoByAConfigparserThatRaisesTh
                "    tessaly_levels._Parser._handle_error = own\n");
     EXPECT_EQ(made, "Meadow\nMeadow2\n");
     EXPECT_EQ(errors, expected);
+}
+
+TEST_F(LevelFileAbuseTest, LevelAndArchetypeFilesThatAreNoFilesOrTooLargeAreMissingWithOneLine)
+{
+    const String path = folder.File("thing.ini");
+    const auto cannotRead = [&path](const String& why)
+    { return "ERROR: " + path + ": cannot read the file (" + why + ")\n"; };
+    // No pipe is waited on and no device read.
+    for (const char* kind : kNotAFileKinds)
+    {
+        NotAFile thing(kind, path);
+        ASSERT_TRUE(thing.Made()) << kind;
+        EXPECT_EQ(Load("thing"), "\n") << kind << ": no actors";
+        const String kindName = kind;
+        EXPECT_EQ(errors, cannotRead(kindName == "dangling link" ? "No such file or directory"
+                                     : kindName == "link loop" ? "Too many levels of symbolic links"
+                                                               : "not a regular file"))
+            << kind;
+        EXPECT_FALSE(thing.Waited()) << kind;
+    }
+
+    // Larger than the cap, by its size (sparse: it takes no room) or, under /proc, by what it
+    // holds though it claims 0 bytes.
+    std::ofstream(path).close();
+    ASSERT_EQ(truncate(path.c_str(), 16 * 1024 * 1024 + 1), 0);
+    EXPECT_EQ(Load("thing"), "\n");
+    EXPECT_EQ(errors, cannotRead("larger than 16777216 bytes"));
+    {
+        NotAFile proc("/proc/self/status", path); // a link to it
+        Python("tessaly_levels.MAX_FILE_BYTES = 100\n");
+        EXPECT_EQ(Load("thing"), "\n");
+        const String loaded = errors;
+        Python("tessaly_levels.MAX_FILE_BYTES = 16 * 1024 * 1024\n");
+        EXPECT_EQ(loaded, cannotRead("larger than 100 bytes"));
+    }
+
+    // In the archetype folder, such a file is left out and the others are read.
+    TempDir archetypes;
+    std::ofstream(archetypes.File("good.ini")) << "[Fine]\nclass = Actor\n";
+    NotAFile pipe("pipe", archetypes.File("pipe.ini"));
+    const String created =
+        Python("tessaly_levels.ARCHETYPE_FOLDER = '" + archetypes.Path() + "'\n" +
+               "try:\n"
+               "    print(sorted(tessaly_levels.archetypes()))\n"
+               "finally:\n"
+               "    tessaly_levels.ARCHETYPE_FOLDER = 'tests/scripting/data/ActorDef'\n");
+    EXPECT_EQ(created, "['fine']\n");
+    EXPECT_EQ(errors, "ERROR: " + archetypes.File("pipe.ini") +
+                          ": cannot read the file (not a regular file)\n");
+    EXPECT_FALSE(pipe.Waited());
 }
