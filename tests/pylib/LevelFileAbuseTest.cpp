@@ -1,16 +1,23 @@
 // Level files as an attacker or a broken disk writes them: thousands of sections, megabytes of
 // faulty lines, more actors than any level needs. Each used to cost the script library the
-// square of its size; the watchdog ends the test program should such a file freeze it again.
+// square of its size; a watchdog ends the test program should such a file freeze it again.
 #include "tests/scripting/ScriptTest.h"
 #include "tests/support/NotAFile.h"
 #include "tests/support/TempDir.h"
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
 
 #include <unistd.h>
 
 namespace
 {
+
+// A level file loads in time in proportion to its size: the largest here in seconds, where a
+// reading that costs the square of its faulty lines takes a minute or more.
+constexpr int kMaxLoadSeconds = 30;
+int s_realStandardError = -1;
 
 class LevelFileAbuseTest : public ScriptTest
 {
@@ -70,31 +77,53 @@ TEST_F(LevelFileAbuseTest,
                           " [\\x00] type: missing: the actor is left out\n");
     world->UnloadAll();
 
-    constexpr int kSections = 40000;
-    const String faulty(300, 'x'); // neither a header, a comment nor `key = value`
+    // Enough sections and faulty lines that a reading which costs their square (a list
+    // searched for each section's name or for each faulty line's section, or a message that
+    // grows by each faulty line) takes a minute or more, while one in proportion to the size
+    // takes seconds. Every thousandth line is too long to be quoted whole.
+    constexpr int kSections = 150000;
+    const auto faulty = [](int i) { return String(i % 1000 == 0 ? 300 : 60, 'x'); };
     {
         std::ofstream level(folder.File("garbled.ini"));
         level << "[Meadow]\ntype = meadow\nposition = [1, 2]\n";
         for (int i = 0; i < kSections; ++i)
-            level << "[S" << i << "]\n" << faulty << "\n";
+            level << "[S" << i << "]\n" << faulty(i) << "\n"; // neither header nor key = value
         level << "[Meadow]\nposition = [3, 4]\n";
     }
-    alarm(120);
+    // Should the reading hang after all, the test program ends with a line rather than waits;
+    // on the real standard error, as the loading's is captured.
+    s_realStandardError = dup(STDERR_FILENO);
+    signal(SIGALRM,
+           [](int)
+           {
+               const char line[] =
+                   "FAILED: the level took over a minute: its faulty lines cost the "
+                   "square of their number\n";
+               (void)!write(s_realStandardError, line, sizeof line - 1);
+               _exit(1);
+           });
+    alarm(kMaxLoadSeconds * 2);
+    const auto start = std::chrono::steady_clock::now();
     const String made = Load("garbled");
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     alarm(0);
+    close(s_realStandardError);
+    EXPECT_LT(took.count(), kMaxLoadSeconds)
+        << "seconds to load a level of " << kSections << " sections with a faulty line each";
 
     EXPECT_EQ(made, "Meadow\n") << "the sections without a type make nothing";
-    const String quoted = faulty.substr(0, 200) + "... (300 characters)\n";
     EXPECT_EQ(ErrorLinesWith(": line "), static_cast<size_t>(kSections));
     for (int i : {0, 1, kSections / 2, kSections - 1})
     {
+        const String quoted =
+            i % 1000 == 0 ? faulty(i).substr(0, 200) + "... (300 characters)" : faulty(i);
         const String at = "garbled.ini [S" + std::to_string(i) + "]: line " +
-                          std::to_string(5 + 2 * i) + " is not 'key = value': " + quoted;
+                          std::to_string(5 + 2 * i) + " is not 'key = value': " + quoted + "\n";
         EXPECT_TRUE(ErrorsHave(at)) << at;
     }
     // The Meadow and 999 sections without a type reach the cap.
     EXPECT_EQ(ErrorLinesWith("type: missing: the actor is left out"), 999u);
-    EXPECT_TRUE(ErrorsHave("garbled.ini [S999]: this section and 39000 more are left out: a "
+    EXPECT_TRUE(ErrorsHave("garbled.ini [S999]: this section and 149000 more are left out: a "
                            "level makes at most 1000 actors\n"));
     EXPECT_EQ(ErrorLinesWith("[Meadow]: section given twice, the later keys win"), 1u);
     EXPECT_EQ(Actor::GetNamed("Meadow")->GetPosition(), Vector2(3.0f, 4.0f)) << "the later keys";
