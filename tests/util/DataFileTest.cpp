@@ -56,21 +56,3 @@ TEST(DataFileTest, OnlyRegularFilesWithinTheCapAreReadAndEverythingElseSaysWhy)
     EXPECT_EQ(unreadable.status, Status::Unreadable);
     EXPECT_EQ(unreadable.Reason(10), "File name too long");
 }
-
-TEST(DataFileTest, ReadLinesSplitsAsEndOfFileTestedBeforeEachRead)
-{
-    const std::pair<String, StringList> cases[] = {
-        {"", {""}},
-        {"x\n", {"x", ""}},
-        {"a\n\nb", {"a", "", "b"}},
-        {"a\r\nb\n", {"a\r", "b", ""}},
-    };
-    for (const auto& [contents, expected] : cases)
-    {
-        StringList lines{"kept"};
-        SplitFileLines(contents, lines);
-        StringList all{"kept"};
-        all.insert(all.end(), expected.begin(), expected.end());
-        EXPECT_EQ(lines, all) << contents;
-    }
-}
