@@ -135,7 +135,8 @@ public:
     /// Puts a GL texture name (or -1 for none) into frame 0 ... 63, growing the frame count.
     void SetSpriteTexture(int textureId, int frame = 0);
     /// Loads the numbered series "name_###.ext" starting at firstFilename, until the first
-    /// missing number or MAX_SPRITE_FRAMES frames; any other name loads as a single frame.
+    /// missing number or MAX_SPRITE_FRAMES frames; any other name loads as a single frame. A
+    /// first frame that cannot be loaded logs "Failed to find - <file>" as SetSprite does.
     void LoadSpriteFrames(const String& firstFilename, int clampmode = kDefaultTextureClamp,
                           int filtermode = kDefaultTextureFilter);
     /// Plays frames startFrame ... endFrame (clamped; -1 is frame 0) with delay seconds per

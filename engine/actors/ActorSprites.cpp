@@ -94,7 +94,9 @@ void Actor::LoadSpriteFrames(const String& firstFilename, int clampmode, int fil
             break;
         }
         pixels += framePixels;
-        const int texture = frame.Load(clampmode, filtermode, true);
+        // The first missing number ends the series quietly; the first frame itself, named by
+        // the caller, is missed aloud as a single sprite is.
+        const int texture = frame.Load(clampmode, filtermode, m_spriteNumFrames > 0);
         if (texture == -1)
             break;
         SetSpriteTexture(texture, m_spriteNumFrames);

@@ -1,6 +1,7 @@
 #include "engine/actors/FontRegistry.h"
 
 #include "engine/console/Log.h"
+#include "engine/util/DataFile.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
 #include "engine/util/opengl/ScopedPixelProjection.h"
@@ -15,7 +16,15 @@
 namespace
 {
 
-using FontMap = std::map<String, std::unique_ptr<FTFont>>;
+// FreeType reads a font's glyphs from its bytes for as long as the font lives; the bytes go
+// after it (members are destroyed in reverse order), on the heap so that moves keep them put.
+struct LoadedFont
+{
+    std::unique_ptr<String> bytes;
+    std::unique_ptr<FTFont> font;
+};
+
+using FontMap = std::map<String, LoadedFont>;
 
 FontMap& Fonts()
 {
@@ -28,7 +37,7 @@ FTFont* FindFont(const String& nickname)
 {
     FontMap& fonts = Fonts();
     const auto found = fonts.find(nickname);
-    return found == fonts.end() ? nullptr : found->second.get();
+    return found == fonts.end() ? nullptr : found->second.font.get();
 }
 
 // Unicode of the Windows-1252 bytes 0x80 ... 0x9F; the five bytes it leaves undefined keep
@@ -112,8 +121,19 @@ bool RegisterFont(const String& filename, int pointSize, const String& nickname)
     if (FindFont(nickname))
         UnRegisterFont(nickname);
 
-    auto font = std::make_unique<FTGLTextureFont>(filename.c_str());
-    if (font->Error() != 0)
+    // Read here rather than by FreeType, which would wait for ever on a pipe or read a device
+    // until memory runs out.
+    DataFile file = ReadDataFile(filename, kMaxMediaFileBytes);
+    if (file.status == DataFile::Status::TooLarge)
+    {
+        GetSystemLog()->Log("ERROR: Font file " + Printable(filename) + " is " +
+                            file.Reason(kMaxMediaFileBytes) + ".");
+        return false;
+    }
+    LoadedFont loaded{std::make_unique<String>(std::move(file.contents)), nullptr};
+    auto font = std::make_unique<FTGLTextureFont>(
+        reinterpret_cast<const unsigned char*>(loaded.bytes->data()), loaded.bytes->size());
+    if (file.status != DataFile::Status::Found || font->Error() != 0)
     {
         GetSystemLog()->Log("Failed to open font " + Printable(filename));
         return false;
@@ -128,7 +148,8 @@ bool RegisterFont(const String& filename, int pointSize, const String& nickname)
     font->CharMap(FT_ENCODING_NONE);
     font->UseDisplayList(true);
 
-    Fonts()[nickname] = std::move(font);
+    loaded.font = std::move(font);
+    Fonts()[nickname] = std::move(loaded);
     return true;
 }
 

@@ -2,12 +2,14 @@
 
 #include "engine/util/StringTypes.h"
 
+struct FIBITMAP;
+
 /// What an image file's header tells without decoding its pixels.
 struct ImageHeader
 {
     enum class Status
     {
-        /// Not a regular file, not an image FreeImage reads, or a broken header or a 0 size.
+        /// No bytes, not an image FreeImage reads, or a broken header or a 0 size.
         Unreadable,
         /// A format whose size FreeImage learns only by decoding all its pixels.
         SizeUnknown,
@@ -21,6 +23,11 @@ struct ImageHeader
     unsigned height = 0;
 };
 
-/// Reads an image file's format and size. Touches at most the header (and for a GIF the blocks
-/// before its first image), so a small file that claims a huge picture costs nothing.
-ImageHeader ReadImageHeader(const String& filename);
+/// Reads the format and size of an image file's bytes (the name's extension stands in for a
+/// format the bytes do not tell). Looks at most at the header (and for a GIF the blocks before
+/// its first image), so a small file that claims a huge picture costs nothing.
+ImageHeader ReadImageHeader(const String& filename, const String& bytes);
+
+/// Decodes the pixels of an image whose header was read; null when FreeImage fails. The caller
+/// unloads the bitmap.
+FIBITMAP* DecodeImage(const ImageHeader& header, const String& bytes);

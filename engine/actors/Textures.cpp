@@ -2,6 +2,7 @@
 
 #include "engine/actors/ImageHeader.h"
 #include "engine/console/Log.h"
+#include "engine/util/DataFile.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
 
@@ -59,8 +60,16 @@ unsigned MaxTextureSide()
 
 /// Decodes the image when its header shows a picture that can become a texture; null otherwise.
 /// One that can never become a texture is refused with an "ERROR:" line.
-FIBITMAP* LoadBitmap(const String& filename, const ImageHeader& header, bool& refused)
+FIBITMAP* LoadBitmap(const String& filename, const DataFile& file, const ImageHeader& header,
+                     bool& refused)
 {
+    if (file.status == DataFile::Status::TooLarge)
+    {
+        GetSystemLog()->Log("ERROR: Image " + Printable(filename) + " is " +
+                            file.Reason(kMaxMediaFileBytes) + ".");
+        refused = true;
+        return nullptr;
+    }
     if (header.status == ImageHeader::Status::SizeUnknown)
     {
         GetSystemLog()->Log("ERROR: Image " + Printable(filename) +
@@ -82,7 +91,7 @@ FIBITMAP* LoadBitmap(const String& filename, const ImageHeader& header, bool& re
         refused = true;
         return nullptr;
     }
-    return FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(header.format), filename.c_str(), 0);
+    return DecodeImage(header, file.contents);
 }
 
 // Uploads the pixels with mipmaps into a new texture; 0 when GL refuses them.
@@ -129,7 +138,9 @@ TextureRequest::TextureRequest(const String& filename) : m_filename(filename)
         m_pixels = cached->second.pixels;
         return;
     }
-    m_header = ReadImageHeader(filename);
+    // Read once, for the header and the pixels alike; not even opened when it is no regular file.
+    m_file = ReadDataFile(filename, kMaxMediaFileBytes);
+    m_header = ReadImageHeader(filename, m_file.contents);
     m_pixels = static_cast<unsigned long long>(m_header.width) * m_header.height;
 }
 
@@ -143,7 +154,8 @@ int TextureRequest::Load(int clampmode, int filtermode, bool optional)
         return cached->second.texture;
 
     bool refused = false;
-    Bitmap loaded(LoadBitmap(m_filename, m_header, refused));
+    Bitmap loaded(LoadBitmap(m_filename, m_file, m_header, refused));
+    m_file.contents = String(); // the bytes are decoded or useless now
     GLuint texture = 0;
     if (loaded.Get() != nullptr)
     {

@@ -1,9 +1,11 @@
 #include "engine/input/InputManager.h"
 
+#include "engine/console/Log.h"
 #include "engine/input/Controller.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/Ascii.h"
+#include "engine/util/DataFile.h"
 #include "engine/util/FileUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/world/glfw2/Glfw2.h"
@@ -164,8 +166,15 @@ void InputManager::ClearControllerBindings()
 
 void InputManager::ReadBindings(const String& fileName)
 {
+    // A missing or unreadable file simply binds nothing; one no bindings file could need is
+    // refused aloud.
+    const DataFile file = ReadDataFile(fileName, kMaxTextFileBytes);
+    if (file.status == DataFile::Status::TooLarge)
+        GetSystemLog()->Log("ERROR: Key bindings file " + Printable(fileName) + " is " +
+                            file.Reason(kMaxTextFileBytes) + ": no key is bound.");
     StringList lines;
-    FileReadLines(fileName, lines); // a missing file simply binds nothing
+    if (file.status == DataFile::Status::Found)
+        SplitFileLines(file.contents, lines);
 
     for (const String& line : lines)
     {

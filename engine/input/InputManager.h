@@ -45,8 +45,9 @@ public:
     InputManager& operator=(const InputManager&) = delete;
 
     /// Builds the key-name table, clears the controller flags and reads bindingsFile (relative
-    /// to the working directory) in place of any earlier bindings. A file that cannot be read
-    /// leaves the manager unbound.
+    /// to the working directory) in place of any earlier bindings. A file that cannot be read,
+    /// or is no regular file, leaves the manager unbound; so does one beyond kMaxTextFileBytes,
+    /// with an "ERROR:" line.
     void Initialize(const String& bindingsFile = kBindingsFile);
     void ClearControllerBindings();
 

@@ -6,8 +6,7 @@
 
 #include "engine/console/Log.h"
 #include "engine/scripting/ScriptedObjects.h"
-
-#include <cstdio>
+#include "engine/scripting/StartScript.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -126,18 +125,16 @@ void ScriptInterface::Initialize()
     EmptyStandardInput();
     LoadModule();
 
-    FILE* probe = std::fopen(kStartScript, "r");
-    if (probe == nullptr)
+    String source;
+    if (!ReadStartScript(kStartScript, source))
     {
         Py_FinalizeEx();
-        GetSystemLog()->Log("Error initializing Python: couldn't find startup file.");
         return;
     }
     // A script that raises still counts: Python has printed the traceback.
-    PyRun_SimpleFileExFlags(probe, kStartScript, 0, nullptr);
+    RunStartScript(kStartScript, source);
     s_initialized = true;
     GetSystemLog()->Log("Python initialized.");
-    std::fclose(probe);
 }
 
 void ScriptInterface::ExecuteInScript(const String& code)

@@ -16,8 +16,9 @@ public:
     /// The start script, relative to the working directory.
     static constexpr const char* kStartScript = "./Resources/Scripts/start.py";
 
-    /// Starts Python with the `tessaly` module and runs the start script. Without the start
-    /// script Python is shut down again and every later statement is ignored (logged once).
+    /// Starts Python with the `tessaly` module and runs the start script. Without a start
+    /// script it can read (ReadStartScript) Python is shut down again and every later statement
+    /// is ignored (logged once).
     static void Initialize();
     /// Runs code in the interpreter's main module; nothing when Python is not running.
     static void ExecuteInScript(const String& code);

@@ -1,7 +1,11 @@
 #include "engine/sound/SoundDevice.h"
 
 #include "engine/console/Log.h"
+#include "engine/util/DataFile.h"
+#include "engine/util/StringUtil.h"
 #include "engine/world/GameManager.h"
+
+#include <string>
 
 namespace
 {
@@ -70,8 +74,12 @@ void SoundDevice::Initialize()
     }
     // Without this line a machine without a sound device would play nothing and never say why.
     if (result != sound::OK)
+    {
         GetSystemLog()->Printf("WARNING: Sound is off - no sound output could be started: %s",
                                sound::ErrorString(result));
+        // That line says it all: the calls that follow are quietly without effect.
+        m_soundOff = true;
+    }
 }
 
 SAMPLE_HANDLE SoundDevice::LoadSample(const char* filename, bool isStream)
@@ -81,11 +89,31 @@ SAMPLE_HANDLE SoundDevice::LoadSample(const char* filename, bool isStream)
         ERRCHECK(sound::ERR_UNINITIALIZED);
         return nullptr;
     }
+    if (m_soundOff)
+        return nullptr;
+    if (filename != nullptr)
+    {
+        // A sound file no screen could mean is refused before the library reads it.
+        const DataFile found = CheckDataFile(filename, kMaxMediaFileBytes);
+        if (found.status == DataFile::Status::TooLarge)
+        {
+            GetSystemLog()->Log("ERROR: Sound file " + Printable(filename) + " is " +
+                                found.Reason(kMaxMediaFileBytes) + ".");
+            return nullptr;
+        }
+    }
     sound::Mode mode = sound::DEFAULT;
     if (isStream)
         mode |= sound::CREATESTREAM;
     sound::Sound* sample = nullptr;
     const sound::Result result = m_system->CreateSound(filename, mode, nullptr, &sample);
+    if (result != sound::OK && filename != nullptr)
+    {
+        // The library's texts ("Error loading file.") do not say which file.
+        GetSystemLog()->Log("FMOD error! (" + std::to_string(result) + ") " +
+                            sound::ErrorString(result) + " - " + Printable(filename) + "\n");
+        return nullptr;
+    }
     ERRCHECK(result);
     if (result != sound::OK || sample == nullptr)
         return nullptr;
@@ -97,6 +125,8 @@ SOUND_HANDLE SoundDevice::PlaySound(SAMPLE_HANDLE sample, float volume, bool loo
 {
     if (flags != 0)
         GetSystemLog()->Log("WARNING: PlaySound doesn't use the passed in flags yet.");
+    if (m_soundOff)
+        return nullptr;
     if (m_system == nullptr)
     {
         ERRCHECK(sound::ERR_UNINITIALIZED);
@@ -121,7 +151,7 @@ template <typename... Params, typename... Args>
 void SoundDevice::CallChannel(sound::Result (sound::System::*call)(sound::Channel*, Params...),
                               SOUND_HANDLE sound, Args... args)
 {
-    if (sound == nullptr)
+    if (sound == nullptr || m_soundOff)
         return;
     ERRCHECK(m_system ? (m_system->*call)(sound, args...) : sound::ERR_UNINITIALIZED);
 }

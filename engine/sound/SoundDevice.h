@@ -29,7 +29,8 @@ public:
     void Initialize();
 
     /// Decodes the file into memory, or with `isStream` reads it from disk while it plays.
-    /// Null when the file cannot be loaded (the reason is logged).
+    /// Null when the file cannot be loaded: the reason is logged with the file's name (anything
+    /// but a regular file is not found; one beyond kMaxMediaFileBytes is an "ERROR:" line).
     SAMPLE_HANDLE LoadSample(const char* filename, bool isStream);
     /// Plays `sample` once or in a loop at `volume` (0 ... 1) on a free channel. Null when it
     /// could not be started. `flags` are not used yet.
@@ -77,4 +78,6 @@ private:
     TGenericCallback<GameManager, void*> m_soundCallback;
     sound::System* m_system = nullptr;
     std::vector<SAMPLE_HANDLE> m_samples;
+    /// The output could not be started, and the log has said so once.
+    bool m_soundOff = false;
 };

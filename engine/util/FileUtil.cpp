@@ -1,26 +1,26 @@
 #include "engine/util/FileUtil.h"
 
+#include "engine/util/DataFile.h"
+
 #include <fstream>
 
 bool FileReadLines(const String& fileName, StringList& lines)
 {
-    std::ifstream file(fileName.c_str());
-    if (!file.is_open())
+    const DataFile file = ReadDataFile(fileName, kMaxTextFileBytes);
+    if (file.status != DataFile::Status::Found)
         return false;
-
-    // End-of-file is tested before each read, so a trailing line feed yields a last empty line.
-    // Lines are collected first so that a read error (a folder, say) leaves the list unchanged.
-    StringList read;
-    String line;
-    while (!file.eof())
-    {
-        std::getline(file, line);
-        if (file.bad() || (file.fail() && !file.eof()))
-            return false;
-        read.push_back(line);
-    }
-    lines.insert(lines.end(), read.begin(), read.end());
+    SplitFileLines(file.contents, lines);
     return true;
+}
+
+void SplitFileLines(const String& contents, StringList& lines)
+{
+    // As end-of-file is tested before each read: a trailing line feed yields a last empty line,
+    // and an empty file one empty line.
+    String::size_type start = 0;
+    for (String::size_type end; (end = contents.find('\n', start)) != String::npos; start = end + 1)
+        lines.push_back(contents.substr(start, end - start));
+    lines.push_back(contents.substr(start));
 }
 
 bool FileAppendLine(const String& fileName, const String& line)

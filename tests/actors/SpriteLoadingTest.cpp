@@ -1,6 +1,8 @@
 // Needs an X display (run under Xvfb): textures live in the window's GL context.
 #include "engine/actors/Textures.h"
+#include "engine/util/DataFile.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/NotAFile.h"
 #include "tests/support/ProbeActor.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WorldWindow.h"
@@ -155,7 +157,8 @@ TEST_F(SpriteLoadingTest, NumberedSeriesLoadUpToTheFirstMissingNumberAndTextures
         actor.LoadSpriteFrames(dir.File(first));
         EXPECT_EQ(LoadedNumbers(actor), numbers) << first;
     }
-    EXPECT_TRUE(log.Lines().empty()) << "series loads are optional: nothing is logged";
+    // The first missing number ends a series quietly; a missing first frame is missed aloud.
+    EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File("run_001.png")});
 
     WriteSeries(dir, "swarm_", 0, 66, 2);
     actor.LoadSpriteFrames(dir.File("swarm_00.png"));
@@ -261,14 +264,35 @@ TEST_F(SpriteLoadingTest, ImagesTooLargeOrBrokenAreRefusedFromTheirHeaderWithout
     WriteFile(dir.File("empty.png"), "");
     WriteFile(dir.File("cut.png"), PngClaiming(2, 2).substr(0, 20));
     WriteFile(dir.File("none.png"), PngClaiming(0, 0));
-    std::filesystem::create_directory(dir.File("folder.png"));
-    ASSERT_EQ(mkfifo(dir.File("pipe.png").c_str(), 0600), 0);
-    for (const char* name : {"empty.png", "cut.png", "none.png", "folder.png", "pipe.png"})
+    for (const char* name : {"empty.png", "cut.png", "none.png"})
     {
         EXPECT_FALSE(actor.SetSprite(dir.File(name)));
         EXPECT_EQ(log.Take(), StringList{"Failed to find - " + dir.File(name)});
     }
+    // Nothing waits on a pipe or reads a device, alone or as a series' first frame.
+    for (const char* kind : kNotAFileKinds)
+    {
+        NotAFile thing(kind, dir.File("thing_1.png"));
+        ASSERT_TRUE(thing.Made()) << kind;
+        EXPECT_FALSE(actor.SetSprite(dir.File("thing_1.png")));
+        ProbeActor series;
+        series.LoadSpriteFrames(dir.File("thing_1.png"));
+        EXPECT_EQ(series.FrameCount(), 0) << kind;
+        EXPECT_EQ(log.Take(), StringList(2, "Failed to find - " + dir.File("thing_1.png"))) << kind;
+        EXPECT_FALSE(thing.Waited()) << kind;
+    }
     EXPECT_EQ(actor.FrameCount(), 2);
+
+    // A file larger than any image could be is refused unread, also in a series. (Sparse: it
+    // takes no room.)
+    const String huge = dir.File("huge_1.png");
+    WriteFile(huge, "");
+    ASSERT_EQ(truncate(huge.c_str(), kMaxMediaFileBytes + 1), 0);
+    EXPECT_FALSE(actor.SetSprite(huge));
+    actor.LoadSpriteFrames(huge);
+    EXPECT_EQ(actor.FrameCount(), 0);
+    EXPECT_EQ(log.Take(),
+              StringList(2, "ERROR: Image " + huge + " is larger than 268435456 bytes."));
 }
 
 TEST_F(SpriteLoadingTest, ASeriesReadsEachNewFrameAsOftenAsOneSpriteAndCachedFramesNotAtAll)

@@ -1,10 +1,18 @@
 // Needs an X display (run under Xvfb): texture fonts live in the GL context.
 #include "engine/actors/FontRegistry.h"
 #include "engine/actors/TextActor.h"
+#include "engine/util/DataFile.h"
 #include "engine/util/MathUtil.h"
 #include "engine/world/Camera.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/NotAFile.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/WorldWindow.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 namespace
 {
@@ -49,6 +57,35 @@ TEST_F(TextTest, FontsAreRegisteredReplacedAndDroppedByNickname)
     EXPECT_EQ(LogCapture::Get().Take(),
               (StringList{"Failed to open font No\\nERROR: forged.otf",
                           "No font called \"No\\nERROR: forged\"; un-registration failed."}));
+}
+
+TEST_F(TextTest, AFontThatIsNoFileIsMissingAndOneTooLargeIsRefusedUnread)
+{
+    TempDir dir;
+    const String font = dir.File("font.otf");
+    LogCapture::Get().Clear();
+    // No pipe is waited on and no device read.
+    for (const char* kind : kNotAFileKinds)
+    {
+        NotAFile thing(kind, font);
+        ASSERT_TRUE(thing.Made()) << kind;
+        EXPECT_FALSE(RegisterFont(font, 24, "Other")) << kind;
+        EXPECT_EQ(LogCapture::Get().Take(), StringList{"Failed to open font " + font}) << kind;
+        EXPECT_FALSE(thing.Waited()) << kind;
+    }
+    // Sparse: it takes no room.
+    std::ofstream(font).close();
+    ASSERT_EQ(truncate(font.c_str(), kMaxMediaFileBytes + 1), 0);
+    EXPECT_FALSE(RegisterFont(font, 24, "Other"));
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"ERROR: Font file " + font + " is larger than 268435456 bytes."});
+
+    // A font read from its bytes draws as one read by FreeType itself, after its file is gone.
+    std::filesystem::copy_file(kFontFile, font, std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(RegisterFont(font, 24, "Other"));
+    std::filesystem::remove(font);
+    EXPECT_EQ(GetTextExtents("MMMM", "Other"), GetTextExtents("MMMM", "Console"));
+    EXPECT_TRUE(UnRegisterFont("Other"));
 }
 
 TEST_F(TextTest, TextActorsLayTheirLinesOutAtTheirWorldPositionAndFollowTheCamera)

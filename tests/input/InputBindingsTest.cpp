@@ -1,13 +1,17 @@
 #include "engine/input/InputManager.h"
+#include "engine/util/DataFile.h"
 #include "engine/world/glfw2/Glfw2.h"
 #include "tests/support/Locales.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/NotAFile.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include <unistd.h>
 
 namespace
 {
@@ -88,6 +92,37 @@ TEST(InputBindings, KeyNamesOfAnyCaseBindInEveryLocale)
         }
         EXPECT_EQ(input.GetHashFromKeyName("backslash"), '/') << name;
     }
+}
+
+TEST(InputBindings, ABindingsFileThatIsNoFileBindsNothingAndOneTooLargeSaysSo)
+{
+    TempDir dir;
+    const String path = dir.File("bindings.ini");
+    LogCapture::Get().Clear();
+    // No pipe is waited on and no device read; as a missing file, silently.
+    for (const char* kind : kNotAFileKinds)
+    {
+        NotAFile thing(kind, path);
+        ASSERT_TRUE(thing.Made()) << kind;
+        InputManager input;
+        input.Initialize(path);
+        EXPECT_EQ(input.GetBinding(' '), nullptr) << kind;
+        EXPECT_TRUE(LogCapture::Get().Take().empty()) << kind;
+        EXPECT_FALSE(thing.Waited()) << kind;
+    }
+    // Binding lines and then room up to a byte beyond the cap (sparse: it takes no room).
+    std::ofstream(path) << "SPACE = MoveForwards\n";
+    ASSERT_EQ(truncate(path.c_str(), kMaxTextFileBytes + 1), 0);
+    InputManager input;
+    input.Initialize(path);
+    EXPECT_EQ(input.GetBinding(' '), nullptr);
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"ERROR: Key bindings file " + path +
+                         " is larger than 16777216 bytes: no key is bound."});
+    ASSERT_EQ(truncate(path.c_str(), kMaxTextFileBytes), 0);
+    input.Initialize(path);
+    EXPECT_NE(input.GetBinding(' '), nullptr) << "a file of just the cap is read";
+    EXPECT_TRUE(LogCapture::Get().Take().empty());
 }
 
 } // namespace

@@ -9,10 +9,8 @@
 
 #include <unistd.h>
 
-TEST(SoundWithoutOutput, OneEngineLineNoLibraryNoiseAndEveryCallIsLoggedOrQuiet)
+TEST(SoundWithoutOutput, OneEngineLineNoLibraryNoiseAndEveryLaterCallQuiet)
 {
-    const String uninitialized = "FMOD error! (79) This command failed because System::init or "
-                                 "System::setDriver was not called.\n";
     const String noOutput = "WARNING: Sound is off - no sound output could be started: Error "
                             "initializing output device.";
     // ALSA output to a device that exists nowhere fails as on a machine without a sound card,
@@ -36,5 +34,5 @@ TEST(SoundWithoutOutput, OneEngineLineNoLibraryNoiseAndEveryCallIsLoggedOrQuiet)
     for (int frame = 0; frame < 3; ++frame)
         device->Update();
     device->Shutdown();
-    EXPECT_EQ(LogCapture::Get().Take(), StringList(3, uninitialized)) << "no line every frame";
+    EXPECT_EQ(LogCapture::Get().Take(), StringList{}) << "the warning said it all";
 }

@@ -3,8 +3,10 @@
 // and files that cannot be loaded.
 #include "engine/sound/SoundDevice.h"
 #include "engine/sound/openal/OpenALBackend.h"
+#include "engine/util/DataFile.h"
 #include "engine/world/GameManager.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/NotAFile.h"
 #include "tests/support/TempDir.h"
 
 #define AL_ALEXT_PROTOTYPES
@@ -15,6 +17,8 @@
 #include <cmath>
 #include <fstream>
 #include <sstream>
+
+#include <unistd.h>
 
 // libsndfile 1.2 does not free the Vorbis stream information of an Ogg file whose headers are
 // cut short; the tests open such files on purpose.
@@ -188,20 +192,40 @@ TEST_F(SoundPlaybackTest, BadFilesAndNullHandlesAreLoggedOrIgnoredWithoutEffect)
     std::ofstream(dir.File("headers.ogg"), std::ios::binary) << clickBytes.substr(0, 1000);
     std::ofstream(dir.File("audio.ogg"), std::ios::binary)
         << clickBytes.substr(0, clickBytes.size() - 200);
-    const String loadError = "FMOD error! (19) Error loading file.\n";
+    // A sparse file: it takes no room.
+    const String huge = dir.File("huge.ogg");
+    std::ofstream(huge).close();
+    ASSERT_EQ(truncate(huge.c_str(), kMaxMediaFileBytes + 1), 0);
+    // Each error names its file.
+    const auto error = [&dir](const String& text, const String& name)
+    { return "FMOD error! (" + text + " - " + dir.File(name) + "\n"; };
     const StringList expected = {
-        "FMOD error! (23) File not found.\n",
-        "FMOD error! (25) Unsupported file or audio format.\n",
-        loadError,
-        "FMOD error! (22) End of file unexpectedly reached while trying to read essential data "
-        "(truncated data?).\n",
-        loadError,
+        error("23) File not found.", "missing.ogg"),
+        error("25) Unsupported file or audio format.", "notes.ogg"),
+        error("19) Error loading file.", "headers.ogg"),
+        error("22) End of file unexpectedly reached while trying to read essential data "
+              "(truncated data?).",
+              "audio.ogg"),
+        error("23) File not found.", ""),
+        "ERROR: Sound file " + huge + " is larger than 268435456 bytes.",
     };
     for (bool isStream : {false, true})
     {
-        for (const char* name : {"missing.ogg", "notes.ogg", "headers.ogg", "audio.ogg", ""})
+        for (const char* name :
+             {"missing.ogg", "notes.ogg", "headers.ogg", "audio.ogg", "", "huge.ogg"})
             EXPECT_EQ(device->LoadSample(dir.File(name).c_str(), isStream), nullptr) << name;
         EXPECT_EQ(LogCapture::Get().Take(), expected) << (isStream ? "streamed" : "decoded");
+    }
+    // Whatever is no regular file is not found, and nothing waits on a pipe.
+    for (const char* kind : kNotAFileKinds)
+    {
+        NotAFile thing(kind, dir.File("thing.ogg"));
+        for (bool isStream : {false, true})
+            EXPECT_EQ(device->LoadSample(dir.File("thing.ogg").c_str(), isStream), nullptr) << kind;
+        EXPECT_EQ(LogCapture::Get().Take(),
+                  StringList(2, error("23) File not found.", "thing.ogg")))
+            << kind;
+        EXPECT_FALSE(thing.Waited()) << kind;
     }
 
     // The library refuses a null sample or file name; null channels are never passed to it.

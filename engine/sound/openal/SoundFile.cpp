@@ -1,7 +1,9 @@
 #include "engine/sound/openal/SoundFile.h"
 
+#include "engine/util/DataFile.h"
+
 #include <sndfile.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sound
 {
@@ -18,6 +20,9 @@ void SoundFile::Close()
     if (m_file != nullptr)
         sf_close(m_file);
     m_file = nullptr;
+    if (m_fd >= 0)
+        close(m_fd);
+    m_fd = -1;
 }
 
 Result SoundFile::Open(const char* fileName)
@@ -26,17 +31,21 @@ Result SoundFile::Open(const char* fileName)
     if (fileName == nullptr)
         return ERR_INVALID_PARAM;
 
-    // libsndfile reports a missing file only as a system error; tell it apart first.
-    struct stat status;
-    if (stat(fileName, &status) != 0)
-        return ERR_FILE_NOTFOUND;
-    if (!S_ISREG(status.st_mode))
-        return ERR_FILE_BAD;
+    // libsndfile would open a pipe or device by name and wait or read for ever; it gets a
+    // descriptor of a regular file instead, and a missing file is told from a damaged one.
+    DataFile found;
+    const int fd = OpenDataFile(fileName, kMaxMediaFileBytes, found);
+    if (fd < 0)
+        return found.status == DataFile::Status::Missing ? ERR_FILE_NOTFOUND : ERR_FILE_BAD;
 
     SF_INFO info = {};
-    m_file = sf_open(fileName, SFM_READ, &info);
+    // The descriptor stays this object's: whether libsndfile closes it on failure is its own
+    // affair otherwise.
+    m_file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
+    m_fd = fd;
     if (m_file == nullptr)
     {
+        Close();
         switch (sf_error(nullptr))
         {
         case SF_ERR_UNRECOGNISED_FORMAT:

@@ -24,8 +24,9 @@ public:
     SoundFile(const SoundFile&) = delete;
     SoundFile& operator=(const SoundFile&) = delete;
 
-    /// Opens and checks the file: ERR_FILE_NOTFOUND, ERR_FORMAT (not audio, or more than two
-    /// channels), ERR_FILE_BAD (damaged headers) or ERR_FILE_EOF (cut short, so its length is
+    /// Opens and checks the file: ERR_FILE_NOTFOUND (also for anything but a regular file),
+    /// ERR_FORMAT (not audio, or more than two channels), ERR_FILE_BAD (unreadable, beyond
+    /// kMaxMediaFileBytes, or damaged headers) or ERR_FILE_EOF (cut short, so its length is
     /// unknown).
     Result Open(const char* fileName);
 
@@ -44,6 +45,7 @@ private:
     void Close();
 
     sf_private_tag* m_file = nullptr;
+    int m_fd = -1;
     int m_channels = 0;
     int m_sampleRate = 0;
     long long m_frames = 0;
