@@ -3,6 +3,7 @@
 #include "engine/console/Log.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/GLContext.h"
 #include "engine/util/opengl/ScopedPixelProjection.h"
 #include "engine/world/Camera.h"
 
@@ -148,6 +149,9 @@ bool UnRegisterFont(const String& nickname)
 
 Vector2 GetTextExtents(const String& text, const String& nickname)
 {
+    // Measuring makes the glyphs, which need the window's GL context.
+    if (!HasCurrentGLContext())
+        return Vector2();
     FTFont* font = FindFont(nickname);
     return font ? Extents(*font, text) : Vector2();
 }

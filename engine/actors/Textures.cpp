@@ -4,6 +4,7 @@
 #include "engine/console/Log.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/GLContext.h"
 
 #include <FreeImage.h>
 
@@ -141,6 +142,13 @@ int TextureRequest::Load(int clampmode, int filtermode, bool optional)
     auto cached = TextureCache().find(m_filename);
     if (cached != TextureCache().end())
         return cached->second.texture;
+    if (!HasCurrentGLContext())
+    {
+        GetSystemLog()->Log("ERROR: Image " + Printable(m_filename) +
+                            " was not loaded: images load only on the main thread, which has the "
+                            "window's GL context.");
+        return -1;
+    }
 
     bool refused = false;
     Bitmap loaded(LoadBitmap(m_filename, m_header, refused));

@@ -1,6 +1,7 @@
 // A script's threads (Python's `threading`) beside the main loop: none can freeze a frame, and
 // each that waits for the interpreter gets a turn every frame. Also run under ThreadSanitizer.
 #include "engine/actors/Actor.h"
+#include "engine/actors/TextActor.h"
 #include "engine/messaging/Message.h"
 #include "engine/messaging/MessageListener.h"
 #include "tests/scripting/ScriptTest.h"
@@ -140,6 +141,36 @@ TEST_F(ScriptThreadsTest, AThreadThatWaitsForTheInterpreterRunsInEveryFrame)
         Python("running[0] = False\n"
                "counting.join()\n");
     }
+}
+
+// Only the main thread has the window's GL context: a thread's sprite is refused with a line, and
+// its text is measured and drawn by the main thread, with whole glyphs.
+TEST_F(ScriptThreadsTest, WhatNeedsTheWindowsGLContextIsLeftToTheMainThread)
+{
+    Python("import threading\n"
+           "def make():\n"
+           "    global loaded, text\n"
+           "    loaded = Actor().SetSprite('Resources/Images/anchor.png')\n"
+           "    text = TextActor('Console', 'WM@#&', TXT_Center)\n"
+           "    text.SetColor(0, 0, 0)\n"
+           "    World.GetInstance().Add(text)\n"
+           "maker = threading.Thread(target=make)\n"
+           "maker.start()\n"
+           "maker.join()\n");
+    EXPECT_EQ(Python("print(loaded)"), "False\n") << errors;
+    EXPECT_EQ(
+        LogCapture::Get().Lines(),
+        StringList{"ERROR: Image Resources/Images/anchor.png was not loaded: images load only "
+                   "on the main thread, which has the window's GL context."});
+
+    const Picture picture = Shoot();
+    auto* text = dynamic_cast<TextActor*>(Actor::GetNamed(Python("print(text.GetName(), end='')")));
+    ASSERT_NE(text, nullptr) << errors;
+    ASSERT_EQ(text->GetLines().size(), 1u);
+    EXPECT_GT(text->GetLines()[0].extents.X, 40.0f) << "measured by the main thread";
+    const Picture::Box ink = picture.Find(0, 0, 0, 100);
+    EXPECT_GT(ink.count, 40) << "glyphs drawn";
+    EXPECT_LT(ink.count, ink.width() * ink.height() / 2) << "glyphs, not filled boxes";
 }
 
 } // namespace
