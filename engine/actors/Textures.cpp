@@ -142,16 +142,16 @@ int TextureRequest::Load(int clampmode, int filtermode, bool optional)
     auto cached = TextureCache().find(m_filename);
     if (cached != TextureCache().end())
         return cached->second.texture;
-    if (!HasCurrentGLContext())
+
+    bool refused = false;
+    Bitmap loaded(LoadBitmap(m_filename, m_header, refused));
+    if (loaded.Get() != nullptr && !HasCurrentGLContext())
     {
         GetSystemLog()->Log("ERROR: Image " + Printable(m_filename) +
                             " was not loaded: images load only on the main thread, which has the "
                             "window's GL context.");
         return -1;
     }
-
-    bool refused = false;
-    Bitmap loaded(LoadBitmap(m_filename, m_header, refused));
     GLuint texture = 0;
     if (loaded.Get() != nullptr)
     {
