@@ -4,6 +4,7 @@
 #include "engine/util/DataFile.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/GLContext.h"
 #include "engine/util/opengl/ScopedPixelProjection.h"
 #include "engine/world/Camera.h"
 
@@ -169,6 +170,9 @@ bool UnRegisterFont(const String& nickname)
 
 Vector2 GetTextExtents(const String& text, const String& nickname)
 {
+    // Measuring makes the glyphs, which need the window's GL context.
+    if (!HasCurrentGLContext())
+        return Vector2();
     FTFont* font = FindFont(nickname);
     return font ? Extents(*font, text) : Vector2();
 }

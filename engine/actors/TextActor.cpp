@@ -6,6 +6,7 @@
 #include "engine/messaging/Switchboard.h"
 #include "engine/util/MathUtil.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/GLContext.h"
 
 #include <cmath>
 
@@ -75,6 +76,8 @@ void TextActor::SetPosition(float x, float y)
 
 void TextActor::CalculatePosition()
 {
+    // A script's thread cannot measure text: the main thread lays it out before drawing it.
+    m_layoutPending = !HasCurrentGLContext();
     for (TextLine& line : m_lines)
         line.extents = GetTextExtents(line.text, m_fontNickname);
     LayOutTextLines(m_lines, MathUtil::WorldToScreen(GetPosition()), m_alignment, m_lineSpacing);
@@ -82,6 +85,8 @@ void TextActor::CalculatePosition()
 
 void TextActor::Render()
 {
+    if (m_layoutPending)
+        CalculatePosition();
     const Color& color = GetColor();
     glColor4f(color.R, color.G, color.B, color.A);
     for (const TextLine& line : m_lines)

@@ -39,7 +39,8 @@ public:
     void ReceiveMessage(Message* message) override;
     String GetClassName() const override { return "TextActor"; }
 
-    /// Measures every line and places it in window pixels.
+    /// Measures every line and places it in window pixels. Without the window's GL context (on
+    /// a script's thread) the lines measure nothing until Render lays them out again.
     void CalculatePosition();
 
     /// The current layout, one entry per line.
@@ -51,4 +52,5 @@ private:
     TextAlignment m_alignment;
     TextLineList m_lines;
     int m_lineSpacing;
+    bool m_layoutPending = false;
 };

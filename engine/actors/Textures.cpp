@@ -5,6 +5,7 @@
 #include "engine/util/DataFile.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/util/opengl/GLContext.h"
 
 #include <FreeImage.h>
 
@@ -156,6 +157,13 @@ int TextureRequest::Load(int clampmode, int filtermode, bool optional)
     bool refused = false;
     Bitmap loaded(LoadBitmap(m_filename, m_file, m_header, refused));
     m_file.contents = String(); // the bytes are decoded or useless now
+    if (loaded.Get() != nullptr && !HasCurrentGLContext())
+    {
+        GetSystemLog()->Log("ERROR: Image " + Printable(m_filename) +
+                            " was not loaded: images load only on the main thread, which has the "
+                            "window's GL context.");
+        return -1;
+    }
     GLuint texture = 0;
     if (loaded.Get() != nullptr)
     {

@@ -4,9 +4,9 @@
 
 /// The lock of the Switchboard's queue, which every broadcast takes. Taken when free with one
 /// atomic exchange and given back with a plain store, where a std::mutex costs two atomic
-/// operations and two library calls. A thread that finds it held (the touch client's thread,
-/// while the delivery pass holds it for the whole pass) spins briefly, then yields, then naps,
-/// rather than burning its core. Named lock/unlock for std::lock_guard.
+/// operations and two library calls. It is held only for a few vector operations at a time; a
+/// thread that finds it held spins briefly, then yields, then naps (a holder the scheduler
+/// stopped), rather than burning its core. Named lock/unlock for std::lock_guard.
 class QueueLock
 {
 public:

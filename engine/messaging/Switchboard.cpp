@@ -12,7 +12,7 @@ namespace
 {
 
 /// The Switchboard whose delivery pass runs on this thread, if any: broadcasts by its handlers
-/// are made under the lock the pass already holds.
+/// join the pass under way.
 thread_local const Switchboard* t_delivering = nullptr;
 
 } // namespace
@@ -27,6 +27,8 @@ Switchboard::~Switchboard()
 {
     for (const RoutedMessage& queued : m_messages)
         delete queued.message;
+    for (const RoutedMessage& queued : m_nextPass)
+        delete queued.message;
     for (DeferredMessage& deferred : m_deferredMessages)
         delete deferred.message;
 }
@@ -35,29 +37,30 @@ void Switchboard::Broadcast(Message* message)
 {
     if (message == nullptr)
         return;
-    if (t_delivering == this)
-    {
-        m_messages.push_back(RoutedMessage{message, nullptr});
-        return;
-    }
     std::lock_guard<QueueLock> lock(m_lock);
-    m_messages.push_back(RoutedMessage{message, nullptr});
+    QueueForCaller().push_back(RoutedMessage{message, nullptr});
 }
 
 void Switchboard::Broadcast(std::vector<RoutedMessage>& messages)
 {
     if (messages.empty())
         return;
-    std::unique_lock<QueueLock> lock(m_lock, std::defer_lock);
-    if (t_delivering != this)
-        lock.lock();
+    std::lock_guard<QueueLock> lock(m_lock);
+    std::vector<RoutedMessage>& queue = QueueForCaller();
     // An empty queue (the usual case: the World queues its collisions after the delivery pass)
-    // takes the whole batch without copying it. A pass under way keeps its message in the queue.
-    if (m_messages.empty())
-        m_messages.swap(messages);
+    // takes the whole batch without copying it.
+    if (queue.empty())
+        queue.swap(messages);
     else
-        m_messages.insert(m_messages.end(), messages.begin(), messages.end());
+        queue.insert(queue.end(), messages.begin(), messages.end());
     messages.clear();
+}
+
+std::vector<Switchboard::RoutedMessage>& Switchboard::QueueForCaller()
+{
+    // Another thread's message waits for the next pass, as it would had it waited for the pass
+    // to end; the pass's own handlers' messages join it.
+    return m_passRunning && t_delivering != this ? m_nextPass : m_messages;
 }
 
 void Switchboard::DeferredBroadcast(Message* message, float delay)
@@ -108,37 +111,61 @@ void Switchboard::SendAllMessages()
     if (t_delivering == this)
         return;
     {
-        std::lock_guard<QueueLock> lock(m_lock);
-        std::size_t& delivered = m_delivered;
-        delivered = 0;
+        // The lock is held only to take messages out of the queue, never while handlers run:
+        // a handler may wait for another thread (a script's thread, for the interpreter) that
+        // is itself about to broadcast.
+        {
+            std::lock_guard<QueueLock> lock(m_lock);
+            m_passRunning = true;
+        }
+        std::vector<RoutedMessage>& batch = m_batch;
+        std::size_t next = 0;
         // Undone also when a handler throws, so that the Switchboard stays usable: the message
         // in hand is dropped, the rest wait for the next pass, and so do the subscription
         // changes asked for so far.
         struct Pass
         {
             Switchboard* board;
-            const std::size_t& delivered;
+            const std::size_t& next;
             const Switchboard* outer = t_delivering;
-            Pass(Switchboard* b, const std::size_t& d) : board(b), delivered(d)
+            Pass(Switchboard* b, const std::size_t& n) : board(b), next(n)
             {
                 board->m_messagesLocked = true;
                 t_delivering = board;
             }
             ~Pass()
             {
-                board->m_messages.erase(board->m_messages.begin(),
-                                        board->m_messages.begin() + delivered);
-                board->m_delivered = 0;
+                std::vector<RoutedMessage>& batch = board->m_batch;
+                std::vector<RoutedMessage>& queue = board->m_messages;
+                {
+                    std::lock_guard<QueueLock> lock(board->m_lock);
+                    queue.insert(queue.begin(), batch.begin() + next, batch.end());
+                    queue.insert(queue.end(), board->m_nextPass.begin(), board->m_nextPass.end());
+                    board->m_nextPass.clear();
+                    board->m_passRunning = false;
+                }
+                batch.clear();
                 board->m_messagesLocked = false;
                 t_delivering = outer;
             }
-        } pass(this, delivered);
-        // Handlers may append while the queue is walked: by index, since it may reallocate.
-        while (delivered < m_messages.size())
+        } pass(this, next);
+        for (;;)
         {
-            const RoutedMessage queued = m_messages[delivered++];
-            const std::unique_ptr<Message> owned(queued.message);
-            Deliver(queued);
+            {
+                std::lock_guard<QueueLock> lock(m_lock);
+                if (m_messages.empty())
+                    break;
+                batch.clear();
+                next = 0;
+                batch.swap(m_messages);
+            }
+            // What handlers broadcast meanwhile queues behind this batch, for the next round.
+            while (next < batch.size())
+            {
+                const RoutedMessage queued = batch[next++];
+                const std::unique_ptr<Message> owned(queued.message);
+                Deliver(queued);
+            }
         }
     }
 

@@ -49,7 +49,8 @@ public:
     Switchboard(const Switchboard&) = delete;
     Switchboard& operator=(const Switchboard&) = delete;
 
-    /// Queues message; the Switchboard owns it from now on. Any thread.
+    /// Queues message; the Switchboard owns it from now on. Any thread; it never waits for a
+    /// delivery pass: one from another thread during a pass is delivered in the next one.
     void Broadcast(Message* message);
     /// Queues the messages (none null) in order, taking the lock once, and empties the vector;
     /// the Switchboard owns them from now on. Each channel must be this Switchboard's channel of
@@ -103,18 +104,24 @@ private:
 
     bool IsUnsubscriptionPending(MessageListener* listener, const String& messageName) const;
     void Deliver(const RoutedMessage& queued);
+    /// Where the calling thread's broadcast goes. Called with m_lock held.
+    std::vector<RoutedMessage>& QueueForCaller();
 
+    /// Guarded by m_lock, like m_nextPass and m_passRunning.
     std::vector<RoutedMessage> m_messages;
+    /// Broadcast by other threads during a pass: queued when it ends.
+    std::vector<RoutedMessage> m_nextPass;
+    bool m_passRunning = false;
+    /// The messages a pass is delivering, taken out of the queue. Delivering thread only.
+    std::vector<RoutedMessage> m_batch;
     std::map<String, Channel> m_subscribers;
     std::map<MessageListener*, StringSet> m_subscriptions;
     std::vector<DeferredMessage> m_deferredMessages;
     bool m_messagesLocked = false;
-    /// During a pass: how many queued messages have been taken for delivery.
-    std::size_t m_delivered = 0;
     unsigned m_subscriptionVersion = 0;
     std::vector<SubscriptionRequest> m_pendingSubscriptions;
     std::vector<SubscriptionRequest> m_pendingUnsubscriptions;
-    /// Guards m_messages. Held for the whole delivery pass; the pass's own handlers broadcast
-    /// without taking it again (the thread already holds it).
+    /// Guards the queues; held only to add to them or to take messages out, never while a
+    /// handler runs, so a broadcast from any thread waits only for a few vector operations.
     QueueLock m_lock;
 };

@@ -8,6 +8,9 @@
 #include "engine/scripting/ScriptedObjects.h"
 #include "engine/scripting/StartScript.h"
 
+#include <chrono>
+#include <thread>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -108,6 +111,40 @@ void LoadModule()
     Py_XDECREF(code);
 }
 
+/// Gives the script's threads that are not daemons up to kThreadGraceSeconds together to end,
+/// then tells Python not to wait for those still running when it shuts down: like daemon
+/// threads, they end with the program, which a thread that never ends would otherwise keep
+/// alive after its window has closed.
+void StopWaitingForThreads()
+{
+    constexpr const char* kCode = R"(
+import sys, time
+threading = sys.modules.get('threading')
+if threading is not None:
+    deadline = time.monotonic() + grace
+    for thread in threading.enumerate():
+        if thread.ident != threading.get_ident() and not thread.daemon:
+            thread.join(max(0.0, deadline - time.monotonic()))
+    with threading._shutdown_locks_lock:
+        threading._shutdown_locks.clear()
+)";
+    PyObject* globals = PyDict_New();
+    PyObject* grace = PyFloat_FromDouble(ScriptInterface::kThreadGraceSeconds);
+    PyObject* result = nullptr;
+    if (globals && grace &&
+        PyDict_SetItemString(globals, "__builtins__", PyEval_GetBuiltins()) == 0 &&
+        PyDict_SetItemString(globals, "grace", grace) == 0)
+        result = PyRun_String(kCode, Py_file_input, globals, globals);
+    if (result == nullptr)
+    {
+        GetSystemLog()->Log("WARNING: Python may wait at exit for the script's threads.");
+        PyErr_Print();
+    }
+    Py_XDECREF(result);
+    Py_XDECREF(grace);
+    Py_XDECREF(globals);
+}
+
 } // namespace
 
 void ScriptInterface::Initialize()
@@ -168,10 +205,27 @@ void ScriptInterface::ExecuteInScript(const String& code, const std::map<String,
     Py_XDECREF(locals);
 }
 
+void ScriptInterface::LetThreadsRun()
+{
+    if (!s_initialized)
+        return;
+    // Without a thread of the script's, there is nobody to let in.
+    PyThreadState* first = PyInterpreterState_ThreadHead(PyInterpreterState_Main());
+    if (first == nullptr || PyThreadState_Next(first) == nullptr)
+        return;
+    // A thread that has waited for Python's switch interval (5 ms) takes the interpreter before
+    // this thread may have it back; one that began waiting since is woken, and the pause lets it
+    // in before this thread takes the interpreter again.
+    PyThreadState* state = PyEval_SaveThread();
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    PyEval_RestoreThread(state);
+}
+
 void ScriptInterface::Finalize()
 {
     if (!s_initialized)
         return;
+    StopWaitingForThreads();
     // Deleting them later would call into a finished interpreter.
     ScriptedObjects::DeleteAll();
     Py_FinalizeEx();

@@ -9,7 +9,9 @@
 /// never leaves the interpreter: it is printed (traceback on standard error) and the engine goes
 /// on. The interpreter never reads the terminal: its standard input is empty for the whole run,
 /// and the process's descriptor 0 reads /dev/null from start-up.
-/// Main thread only, which holds the interpreter for the whole run.
+/// Main thread only. The main thread holds the interpreter's lock (the GIL) except while it runs
+/// Python and in LetThreadsRun, so a script's threads run only then, one at a time with the
+/// engine's own work.
 class ScriptInterface
 {
 public:
@@ -28,7 +30,15 @@ public:
     /// "surrogateescape", so any byte, NUL included, comes through. The values are seen by the
     /// statement itself, not by functions it defines; names it assigns are not kept.
     static void ExecuteInScript(const String& code, const std::map<String, String>& values);
-    /// Deletes the engine objects that have Python halves, then shuts Python down.
+    /// Lets the script's threads that wait for the interpreter run before it goes on. The World
+    /// calls it once a frame, where no engine work is under way.
+    static void LetThreadsRun();
+    /// How long Finalize waits, at most, for the script's threads (daemon threads aside) to end.
+    static constexpr double kThreadGraceSeconds = 1.0;
+
+    /// Gives the script's threads up to kThreadGraceSeconds to end (those still running end
+    /// with the program), deletes the engine objects that have Python halves, then shuts
+    /// Python down.
     static void Finalize();
     /// True from a successful start-up until Finalize.
     static bool IsInitialized() { return s_initialized; }

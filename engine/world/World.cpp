@@ -142,6 +142,8 @@ float World::CalculateNewDT()
 
 void World::Tick(bool simulate)
 {
+    // Between frames, where nothing is half done: a script's threads get their turn.
+    ScriptInterface::LetThreadsRun();
     ++m_frameCount;
     const float dt = CalculateNewDT();
 

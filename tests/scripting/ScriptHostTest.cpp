@@ -3,11 +3,14 @@
 #include "engine/console/TestConsole.h"
 #include "engine/scripting/ScriptInterface.h"
 #include "engine/world/World.h"
+#include "engine/world/glfw2/Glfw2.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace
@@ -63,6 +66,56 @@ TEST(ScriptHostTest, ShutDownDeletesPythonActorsAndConsolesBeforeTheInterpreter)
     ASSERT_NE(dynamic_cast<TextActor*>(*world->GetRenderablesBegin()), nullptr);
     EXPECT_TRUE(++world->GetRenderablesBegin() == world->GetRenderablesEnd());
     world->UnloadAll();
+}
+
+// Needs a display. A script's thread that never ends does not keep the program from ending; one
+// that ends soon is waited for.
+TEST(ScriptHostTest, ShutDownWaitsOnlyBrieflyForTheScriptsThreads)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    ASSERT_TRUE(ScriptInterface::IsInitialized());
+    TempDir dir;
+    const std::filesystem::path done = std::filesystem::path(dir.Path()) / "done";
+    // Asleep for the rest of the run, the thread keeps what it holds in reach of the leak check.
+    world->ScriptExec("import threading, time\n"
+                      "def briefly():\n"
+                      "    time.sleep(0.2)\n"
+                      "    open('" +
+                      done.string() +
+                      "', 'w').close()\n"
+                      "threading.Thread(target=time.sleep, args=(3600,)).start()\n"
+                      "threading.Thread(target=briefly).start()\n");
+
+    Watchdog watchdog(60.0, "the shut-down, beside a thread that never ends");
+    const auto start = std::chrono::steady_clock::now();
+    world->Destroy();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(ScriptInterface::IsInitialized());
+    EXPECT_TRUE(std::filesystem::exists(done)) << "the thread that ended soon was cut short";
+    EXPECT_LT(took.count(), ScriptInterface::kThreadGraceSeconds + 10.0);
+}
+
+// Needs a display. The real main loop, whose frames run no Python: a script's thread gets its
+// turn, and its StopGame ends the loop and closes the window on the main thread.
+TEST(ScriptHostTest, AThreadsStopGameEndsTheMainLoop)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    world->ScriptExec("import threading, time\n"
+                      "def stop():\n"
+                      "    time.sleep(0.2)\n"
+                      "    World.GetInstance().StopGame()\n"
+                      "threading.Thread(target=stop).start()\n");
+
+    Watchdog watchdog(60.0, "the main loop, beside a thread that stops the game");
+    world->StartGame();
+    EXPECT_FALSE(glfw2::IsWindowOpen());
+    world->Destroy();
 }
 
 } // namespace

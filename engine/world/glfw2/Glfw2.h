@@ -76,7 +76,8 @@ using MouseButtonFun = void (*)(int button, int action);
 
 /// Starts the window system; false when there is no display.
 bool Init();
-/// Closes the window and ends the window system. Safe to call twice.
+/// Closes the window and ends the window system. Safe to call twice. Inside a callback, or on
+/// another thread than Init's, it takes effect once the next SwapBuffers has polled events.
 void Terminate();
 
 void OpenWindowHint(int target, int hint);

@@ -9,8 +9,9 @@
 //   follow them.
 // - GLFW 2 called the mouse-position callback with the current position when it was set;
 //   SetMousePosCallback does the same. GLFW 3 has no character release events.
-// - GLFW 3 forbids glfwTerminate inside a callback; a Terminate() asked for while events are
-//   polled runs once polling has returned.
+// - GLFW 3 forbids glfwTerminate inside a callback and on any thread but the one that called
+//   glfwInit; a Terminate() asked for while events are polled, or on another thread (a script's),
+//   runs once the next polling has returned.
 // - Calls that reach X or the GL driver run under a LeakCheckPause, the engine's callbacks under
 //   a LeakCheckResume, and the driver stays loaded once the context exists (LeakCheckPause.h).
 
@@ -22,6 +23,7 @@
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
+#include <thread>
 
 namespace glfw2
 {
@@ -34,6 +36,7 @@ bool s_keyRepeat = false;
 bool s_dropNextChar = false;
 bool s_polling = false;
 bool s_terminateRequested = false;
+std::thread::id s_owner; // the thread that started GLFW
 int s_samples = 0;
 
 WindowSizeFun s_windowSizeFun = nullptr;
@@ -192,11 +195,19 @@ bool Init()
     glfwSetErrorCallback(OnError);
     LeakCheckPause driverCalls;
     s_initialized = glfwInit() == GLFW_TRUE;
+    s_owner = std::this_thread::get_id();
     return s_initialized;
 }
 
 void Terminate()
 {
+    if (std::this_thread::get_id() != s_owner)
+    {
+        // Another thread calls this only while the owner waits (for the script interpreter),
+        // between its GLFW calls; SwapBuffers finishes it on the owner's thread.
+        s_terminateRequested = true;
+        return;
+    }
     if (s_polling)
     {
         // Not allowed inside a GLFW callback; SwapBuffers finishes it after polling.
