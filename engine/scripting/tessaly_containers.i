@@ -206,3 +206,69 @@ TESSALY_HELD(ListenerRef, "MessageListener *")
     $result = TessalyHeldSet<ListenerRef>(static_cast<const std::set<MessageListener*>&>($1),
                                           $descriptor(std::set<ListenerRef>*));
 }
+
+// A container given as an argument (a constructor's, a slice's) may be a Python sequence of
+// objects: a proxy of a deleted one among them raises its RuntimeError, not the TypeError of a
+// sequence of the wrong objects, and the container begun is freed (SWIG's conversion would leak
+// it). By the parameters' names, which SWIG's own typemaps for the types, made later with the
+// containers, do not outrank.
+%header %{
+namespace
+{
+/// Converts a wrapped container of type (SWIG_OLDOBJ) or a Python sequence of objects or None
+/// (SWIG_NEWOBJ, a new container); SWIG_ERROR, with a Python error set where an element raised.
+template <class C> int TessalyHeldContainer(PyObject* input, C** container, swig_type_info* type)
+{
+    if (input == Py_None || SWIG_Python_GetSwigThis(input) != nullptr)
+    {
+        void* pointer = nullptr;
+        if (!SWIG_IsOK(SWIG_ConvertPtr(input, &pointer, type, 0)))
+            return SWIG_ERROR;
+        *container = static_cast<C*>(pointer);
+        return SWIG_OLDOBJ;
+    }
+    if (!PySequence_Check(input))
+        return SWIG_ERROR;
+    PyObject* items = PySequence_Fast(input, "");
+    if (items == nullptr)
+        return SWIG_ERROR;
+    auto held = std::make_unique<C>();
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(items);
+    for (Py_ssize_t i = 0; i < count; ++i)
+    {
+        typename C::value_type element;
+        if (!SWIG_IsOK(TessalyToHeld(PySequence_Fast_GET_ITEM(items, i), &element)))
+        {
+            Py_DECREF(items);
+            return SWIG_ERROR;
+        }
+        held->insert(held->end(), element);
+    }
+    Py_DECREF(items);
+    *container = held.release();
+    return SWIG_NEWOBJ;
+}
+} // namespace
+%}
+
+%define TESSALY_HELD_CONTAINER(TYPE...)
+%typemap(in, noblock=1) const TYPE& other (int res = SWIG_OLDOBJ),
+                        const TYPE& v (int res = SWIG_OLDOBJ)
+{
+    {
+        TYPE* held = nullptr;
+        res = TessalyHeldContainer($input, &held, $descriptor(TYPE*));
+        if (!SWIG_IsOK(res) || held == nullptr)
+        {
+            if (PyErr_Occurred())
+                SWIG_fail;
+            %argument_fail(SWIG_TypeError, "$type", $symname, $argnum);
+        }
+        $1 = held;
+    }
+}
+%enddef
+
+TESSALY_HELD_CONTAINER(std::vector<ActorRef>)
+TESSALY_HELD_CONTAINER(std::set<ActorRef>)
+TESSALY_HELD_CONTAINER(std::set<ListenerRef>)
