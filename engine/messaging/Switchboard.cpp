@@ -255,11 +255,18 @@ bool Switchboard::UnsubscribeFrom(MessageListener* listener, const String& messa
 
 std::set<MessageListener*> Switchboard::GetSubscribersTo(const String& messageName) const
 {
+    // As they will be after the pass under way: a listener that left during it, deleted since
+    // perhaps, is not handed out, and one that came is.
+    std::set<MessageListener*> listeners;
     auto found = m_subscribers.find(messageName);
-    if (found == m_subscribers.end())
-        return {};
-    return std::set<MessageListener*>(found->second.m_listeners.begin(),
-                                      found->second.m_listeners.end());
+    if (found != m_subscribers.end())
+        for (MessageListener* listener : found->second.m_listeners)
+            if (m_pendingUnsubscriptions.empty() || !IsUnsubscriptionPending(listener, messageName))
+                listeners.insert(listeners.end(), listener);
+    for (const SubscriptionRequest& request : m_pendingSubscriptions)
+        if (request.messageName == messageName)
+            listeners.insert(request.listener);
+    return listeners;
 }
 
 void Switchboard::UnsubscribeFromAll(MessageListener* listener)
@@ -274,8 +281,13 @@ StringSet Switchboard::GetSubscriptionsFor(MessageListener* listener) const
     auto found = m_subscriptions.find(listener);
     if (found != m_subscriptions.end())
         names = found->second;
-    // Subscriptions still waiting for the end of the pass count too, so that a listener that
-    // leaves all its names (in its destructor, say) also leaves those.
+    // As they will be after the pass under way. Names left during it are not counted: they
+    // may be those of a deleted listener at the same address. Subscriptions still waiting for
+    // the end of the pass count, so that a listener that leaves all its names (in its
+    // destructor, say) also leaves those.
+    for (const SubscriptionRequest& request : m_pendingUnsubscriptions)
+        if (request.listener == listener)
+            names.erase(request.messageName);
     for (const SubscriptionRequest& request : m_pendingSubscriptions)
         if (request.listener == listener)
             names.insert(request.messageName);

@@ -76,8 +76,9 @@ public:
     /// destroyed listeners do.
     void UnsubscribeFromAll(MessageListener* listener);
 
+    /// The listeners of messageName, and below the names of listener, as they will be once the
+    /// delivery pass under way has applied the changes asked for during it.
     std::set<MessageListener*> GetSubscribersTo(const String& messageName) const;
-    /// The names listener is subscribed to, including those waiting for the end of a pass.
     StringSet GetSubscriptionsFor(MessageListener* listener) const;
 
     /// The name's channel, or null when nobody was ever subscribed to it. Main thread.

@@ -123,6 +123,7 @@ typedef std::string String;
 %include "tessaly_objects.i"
 %include "tessaly_upcalls.i"
 %include "tessaly_typemaps.i"
+%include "tessaly_containers.i"
 %include "tessaly_classes.i"
 
 %init %{

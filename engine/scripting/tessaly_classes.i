@@ -122,11 +122,8 @@ public:
     MessageListener* GetSender() const;
 };
 
-%fragment("TessalyContainerTraits");
-// SWIG leaves out the traits of an abstract class, which a set of its pointers needs.
-%traits_swigtype(MessageListener);
-%fragment(SWIG_Traits_frag(MessageListener));
-%template(ListenerSet) std::set<MessageListener*>;
+// Held by identity (tessaly_containers.i).
+%template(ListenerSet) std::set<ListenerRef>;
 
 %nodefaultctor Switchboard;
 %nodefaultdtor Switchboard;
@@ -347,9 +344,9 @@ public:
     Vector3 GetViewCenter() const;
 };
 
-%fragment("TessalyContainerTraits");
-%template(ActorList) std::vector<Actor*>;
-%template(ActorSet) std::set<Actor*>;
+// Held by identity (tessaly_containers.i).
+%template(ActorList) std::vector<ActorRef>;
+%template(ActorSet) std::set<ActorRef>;
 
 %nodefaultctor TagCollection;
 %nodefaultdtor TagCollection;

@@ -31,8 +31,13 @@ TessalyDirected TessalyDirectedOf(SwigPyObject* object)
         directed.console = static_cast<Console*>(object->ptr);
     else if (swig_cast_info* cast = SWIG_TypeCheckStruct(object->ty, SWIGTYPE_p_Actor))
     {
+        // Alive by the proxy's own watch: another actor may live at the address by now.
+        const TessalyProxies& proxies = TessalyProxyTable();
+        auto watched = proxies.watches.find(reinterpret_cast<PyObject*>(object));
+        if (watched == proxies.watches.end() || !watched->second.IsAlive())
+            return directed;
         int newMemory = 0;
-        directed.actor = Renderable::FindLive<Actor>(SWIG_TypeCast(cast, object->ptr, &newMemory));
+        directed.actor = static_cast<Actor*>(SWIG_TypeCast(cast, object->ptr, &newMemory));
     }
     return directed;
 }

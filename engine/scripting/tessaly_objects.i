@@ -7,8 +7,7 @@ namespace
 
 // SWIG asks whether an object is an instance of a Python subclass for the object a call is made
 // on (arg1), which the 'self' typemap has found live, and for a result, before its out typemap.
-// An Actor* result may be a pointer stored earlier (a container's element): its out typemap
-// checks that it is a live actor before asking (TessalyActorObject).
+// The out typemap of an Actor* result asks itself (TessalyActorObject).
 template <class T> Swig::Director* TessalyDirectorCast_arg1(T* object)
 {
     return dynamic_cast<Swig::Director*>(object);
@@ -65,17 +64,17 @@ PyObject* TessalyLiveActorObject(Actor* actor, int own)
     return SWIG_NewPointerObj(SWIG_as_voidptr(actor), SWIGTYPE_p_Actor, own);
 }
 
-/// An actor as Python sees it, or None: also for a pointer stored earlier (a container's
-/// element) whose actor has since been deleted.
+/// An actor as Python sees it, or None for null. Every Actor* result is a live actor or null:
+/// the registry of names and the World forget an actor as it is deleted, and the containers
+/// Python keeps hold theirs by identity (tessaly_containers.i).
 PyObject* TessalyActorObject(Actor* actor, int own)
 {
-    actor = Renderable::FindLive<Actor>(actor);
     return actor != nullptr ? TessalyLiveActorObject(actor, own) : SWIG_Py_Void();
 }
 
-/// A message's sender or a subscriber: the actor or the World it is, else a bare listener.
-/// None for a listener that is gone: listeners other than the World are renderables, which tell
-/// whether one is still there.
+/// A live message sender or subscriber: the actor or the World it is, else a bare listener.
+/// None for a listener that is neither the World nor a renderable, whose proxy could not tell
+/// when it is gone.
 PyObject* TessalyListenerObject(MessageListener* listener)
 {
     if (listener == nullptr)
@@ -83,28 +82,12 @@ PyObject* TessalyListenerObject(MessageListener* listener)
     World* world = World::GetInstance();
     if (listener == static_cast<MessageListener*>(world))
         return SWIG_NewPointerObj(SWIG_as_voidptr(world), SWIGTYPE_p_World, 0);
-    listener = Renderable::FindLive<MessageListener>(listener);
-    if (listener == nullptr)
-        return SWIG_Py_Void();
     if (Actor* actor = dynamic_cast<Actor*>(listener))
         return TessalyLiveActorObject(actor, 0);
+    if (dynamic_cast<Renderable*>(listener) == nullptr)
+        return SWIG_Py_Void();
     return SWIG_NewPointerObj(SWIG_as_voidptr(listener), SWIGTYPE_p_MessageListener, 0);
 }
 
 } // namespace
-%}
-
-// Containers of actor and listener pointers hand out the same objects as single results.
-%fragment("TessalyContainerTraits", "header", fragment="StdTraits") %{
-namespace swig
-{
-template <> struct traits_from_ptr<Actor>
-{
-    static PyObject* from(Actor* value, int own = 0) { return TessalyActorObject(value, own); }
-};
-template <> struct traits_from_ptr<MessageListener>
-{
-    static PyObject* from(MessageListener* value, int = 0) { return TessalyListenerObject(value); }
-};
-} // namespace swig
 %}

@@ -218,7 +218,7 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
 // get_allocator(): allocators hold no state, so one of each type stands for all of them, which
 // Python does not own (it could not delete one: SWIG knows no destructor for them).
 %typemap(out, noblock=1)
-    std::allocator<std::string>, std::allocator<Vector2>, std::allocator<Actor*>
+    std::allocator<std::string>, std::allocator<Vector2>, std::allocator<ActorRef>
 {
     static $1_basetype shared;
     $result = SWIG_NewPointerObj(&shared, $&1_descriptor, 0);
@@ -282,17 +282,6 @@ PyObject* TessalyBoundedSlice(PyObject* slice)
     if (!TessalyAliveAs<$*1_ltype>($input))
         SWIG_fail;
     $1 = %reinterpret_cast(argp, $ltype);
-}
-// Elements of the containers of pointers.
-%typemap(in, noblock=1) SWIGTYPE* const& (void* argp = 0, int res = 0, $*1_ltype temp)
-{
-    res = SWIG_ConvertPtr($input, &argp, $*descriptor, $disown | %convertptr_flags);
-    if (!SWIG_IsOK(res))
-        %argument_fail(res, "$*ltype", $symname, $argnum);
-    if (!TessalyAliveAs<$*1_ltype>($input))
-        SWIG_fail;
-    temp = %reinterpret_cast(argp, $*ltype);
-    $1 = %reinterpret_cast(&temp, $1_ltype);
 }
 
 // --- Ownership passing to the engine. ---------------------------------------------------------

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 /// Tells whoever keeps a plain pointer to an object without owning it whether the object still
 /// exists. The object holds the line and ends it by its destruction; a Watch taken from it
 /// reads gone from then on, however the object was deleted and whatever now lives at its
@@ -19,6 +21,15 @@ public:
 
         /// True while the object whose line this watches exists.
         bool IsAlive() const;
+        /// Watches of one line are equal, whether or not the object still exists; a line's
+        /// watches never equal those of a line made later at the same address. The order is
+        /// arbitrary but fixed while the watches exist, for sorted containers.
+        bool operator==(const Watch& other) const { return m_cell == other.m_cell; }
+        bool operator!=(const Watch& other) const { return m_cell != other.m_cell; }
+        bool operator<(const Watch& other) const
+        {
+            return std::less<Cell*>()(m_cell, other.m_cell);
+        }
 
     private:
         friend class Lifeline;

@@ -2,32 +2,12 @@
 
 #include "engine/world/World.h"
 
-#include <iterator>
-#include <set>
-
-namespace
-{
-/// Every live renderable by address. Never destroyed, so that renderables deleted during the
-/// program's exit still find it.
-std::set<const Renderable*>& LiveRenderables()
-{
-    static auto* live = new std::set<const Renderable*>();
-    return *live;
-}
-} // namespace
-
 unsigned long Renderable::s_deletions = 0;
 
-Renderable::Renderable()
-{
-    LiveRenderables().insert(this);
-}
+Renderable::Renderable() = default;
 
-Renderable::Renderable(const Renderable& other) : m_destroyed(other.m_destroyed)
-{
-    // A copy is a renderable of its own, in no layer until added.
-    LiveRenderables().insert(this);
-}
+// A copy is a renderable of its own, in no layer until added, with a lifeline of its own.
+Renderable::Renderable(const Renderable& other) : m_destroyed(other.m_destroyed) {}
 
 Renderable& Renderable::operator=(const Renderable& other)
 {
@@ -41,7 +21,6 @@ Renderable::~Renderable()
     // Deleted by someone else than the World (a script's own proxy, an owner that did not wait
     // for a remove asked for during the update pass): the World must not reach it again.
     World::GetInstance()->ForgetDeleted(this);
-    LiveRenderables().erase(this);
     ++s_deletions;
 }
 
@@ -51,13 +30,4 @@ void Renderable::Destroy()
         return;
     PreDestroy();
     m_destroyed = true;
-}
-
-Renderable* Renderable::LiveAtOrBelow(const void* address)
-{
-    const std::set<const Renderable*>& live = LiveRenderables();
-    auto above = live.upper_bound(static_cast<const Renderable*>(address));
-    if (above == live.begin())
-        return nullptr;
-    return const_cast<Renderable*>(*std::prev(above));
 }

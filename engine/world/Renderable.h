@@ -25,17 +25,6 @@ public:
     /// Ends when the renderable is deleted, by whomever: what RenderableRef watches.
     const Lifeline& GetLifeline() const { return m_lifeline; }
 
-    /// For holders of a plain pointer that was stored without a watch (a script's list of
-    /// actors, a message's sender): the live renderable of which `address` is the T view, or
-    /// null. Nothing at the address is read unless a live renderable is there. A renderable made
-    /// at the address of a deleted one is taken for it. Main thread only.
-    template <typename T> static T* FindLive(const void* address)
-    {
-        Renderable* candidate = LiveAtOrBelow(address);
-        T* view = candidate != nullptr ? dynamic_cast<T*>(candidate) : nullptr;
-        return view != nullptr && static_cast<const void*>(view) == address ? view : nullptr;
-    }
-
     /// How many renderables have been deleted so far: holders of many watches look at them
     /// again only when it has changed.
     static unsigned long GetDeletionCount() { return s_deletions; }
@@ -45,10 +34,6 @@ private:
     friend class RenderableIterator;
 
     static unsigned long s_deletions;
-
-    /// The live renderable at the highest address not above `address`: the one whose object
-    /// holds it, when any does.
-    static Renderable* LiveAtOrBelow(const void* address);
 
     bool m_destroyed = false;
     int m_layer = 0;

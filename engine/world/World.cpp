@@ -168,9 +168,7 @@ void World::Tick(bool simulate)
     CleanupRenderables();
     m_elementsLocked = false;
 
-    ProcessDeferredAdds();
-    ProcessDeferredLayerChanges();
-    ProcessDeferredRemoves();
+    ProcessDeferredChanges();
     if (std::exchange(m_unloadDeferred, false))
         UnloadAll();
 

@@ -68,21 +68,23 @@ public:
 
     // Layers (see WorldLayers.cpp).
 
-    /// Takes ownership of element on layer. Deferred while the world walks its renderables.
+    /// Takes ownership of element on layer. Deferred while the world walks its renderables;
+    /// deferred adds, removes and layer changes take effect in the order they were asked for.
     void Add(Renderable* element, int layer = 0);
     void Add(Renderable* element, const String& layerName);
     /// Gives element back to the caller. Deferred while the world walks its renderables.
     void Remove(Renderable* element);
-    /// Moves element after the next simulated update pass, if it is in the World then.
+    /// Moves element after the next simulated update pass, to the end of the new layer, if it
+    /// is in the World then on another layer.
     void UpdateLayer(Renderable* element, int newLayer);
     void UpdateLayer(Renderable* element, const String& layerName);
     void NameLayer(const String& name, int layer);
     /// The layer's number, or 0 for a name never entered.
     int GetLayerByName(const String& name) const;
 
-    void ProcessDeferredAdds();
-    void ProcessDeferredLayerChanges();
-    void ProcessDeferredRemoves();
+    /// Applies the adds, layer changes and removes deferred so far, in the order they were
+    /// asked for.
+    void ProcessDeferredChanges();
     void UpdateRenderables(float dt);
     void CleanupRenderables();
     void DrawRenderables();
@@ -140,8 +142,15 @@ private:
     World() = default;
     ~World() = default;
 
-    struct DeferredLayerChange
+    struct DeferredChange
     {
+        enum class Kind
+        {
+            Add,
+            Move,
+            Remove
+        };
+        Kind kind;
         Renderable* element;
         int layer;
     };
@@ -149,6 +158,8 @@ private:
     double ReadClock() const;
     /// Drops every deferred add, layer change and remove of element, before it is deleted.
     void ForgetDeferred(Renderable* element);
+    /// Puts element at the end of layer's list, unless it is in the World already.
+    void PutInLayer(Renderable* element, int layer);
     /// Takes element out of its layer's list, if it is in one.
     void TakeOutOfLayer(Renderable* element);
     /// Drops the gaps that deletions during walks left in the layers.
@@ -167,9 +178,7 @@ private:
     bool m_started = false;
 
     LayerMap m_layers;
-    std::vector<DeferredLayerChange> m_deferredAdds;
-    std::vector<DeferredLayerChange> m_deferredLayerChanges;
-    std::vector<Renderable*> m_deferredRemoves;
+    std::vector<DeferredChange> m_deferredChanges;
     std::map<String, int> m_layerNames;
     bool m_elementsLocked = false;
     bool m_unloadDeferred = false;

@@ -27,36 +27,12 @@ void World::Add(Renderable* element, int layer)
     // Every actor in the World has a name; an unnamed one gets its class name.
     if (Actor* actor = dynamic_cast<Actor*>(element))
         actor->SetName(actor->GetName());
-    auto isElement = [element](const DeferredLayerChange& change)
-    { return change.element == element; };
     if (m_elementsLocked)
     {
-        if (std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement) !=
-            m_deferredAdds.end())
-        {
-            GetSystemLog()->Log("WARNING: Can't add an element to the World twice.");
-            return;
-        }
-        m_deferredAdds.push_back(DeferredLayerChange{element, layer});
+        m_deferredChanges.push_back(DeferredChange{DeferredChange::Kind::Add, element, layer});
         return;
     }
-    if (element->m_inWorld)
-    {
-        // Twice in a layer, it would be deleted twice. Only a remove asked for during the pass
-        // just ended may meet its element again here: together they leave it in the World once,
-        // at the end of the new layer.
-        auto pending = std::find(m_deferredRemoves.begin(), m_deferredRemoves.end(), element);
-        if (pending == m_deferredRemoves.end())
-        {
-            GetSystemLog()->Log("WARNING: Can't add an element to the World twice.");
-            return;
-        }
-        m_deferredRemoves.erase(pending);
-        TakeOutOfLayer(element);
-    }
-    element->m_layer = layer;
-    element->m_inWorld = true;
-    m_layers[layer].push_back(element);
+    PutInLayer(element, layer);
 }
 
 void World::Add(Renderable* element, const String& layerName)
@@ -70,25 +46,26 @@ void World::Remove(Renderable* element)
         return;
     if (m_elementsLocked)
     {
-        m_deferredRemoves.push_back(element);
+        m_deferredChanges.push_back(DeferredChange{DeferredChange::Kind::Remove, element, 0});
         return;
     }
-
-    auto isElement = [element](const DeferredLayerChange& change)
-    { return change.element == element; };
-    // The caller gets the element back and may delete it: a queued layer change must not put
-    // it into the World again.
-    m_deferredLayerChanges.erase(
-        std::remove_if(m_deferredLayerChanges.begin(), m_deferredLayerChanges.end(), isElement),
-        m_deferredLayerChanges.end());
-    auto waiting = std::find_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement);
-    if (waiting != m_deferredAdds.end())
-    {
-        m_deferredAdds.erase(waiting);
-        return;
-    }
-
+    // The caller gets the element back and may delete it or add it again: a layer change
+    // queued before must not move it then.
+    ForgetDeferred(element);
     TakeOutOfLayer(element);
+}
+
+void World::PutInLayer(Renderable* element, int layer)
+{
+    if (element->m_inWorld)
+    {
+        // Twice in a layer, it would be deleted twice.
+        GetSystemLog()->Log("WARNING: Can't add an element to the World twice.");
+        return;
+    }
+    element->m_layer = layer;
+    element->m_inWorld = true;
+    m_layers[layer].push_back(element);
 }
 
 void World::TakeOutOfLayer(Renderable* element)
@@ -104,9 +81,11 @@ void World::TakeOutOfLayer(Renderable* element)
 
 void World::UpdateLayer(Renderable* element, int newLayer)
 {
-    if (element == nullptr || element->m_layer == newLayer)
+    // Whether it is on newLayer already is told when the change is applied: an add or another
+    // layer change queued before it may move it in between.
+    if (element == nullptr)
         return;
-    m_deferredLayerChanges.push_back(DeferredLayerChange{element, newLayer});
+    m_deferredChanges.push_back(DeferredChange{DeferredChange::Kind::Move, element, newLayer});
 }
 
 void World::UpdateLayer(Renderable* element, const String& layerName)
@@ -125,35 +104,32 @@ int World::GetLayerByName(const String& name) const
     return found == m_layerNames.end() ? 0 : found->second;
 }
 
-void World::ProcessDeferredAdds()
+void World::ProcessDeferredChanges()
 {
-    std::vector<DeferredLayerChange> adds;
-    adds.swap(m_deferredAdds);
-    for (const DeferredLayerChange& add : adds)
-        Add(add.element, add.layer);
-}
-
-void World::ProcessDeferredLayerChanges()
-{
-    std::vector<DeferredLayerChange> changes;
-    changes.swap(m_deferredLayerChanges);
-    for (const DeferredLayerChange& change : changes)
+    std::vector<DeferredChange> changes;
+    changes.swap(m_deferredChanges);
+    for (const DeferredChange& change : changes)
     {
-        // A layer change never puts into the World what is not in it (a script's SetLayer on
-        // an actor of its own).
-        if (!change.element->m_inWorld)
-            continue;
-        Remove(change.element);
-        Add(change.element, change.layer);
+        Renderable* element = change.element;
+        switch (change.kind)
+        {
+        case DeferredChange::Kind::Add:
+            PutInLayer(element, change.layer);
+            break;
+        case DeferredChange::Kind::Move:
+            // A layer change never puts into the World what is not in it (a script's SetLayer
+            // on an actor of its own).
+            if (element->m_inWorld && element->m_layer != change.layer)
+            {
+                TakeOutOfLayer(element);
+                PutInLayer(element, change.layer);
+            }
+            break;
+        case DeferredChange::Kind::Remove:
+            TakeOutOfLayer(element);
+            break;
+        }
     }
-}
-
-void World::ProcessDeferredRemoves()
-{
-    std::vector<Renderable*> removes;
-    removes.swap(m_deferredRemoves);
-    for (Renderable* element : removes)
-        Remove(element);
     CloseGaps();
 }
 
@@ -233,19 +209,11 @@ void World::CloseGaps()
 
 void World::ForgetDeferred(Renderable* element)
 {
-    if (m_deferredAdds.empty() && m_deferredLayerChanges.empty() && m_deferredRemoves.empty())
-        return;
-    // A queued layer change or remove must not reach an element once it has been deleted.
-    auto isElement = [element](const DeferredLayerChange& change)
-    { return change.element == element; };
-    m_deferredAdds.erase(std::remove_if(m_deferredAdds.begin(), m_deferredAdds.end(), isElement),
-                         m_deferredAdds.end());
-    m_deferredLayerChanges.erase(
-        std::remove_if(m_deferredLayerChanges.begin(), m_deferredLayerChanges.end(), isElement),
-        m_deferredLayerChanges.end());
-    m_deferredRemoves.erase(
-        std::remove(m_deferredRemoves.begin(), m_deferredRemoves.end(), element),
-        m_deferredRemoves.end());
+    // A queued change must not reach an element once it has been deleted or given back.
+    m_deferredChanges.erase(std::remove_if(m_deferredChanges.begin(), m_deferredChanges.end(),
+                                           [element](const DeferredChange& change)
+                                           { return change.element == element; }),
+                            m_deferredChanges.end());
 }
 
 void World::ResetWorld()

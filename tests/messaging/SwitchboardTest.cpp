@@ -110,6 +110,11 @@ TEST_F(SwitchboardTest, SubscriptionChangesDuringAPassTakeEffectAfterItInTheOrde
         board.SubscribeTo(&resubscriber, "Pong");
         board.SubscribeTo(&quitter, "Pong"); // comes, then leaves: not subscribed
         board.UnsubscribeFrom(&quitter, "Pong");
+        // Asked during the pass, the queries answer as the board will be after it.
+        EXPECT_EQ(board.GetSubscribersTo("Ping"), (std::set<MessageListener*>{&trigger, &late}));
+        EXPECT_EQ(board.GetSubscribersTo("Pong"), (std::set<MessageListener*>{&resubscriber}));
+        EXPECT_EQ(board.GetSubscriptionsFor(&leaving), StringSet());
+        EXPECT_EQ(board.GetSubscriptionsFor(&resubscriber), StringSet{"Pong"});
     };
     Send({"Ping", "Ping"});
     EXPECT_TRUE(late.received.empty()) << "a listener subscribed in a handler waits for the pass";
@@ -144,10 +149,16 @@ TEST_F(SwitchboardTest, ListenersCreatedOrDestroyedByHandlersOfOnePass)
     auto* doomed = new Recorder(&board);
     doomed->onReceive = [](Message*) { ADD_FAILURE() << "a deleted listener was called"; };
     Recorder killer;
-    killer.onReceive = [&](Message*) { delete doomed; };
+    std::set<MessageListener*> seenByKiller = {&killer};
+    killer.onReceive = [&](Message*)
+    {
+        delete doomed; // and a script may ask right away: the deleted one is not handed out
+        seenByKiller = board.GetSubscribersTo("CameraChange");
+    };
     board.SubscribeTo(&killer, "StopScreen");
     board.SubscribeTo(doomed, "CameraChange");
     Send({"StopScreen", "CameraChange"});
+    EXPECT_TRUE(seenByKiller.empty());
     EXPECT_TRUE(board.GetSubscribersTo("CameraChange").empty());
 
     // A handler deletes the sender of the message in hand, of a later one and of a deferred

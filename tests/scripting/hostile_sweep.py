@@ -489,11 +489,23 @@ class Sweep:
                                                    t.high))
 
 
-def _element_type(type_name):
+# The elements of the containers of actors and listeners hold their objects by identity; Python
+# gives and gets the objects themselves.
+_HELD = {"ActorRef": "Actor *", "ListenerRef": "MessageListener *"}
+
+
+def _stored_type(type_name):
+    """The C++ type a container type stores."""
     match = re.search(r"std::(?:vector|set)<\s*(.+?)\s*(?:,|>\s*(?:::|$|\s))", type_name + " ")
     if match:
         return match.group(1)
     return "std::string" if "string" in type_name else "Actor *"
+
+
+def _element_type(type_name):
+    """The type of the values a container type takes and gives."""
+    stored = _stored_type(type_name)
+    return _HELD.get(stored, stored)
 
 
 _CONTAINERS = {}
@@ -510,7 +522,7 @@ def _container_class(type_name):
                     _CONTAINERS[cls] = repr(cls().this).replace(" ", "")
                 except Exception:
                     pass
-    probe = _element_type(type_name).replace(" ", "")
+    probe = _stored_type(type_name).replace(" ", "")
     kind = type_name.split("<")[0].strip()
     for cls, this in _CONTAINERS.items():
         if kind in this and "<" + probe in this:

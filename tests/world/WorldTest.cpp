@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace
@@ -224,6 +225,65 @@ TEST_F(WorldTest, ChangesDuringTheUpdatePassWaitForItsEnd)
     Frame();
     EXPECT_EQ(resident->GetLayer(), 9);
     EXPECT_EQ(Walk().size(), 5u);
+}
+
+TEST_F(WorldTest, ChangesAskedForInOnePassTakeEffectInTheOrderAsked)
+{
+    constexpr int kOutside = -1000;
+    struct Case
+    {
+        const char* steps;
+        int startLayer; // kOutside: not in the World before the pass
+        std::function<void(Renderable*)> ask;
+        int layer; // where it ends, at the end of that layer; kOutside: given back
+        std::size_t warnings;
+    };
+    const Case cases[] = {
+        {"add to 4, remove", 1, [&](Renderable* e) { world->Add(e, 4), world->Remove(e); },
+         kOutside, 1},
+        {"remove, add, remove, add", 1,
+         [&](Renderable* e) { world->Remove(e), world->Add(e), world->Remove(e), world->Add(e); },
+         0, 0},
+        {"add to 4, move to 0", kOutside,
+         [&](Renderable* e) { world->Add(e, 4), world->UpdateLayer(e, 0); }, 0, 0},
+        {"move to 3, remove, add to 5", 1,
+         [&](Renderable* e) { world->UpdateLayer(e, 3), world->Remove(e), world->Add(e, 5); }, 5,
+         0},
+        {"remove, move to 2", 1, [&](Renderable* e) { world->Remove(e), world->UpdateLayer(e, 2); },
+         kOutside, 0},
+        {"add to 2, remove, add to 3", kOutside,
+         [&](Renderable* e) { world->Add(e, 2), world->Remove(e), world->Add(e, 3); }, 3, 0},
+        {"add twice", kOutside, [&](Renderable* e) { world->Add(e, 2), world->Add(e, 3); }, 2, 1},
+    };
+    for (const Case& c : cases)
+    {
+        Add("neighbour", 0);
+        auto* element = new Probe("element", &journal);
+        if (c.startLayer != kOutside)
+            world->Add(element, c.startLayer);
+        bool asked = false;
+        Add("driver", -1)->onUpdate = [&]
+        {
+            if (!std::exchange(asked, true))
+                c.ask(element);
+        };
+        LogCapture::Get().Clear();
+        Frame();
+        EXPECT_EQ(LogCapture::Get().Take().size(), c.warnings) << c.steps;
+        const std::vector<Renderable*> walk = Walk();
+        auto found = std::find(walk.begin(), walk.end(), element);
+        EXPECT_EQ(std::count(walk.begin(), walk.end(), element), c.layer == kOutside ? 0 : 1)
+            << c.steps;
+        if (c.layer != kOutside && found != walk.end())
+        {
+            EXPECT_EQ(element->GetLayer(), c.layer) << c.steps;
+            EXPECT_TRUE(found + 1 == walk.end() || (*(found + 1))->GetLayer() != c.layer)
+                << c.steps << ": not at the end of its layer";
+        }
+        world->UnloadAll();
+        if (found == walk.end())
+            delete element;
+    }
 }
 
 TEST_F(WorldTest, UnloadAllAndDeletionsDropQueuedChangesAndEndTheirRefs)
