@@ -2,14 +2,14 @@
 
 #include "engine/util/StringTypes.h"
 
+#include <atomic>
 #include <map>
 
 /// The embedded Python interpreter. The engine talks to scripts only by running short
 /// statements as text; scripts talk to the engine through the `tessaly` module. A Python error
 /// never leaves the interpreter: it is printed (traceback on standard error) and the engine goes
-/// on. The interpreter never reads the terminal: its standard input is empty for the whole run,
-/// and the process's descriptor 0 reads /dev/null from start-up.
-/// Main thread only, which holds the interpreter for the whole run.
+/// on. The interpreter never reads the terminal: its standard input is empty for the whole run.
+/// Main thread only, which holds the interpreter for the whole run, except Interrupt().
 class ScriptInterface
 {
 public:
@@ -27,6 +27,11 @@ public:
     /// "surrogateescape", so any byte, NUL included, comes through. The values are seen by the
     /// statement itself, not by functions it defines; names it assigns are not kept.
     static void ExecuteInScript(const String& code, const std::map<String, String>& values);
+    /// Raises KeyboardInterrupt in the Python code the main thread runs, at its next
+    /// instruction, or else in the next code it runs, unless *unless (when given) is true by
+    /// then: a script in an endless loop gives the main thread back. Nothing before the
+    /// interpreter starts or after it finishes. Any thread; not from a signal handler.
+    static void Interrupt(const std::atomic<bool>* unless = nullptr);
     /// Deletes the engine objects that have Python halves, then shuts Python down.
     static void Finalize();
     /// True from a successful start-up until Finalize.
