@@ -8,11 +8,11 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
-#include <thread>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace TUIO
@@ -38,7 +38,8 @@ UdpReceiver::~UdpReceiver()
 
 bool UdpReceiver::Bind(int port, int* error)
 {
-    auto fail = [error](int reason, int fd) {
+    auto fail = [error](int reason, int fd)
+    {
         if (fd >= 0)
         {
             close(fd);
@@ -73,7 +74,8 @@ bool UdpReceiver::Bind(int port, int* error)
     }
     m_socket = fd;
     m_wakeFd = wakeFd;
-    m_port = port;
+    // Named in error lines, also when the socket itself can no longer say it (port 0 bound).
+    m_port = GetPort();
     m_buffer.resize(MaxDatagramSize);
     return true;
 }

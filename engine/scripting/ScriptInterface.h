@@ -28,9 +28,10 @@ public:
     /// statement itself, not by functions it defines; names it assigns are not kept.
     static void ExecuteInScript(const String& code, const std::map<String, String>& values);
     /// Raises KeyboardInterrupt in the Python code the main thread runs, at its next
-    /// instruction, or else in the next code it runs, unless *unless (when given) is true by
-    /// then: a script in an endless loop gives the main thread back. Nothing before the
-    /// interpreter starts or after it finishes. Any thread; not from a signal handler.
+    /// instruction (a call waiting in the system, such as time.sleep, returns), or else in the
+    /// next code it runs, unless *unless (when given) is true by then: a script in an endless
+    /// loop gives the main thread back. Nothing before the interpreter starts or after it
+    /// finishes. Any thread; not from a signal handler.
     static void Interrupt(const std::atomic<bool>* unless = nullptr);
     /// Deletes the engine objects that have Python halves, then shuts Python down.
     static void Finalize();
