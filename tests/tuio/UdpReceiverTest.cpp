@@ -55,15 +55,15 @@ int SocketOnPort(int port)
     return -1;
 }
 
-void SendTo(int port)
+/// Sends from a socket made before, so that sending opens no descriptor, which could take the
+/// number of one the test closed.
+void SendTo(int fd, int port)
 {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(port));
     sendto(fd, "x", 1, 0, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    close(fd);
 }
 
 class CountingListener : public PacketListener
@@ -142,7 +142,8 @@ TEST(UdpReceiverTest, ASocketThatBreaksUnderTheLoopEndsItWithOneLine)
                 receiver.Run(listener);
                 ended = true;
             });
-        SendTo(port);
+        const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+        SendTo(sender, port);
         for (int i = 0; i < 500 && listener.packets == 0; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ASSERT_EQ(listener.packets, 1);
@@ -159,7 +160,7 @@ TEST(UdpReceiverTest, ASocketThatBreaksUnderTheLoopEndsItWithOneLine)
             close(fd);
         }
         // The loop waits on the socket it had: a datagram wakes it to find the descriptor.
-        SendTo(port);
+        SendTo(sender, port);
         for (int i = 0; i < 300 && !ended; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const bool endedByItself = ended;
@@ -168,6 +169,7 @@ TEST(UdpReceiverTest, ASocketThatBreaksUnderTheLoopEndsItWithOneLine)
         const std::string said = testing::internal::GetCapturedStderr();
         if (c.replaced)
             close(fd);
+        close(sender);
         EXPECT_TRUE(endedByItself);
         EXPECT_EQ(said, "ERROR: receiving TUIO messages on UDP port " + std::to_string(port) +
                             " failed - " + c.reason + ": no more touches arrive.\n");
