@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace StopSignals
@@ -132,26 +133,40 @@ bool Handle(int signal, void (*handler)(int))
 bool Install(const char* programName)
 {
     g_programName = programName;
+    // A mask is passed on to programs by accident (one who means it ignores the signal), and
+    // with these blocked no Ctrl-C would ever reach this one.
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int signal : kStopSignals)
+        sigaddset(&stops, signal);
+    pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
+    bool installed = Handle(SIGPIPE, OnBrokenPipe);
+
+    String failure;
     int ends[2];
     if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        failure = std::strerror(errno);
+    else
+    {
+        g_signalRead = ends[0];
+        g_signalWrite = ends[1];
+        try
+        {
+            std::thread(Watch).detach();
+        }
+        catch (const std::system_error& error)
+        {
+            failure = error.what();
+            close(ends[0]);
+            close(ends[1]);
+        }
+    }
+    if (!failure.empty())
     {
         GetSystemLog()->Log(String("WARNING: Signals end ") + programName +
-                            " at once, without saving - " + std::strerror(errno) + ".");
-        return Handle(SIGPIPE, OnBrokenPipe);
+                            " at once, without saving - " + failure + ".");
+        return false;
     }
-    g_signalRead = ends[0];
-    g_signalWrite = ends[1];
-    try
-    {
-        std::thread(Watch).detach();
-    }
-    catch (const std::system_error& error)
-    {
-        GetSystemLog()->Log(String("WARNING: Signals end ") + programName +
-                            " at once, without saving - " + error.what() + ".");
-        return Handle(SIGPIPE, OnBrokenPipe);
-    }
-    bool installed = Handle(SIGPIPE, OnBrokenPipe);
     for (int signal : kStopSignals)
         installed = Handle(signal, OnStopSignal) && installed;
     return installed;

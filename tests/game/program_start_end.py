@@ -58,7 +58,7 @@ class Run:
     terminal of its own (self.terminal is the controlling side)."""
 
     def __init__(self, program, cwd=root, closed=(), terminal=False, limit_files=None,
-                 environment=None, **streams):
+                 environment=None, blocked=(), ignored=(), **streams):
         self.folder = tempfile.mkdtemp(prefix="start-end.")
         self.out_path, self.err_path = (os.path.join(self.folder, n) for n in ("out", "err"))
         streams.setdefault("stdout", open(self.out_path, "wb"))
@@ -76,6 +76,9 @@ class Run:
                 os.close(fd)
             if limit_files:
                 resource.setrlimit(resource.RLIMIT_NOFILE, (limit_files, limit_files))
+            signal.pthread_sigmask(signal.SIG_BLOCK, blocked)
+            for number in ignored:
+                signal.signal(number, signal.SIG_IGN)
 
         self.process = subprocess.Popen([program], cwd=cwd, env=environment or env,
                                         preexec_fn=prepare, start_new_session=terminal,
@@ -212,7 +215,8 @@ def editor_with_a_piece(run):
 
 
 def stop_signals(how, folder):
-    run = Run(PROTOTYPES, cwd=folder, terminal=how != "SIGTERM")
+    blocked = [signal.SIGTERM] if how == "SIGTERM blocked at start" else []
+    run = Run(PROTOTYPES, cwd=folder, terminal=not how.startswith("SIGTERM"), blocked=blocked)
     level = os.path.join(folder, "createdlevel.ini")
     try:
         editor_with_a_piece(run)
@@ -220,7 +224,7 @@ def stop_signals(how, folder):
         if run.terminal is not None:
             run.drain()
         start = time.monotonic()
-        if how == "SIGTERM":
+        if how.startswith("SIGTERM"):
             run.process.send_signal(signal.SIGTERM)
         elif how == "Ctrl-C":
             os.write(run.terminal, b"\x03")
@@ -269,7 +273,21 @@ def folder_of_links():
     return folder
 
 
-for how in ("SIGTERM", "Ctrl-C", "hang-up"):
+def ignored_at_start():
+    """nohup: SIGHUP ignored by whoever started the program stays ignored."""
+    run = Run(PROTOTYPES, ignored=[signal.SIGHUP])
+    try:
+        run.window()
+        run.process.send_signal(signal.SIGHUP)
+        time.sleep(1.5)
+        check(run.process.poll() is None, "ended (%s)" % run.process.returncode)
+        run.escape()
+    finally:
+        run.kill()
+
+
+case("signals", "SIGHUP ignored at start stays ignored", ignored_at_start)
+for how in ("SIGTERM", "SIGTERM blocked at start", "Ctrl-C", "hang-up"):
     case("signals", "the editor's board saved on " + how, stop_signals, how, folder_of_links())
 endless = "while True: pass"
 stuck_in_c = "sum(range(10 ** 12))"  # hours in C code that never looks for an interrupt
