@@ -93,7 +93,10 @@ class DroppingOutput(io.FileIO):
             return memoryview(data).nbytes
 
 def dropping(stream):
-    raw = DroppingOutput(stream.fileno(), "w", closefd=False)
+    try:
+        raw = DroppingOutput(stream.fileno(), "w", closefd=False)
+    except (AttributeError, OSError, ValueError):
+        return stream  # not a descriptor's stream: left as it is
     raw.name = stream.name
     return io.TextIOWrapper(raw, encoding=stream.encoding, errors=stream.errors,
                             line_buffering=stream.line_buffering, write_through=True)

@@ -29,7 +29,7 @@ struct Flush
 {
     bool folder;
     String path;
-    String watchedText;
+    String watchedText; // for a folder
 };
 std::vector<Flush> g_flushes;
 
@@ -124,10 +124,8 @@ TEST(ReplaceFileTest, EachFailureNamesItsOwnReasonAndTheFolderIsFlushedAfterTheR
 
         EXPECT_EQ(result, c.result) << std::strerror(result);
         EXPECT_EQ(TextOf(level), c.result == 0 ? "new" : "old");
-        std::vector<String> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            names.push_back(entry.path().filename().string());
-        EXPECT_EQ(names, std::vector<String>{"createdlevel.ini"}) << "a temporary file is left";
+        const auto files = std::filesystem::directory_iterator(dir.Path());
+        EXPECT_EQ(std::distance(begin(files), end(files)), 1) << "a temporary file is left";
         if (c.result != 0)
             continue;
         // The file's text reaches the disk before its name, and its new name after.
