@@ -8,6 +8,9 @@ import liblo
 from PIL import ImageGrab
 
 build, root, kinds = os.path.abspath(sys.argv[1]), os.getcwd(), sys.argv[2:]
+# An X server resets when its last client leaves, and refuses connections meanwhile: one client
+# stays for the whole run, so that each program finds the server between the others.
+keeper = subprocess.Popen(["xdotool", "sleep", "86400"])
 GAME, PROTOTYPES = os.path.join(build, "flockmar"), os.path.join(build, "flockmar-prototypes")
 env = dict(os.environ, ALSOFT_DRIVERS="null")
 failures, fseq = [], [0]
@@ -297,6 +300,7 @@ for program in (GAME, PROTOTYPES):
     case("start", name + " without a display", start_error, program, root,
          "%s: could not open the game window." % name)
 
+keeper.kill()
 if failures:
     sys.exit("FAIL:\n" + "\n".join(failures))
 print("as expected")
