@@ -103,11 +103,7 @@ void UdpReceiver::Run(PacketListener& listener)
         int ready = poll(fds, 2, -1);
         if (ready < 0)
         {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            if (!Survive("waiting for", errno))
+            if (errno != EINTR && !Survive("waiting for", errno))
             {
                 return;
             }
