@@ -3,5 +3,6 @@
 
 int main(int, char**)
 {
-    return RunScreenProgram([]() -> ScreenManager* { return QuorvelManager::GetInstance(); });
+    return RunScreenProgram("flockmar",
+                            []() -> ScreenManager* { return QuorvelManager::GetInstance(); });
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 
@@ -57,9 +58,11 @@ TuioClient* TuioClient::GetInstance()
 TuioClient::TuioClient(int port)
 {
     auto socket = std::make_unique<UdpReceiver>();
-    if (!socket->Bind(port))
+    int error = 0;
+    if (!socket->Bind(port, &error))
     {
-        std::cerr << "could not bind to UDP port " << port << std::endl;
+        std::cerr << "could not bind to UDP port " << port << ": " << std::strerror(error)
+                  << std::endl;
         return;
     }
     m_socket = std::move(socket);

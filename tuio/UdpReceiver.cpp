@@ -5,10 +5,14 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <iostream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace TUIO
@@ -32,16 +36,28 @@ UdpReceiver::~UdpReceiver()
     }
 }
 
-bool UdpReceiver::Bind(int port)
+bool UdpReceiver::Bind(int port, int* error)
 {
+    auto fail = [error](int reason, int fd)
+    {
+        if (fd >= 0)
+        {
+            close(fd);
+        }
+        if (error != nullptr)
+        {
+            *error = reason;
+        }
+        return false;
+    };
     if (port < 0 || port > 65535)
     {
-        return false;
+        return fail(EINVAL, -1);
     }
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
     {
-        return false;
+        return fail(errno, -1);
     }
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -49,17 +65,17 @@ bool UdpReceiver::Bind(int port)
     address.sin_port = htons(static_cast<uint16_t>(port));
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
     {
-        close(fd);
-        return false;
+        return fail(errno, fd);
     }
     int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd < 0)
     {
-        close(fd);
-        return false;
+        return fail(errno, fd);
     }
     m_socket = fd;
     m_wakeFd = wakeFd;
+    // Named in error lines, also when the socket itself can no longer say it (port 0 bound).
+    m_port = GetPort();
     m_buffer.resize(MaxDatagramSize);
     return true;
 }
@@ -87,21 +103,43 @@ void UdpReceiver::Run(PacketListener& listener)
         int ready = poll(fds, 2, -1);
         if (ready < 0)
         {
-            // EINTR and the like: the loop only ends on a break.
+            if (errno != EINTR && !Survive("waiting for", errno))
+            {
+                return;
+            }
             continue;
         }
         if (m_break.load(std::memory_order_acquire))
         {
             break;
         }
-        if (fds[0].revents != 0)
+        if (fds[0].revents != 0 && !Drain(listener))
         {
-            Drain(listener);
+            return;
         }
     }
 }
 
-void UdpReceiver::Drain(PacketListener& listener)
+bool UdpReceiver::Survive(const char* what, int error)
+{
+    const bool shortage = error == ENOMEM || error == ENOBUFS;
+    if (!shortage || !m_shortageReported)
+    {
+        std::cerr << "ERROR: " << what << " TUIO messages on UDP port " << m_port << " failed - "
+                  << std::strerror(error)
+                  << (shortage ? ": trying again." : ": no more touches arrive.") << std::endl;
+    }
+    if (!shortage)
+    {
+        return false;
+    }
+    // Once per run: a lasting shortage would fill the log.
+    m_shortageReported = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return true;
+}
+
+bool UdpReceiver::Drain(PacketListener& listener)
 {
     while (!m_break.load(std::memory_order_acquire))
     {
@@ -111,16 +149,23 @@ void UdpReceiver::Drain(PacketListener& listener)
                                 reinterpret_cast<sockaddr*>(&sender), &senderLength);
         if (size < 0)
         {
-            if (errno == EINTR)
+            const int error = errno;
+            if (error == EINTR)
             {
                 continue;
             }
-            // EAGAIN: nothing left. Anything else (a pending ICMP error) is not ours to act on.
-            return;
+            if (error == EAGAIN || error == EWOULDBLOCK)
+            {
+                return true;
+            }
+            // An unconnected socket reports no ICMP errors: anything else is the socket's own
+            // fault (no longer a socket, no memory), and polling again would find it at once.
+            return Survive("receiving", error);
         }
         IpEndpointName endpoint(ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port));
         listener.ProcessPacket(m_buffer.data(), static_cast<int>(size), endpoint);
     }
+    return true;
 }
 
 void UdpReceiver::Break()

@@ -19,12 +19,15 @@ public:
     UdpReceiver(const UdpReceiver&) = delete;
     UdpReceiver& operator=(const UdpReceiver&) = delete;
 
-    /// False when the socket cannot be created or the port is taken.
-    bool Bind(int port);
+    /// False when the socket cannot be created or the port is taken; error, when given, then
+    /// gets the errno value that says why.
+    bool Bind(int port, int* error = nullptr);
     /// The port bound to (useful after binding port 0), or -1.
     int GetPort() const;
 
     /// Receives until Break(); returns at once if Break() came first. Any thread, one at a time.
+    /// A receive error ends it too, with one "ERROR: " line on standard error, unless it is a
+    /// shortage of memory, which it waits out.
     void Run(PacketListener& listener);
     /// Ends the running loop, or the next one if none runs yet. Any thread.
     void Break();
@@ -32,11 +35,17 @@ public:
     void ResetBreak();
 
 private:
-    /// Hands every queued datagram over without blocking.
-    void Drain(PacketListener& listener);
+    /// Hands every queued datagram over without blocking. False after an error that ends the
+    /// loop.
+    bool Drain(PacketListener& listener);
+    /// Reports the error of what; false when the loop must end, true once it has waited out a
+    /// passing shortage.
+    bool Survive(const char* what, int error);
 
     int m_socket = -1;
     int m_wakeFd = -1;
+    int m_port = -1;
+    bool m_shortageReported = false;
     std::atomic<bool> m_break{false};
     std::vector<char> m_buffer;
 };

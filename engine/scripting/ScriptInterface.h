@@ -2,16 +2,16 @@
 
 #include "engine/util/StringTypes.h"
 
+#include <atomic>
 #include <map>
 
 /// The embedded Python interpreter. The engine talks to scripts only by running short
 /// statements as text; scripts talk to the engine through the `tessaly` module. A Python error
 /// never leaves the interpreter: it is printed (traceback on standard error) and the engine goes
-/// on. The interpreter never reads the terminal: its standard input is empty for the whole run,
-/// and the process's descriptor 0 reads /dev/null from start-up.
-/// Main thread only. The main thread holds the interpreter's lock (the GIL) except while it runs
-/// Python and in LetThreadsRun, so a script's threads run only then, one at a time with the
-/// engine's own work.
+/// on. The interpreter never reads the terminal: its standard input is empty for the whole run.
+/// Main thread only, but for Interrupt(). The main thread holds the interpreter's lock (the GIL)
+/// except while it runs Python and in LetThreadsRun, so a script's threads run only then, one at
+/// a time with the engine's own work.
 class ScriptInterface
 {
 public:
@@ -36,6 +36,12 @@ public:
     /// How long Finalize waits, at most, for the script's threads (daemon threads aside) to end.
     static constexpr double kThreadGraceSeconds = 1.0;
 
+    /// Raises KeyboardInterrupt in the Python code the main thread runs, at its next
+    /// instruction (a call waiting in the system, such as time.sleep, returns), or else in the
+    /// next code it runs, unless *unless (when given) is true by then: a script in an endless
+    /// loop gives the main thread back. Nothing before the interpreter starts or after it
+    /// finishes. Any thread; not from a signal handler.
+    static void Interrupt(const std::atomic<bool>* unless = nullptr);
     /// Gives the script's threads up to kThreadGraceSeconds to end (those still running end
     /// with the program), deletes the engine objects that have Python halves, then shuts
     /// Python down.

@@ -101,6 +101,11 @@ void World::StartGame()
 
     while (m_running)
     {
+        if (m_stopRequested.load())
+        {
+            StopGame();
+            break;
+        }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();

@@ -6,6 +6,7 @@
 #include "engine/world/RenderableIterator.h"
 #include "engine/world/RenderableRef.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -36,6 +37,9 @@ public:
     void StartGame();
     /// Ends the loop after the current frame and closes the window.
     void StopGame();
+    /// Asks the loop to StopGame at the start of its next frame (at once if it has not begun).
+    /// Any thread.
+    void RequestStop() { m_stopRequested.store(true); }
     /// Shuts the services down. Deletes neither the game manager nor the renderables.
     void Destroy();
 
@@ -166,6 +170,7 @@ private:
     void CloseGaps();
 
     bool m_running = false;
+    std::atomic<bool> m_stopRequested{false};
     // Frame times are kept in double so that frame steps stay exact after hours of running;
     // a float has only millisecond resolution past 4.6 hours.
     double m_previousTime = 0.0;

@@ -11,17 +11,13 @@
 #include "engine/world/box2d/Box2D20.h"
 #include "game/ActorQueries.h"
 #include "game/ScreenMessages.h"
+#include "game/prototypes/ReplaceFile.h"
 #include "game/prototypes/TuioCursorPhysicsActor.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -42,71 +38,6 @@ void ConsoleLine(const String& text)
 {
     // Names come from data files and scripts: a line break in one would forge a line.
     std::fputs((Printable(text) + "\n").c_str(), stdout);
-}
-
-/// The process's umask, from /proc so that no other thread ever sees it changed; setting and
-/// restoring it is the fallback where /proc does not tell it.
-mode_t CurrentUmask()
-{
-    std::ifstream status("/proc/self/status");
-    String line;
-    while (std::getline(status, line))
-    {
-        if (!StartsWith(line, "Umask:"))
-            continue;
-        const String digits = TrimString(line.substr(6));
-        const char* const end = digits.data() + digits.size();
-        unsigned int mask = 0;
-        if (!digits.empty() && std::from_chars(digits.data(), end, mask, 8).ptr == end)
-            return static_cast<mode_t>(mask) & 0777;
-        break;
-    }
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
-/// The mode the saved file gets: the old file's, or what a new file of an editor has (0644 less
-/// the umask). mkstemp alone would leave it readable by its owner only.
-mode_t ModeFor(const String& fileName)
-{
-    struct stat old = {};
-    if (stat(fileName.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        return old.st_mode & 0777;
-    return 0644 & ~CurrentUmask();
-}
-
-/// Replaces the file with text through a temporary file of a unique name beside it (two
-/// editors, or one left over by a crash, never collide), flushed to the disk before it is
-/// renamed over the old one: a crash or a full disk midway leaves the old file whole. False
-/// with errno set when a step fails; the temporary file is then gone.
-bool ReplaceFile(const String& fileName, const String& text)
-{
-    String temporary = fileName + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    FILE* file = fdopen(fd, "wb");
-    if (file == nullptr)
-        close(fd);
-    bool written = file != nullptr &&
-                   std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                   std::fflush(file) == 0 && fchmod(fd, ModeFor(fileName)) == 0 && fsync(fd) == 0;
-    int error = errno;
-    if (file != nullptr && std::fclose(file) != 0 && written)
-    {
-        written = false;
-        error = errno;
-    }
-    if (written)
-    {
-        if (std::rename(temporary.c_str(), fileName.c_str()) == 0)
-            return true;
-        error = errno;
-    }
-    unlink(temporary.c_str());
-    errno = error;
-    return false;
 }
 } // namespace
 
@@ -268,9 +199,9 @@ void TuioScreenLeveleditorSheeps::OnDropped(TuioCursorPhysicsActor*, Actor* held
 
 bool TuioScreenLeveleditorSheeps::SaveLevel(const String& fileName) const
 {
-    if (ReplaceFile(fileName, LevelText()))
+    const int error = ReplaceFile(fileName, LevelText());
+    if (error == 0)
         return true;
-    const int error = errno;
     GetSystemLog()->Log("ERROR: Could not save the level to " + Printable(fileName) + " - " +
                         std::strerror(error) + ".");
     return false;

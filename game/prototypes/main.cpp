@@ -4,6 +4,7 @@
 int main(int, char**)
 {
     // The level editor pans with w, a, s and d, so A must not move on to the next screen here.
-    return RunScreenProgram([]() -> ScreenManager* { return PrototypesManager::GetInstance(); },
-                            "Config/prototypes_bindings.ini");
+    return RunScreenProgram(
+        "flockmar-prototypes", []() -> ScreenManager* { return PrototypesManager::GetInstance(); },
+        "Config/prototypes_bindings.ini");
 }

@@ -1,5 +1,6 @@
 // The Python console never waits on the terminal, even started from one that nobody types into.
 #include "engine/console/Console.h"
+#include "engine/util/StandardDescriptors.h"
 #include "tests/scripting/ScriptTest.h"
 
 #include <unistd.h>
@@ -56,16 +57,18 @@ TEST_F(PythonConsoleTest, InputRaisesHelpWritesIntoTheConsoleAndHelpWithoutTopic
 }
 
 // Below sys.stdin, descriptor 0 itself reads nothing: started from a terminal nobody types into
-// (here a pipe held open that never answers), a read of it would otherwise wait for ever.
+// (here a pipe held open that never answers), a read of it would otherwise wait for ever. The
+// programs replace it first thing, before they open anything.
 TEST(PythonConsoleStartTest, DescriptorZeroReadsNothingWhateverItWasAtStartUp)
 {
     World* world = World::GetInstance();
     if (world->IsInitialized())
-        GTEST_SKIP() << "needs a process of its own: descriptor 0 is replaced as Python starts";
+        GTEST_SKIP() << "needs a process of its own: descriptor 0 is replaced at start-up";
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
     ASSERT_EQ(dup2(ends[0], 0), 0);
     close(ends[0]);
+    ASSERT_TRUE(PrepareStandardDescriptors());
     ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
     alarm(30);
     Console* console = world->GetConsole();
