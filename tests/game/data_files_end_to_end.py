@@ -3,7 +3,8 @@ or by a file larger than any they could mean, run from a copy of the data folder
 server this runs under: each says what is wrong in its log, goes on, and ends with status 0 on
 Escape. Usage, from the repository root: /usr/bin/python3 data_files_end_to_end.py BUILD_FOLDER
 """
-import os, pty, shutil, subprocess, sys, tempfile, threading, time
+import os, shutil, subprocess, sys, tempfile, time
+from driving import Failed, OnTerminal, xdotool
 
 build = os.path.abspath(sys.argv[1])
 root = os.getcwd()
@@ -43,10 +44,6 @@ KINDS = ("pipe", "/dev/zero", "too large")
 failures = []
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.split()
-
-
 def replace(path, kind, cap):
     if os.path.lexists(path):
         os.remove(path)
@@ -69,57 +66,23 @@ def run(program, data, space, expected, kind):
         text = data.endswith((".ini", ".py"))
         replace(os.path.join(folder, data), kind, TEXT_CAP if text else MEDIA_CAP)
 
-        controller, terminal = pty.openpty()
-        game = subprocess.Popen([os.path.join(build, program)], cwd=folder, env=env,
-                                stdout=terminal, stderr=terminal, stdin=subprocess.DEVNULL)
-        os.close(terminal)
-        lines = []
-
-        def read():
-            try:
-                lines.extend(line.rstrip("\r\n") for line in os.fdopen(controller,
-                                                                       errors="replace"))
-            except OSError:  # the terminal closes with the program
-                pass
-
-        reader = threading.Thread(target=read, daemon=True)
-        reader.start()
-
-        def wait_for(what, condition, seconds=20.0):
-            deadline = time.monotonic() + seconds
-            while time.monotonic() < deadline:
-                if game.poll() is not None:
-                    return "it ended (%d) before %s" % (game.returncode, what)
-                if condition():
-                    return None
-                time.sleep(0.05)
-            return "it froze before " + what
-
+        game = OnTerminal([os.path.join(build, program)], cwd=folder, env=env,
+                          stdin=subprocess.DEVNULL)
+        problem = None
         try:
-            problem = wait_for("its window",
-                               lambda: xdotool("search", "--name", "^Tessaly Engine$"))
-            if problem is None:
-                xdotool("search", "--name", "^Tessaly Engine$", "windowmove", "--sync", "%1",
-                        "0", "0")
-                xdotool("mousemove", "512", "700")  # keys go to the window under the pointer
-                if space:
-                    xdotool("key", "space")
-                if expected is not None:
-                    problem = wait_for("the line '%s'" % expected, lambda: expected in lines)
-                else:
-                    time.sleep(1)
-            if problem is None:
-                xdotool("key", "Escape")
-                try:
-                    if game.wait(timeout=10) != 0:
-                        problem = "Escape ended it with status %d" % game.returncode
-                except subprocess.TimeoutExpired:
-                    problem = "it went on after Escape"
+            game.window()
+            if space:
+                xdotool("key", "space")
+            if expected is not None:
+                game.wait_for("the line '%s'" % expected, lambda: expected in game.lines)
+            else:
+                time.sleep(1)
+            game.escape(10)
+        except Failed as failure:
+            problem = str(failure)
         finally:
-            if game.poll() is None:
-                game.kill()
-                game.wait()
-            reader.join(5)
+            game.kill()  # and its last lines read
+        lines = game.lines
         if problem is None and expected is None and any("ERROR" in line for line in lines):
             problem = "it logged an error"
         return None if problem is None else problem + ":\n    " + "\n    ".join(lines[-12:])

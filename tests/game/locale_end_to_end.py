@@ -4,9 +4,9 @@ sets while it runs. Each locale of LOCALES in turn: the program starts in it, fr
 bindings name their keys in lower case, and a console line switches to the other one mid-run.
 Runs on the X server it is started under (tools/private-display.sh). Usage, from the repository
 root: /usr/bin/python3 locale_end_to_end.py PROGRAM (flockmar or flockmar-prototypes)."""
-import os, pty, subprocess, sys, tempfile, threading, time
-import liblo
-from PIL import ImageGrab
+import os, subprocess, sys, tempfile, time
+import driving
+from driving import Failed, OnTerminal, check, console, exit_failed, pixel, screen, xdotool
 
 # Started in the first, switched to the second mid-run.
 LOCALES = [("tr_TR.UTF-8", "de_DE.UTF-8"), ("de_DE.UTF-8", "tr_TR.UTF-8"),
@@ -14,27 +14,7 @@ LOCALES = [("tr_TR.UTF-8", "de_DE.UTF-8"), ("de_DE.UTF-8", "tr_TR.UTF-8"),
 BINDINGS = "space=MoveForwards\nminus=MoveBackwards\nbackspace = moveBackwards\nr:Restart\n"
 ROOT = os.getcwd()
 program = os.path.abspath(sys.argv[1])
-lines, fseq = [], [0]
-
-
-def fail(what):
-    sys.exit("FAIL: %s\n%s" % (what, "".join(lines[-20:])))
-
-
-def wait_for(what, condition, seconds=20.0):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if game.poll() is not None:
-            fail("the program ended (%d) before %s" % (game.returncode, what))
-        if condition():
-            return
-        time.sleep(0.05)
-    fail("timed out waiting for " + what)
-
-
-xdotool = lambda *args: subprocess.run(["xdotool", *args], capture_output=True,
-                                        text=True).stdout.split()
-pixel = lambda x, y: ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).getpixel((x, y))[:3]
+game = None
 
 
 def make_locales(folder):
@@ -61,30 +41,8 @@ def start(folder, locales, name):
     global game
     env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "LANG"))}
     env.update(LANG=name, LOCPATH=locales, ALSOFT_DRIVERS="null")
-    del lines[:]
-    controller, terminal = pty.openpty()
-    game = subprocess.Popen([program], cwd=folder, env=env, stdout=terminal, stderr=terminal)
-    os.close(terminal)
-
-    def read():
-        try:
-            lines.extend(os.fdopen(controller, encoding="utf-8", errors="replace"))
-        except OSError:  # the terminal closes with the program
-            pass
-
-    threading.Thread(target=read, daemon=True).start()
-    wait_for("the window", lambda: xdotool("search", "--name", "^Tessaly Engine$"))
-    xdotool("search", "--name", "^Tessaly Engine$", "windowmove", "--sync", "%1", "0", "0")
-    xdotool("mousemove", "512", "700")  # keys go to the window under the pointer
-
-
-def console(*statements):
-    """Runs each statement as a line of the developer console, then closes it."""
-    xdotool("key", "grave")
-    for statement in statements:
-        xdotool("type", statement)
-        xdotool("key", "Return")
-    xdotool("key", "Escape")
+    game = OnTerminal([program], cwd=folder, env=env)
+    game.window()
 
 
 def switch_locale(name):
@@ -94,25 +52,20 @@ def switch_locale(name):
             "print('actor', a.GetName(), a.IsTagged('igel'), a.IsTagged('wiese'), "
             "'\\xe4\\u2192', file=sys.__stderr__)",
             "p = PhysicsActor(); p.InitPhysics(); p.SetPosition(1e9, 0.5)")
-    wait_for("the actor line", lambda: any(line.startswith("actor ") for line in lines))
-    wait_for("the warning", lambda: any("SetPosition() had no effect" in l for l in lines))
+    lines = game.lines
+    game.wait_for("the actor line", lambda: any(line.startswith("actor ") for line in lines))
+    game.wait_for("the warning", lambda: any("SetPosition() had no effect" in l for l in lines))
     found = [line.strip() for line in lines if line.startswith("actor ")]
-    if found != ["actor Igel True True \u00e4\u2192"]:  # Python writes UTF-8 in every locale
-        fail("in %s the name and tags read %s" % (name, found))
+    # Python writes UTF-8 in every locale.
+    check(found == ["actor Igel True True \u00e4\u2192"],
+          "in %s the name and tags read %s" % (name, found))
     warning = next(line for line in lines if "SetPosition() had no effect" in line)
-    if "(1e+09, 0.5) is outside -" not in warning:
-        fail("in %s the warning reads %s" % (name, warning))
+    check("(1e+09, 0.5) is outside -" in warning, "in %s the warning reads %s" % (name, warning))
 
 
 def touch(*fingers):
     """One bundle: the fingers (session, x, y), in world units, are down."""
-    fseq[0] += 1
-    at = lambda x, y: (("f", (512 + 38.4 * x) / 1024), ("f", (384 - 38.4 * y) / 768))
-    bundle = liblo.Bundle(liblo.Message("/tuio/2Dcur", "alive", *[f[0] for f in fingers]))
-    for s, x, y in fingers:
-        bundle.add(liblo.Message("/tuio/2Dcur", "set", s, *at(x, y), *[("f", 0.0)] * 3))
-    bundle.add(liblo.Message("/tuio/2Dcur", "fseq", fseq[0]))
-    liblo.send(liblo.Address("127.0.0.1", 3333, liblo.UDP), bundle)
+    driving.touch(*[(s, (512 + 38.4 * x) / 1024, (384 - 38.4 * y) / 768) for s, x, y in fingers])
     time.sleep(0.05)
 
 
@@ -120,32 +73,32 @@ def the_game(name, other):
     # The lower-case names bind their keys: Space leads to the first level, with its meadow on
     # the right and the sheep in their pen on the left, and Minus back to the start screen.
     def share(match, box):
-        image = ImageGrab.grab(bbox=box, xdisplay=os.environ["DISPLAY"]).convert("RGB")
+        image = screen(box)
         return sum(map(match, image.getdata())) / ((box[2] - box[0]) * (box[3] - box[1]))
 
     meadow = lambda: share(lambda p: p[1] < 200, (770, 200, 980, 560)) > 0.5
     wool = lambda p: min(p) > 200 and max(p) - min(p) < 14
     welcome = lambda: share(lambda p: max(p) < 90, (150, 150, 870, 175)) > 0.05
-    wait_for("the start screen", welcome)
+    game.wait_for("the start screen", welcome)
     for locale_name in (name, other):
         xdotool("key", "space")
-        wait_for("the first level in %s" % locale_name, meadow)
-        wait_for("the sheep in the pen in %s" % locale_name,
-                 lambda: share(wool, (50, 340, 245, 425)) > 0.05)
+        game.wait_for("the first level in %s" % locale_name, meadow)
+        game.wait_for("the sheep in the pen in %s" % locale_name,
+                      lambda: share(wool, (50, 340, 245, 425)) > 0.05)
         xdotool("key", "minus")
-        wait_for("Minus back to the start in %s" % locale_name,
-                 lambda: welcome() and not meadow())
+        game.wait_for("Minus back to the start in %s" % locale_name,
+                      lambda: welcome() and not meadow())
         if locale_name == name:
             switch_locale(other)
 
 
 def the_prototypes(name, other):
     editor = lambda: pixel(700, 120) == (255, 255, 0)
-    wait_for("the first screen", lambda: max(pixel(700, 120)) > 60)
+    game.wait_for("the first screen", lambda: max(pixel(700, 120)) > 60)
     for _ in range(6):  # the seventh screen; one key at a time, each screen takes its time
         xdotool("key", "space")
         time.sleep(1.0)
-    wait_for("the level editor", editor)
+    game.wait_for("the level editor", editor)
     # A finger pulls a meadow out of the palette and lets it go to the right of it.
     for step in range(31):
         touch((1, -10 + 0.4 * max(0, step - 10), 5.5))
@@ -154,11 +107,11 @@ def the_prototypes(name, other):
     console("Actor.GetNamed('Meadow1').SetPosition(3, -1.5)")
     saved = os.path.join(os.getcwd(), "createdlevel.ini")
     xdotool("key", "minus")  # leaving the editor saves its level
-    wait_for("the saved level", lambda: os.path.exists(saved))
+    game.wait_for("the saved level", lambda: os.path.exists(saved))
     with open(saved, "rb") as file:
         text = file.read().decode("utf-8")
-    if "\r\n[Meadow1]\r\ntype=meadow\r\nposition=[3.00, -1.50]\r\nrotation=0.00\r\n" not in text:
-        fail("the editor wrote %r" % text)
+    check("\r\n[Meadow1]\r\ntype=meadow\r\nposition=[3.00, -1.50]\r\nrotation=0.00\r\n" in text,
+          "the editor wrote %r" % text)
 
 
 with tempfile.TemporaryDirectory() as scratch:
@@ -168,10 +121,11 @@ with tempfile.TemporaryDirectory() as scratch:
         folder = os.path.join(scratch, name)
         make_folder(folder)
         os.chdir(folder)
-        start(folder, locales, name)
-        (the_prototypes if "prototypes" in os.path.basename(program) else the_game)(name, other)
-        xdotool("key", "Escape")
-        if game.wait(timeout=20) != 0 or any("ERROR" in line for line in lines):
-            fail("Escape ended the program in %s with status %d" % (name, game.returncode))
+        try:
+            start(folder, locales, name)
+            (the_prototypes if "prototypes" in os.path.basename(program) else the_game)(name, other)
+            game.escape_cleanly()
+        except Failed as failure:
+            exit_failed(failure, game)
         os.chdir(ROOT)
 print("as expected")

@@ -4,8 +4,7 @@ port, too few descriptors, no display. Each kind is a table of cases. From the r
 on a network and an X server of its own (tools/private-network.sh, tools/private-display.sh):
 /usr/bin/python3 program_start_end.py BUILD_FOLDER [KIND...]"""
 import fcntl, os, resource, signal, socket, subprocess, sys, tempfile, termios, time
-import liblo
-from PIL import ImageGrab
+from driving import Failed, Program, check, console, pixel, touch, xdotool
 
 build, root, kinds = os.path.abspath(sys.argv[1]), os.getcwd(), sys.argv[2:]
 # An X server resets when its last client leaves, and refuses connections meanwhile: one client
@@ -13,45 +12,10 @@ build, root, kinds = os.path.abspath(sys.argv[1]), os.getcwd(), sys.argv[2:]
 keeper = subprocess.Popen(["xdotool", "sleep", "86400"])
 GAME, PROTOTYPES = os.path.join(build, "flockmar"), os.path.join(build, "flockmar-prototypes")
 env = dict(os.environ, ALSOFT_DRIVERS="null")
-failures, fseq = [], [0]
+failures = []
 
 
-class Failed(Exception):
-    pass
-
-
-def check(condition, what):
-    if not condition:
-        raise Failed(what)
-
-
-def wait_for(what, condition, program, seconds=20.0):
-    deadline = time.monotonic() + seconds
-    while not condition():
-        check(program.poll() is None, "the program ended (%s) before %s" % (program.returncode,
-                                                                         what))
-        check(time.monotonic() < deadline, "timed out waiting for " + what)
-        time.sleep(0.05)
-
-
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.split()
-
-
-pixel = lambda x, y: ImageGrab.grab(xdisplay=os.environ["DISPLAY"]).getpixel((x, y))[:3]
-
-
-def touch(*fingers):
-    """One bundle: the fingers (session, x, y), in normalised coordinates, are down."""
-    fseq[0] += 1
-    bundle = liblo.Bundle(liblo.Message("/tuio/2Dcur", "alive", *[f[0] for f in fingers]))
-    for s, x, y in fingers:
-        bundle.add(liblo.Message("/tuio/2Dcur", "set", s, ("f", x), ("f", y), *[("f", 0.0)] * 3))
-    bundle.add(liblo.Message("/tuio/2Dcur", "fseq", fseq[0]))
-    liblo.send(liblo.Address("127.0.0.1", 3333, liblo.UDP), bundle)
-
-
-class Run:
+class Run(Program):
     """One start of a program, its standard error in a file and its output nowhere unless
     streams say otherwise.
     closed: descriptors closed at its start; terminal: a session leader on a terminal of its
@@ -79,17 +43,11 @@ class Run:
             for number in ignored:
                 signal.signal(number, signal.SIG_IGN)
 
-        self.process = subprocess.Popen([program], cwd=cwd, env=environment or env,
-                                        preexec_fn=prepare, start_new_session=terminal, **streams)
+        super().__init__(subprocess.Popen([program], cwd=cwd, env=environment or env,
+                                          preexec_fn=prepare, start_new_session=terminal,
+                                          **streams))
         for stream in set(streams.values()):
             os.close(stream) if isinstance(stream, int) else stream.close()
-
-    def window(self):
-        wait_for("the window", lambda: xdotool("search", "--name", "^Tessaly Engine$"),
-                 self.process)
-        xdotool("search", "--name", "^Tessaly Engine$", "windowmove", "--sync", "%1", "0", "0")
-        xdotool("mousemove", "512", "700")  # keys go to the window under the pointer
-        return self
 
     def text(self):
         try:
@@ -98,22 +56,8 @@ class Run:
         except FileNotFoundError:
             return ""
 
-    def ended(self, seconds):
-        """The exit status, once the program has ended within seconds."""
-        try:
-            return self.process.wait(timeout=seconds)
-        except subprocess.TimeoutExpired:
-            raise Failed("still running %s s later" % seconds)
-
-    def escape(self):
-        xdotool("key", "Escape")
-        status = self.ended(20)
-        check(status == 0, "Escape ended it with status %s" % status)
-
     def kill(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        super().kill()
         if self.terminal is not None:
             os.close(self.terminal)
 
@@ -138,9 +82,9 @@ def closed_pipe(reading):
 
 
 def python_in_console(line):
-    """Types a line into the developer console, which runs Python."""
-    xdotool("key", "grave", "type", "--delay", "5", line)
-    xdotool("key", "Return", "Return", "grave")
+    """Types a line into the developer console, which runs Python; the empty line after it ends a
+    compound statement."""
+    console(line, "", delay=5)
 
 
 # Descriptors: whatever 0, 1 and 2 are at start, touches arrive, Python's writes to a stream
@@ -150,15 +94,15 @@ def descriptors(program, closed, streams):
     try:
         run.window()
         if program == PROTOTYPES:  # the first screen draws a touch's finger in black
-            wait_for("the first screen", lambda: max(pixel(614, 346)) > 60, run.process)
+            run.wait_for("the first screen", lambda: max(pixel(614, 346)) > 60)
             touch((1, 0.6, 0.45))
-            wait_for("the finger", lambda: max(pixel(614, 346)) < 40, run.process)
+            run.wait_for("the finger", lambda: max(pixel(614, 346)) < 40)
             touch()
         else:  # R prints "restarting"; then Python writes much to both streams and goes on
             xdotool("key", "r")
             python_in_console("import sys; [s.write('x' * 300000) for s in (sys.__stdout__, sys."
                               "__stderr__)]; World.GetInstance().SetBackgroundColor([0, 0, 1])")
-            wait_for("the blue background", lambda: pixel(20, 740) == (0, 0, 255), run.process)
+            run.wait_for("the blue background", lambda: pixel(20, 740) == (0, 0, 255))
         run.escape()
         check("ERROR" not in run.text(), "an error line: " + run.text()[-300:])
     finally:
@@ -191,7 +135,7 @@ def stop_signals(how):
         # unit from the middle) to the middle.
         run.window()
         xdotool("key", "--delay", "150", *["space"] * 6)
-        wait_for("the editor", lambda: pixel(512, 200) == (255, 255, 0), run.process)
+        run.wait_for("the editor", lambda: pixel(512, 200) == (255, 255, 0))
         x, y = (512 - 10 * 38.4) / 1024, (384 - 5.5 * 38.4) / 768
         for step in range(30):
             touch((1, x + (0.5 - x) * step / 29, y + (0.5 - y) * step / 29))
