@@ -10,8 +10,8 @@
 void ReadSourcesAsDataFiles()
 {
     // Python opens a cached module and the file a traceback quotes without looking at what
-    // they are: a pipe in __pycache__ froze the start, and a module's source replaced by a pipe
-    // froze the first traceback through it, Escape included.
+    // they are: a pipe in __pycache__ would hold up the start, and a module's source replaced
+    // by a pipe the first traceback through it, Escape included.
     static const char* const kCode = R"(
 import _frozen_importlib_external as external, errno, io, os, stat, tokenize
 
