@@ -39,6 +39,7 @@ def get_data(loader, path):
 
 def open_source(filename):
     source = io.BytesIO(read_source(filename))
+    source.name = filename  # as the file tokenize.open would give
     encoding, _ = tokenize.detect_encoding(source.readline)
     source.seek(0)
     text = io.TextIOWrapper(source, encoding, line_buffering=True)
