@@ -47,9 +47,11 @@ void OnStopSignal(int signal)
     errno = saved;
 }
 
-/// The write that met a closed pipe fails with EPIPE and its caller drops the output. A handler
-/// rather than SIG_IGN, so that programs that scripts start get the default back at exec.
-void OnBrokenPipe(int) {}
+/// A write that met a closed pipe fails with EPIPE, one beyond the file-size limit (`ulimit -f`,
+/// a service's LimitFSIZE) with EFBIG, and its caller drops the output or reports the failed
+/// save. A handler rather than SIG_IGN, so that programs that scripts start get the default
+/// back at exec.
+void OnFailedWrite(int) {}
 
 /// The next signal's number, or 0 when none came within the time (-1: wait for ever).
 int WaitForSignal(int milliseconds)
@@ -140,7 +142,8 @@ bool Install(const char* programName)
     for (int signal : kStopSignals)
         sigaddset(&stops, signal);
     pthread_sigmask(SIG_UNBLOCK, &stops, nullptr);
-    bool installed = Handle(SIGPIPE, OnBrokenPipe);
+    bool installed = Handle(SIGPIPE, OnFailedWrite);
+    installed = Handle(SIGXFSZ, OnFailedWrite) && installed;
 
     String failure;
     int ends[2];

@@ -8,8 +8,8 @@
 /// the signal's default action kForceSeconds after it, or at once by a second signal that
 /// comes half a second or more after the first while the loop runs. A signal ignored at start
 /// (nohup) stays ignored; one blocked at start is unblocked. A write to a closed pipe fails
-/// with EPIPE instead of ending the program. No signal is blocked, and programs started by
-/// scripts get the default handling.
+/// with EPIPE, and one beyond the file-size limit with EFBIG, instead of ending the program.
+/// No signal is blocked, and programs started by scripts get the default handling.
 namespace StopSignals
 {
 

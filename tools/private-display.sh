@@ -10,6 +10,9 @@
 # /tmp/.X11-unix and overwrote each other's keymap file. So the number is claimed first with the
 # X servers' own lock file /tmp/.X<n>-lock, made atomically by `ln`; every X server and xvfb-run
 # leaves a locked number alone. `-displayfd` then reports when the server accepts connections.
+#
+# `-noreset`: a server resets when its last client leaves and refuses connections meanwhile, so
+# a program started just after another ended could find no display.
 set -uo pipefail
 # In /tmp itself: the lock is a hard link to a file made here.
 tmp="$(mktemp -d /tmp/private-display.XXXXXX)" || exit 1
@@ -39,7 +42,7 @@ for attempt in $(seq 0 99); do
     ln "$tmp/lock" "/tmp/.X$n-lock" 2>/dev/null || continue
     lock="/tmp/.X$n-lock"
     # Opening the FIFO for writing waits until the read below opens it.
-    Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/displayfd" \
+    Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/displayfd" \
         2>"$tmp/log" &
     xpid=$!
     read -r num <"$tmp/displayfd"

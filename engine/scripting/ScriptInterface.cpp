@@ -6,6 +6,7 @@
 
 #include "engine/console/Log.h"
 #include "engine/scripting/ScriptInterrupts.h"
+#include "engine/scripting/ScriptSourceFiles.h"
 #include "engine/scripting/ScriptedObjects.h"
 #include "engine/scripting/StartScript.h"
 
@@ -184,6 +185,7 @@ void ScriptInterface::Initialize()
     if (!StartInterpreter())
         return;
     PrepareInterrupts();
+    ReadSourcesAsDataFiles();
     EmptyStandardInput();
     DropUnwritableOutput();
     LoadModule();

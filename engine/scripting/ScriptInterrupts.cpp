@@ -70,6 +70,12 @@ void PrepareInterrupts()
         sigaction(kInterruptSignal, nullptr, &python);
         python.sa_flags |= SA_RESTART;
         sigaction(kInterruptSignal, &python, nullptr);
+        // A mask is passed on to programs by accident (a launcher that blocks signals for a
+        // thread of its own); with the signal blocked, no interrupt would ever arrive.
+        sigset_t interrupt;
+        sigemptyset(&interrupt);
+        sigaddset(&interrupt, kInterruptSignal);
+        pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
     }
     Py_XDECREF(result);
     Py_XDECREF(module);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include <fcntl.h>
@@ -94,13 +95,12 @@ DataFile CheckDataFile(const String& path, unsigned long long maxBytes)
     return found;
 }
 
-DataFile ReadDataFile(const String& path, unsigned long long maxBytes)
+namespace
 {
-    DataFile found;
-    const int fd = OpenDataFile(path, maxBytes, found);
-    if (fd < 0)
-        return found;
 
+/// Reads what is left of fd, a regular file that held `found.size` bytes when it was opened.
+void ReadOpenFile(int fd, unsigned long long maxBytes, DataFile& found)
+{
     // One byte beyond the cap tells a file that grew, or claims 0 bytes (/proc), from one that
     // fits.
     String contents;
@@ -115,20 +115,40 @@ DataFile ReadDataFile(const String& path, unsigned long long maxBytes)
         if (got < 0)
         {
             found = Failed(DataFile::Status::Unreadable, errno);
-            break;
+            return;
         }
         if (got == 0)
         {
             found.contents.swap(contents);
             found.size = found.contents.size();
-            break;
+            return;
         }
         contents.append(buffer, static_cast<size_t>(got));
         if (contents.size() > maxBytes)
         {
             found = Failed(DataFile::Status::TooLarge, 0, contents.size());
-            break;
+            return;
         }
+    }
+}
+
+} // namespace
+
+DataFile ReadDataFile(const String& path, unsigned long long maxBytes)
+{
+    DataFile found;
+    const int fd = OpenDataFile(path, maxBytes, found);
+    if (fd < 0)
+        return found;
+    try
+    {
+        ReadOpenFile(fd, maxBytes, found);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // A file within its cap may still be more than the memory left to the program (a
+        // service's memory limit): it cannot be read, as one the disk fails on.
+        found = Failed(DataFile::Status::Unreadable, ENOMEM);
     }
     close(fd);
     return found;

@@ -36,7 +36,8 @@ struct DataFile
 
 /// Reads the whole file when it is a regular file of at most maxBytes. Never blocks on a pipe
 /// or device, and reads no more than maxBytes + 1 bytes, so a file that grows or lies about
-/// its size (under /proc) cannot run away.
+/// its size (under /proc) cannot run away. One that the memory left cannot hold is Unreadable
+/// with ENOMEM.
 DataFile ReadDataFile(const String& path, unsigned long long maxBytes);
 
 /// Looks at the file, on the same terms as ReadDataFile, without reading it.

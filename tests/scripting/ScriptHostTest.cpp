@@ -12,6 +12,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
+
+#include <pthread.h>
+#include <signal.h>
 
 namespace
 {
@@ -115,6 +119,39 @@ TEST(ScriptHostTest, AThreadsStopGameEndsTheMainLoop)
     Watchdog watchdog(60.0, "the main loop, beside a thread that stops the game");
     world->StartGame();
     EXPECT_FALSE(glfw2::IsWindowOpen());
+    world->Destroy();
+}
+
+// Needs a display. Whoever started the program may have passed on a mask that blocks the
+// signal the interrupt rides on: Python code that keeps the main thread is interrupted all the
+// same.
+TEST(ScriptHostTest, AnInterruptReachesPythonWhateverSignalsWereBlockedAtStart)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    sigset_t all;
+    sigfillset(&all);
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &all, nullptr), 0);
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    ASSERT_TRUE(ScriptInterface::IsInitialized());
+
+    // The loop ends by itself, so that a lost interrupt fails the test instead of hanging it.
+    std::thread interrupter(
+        []
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ScriptInterface::Interrupt();
+        });
+    const auto start = std::chrono::steady_clock::now();
+    testing::internal::CaptureStderr();
+    world->ScriptExec("import time\nend = time.monotonic() + 5\n"
+                      "while time.monotonic() < end: pass\n");
+    const String printed = testing::internal::GetCapturedStderr();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    interrupter.join();
+    EXPECT_NE(printed.find("KeyboardInterrupt"), String::npos) << printed;
+    EXPECT_LT(took.count(), 3.0) << "the loop ran on";
     world->Destroy();
 }
 

@@ -5,6 +5,7 @@
 #include "engine/sound/openal/OpenALBackend.h"
 #include "engine/util/DataFile.h"
 #include "engine/world/GameManager.h"
+#include "tests/support/AddressSpaceLimit.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/NotAFile.h"
 #include "tests/support/TempDir.h"
@@ -240,3 +241,41 @@ TEST_F(SoundPlaybackTest, BadFilesAndNullHandlesAreLoggedOrIgnoredWithoutEffect)
         LogCapture::Get().Take(),
         StringList(2, "FMOD error! (37) An invalid parameter was passed to this function.\n"));
 }
+
+// The sanitizers' own allocators cannot run under an address-space limit.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST_F(SoundPlaybackTest, ASoundWithinItsCapThatTheMemoryLeftCannotHoldIsLoggedAndNotLoaded)
+{
+    // A 16-bit mono WAV of 64 MiB of silence, sparse: it takes no room on the disk.
+    TempDir dir;
+    const String path = dir.File("long.wav");
+    constexpr uint32_t kDataBytes = 64u * 1024 * 1024;
+    {
+        std::ofstream wav(path, std::ios::binary);
+        const auto put = [&wav](uint32_t value, int bytes)
+        {
+            for (int i = 0; i < bytes; ++i)
+                wav.put(static_cast<char>((value >> (8 * i)) & 0xff));
+        };
+        wav << "RIFF";
+        put(36 + kDataBytes, 4);
+        wav << "WAVEfmt ";
+        put(16, 4), put(1, 2), put(1, 2), put(kRate, 4), put(kRate * 2, 4), put(2, 2), put(16, 2);
+        wav << "data";
+        put(kDataBytes, 4);
+    }
+    ASSERT_EQ(truncate(path.c_str(), 44 + kDataBytes), 0);
+
+    SAMPLE_HANDLE sample = nullptr;
+    {
+        const AddressSpaceLimit limit(16ULL * 1024 * 1024);
+        ASSERT_TRUE(limit.IsSet());
+        sample = device->LoadSample(path.c_str(), false);
+    }
+    EXPECT_EQ(sample, nullptr);
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"FMOD error! (43) Not enough memory or resources. - " + path + "\n"});
+    // With the memory there, it loads.
+    EXPECT_NE(device->LoadSample(path.c_str(), false), nullptr);
+}
+#endif

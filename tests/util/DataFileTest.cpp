@@ -1,11 +1,14 @@
 #include "engine/util/DataFile.h"
 #include "engine/util/FileUtil.h"
+#include "tests/support/AddressSpaceLimit.h"
 #include "tests/support/NotAFile.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include <unistd.h>
 
 TEST(DataFileTest, OnlyRegularFilesWithinTheCapAreReadAndEverythingElseSaysWhy)
 {
@@ -56,3 +59,25 @@ TEST(DataFileTest, OnlyRegularFilesWithinTheCapAreReadAndEverythingElseSaysWhy)
     EXPECT_EQ(unreadable.status, Status::Unreadable);
     EXPECT_EQ(unreadable.Reason(10), "File name too long");
 }
+
+// The sanitizers' own allocators cannot run under an address-space limit.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(DataFileTest, AFileWithinItsCapThatTheMemoryLeftCannotHoldIsUnreadable)
+{
+    TempDir dir;
+    const String path = dir.File("large.bin");
+    std::ofstream(path).close();
+    constexpr unsigned long long kSize = 512ULL * 1024 * 1024; // sparse: it takes no room
+    ASSERT_EQ(truncate(path.c_str(), kSize), 0);
+
+    DataFile file;
+    {
+        const AddressSpaceLimit limit(64ULL * 1024 * 1024);
+        ASSERT_TRUE(limit.IsSet());
+        file = ReadDataFile(path, kSize);
+    }
+    EXPECT_EQ(file.status, DataFile::Status::Unreadable);
+    EXPECT_EQ(file.Reason(kSize), "Cannot allocate memory");
+    EXPECT_TRUE(file.contents.empty());
+}
+#endif

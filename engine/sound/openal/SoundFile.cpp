@@ -2,6 +2,8 @@
 
 #include "engine/util/DataFile.h"
 
+#include <new>
+
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -92,7 +94,15 @@ Result SoundFile::ReadAll(std::vector<int16_t>* samples)
         return ERR_FILE_BAD;
     if (m_frames > kMaxDecodedBytes / static_cast<long long>(sizeof(int16_t) * m_channels))
         return ERR_MEMORY;
-    samples->assign(static_cast<size_t>(m_frames * m_channels), 0);
+    try
+    {
+        samples->assign(static_cast<size_t>(m_frames * m_channels), 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // Within the cap, yet more than the memory left to the program (a service's limit).
+        return ERR_MEMORY;
+    }
     const long long read = Read(samples->data(), m_frames);
     if (read != m_frames || sf_error(m_file) != SF_ERR_NO_ERROR)
     {

@@ -35,7 +35,7 @@ public:
     /// Back to the first frame; false when the file cannot seek.
     bool Rewind();
     /// Decodes every frame; ERR_FILE_EOF when fewer frames arrive than the header promised,
-    /// ERR_MEMORY when the sound is too large to hold.
+    /// ERR_MEMORY when the sound is too large to hold or the memory left cannot hold it.
     Result ReadAll(std::vector<int16_t>* samples);
 
     int Channels() const { return m_channels; }

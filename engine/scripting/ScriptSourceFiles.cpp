@@ -1,0 +1,69 @@
+// Python's headers must come first: they set feature macros the C library reads.
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include "engine/scripting/ScriptSourceFiles.h"
+
+#include "engine/console/Log.h"
+#include "engine/util/DataFile.h"
+
+void ReadSourcesAsDataFiles()
+{
+    // Python opens a cached module and the file a traceback quotes without looking at what
+    // they are: a pipe in __pycache__ would hold up the start, and a module's source replaced
+    // by a pipe the first traceback through it, Escape included.
+    static const char* const kCode = R"(
+import _frozen_importlib_external as external, errno, io, os, stat, tokenize
+
+def read_source(path):
+    if not stat.S_ISREG(os.stat(path).st_mode):  # looked at before opening: a device may act
+        raise OSError(errno.ENOENT, "not a regular file", path)
+    # Non-blocking, should a pipe have been put there since; a regular file ignores it.
+    fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC | os.O_NOCTTY)
+    try:
+        if not stat.S_ISREG(os.fstat(fd).st_mode):
+            raise OSError(errno.ENOENT, "not a regular file", path)
+        chunks, size = [], 0
+        while size <= cap:  # one byte beyond the cap tells a file that grows
+            chunk = os.read(fd, min(1 << 20, cap + 1 - size))
+            if not chunk:
+                return b"".join(chunks)
+            chunks.append(chunk)
+            size += len(chunk)
+        raise OSError(errno.EFBIG, "larger than %d bytes" % cap, path)
+    finally:
+        os.close(fd)
+
+def get_data(loader, path):
+    return read_source(path)
+
+def open_source(filename):
+    source = io.BytesIO(read_source(filename))
+    source.name = filename  # as the file tokenize.open would give
+    encoding, _ = tokenize.detect_encoding(source.readline)
+    source.seek(0)
+    text = io.TextIOWrapper(source, encoding, line_buffering=True)
+    text.mode = "r"
+    return text
+
+# Imports read sources and caches through FileLoader.get_data; linecache reads through
+# tokenize.open.
+external.FileLoader.get_data = get_data
+tokenize.open = open_source
+)";
+    PyObject* globals = PyDict_New();
+    PyObject* cap = PyLong_FromUnsignedLongLong(kMaxTextFileBytes);
+    PyObject* result = nullptr;
+    if (globals && cap &&
+        PyDict_SetItemString(globals, "__builtins__", PyEval_GetBuiltins()) == 0 &&
+        PyDict_SetItemString(globals, "cap", cap) == 0)
+        result = PyRun_String(kCode, Py_file_input, globals, globals);
+    if (result == nullptr)
+    {
+        GetSystemLog()->Log("WARNING: Python may wait on a module or cache file that is a pipe.");
+        PyErr_Print();
+    }
+    Py_XDECREF(result);
+    Py_XDECREF(cap);
+    Py_XDECREF(globals);
+}
