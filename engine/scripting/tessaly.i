@@ -26,6 +26,7 @@
 #include "engine/util/Vector2.h"
 #include "engine/util/Vector3.h"
 #include "engine/world/Camera.h"
+#include "engine/world/RenderableRef.h"
 #include "engine/world/World.h"
 
 #include <algorithm>

@@ -68,6 +68,37 @@ TEST(ScriptHostTest, ShutDownDeletesPythonActorsAndConsolesBeforeTheInterpreter)
     world->UnloadAll();
 }
 
+// Needs a display. Deleting a Python actor at shut-down runs Python, where a script's thread may
+// take the interpreter and unload the World: the actors it deletes are not deleted again.
+TEST(ScriptHostTest, ShutDownDeletesPythonActorsThatAThreadDeletesMeanwhileOnce)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    world->ScriptExec("import threading\n"
+                      "first, unloaded = threading.Event(), threading.Event()\n"
+                      "class Walker(Actor):\n"
+                      "    def __del__(self):\n"
+                      "        if not first.is_set():\n"
+                      "            first.set()\n"
+                      "            unloaded.wait(10)\n"
+                      "def unload():\n"
+                      "    first.wait()\n"
+                      "    World.GetInstance().ResetWorld()\n"
+                      "    unloaded.set()\n"
+                      "for layer in (0, 3, 3):\n"
+                      "    World.GetInstance().Add(Walker(), layer)\n"
+                      "threading.Thread(target=unload, daemon=True).start()\n");
+    const unsigned long deletions = Renderable::GetDeletionCount();
+
+    Watchdog watchdog(60.0, "the shut-down, beside a thread that unloads the World");
+    world->Destroy();
+    EXPECT_FALSE(ScriptInterface::IsInitialized());
+    EXPECT_EQ(Renderable::GetDeletionCount() - deletions, 3u);
+    EXPECT_TRUE(world->GetRenderablesBegin() == world->GetRenderablesEnd());
+}
+
 // Needs a display. A script's thread that never ends does not keep the program from ending; one
 // that ends soon is waited for.
 TEST(ScriptHostTest, ShutDownWaitsOnlyBrieflyForTheScriptsThreads)
