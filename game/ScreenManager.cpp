@@ -31,10 +31,6 @@ ScreenManager::ScreenManager(TUIO::TuioClient* client,
     : m_client(client), m_nextHint("[" + nextKeys + "]: Next"),
       m_bothHints(m_nextHint + " " + kPreviousHint)
 {
-    if (m_client != nullptr)
-    {
-        m_client->addTuioListener(this);
-    }
     Switchboard* switchboard = Switchboard::GetInstance();
     switchboard->SubscribeTo(this, "MoveForwards");
     switchboard->SubscribeTo(this, "MoveBackwards");
@@ -52,6 +48,14 @@ ScreenManager::ScreenManager(TUIO::TuioClient* client,
     SoundDevice* sound = SoundDevice::GetInstance();
     sound->SetSoundCallback(this, &GameManager::SoundEnded);
     m_clickSample = sound->LoadSample("Resources/Sounds/click.ogg", false);
+}
+
+void ScreenManager::ListenForTouches()
+{
+    if (m_client != nullptr)
+    {
+        m_client->addTuioListener(this);
+    }
 }
 
 ScreenManager::~ScreenManager()

@@ -81,12 +81,16 @@ public:
     void refresh(TUIO::TuioTime frameTime) override;
 
 protected:
-    /// Registers with client (may be null: no touches), subscribes to the three switching
-    /// messages, builds the list with makeScreens, adds and starts the first screen, and loads
-    /// the click. The World must be initialised. nextKeys names the keys of "MoveForwards" in
-    /// the hints.
+    /// Subscribes to the three switching messages, builds the list with makeScreens, adds and
+    /// starts the first screen, and loads the click. The World must be initialised. client (may
+    /// be null: no touches) is the one ListenForTouches registers with. nextKeys names the keys
+    /// of "MoveForwards" in the hints.
     ScreenManager(TUIO::TuioClient* client, const std::function<ScreenList()>& makeScreens,
                   const String& nextKeys = "A/Space");
+    /// Registers with the constructor's client. The most derived constructor calls it last: the
+    /// receive thread calls the object from then on, which a constructor still running would be
+    /// writing (its virtual table) at the same time.
+    void ListenForTouches();
 
 private:
     /// Stops and removes the running screen, then starts and adds screens[index].

@@ -62,9 +62,22 @@ public:
     }
 };
 
-struct TestManager : ScreenManager
+struct TestManager final : ScreenManager
 {
-    TestManager(TUIO::TuioClient* c, const std::function<ScreenList()>& s) : ScreenManager(c, s) {}
+    TestManager(TUIO::TuioClient* c, const std::function<ScreenList()>& s)
+        : ScreenManager(c, s), client(c)
+    {
+        ListenForTouches();
+    }
+    /// Leaves the client first, as the constructor joined it last: a call from its receive
+    /// thread may still be under way.
+    ~TestManager() override
+    {
+        if (client != nullptr)
+            client->removeTuioListener(this);
+    }
+
+    TUIO::TuioClient* client;
 };
 
 constexpr char kDown[] = "TuioCursorAdded", kMove[] = "TuioCursorUpdated",
