@@ -1,6 +1,7 @@
 // Hostile script lines, as typed into the console: each raises its Python error, and the engine
 // behind it is unharmed afterwards.
 #include "engine/console/Console.h"
+#include "engine/sound/SoundDevice.h"
 #include "engine/util/Vector2.h"
 #include "tests/scripting/ScriptTest.h"
 
@@ -175,6 +176,21 @@ TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
                      "      w.GetLayerByName('nothing'), Camera.GetInstance().GetZ() > 0)\n"),
               "2 Counter 0 0 True\n");
     EXPECT_EQ(errors, "");
+}
+
+// The World shuts the sound device down before Python ends, while a script's threads may still
+// run: a proxy of it that one kept raises instead of reaching the deleted device.
+TEST_F(ScriptMisuseTest, ASoundDeviceKeptBeyondItsShutDownRaises)
+{
+    Python("kept = SoundDevice.GetInstance()\n"
+           "click = kept.LoadSample('Resources/Sounds/click.ogg', False)\n");
+    SoundDevice::GetInstance()->Shutdown();
+    ExpectErrors({{"kept.IsPlaying(None)", "RuntimeError"},
+                  {"kept.LoadSample('Resources/Sounds/click.ogg', False)", "RuntimeError"},
+                  {"kept.PlaySound(click, 0.5)", "RuntimeError"},
+                  {"kept.SetVolume(None, 0.5)", "RuntimeError"},
+                  // The device started anew is another, whole one.
+                  {"assert not SoundDevice.GetInstance().IsPlaying(None)", ""}});
 }
 
 TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)
