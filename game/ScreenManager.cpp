@@ -99,7 +99,19 @@ void ScreenManager::ReceiveMessage(Message* message)
     const bool switching = name == "MoveForwards" || name == "MoveBackwards" || name == "Restart";
     // A level's follow-on that comes after the level was left would skip or repeat a screen.
     const auto* followOn = dynamic_cast<const FollowOnMessage*>(message);
-    if (!switching || (followOn != nullptr && followOn->IsStale()) || !TakeSwitchOfThisFrame())
+    if (!switching || (followOn != nullptr && followOn->IsStale()))
+    {
+        return;
+    }
+    if (m_switching)
+    {
+        // Asked for by Python that a screen's level load lets run (a script's thread, the level
+        // script) while that screen starts: it would be started again inside its own start.
+        // The switch waits for the one under way.
+        Switchboard::GetInstance()->Broadcast(new Message(name));
+        return;
+    }
+    if (!TakeSwitchOfThisFrame())
     {
         return;
     }
@@ -178,6 +190,12 @@ void ScreenManager::StopRunningScreen()
 
 void ScreenManager::SwitchTo(int index)
 {
+    struct Switching
+    {
+        bool& flag;
+        explicit Switching(bool& f) : flag(f) { flag = true; }
+        ~Switching() { flag = false; }
+    } switching(m_switching);
     World* world = World::GetInstance();
     TuioScreen* leaving = m_screens[m_currentScreen];
     leaving->Stop();

@@ -52,7 +52,8 @@ public:
     bool IsProtectedFromUnloadAll(Renderable* renderable) override;
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart", the first kMaxSwitchesPerFrame of a frame;
-    /// other names, and follow-ons of a screen run that has ended, are ignored.
+    /// other names, and follow-ons of a screen run that has ended, are ignored. One that comes
+    /// while a screen is being switched to is broadcast again, to follow that switch.
     void ReceiveMessage(Message* message) override;
 
     /// To the next screen, with a click; nothing at the last screen.
@@ -107,6 +108,7 @@ private:
     ScreenList m_screens;
     int m_currentScreen = -1;
     SAMPLE_HANDLE m_clickSample = nullptr;
+    bool m_switching = false;        ///< within SwitchTo
     std::uint64_t m_switchFrame = 0; ///< the World's frame counted in
     int m_switchesThisFrame = 0;
     /// The live touches (session IDs) that had a message: a screen may have made something for
