@@ -80,6 +80,30 @@ struct TestManager final : ScreenManager
     TUIO::TuioClient* client;
 };
 
+/// The World's game manager in the tests, standing for the manager of a test, as the programs'
+/// managers do for them (the World takes one manager for good): a level unload leaves that
+/// manager's screens in the World.
+struct StandInManager : GameManager
+{
+    bool IsProtectedFromUnloadAll(Renderable* renderable) override
+    {
+        return manager != nullptr && manager->IsProtectedFromUnloadAll(renderable);
+    }
+    /// The one stand-in, made the World's game manager on first use.
+    static StandInManager& Get()
+    {
+        static StandInManager* standIn = []
+        {
+            auto* made = new StandInManager();
+            World::GetInstance()->SetGameManager(made);
+            return made;
+        }();
+        return *standIn;
+    }
+
+    ScreenManager* manager = nullptr;
+};
+
 constexpr char kDown[] = "TuioCursorAdded", kMove[] = "TuioCursorUpdated",
                kUp[] = "TuioCursorRemoved";
 

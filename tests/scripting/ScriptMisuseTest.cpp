@@ -5,6 +5,7 @@
 #include "engine/util/Vector2.h"
 #include "tests/scripting/ScriptTest.h"
 
+#include <memory>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -191,6 +192,23 @@ TEST_F(ScriptMisuseTest, ASoundDeviceKeptBeyondItsShutDownRaises)
                   {"kept.SetVolume(None, 0.5)", "RuntimeError"},
                   // The device started anew is another, whole one.
                   {"assert not SoundDevice.GetInstance().IsPlaying(None)", ""}});
+}
+
+// Actor::Create runs a second statement of Python after it found the actor, where a script's
+// thread may take the interpreter and drop the last reference to it: then it made no actor.
+TEST_F(ScriptMisuseTest, AnActorDroppedWhileTheEngineTakesItOverIsNoActor)
+{
+    Python("class Dropped(Actor):\n"
+           "    def __disown__(self):\n"
+           "        Actor._lastSpawnedActor = None\n"
+           "plainCreate = Actor.Create\n"
+           "Actor.Create = staticmethod(lambda name: Dropped())\n");
+    EXPECT_EQ(Actor::Create("herder"), nullptr);
+    Python("Actor.Create = staticmethod(plainCreate)\n");
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"ERROR: Script failed to create Actor with archetype herder. "});
+    const std::unique_ptr<Actor> herder(Actor::Create("herder"));
+    EXPECT_NE(herder, nullptr);
 }
 
 TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)
