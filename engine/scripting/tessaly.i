@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cxxabi.h>
 #include <vector>
 %}
 
@@ -41,6 +42,12 @@
     try
     {
         $action
+    }
+    catch (abi::__forced_unwind&)
+    {
+        // Python ends a thread that wants the interpreter back after it has shut down (a
+        // script's thread inside an engine call that ran Python) by unwinding it: that goes on.
+        throw;
     }
     catch (...)
     {

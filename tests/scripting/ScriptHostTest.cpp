@@ -1,6 +1,7 @@
 // The interpreter's life: each test needs a process of its own (ctest runs every test alone).
 #include "engine/actors/TextActor.h"
 #include "engine/console/TestConsole.h"
+#include "engine/messaging/Switchboard.h"
 #include "engine/scripting/ScriptInterface.h"
 #include "engine/world/World.h"
 #include "engine/world/glfw2/Glfw2.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace
 {
@@ -97,6 +99,38 @@ TEST(ScriptHostTest, ShutDownDeletesPythonActorsThatAThreadDeletesMeanwhileOnce)
     EXPECT_FALSE(ScriptInterface::IsInitialized());
     EXPECT_EQ(Renderable::GetDeletionCount() - deletions, 3u);
     EXPECT_TRUE(world->GetRenderablesBegin() == world->GetRenderablesEnd());
+}
+
+// Needs a display. A script's daemon thread inside an engine call that runs Python (a handler
+// called directly, a level load) when Python ends is ended by Python, which unwinds it through
+// the engine: the program ends all the same.
+TEST(ScriptHostTest, ADaemonThreadInsideAnEngineCallEndsWithPython)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    struct Napping : Actor
+    {
+        Napping() { Switchboard::GetInstance()->SubscribeTo(this, "Nap"); }
+        void ReceiveMessage(Message*) override
+        {
+            World::GetInstance()->ScriptExec("napping.set()\ntime.sleep(0.5)\n");
+        }
+    } napping;
+    world->ScriptExec("import threading, time\n"
+                      "napping = threading.Event()\n"
+                      "def nap():\n"
+                      "    for each in Switchboard.GetInstance().GetSubscribersTo('Nap'):\n"
+                      "        each.ReceiveMessage(Message('Nap'))\n"
+                      "threading.Thread(target=nap, daemon=True).start()\n"
+                      "napping.wait(10)\n");
+
+    Watchdog watchdog(60.0, "the shut-down, beside a thread inside an engine call");
+    world->Destroy();
+    EXPECT_FALSE(ScriptInterface::IsInitialized());
+    // The thread wakes to find Python ended, and is ended.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
 // Needs a display. A script's thread that never ends does not keep the program from ending; one
