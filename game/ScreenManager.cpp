@@ -107,8 +107,9 @@ void ScreenManager::ReceiveMessage(Message* message)
     {
         // Asked for by Python that a screen's level load lets run (a script's thread, the level
         // script) while that screen starts: it would be started again inside its own start.
-        // The switch waits for the one under way.
-        Switchboard::GetInstance()->Broadcast(new Message(name));
+        // It comes again next frame, when the switch under way has ended (on a script's thread
+        // that switch needs the frame's turn to go on).
+        Switchboard::GetInstance()->DeferredBroadcast(new Message(name), 0.0f);
         return;
     }
     if (!TakeSwitchOfThisFrame())

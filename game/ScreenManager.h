@@ -53,7 +53,7 @@ public:
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart", the first kMaxSwitchesPerFrame of a frame;
     /// other names, and follow-ons of a screen run that has ended, are ignored. One that comes
-    /// while a screen is being switched to is broadcast again, to follow that switch.
+    /// while a screen is being switched to comes again in the next frame.
     void ReceiveMessage(Message* message) override;
 
     /// To the next screen, with a click; nothing at the last screen.

@@ -91,4 +91,40 @@ TEST_F(ScreenManagerThreadsTest, ScreensChangeBesideAScriptsThreadAndTouches)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "True\n");
 }
 
+// A script's thread that asks the manager itself for screen changes (its own call, not a
+// message) runs each change on its thread; one it asks for while the main thread's change loads
+// its level, or the main thread while its change loads, waits: no frame waits for ever, and one
+// screen runs, alone in the World.
+TEST_F(ScreenManagerThreadsTest, ScreenChangesAskedForOnAScriptsThreadNeitherFreezeNorNest)
+{
+    StartManager();
+    world->ScriptExec("import threading, time\n"
+                      "running, asked = [True], [0]\n"
+                      "def ask():\n"
+                      "    while running[0]:\n"
+                      "        for each in Switchboard.GetInstance().GetSubscribersTo('Restart'):\n"
+                      "            each.ReceiveMessage(Message('Restart'))\n"
+                      "        asked[0] += 1\n"
+                      "        time.sleep(0.001)\n"
+                      "asker = threading.Thread(target=ask)\n"
+                      "asker.start()\n");
+    {
+        Watchdog watchdog(120.0, "screen changes beside a thread that changes screens");
+        testing::internal::CaptureStdout(); // "restarting"
+        for (int frame = 0; frame < 60; ++frame)
+            Tick({frame % 4 == 3 ? "MoveBackwards" : "MoveForwards"});
+        world->ScriptExec("running[0] = False\n"
+                          "asker.join()\n");
+        Tick();
+        Tick();
+        testing::internal::GetCapturedStdout();
+    }
+    std::vector<Renderable*> screens;
+    for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+        if (dynamic_cast<TuioScreen*>(*it) != nullptr)
+            screens.push_back(*it);
+    EXPECT_EQ(screens,
+              std::vector<Renderable*>{manager->GetScreens()[manager->GetCurrentScreenIndex()]});
+}
+
 } // namespace
