@@ -256,6 +256,15 @@ protected:
         touches->client->removeTuioListener(&touches->listener);
         touches->client->addTuioListener(&touches->listener);
     }
+    /// The screens in the World.
+    std::vector<Renderable*> ScreensInWorld() const
+    {
+        std::vector<Renderable*> screens;
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+            if (dynamic_cast<TuioScreen*>(*it) != nullptr)
+                screens.push_back(*it);
+        return screens;
+    }
     /// The manager's running screen as a T (null if it is another kind).
     template <typename T> T* Running() const
     {

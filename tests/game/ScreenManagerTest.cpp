@@ -168,11 +168,7 @@ TEST_F(ScreenManagerTest, ASwitchAskedForWhileAScreenStartsFollowsThatStart)
                       "__main__.LoadLevel = plain\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "['bush_level1', 'sheeps_level1']\n");
     EXPECT_EQ(manager->GetCurrentScreenIndex(), 2);
-    std::vector<Renderable*> screens;
-    for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
-        if (dynamic_cast<TuioScreen*>(*it) != nullptr)
-            screens.push_back(*it);
-    EXPECT_EQ(screens, std::vector<Renderable*>{manager->GetScreens()[2]});
+    EXPECT_EQ(ScreensInWorld(), std::vector<Renderable*>{manager->GetScreens()[2]});
     EXPECT_EQ(Tagged("sheepdestroyer"), 2u) << "the fires of sheeps_level1 alone";
     EXPECT_EQ(LogCapture::Get().Lines(), StringList{});
 }
