@@ -31,7 +31,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cxxabi.h>
+#include <exception>
 #include <vector>
 %}
 
@@ -43,14 +43,13 @@
     {
         $action
     }
-    catch (abi::__forced_unwind&)
-    {
-        // Python ends a thread that wants the interpreter back after it has shut down (a
-        // script's thread inside an engine call that ran Python) by unwinding it: that goes on.
-        throw;
-    }
     catch (...)
     {
+        // Python ends a thread that wants the interpreter back after it has shut down (a
+        // script's thread inside an engine call that ran Python) by unwinding it, which is no
+        // C++ exception (none is current): that goes on.
+        if (!std::current_exception())
+            throw;
         TessalyRaiseNativeError();
         SWIG_fail;
     }
