@@ -24,4 +24,7 @@ QuorvelManager::ScreenList QuorvelManager::MakeScreens()
     };
 }
 
-QuorvelManager::QuorvelManager() : ScreenManager(TUIO::TuioClient::GetInstance(), &MakeScreens) {}
+QuorvelManager::QuorvelManager() : ScreenManager(TUIO::TuioClient::GetInstance(), &MakeScreens)
+{
+    ListenForTouches();
+}

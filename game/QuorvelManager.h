@@ -3,7 +3,7 @@
 #include "game/ScreenManager.h"
 
 /// The game's manager: the start screen, the five herding levels and the farewell screen.
-class QuorvelManager : public ScreenManager
+class QuorvelManager final : public ScreenManager
 {
 public:
     /// The one instance, made on the first call (with the World initialised): it registers with

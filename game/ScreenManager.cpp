@@ -31,10 +31,6 @@ ScreenManager::ScreenManager(TUIO::TuioClient* client,
     : m_client(client), m_nextHint("[" + nextKeys + "]: Next"),
       m_bothHints(m_nextHint + " " + kPreviousHint)
 {
-    if (m_client != nullptr)
-    {
-        m_client->addTuioListener(this);
-    }
     Switchboard* switchboard = Switchboard::GetInstance();
     switchboard->SubscribeTo(this, "MoveForwards");
     switchboard->SubscribeTo(this, "MoveBackwards");
@@ -52,6 +48,14 @@ ScreenManager::ScreenManager(TUIO::TuioClient* client,
     SoundDevice* sound = SoundDevice::GetInstance();
     sound->SetSoundCallback(this, &GameManager::SoundEnded);
     m_clickSample = sound->LoadSample("Resources/Sounds/click.ogg", false);
+}
+
+void ScreenManager::ListenForTouches()
+{
+    if (m_client != nullptr)
+    {
+        m_client->addTuioListener(this);
+    }
 }
 
 ScreenManager::~ScreenManager()
@@ -95,7 +99,20 @@ void ScreenManager::ReceiveMessage(Message* message)
     const bool switching = name == "MoveForwards" || name == "MoveBackwards" || name == "Restart";
     // A level's follow-on that comes after the level was left would skip or repeat a screen.
     const auto* followOn = dynamic_cast<const FollowOnMessage*>(message);
-    if (!switching || (followOn != nullptr && followOn->IsStale()) || !TakeSwitchOfThisFrame())
+    if (!switching || (followOn != nullptr && followOn->IsStale()))
+    {
+        return;
+    }
+    if (m_switching)
+    {
+        // Asked for by Python that a screen's level load lets run (a script's thread, the level
+        // script) while that screen starts: it would be started again inside its own start.
+        // It comes again next frame, when the switch under way has ended (on a script's thread
+        // that switch needs the frame's turn to go on).
+        Switchboard::GetInstance()->DeferredBroadcast(new Message(name), 0.0f);
+        return;
+    }
+    if (!TakeSwitchOfThisFrame())
     {
         return;
     }
@@ -174,6 +191,12 @@ void ScreenManager::StopRunningScreen()
 
 void ScreenManager::SwitchTo(int index)
 {
+    struct Switching
+    {
+        bool& flag;
+        explicit Switching(bool& f) : flag(f) { flag = true; }
+        ~Switching() { flag = false; }
+    } switching(m_switching);
     World* world = World::GetInstance();
     TuioScreen* leaving = m_screens[m_currentScreen];
     leaving->Stop();

@@ -52,7 +52,8 @@ public:
     bool IsProtectedFromUnloadAll(Renderable* renderable) override;
     void SoundEnded(void* channel) override;
     /// "MoveForwards", "MoveBackwards" and "Restart", the first kMaxSwitchesPerFrame of a frame;
-    /// other names, and follow-ons of a screen run that has ended, are ignored.
+    /// other names, and follow-ons of a screen run that has ended, are ignored. One that comes
+    /// while a screen is being switched to comes again in the next frame.
     void ReceiveMessage(Message* message) override;
 
     /// To the next screen, with a click; nothing at the last screen.
@@ -81,12 +82,16 @@ public:
     void refresh(TUIO::TuioTime frameTime) override;
 
 protected:
-    /// Registers with client (may be null: no touches), subscribes to the three switching
-    /// messages, builds the list with makeScreens, adds and starts the first screen, and loads
-    /// the click. The World must be initialised. nextKeys names the keys of "MoveForwards" in
-    /// the hints.
+    /// Subscribes to the three switching messages, builds the list with makeScreens, adds and
+    /// starts the first screen, and loads the click. The World must be initialised. client (may
+    /// be null: no touches) is the one ListenForTouches registers with. nextKeys names the keys
+    /// of "MoveForwards" in the hints.
     ScreenManager(TUIO::TuioClient* client, const std::function<ScreenList()>& makeScreens,
                   const String& nextKeys = "A/Space");
+    /// Registers with the constructor's client. The most derived constructor calls it last: the
+    /// receive thread calls the object from then on, which a constructor still running would be
+    /// writing (its virtual table) at the same time.
+    void ListenForTouches();
 
 private:
     /// Stops and removes the running screen, then starts and adds screens[index].
@@ -103,6 +108,7 @@ private:
     ScreenList m_screens;
     int m_currentScreen = -1;
     SAMPLE_HANDLE m_clickSample = nullptr;
+    bool m_switching = false;        ///< within SwitchTo
     std::uint64_t m_switchFrame = 0; ///< the World's frame counted in
     int m_switchesThisFrame = 0;
     /// The live touches (session IDs) that had a message: a screen may have made something for

@@ -8,6 +8,7 @@
 #include "engine/util/MathUtil.h"
 #include "engine/util/StringUtil.h"
 #include "engine/util/opengl/GL.h"
+#include "engine/world/RenderableRef.h"
 #include "engine/world/World.h"
 
 #include <algorithm>
@@ -338,9 +339,18 @@ Actor* Actor::Create(const String& archetype)
         GetSystemLog()->Log("WARNING: more than one Actor tagged with '" + tag + "'. (" +
                             Printable(archetype) + ")");
 
-    Actor* actor = *actors.begin();
+    // Python again, where the actor may go (a script's thread that takes the interpreter
+    // meanwhile drops the last reference to it or unloads the World).
+    const RenderableRef<Actor> spawned(*actors.begin());
     World::GetInstance()->ScriptExec("Actor._lastSpawnedActor.__disown__()\n"
                                      "Actor._lastSpawnedActor = None\n");
+    Actor* actor = spawned.Get();
+    if (actor == nullptr)
+    {
+        GetSystemLog()->Log("ERROR: Script failed to create Actor with archetype " +
+                            Printable(archetype) + ". ");
+        return nullptr;
+    }
     actor->Untag(tag);
     return actor;
 }

@@ -26,10 +26,12 @@
 #include "engine/util/Vector2.h"
 #include "engine/util/Vector3.h"
 #include "engine/world/Camera.h"
+#include "engine/world/RenderableRef.h"
 #include "engine/world/World.h"
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <vector>
 %}
 
@@ -43,6 +45,11 @@
     }
     catch (...)
     {
+        // Python ends a thread that wants the interpreter back after it has shut down (a
+        // script's thread inside an engine call that ran Python) by unwinding it, which is no
+        // C++ exception (none is current): that goes on.
+        if (!std::current_exception())
+            throw;
         TessalyRaiseNativeError();
         SWIG_fail;
     }

@@ -424,6 +424,16 @@ typedef sound::Channel* SOUND_HANDLE;
 
 %nodefaultctor SoundDevice;
 %nodefaultdtor SoundDevice;
+// The device is deleted at exit, before Python ends: a proxy that a script's thread kept and
+// calls meanwhile must not reach it.
+%typemap(check, noblock=1) SoundDevice* self
+{
+    if (!SoundDevice::IsCurrent($1))
+    {
+        PyErr_SetString(PyExc_RuntimeError, "the SoundDevice has been shut down");
+        SWIG_fail;
+    }
+}
 class SoundDevice
 {
 public:

@@ -142,25 +142,29 @@ void ScriptedObjects::RegisterConsole(Console* console)
 void ScriptedObjects::DeleteAll()
 {
     World* world = World::GetInstance();
-    std::vector<Renderable*> scripted;
+    // Deleting one runs Python (its half's __del__, or a thread that takes the interpreter
+    // meanwhile), which may delete others (ResetWorld) or register another console.
+    std::vector<RenderableRef<Renderable>> scripted;
     for (RenderableIterator it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd();
          ++it)
         if (dynamic_cast<Swig::Director*>(*it) != nullptr)
-            scripted.push_back(*it);
-    for (Renderable* renderable : scripted)
-    {
-        world->Remove(renderable);
-        delete renderable;
-    }
+            scripted.emplace_back(*it);
+    for (const RenderableRef<Renderable>& each : scripted)
+        if (Renderable* renderable = each.Get())
+        {
+            world->Remove(renderable);
+            delete renderable;
+        }
 
     const bool registeredScripted =
         std::find(s_scriptedConsoles.begin(), s_scriptedConsoles.end(), world->GetConsole()) !=
         s_scriptedConsoles.end();
     if (registeredScripted)
         world->RegisterConsole(s_engineConsole);
-    for (Console* console : s_scriptedConsoles)
+    std::vector<Console*> consoles;
+    consoles.swap(s_scriptedConsoles);
+    for (Console* console : consoles)
         delete console;
-    s_scriptedConsoles.clear();
     s_engineConsole = nullptr;
 }
 %}

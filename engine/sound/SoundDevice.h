@@ -23,6 +23,12 @@ class SoundDevice
 public:
     /// The device, started on first use.
     static SoundDevice* GetInstance();
+    /// Whether device is the one GetInstance gives, without starting one: a pointer kept from
+    /// before a Shutdown (by a script's thread at exit) is not.
+    static bool IsCurrent(const SoundDevice* device)
+    {
+        return device != nullptr && device == s_soundDevice;
+    }
 
     /// Starts the sound library: version check, driver set-up, 100 channels. An output that
     /// cannot be started leaves one "WARNING: Sound is off ..." line in the system log.

@@ -21,6 +21,7 @@ PrototypesManager* PrototypesManager::GetInstance()
 PrototypesManager::PrototypesManager()
     : ScreenManager(TUIO::TuioClient::GetInstance(), &PrototypesManager::MakeScreens, "Space")
 {
+    ListenForTouches();
 }
 
 PrototypesManager::ScreenList PrototypesManager::MakeScreens()

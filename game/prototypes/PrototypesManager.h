@@ -4,7 +4,7 @@
 
 /// The manager of the further screens' program: the same switching, hints and touch messages
 /// as the game's, over the list of further screens.
-class PrototypesManager : public ScreenManager
+class PrototypesManager final : public ScreenManager
 {
 public:
     /// The one instance, made on the first call (with the World initialised).

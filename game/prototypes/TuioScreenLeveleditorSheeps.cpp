@@ -142,9 +142,13 @@ PhysicsActor* TuioScreenLeveleditorSheeps::CopyPaletteItem(PhysicsActor* item, i
 {
     const String key = ToLower(item->GetName());
     ConsoleLine("creating a " + key);
+    // The archetype's script is Python, where the item may go (a script's thread that takes the
+    // interpreter meanwhile unloads the World): then there is nothing to copy.
+    const RenderableRef<PhysicsActor> palette(item);
     Actor* created = Actor::Create(key);
     auto* copy = dynamic_cast<PhysicsActor*>(created);
-    if (copy == nullptr || copy->GetBody() != nullptr)
+    item = palette.Get();
+    if (copy == nullptr || copy->GetBody() != nullptr || item == nullptr)
     {
         // Only a physics actor without a body yet can be set up as a copy; the cursor then
         // carries nothing until it is lifted. The archetype's script may have put it into the

@@ -62,9 +62,46 @@ public:
     }
 };
 
-struct TestManager : ScreenManager
+struct TestManager final : ScreenManager
 {
-    TestManager(TUIO::TuioClient* c, const std::function<ScreenList()>& s) : ScreenManager(c, s) {}
+    TestManager(TUIO::TuioClient* c, const std::function<ScreenList()>& s)
+        : ScreenManager(c, s), client(c)
+    {
+        ListenForTouches();
+    }
+    /// Leaves the client first, as the constructor joined it last: a call from its receive
+    /// thread may still be under way.
+    ~TestManager() override
+    {
+        if (client != nullptr)
+            client->removeTuioListener(this);
+    }
+
+    TUIO::TuioClient* client;
+};
+
+/// The World's game manager in the tests, standing for the manager of a test, as the programs'
+/// managers do for them (the World takes one manager for good): a level unload leaves that
+/// manager's screens in the World.
+struct StandInManager : GameManager
+{
+    bool IsProtectedFromUnloadAll(Renderable* renderable) override
+    {
+        return manager != nullptr && manager->IsProtectedFromUnloadAll(renderable);
+    }
+    /// The one stand-in, made the World's game manager on first use.
+    static StandInManager& Get()
+    {
+        static StandInManager* standIn = []
+        {
+            auto* made = new StandInManager();
+            World::GetInstance()->SetGameManager(made);
+            return made;
+        }();
+        return *standIn;
+    }
+
+    ScreenManager* manager = nullptr;
 };
 
 constexpr char kDown[] = "TuioCursorAdded", kMove[] = "TuioCursorUpdated",
@@ -218,6 +255,15 @@ protected:
         // Listening after the manager, the recorder sees a refresh once its messages are queued.
         touches->client->removeTuioListener(&touches->listener);
         touches->client->addTuioListener(&touches->listener);
+    }
+    /// The screens in the World.
+    std::vector<Renderable*> ScreensInWorld() const
+    {
+        std::vector<Renderable*> screens;
+        for (auto it = world->GetRenderablesBegin(); it != world->GetRenderablesEnd(); ++it)
+            if (dynamic_cast<TuioScreen*>(*it) != nullptr)
+                screens.push_back(*it);
+        return screens;
     }
     /// The manager's running screen as a T (null if it is another kind).
     template <typename T> T* Running() const

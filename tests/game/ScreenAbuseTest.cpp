@@ -31,26 +31,14 @@ World.GetInstance().Add(Wrecker()))"},
     {"unloaded with the level", "World.GetInstance().ResetWorld()"},
 };
 
-/// The World's game manager in these tests, standing for the manager of the case, as the
-/// programs' managers do for them (the World takes one manager for good).
-struct StandIn : GameManager
-{
-    bool IsProtectedFromUnloadAll(Renderable* renderable) override
-    {
-        return manager != nullptr && manager->IsProtectedFromUnloadAll(renderable);
-    }
-    ScreenManager* manager = nullptr;
-};
-
 class ScreenAbuseTest : public ScreenTest, public testing::WithParamInterface<int>
 {
 protected:
     static void SetUpTestSuite()
     {
         ScreenTest::SetUpTestSuite();
-        World::GetInstance()->SetGameManager(&s_standIn);
+        StandInManager::Get();
     }
-    static inline StandIn s_standIn;
 
     /// Runs the abuse's script with `names` in the main module: the actors in the World.
     void RunAbuse(const char* script)
@@ -124,7 +112,7 @@ TEST_P(ScreenAbuseTest, GoesOnWhenScriptsDestroyOrRemoveItsActors)
         screens.resize(1);
         screens.push_back(new TuioScreenStart());
         manager = std::make_unique<TestManager>(nullptr, [&] { return screens; });
-        s_standIn.manager = manager.get();
+        StandInManager::Get().manager = manager.get();
 
         Tick();
         const int made = ScreenActors();
@@ -149,7 +137,7 @@ TEST_P(ScreenAbuseTest, GoesOnWhenScriptsDestroyOrRemoveItsActors)
 
         manager->StopRunningScreen();
         manager.reset();
-        s_standIn.manager = nullptr;
+        StandInManager::Get().manager = nullptr;
         for (TuioScreen* each : screens)
             delete each;
         world->UnloadAll();

@@ -8,6 +8,7 @@
 #include "game/prototypes/PrototypesManager.h"
 #include "game/prototypes/TuioScreenLeveleditorSheeps.h"
 #include "tests/game/GameTestSupport.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/MessageRecorder.h"
 
 #include <oscpack/ip/IpEndpointName.h>
@@ -143,6 +144,33 @@ TEST_F(ScreenManagerTest, AFrameObeysAtMostItsCapOfSwitchesAndTheNextFrameObeysA
     Tick(std::vector<const char*>(cap, "MoveForwards"), 0.0);
     EXPECT_EQ(manager->GetCurrentScreenIndex(), cap);
     EXPECT_EQ(CountingSoundSystem::s_plays, 3 * cap + 2);
+}
+
+// Python that a level load lets run (a script's thread, the level script itself) may ask the
+// manager for a switch while a screen starts: the switch follows that start, and no screen is
+// started inside its own start or left in the World beside the running one.
+TEST_F(ScreenManagerTest, ASwitchAskedForWhileAScreenStartsFollowsThatStart)
+{
+    world->ScriptExec("import __main__\n"
+                      "loads, plain = [], __main__.LoadLevel\n"
+                      "def asking(name):\n"
+                      "    loads.append(name)\n"
+                      "    if len(loads) == 1:\n"
+                      "        for each in Switchboard.GetInstance().GetSubscribersTo('Restart'):\n"
+                      "            each.ReceiveMessage(Message('MoveForwards'))\n"
+                      "    plain(name)\n"
+                      "__main__.LoadLevel = asking\n");
+    LogCapture::Get().Clear();
+    Tick({"MoveForwards"});
+    Tick();
+    testing::internal::CaptureStdout();
+    world->ScriptExec("print(loads)\n"
+                      "__main__.LoadLevel = plain\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "['bush_level1', 'sheeps_level1']\n");
+    EXPECT_EQ(manager->GetCurrentScreenIndex(), 2);
+    EXPECT_EQ(ScreensInWorld(), std::vector<Renderable*>{manager->GetScreens()[2]});
+    EXPECT_EQ(Tagged("sheepdestroyer"), 2u) << "the fires of sheeps_level1 alone";
+    EXPECT_EQ(LogCapture::Get().Lines(), StringList{});
 }
 
 // Both programs' screens: Stop takes away what the screen made (puffs end on their own), fingers

@@ -1,6 +1,7 @@
 // The interpreter's life: each test needs a process of its own (ctest runs every test alone).
 #include "engine/actors/TextActor.h"
 #include "engine/console/TestConsole.h"
+#include "engine/messaging/Switchboard.h"
 #include "engine/scripting/ScriptInterface.h"
 #include "engine/world/World.h"
 #include "engine/world/glfw2/Glfw2.h"
@@ -16,6 +17,20 @@
 
 #include <pthread.h>
 #include <signal.h>
+
+namespace
+{
+/// Set by a test whose script's thread Python cuts short: unwound without Python's own clean-up,
+/// it leaves behind what it was running (its parsed statement, its frames), as any thread cut
+/// short does.
+bool g_threadCutShort = false;
+} // namespace
+
+/// The leak check at exit is off for the process of such a test.
+extern "C" int __lsan_is_turned_off()
+{
+    return g_threadCutShort ? 1 : 0;
+}
 
 namespace
 {
@@ -70,6 +85,70 @@ TEST(ScriptHostTest, ShutDownDeletesPythonActorsAndConsolesBeforeTheInterpreter)
     ASSERT_NE(dynamic_cast<TextActor*>(*world->GetRenderablesBegin()), nullptr);
     EXPECT_TRUE(++world->GetRenderablesBegin() == world->GetRenderablesEnd());
     world->UnloadAll();
+}
+
+// Needs a display. Deleting a Python actor at shut-down runs Python, where a script's thread may
+// take the interpreter and unload the World: the actors it deletes are not deleted again.
+TEST(ScriptHostTest, ShutDownDeletesPythonActorsThatAThreadDeletesMeanwhileOnce)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    world->ScriptExec("import threading\n"
+                      "first, unloaded = threading.Event(), threading.Event()\n"
+                      "class Walker(Actor):\n"
+                      "    def __del__(self):\n"
+                      "        if not first.is_set():\n"
+                      "            first.set()\n"
+                      "            unloaded.wait(10)\n"
+                      "def unload():\n"
+                      "    first.wait()\n"
+                      "    World.GetInstance().ResetWorld()\n"
+                      "    unloaded.set()\n"
+                      "for layer in (0, 3, 3):\n"
+                      "    World.GetInstance().Add(Walker(), layer)\n"
+                      "threading.Thread(target=unload, daemon=True).start()\n");
+    const unsigned long deletions = Renderable::GetDeletionCount();
+
+    Watchdog watchdog(60.0, "the shut-down, beside a thread that unloads the World");
+    world->Destroy();
+    EXPECT_FALSE(ScriptInterface::IsInitialized());
+    EXPECT_EQ(Renderable::GetDeletionCount() - deletions, 3u);
+    EXPECT_TRUE(world->GetRenderablesBegin() == world->GetRenderablesEnd());
+}
+
+// Needs a display. A script's daemon thread inside an engine call that runs Python (a handler
+// called directly, a level load) when Python ends is ended by Python, which unwinds it through
+// the engine: the program ends all the same.
+TEST(ScriptHostTest, ADaemonThreadInsideAnEngineCallEndsWithPython)
+{
+    if (!FirstStartInThisProcess())
+        GTEST_SKIP() << "needs a process of its own";
+    World* world = World::GetInstance();
+    ASSERT_TRUE(world->Initialize(1024, 768, "Tessaly Engine", false));
+    struct Napping : Actor
+    {
+        Napping() { Switchboard::GetInstance()->SubscribeTo(this, "Nap"); }
+        void ReceiveMessage(Message*) override
+        {
+            World::GetInstance()->ScriptExec("napping.set()\ntime.sleep(0.5)\n");
+        }
+    } napping;
+    world->ScriptExec("import threading, time\n"
+                      "napping = threading.Event()\n"
+                      "def nap():\n"
+                      "    for each in Switchboard.GetInstance().GetSubscribersTo('Nap'):\n"
+                      "        each.ReceiveMessage(Message('Nap'))\n"
+                      "threading.Thread(target=nap, daemon=True).start()\n"
+                      "napping.wait(10)\n");
+
+    Watchdog watchdog(60.0, "the shut-down, beside a thread inside an engine call");
+    g_threadCutShort = true;
+    world->Destroy();
+    EXPECT_FALSE(ScriptInterface::IsInitialized());
+    // The thread wakes to find Python ended, and is ended.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
 // Needs a display. A script's thread that never ends does not keep the program from ending; one

@@ -1,9 +1,11 @@
 // Hostile script lines, as typed into the console: each raises its Python error, and the engine
 // behind it is unharmed afterwards.
 #include "engine/console/Console.h"
+#include "engine/sound/SoundDevice.h"
 #include "engine/util/Vector2.h"
 #include "tests/scripting/ScriptTest.h"
 
+#include <memory>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -175,6 +177,38 @@ TEST_F(ScriptMisuseTest, PythonCannotTakeOrDeleteWhatTheEngineOwnsOrShares)
                      "      w.GetLayerByName('nothing'), Camera.GetInstance().GetZ() > 0)\n"),
               "2 Counter 0 0 True\n");
     EXPECT_EQ(errors, "");
+}
+
+// The World shuts the sound device down before Python ends, while a script's threads may still
+// run: a proxy of it that one kept raises instead of reaching the deleted device.
+TEST_F(ScriptMisuseTest, ASoundDeviceKeptBeyondItsShutDownRaises)
+{
+    Python("kept = SoundDevice.GetInstance()\n"
+           "click = kept.LoadSample('Resources/Sounds/click.ogg', False)\n");
+    SoundDevice::GetInstance()->Shutdown();
+    ExpectErrors({{"kept.IsPlaying(None)", "RuntimeError"},
+                  {"kept.LoadSample('Resources/Sounds/click.ogg', False)", "RuntimeError"},
+                  {"kept.PlaySound(click, 0.5)", "RuntimeError"},
+                  {"kept.SetVolume(None, 0.5)", "RuntimeError"},
+                  // The device started anew is another, whole one.
+                  {"assert not SoundDevice.GetInstance().IsPlaying(None)", ""}});
+}
+
+// Actor::Create runs a second statement of Python after it found the actor, where a script's
+// thread may take the interpreter and drop the last reference to it: then it made no actor.
+TEST_F(ScriptMisuseTest, AnActorDroppedWhileTheEngineTakesItOverIsNoActor)
+{
+    Python("class Dropped(Actor):\n"
+           "    def __disown__(self):\n"
+           "        Actor._lastSpawnedActor = None\n"
+           "plainCreate = Actor.Create\n"
+           "Actor.Create = staticmethod(lambda name: Dropped())\n");
+    EXPECT_EQ(Actor::Create("herder"), nullptr);
+    Python("Actor.Create = staticmethod(plainCreate)\n");
+    EXPECT_EQ(LogCapture::Get().Take(),
+              StringList{"ERROR: Script failed to create Actor with archetype herder. "});
+    const std::unique_ptr<Actor> herder(Actor::Create("herder"));
+    EXPECT_NE(herder, nullptr);
 }
 
 TEST_F(ScriptMisuseTest, AThisThatLoopsOrAChainWithoutEndRaises)

@@ -128,13 +128,9 @@ TEST(TuioClientThreadsTest, AnUnlockReleasesExactlyWhatItsLockTookAcrossDisconne
 TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheCallInProgress)
 {
     ConnectedClient c;
-    for (int round = 0; round < 200; ++round) // a break right after connect must not be lost
-    {
-        c.client->disconnect();
-        c.client->connect(false);
-    }
     std::atomic<long> disconnecting{0};
     std::atomic<bool> callReturned{false};
+    // Set before the receive thread that calls it starts, in the rounds below.
     c.listener.onRefresh = [&]
     {
         // Returns only once the disconnecting thread waits (for this call to end, if it waits
@@ -143,6 +139,11 @@ TEST(TuioClientThreadsTest, DisconnectEndsTheThreadAndWaitsForTheCallInProgress)
             std::this_thread::yield();
         callReturned = true;
     };
+    for (int round = 0; round < 200; ++round) // a break right after connect must not be lost
+    {
+        c.client->disconnect();
+        c.client->connect(false);
+    }
     SendTo(c.port, CursorBundle({1}, {{1, 0.5f, 0.5f}}, 1));
     ASSERT_TRUE(c.listener.WaitFor(1, "+cur"));
     std::async(std::launch::async,

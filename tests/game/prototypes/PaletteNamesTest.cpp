@@ -80,3 +80,36 @@ TEST_F(PaletteNamesTest, AnItemNamedToRunCodeRunsNothingAndOneWithAnApostropheIs
     ASSERT_TRUE(loaded && loaded->GetBody());
     EXPECT_LT(Vector2::Distance(loaded->GetPosition(), Vector2(2.0f, -3.0f)), 0.5f);
 }
+
+// Making a copy runs the archetype's Python, where a script's thread may take the interpreter
+// and unload the World, the item with it: then no copy is made, and the finger's end is quiet.
+TEST_F(PaletteNamesTest, AnItemUnloadedWhileItsCopyIsMadeGivesNoCopy)
+{
+    std::ofstream(dir.File("palette.ini")) << "[Shepherd's Hut]\ntype = shepherd's hut\n"
+                                           << "position = [-10, -3]\ntags = archetyp\n"
+                                           << "sensor = true\n";
+    // The manager keeps its screen through the unload, as in the program.
+    StartManager([]
+                 { return ScreenManager::ScreenList{new TuioScreenLeveleditorSheeps("palette")}; });
+    struct Protecting
+    {
+        explicit Protecting(ScreenManager* m) { StandInManager::Get().manager = m; }
+        ~Protecting() { StandInManager::Get().manager = nullptr; }
+    } protecting(manager.get());
+    ASSERT_NE(Actor::GetNamed("Shepherd's Hut"), nullptr) << "the item is there";
+    world->ScriptExec("plainCreate = Actor.Create\n"
+                      "def unloading(name):\n"
+                      "    World.GetInstance().ResetWorld()\n"
+                      "    return plainCreate(name)\n"
+                      "Actor.Create = staticmethod(unloading)\n");
+    testing::internal::CaptureStdout();
+    Down(0, Vector2(-10.0f, -3.0f));
+    Move(0, Vector2(2.0f, -3.0f), 5);
+    Up(0);
+    const String printed = testing::internal::GetCapturedStdout();
+    world->ScriptExec("Actor.Create = staticmethod(plainCreate)\n");
+
+    EXPECT_NE(printed.find("creating a shepherd's hut\n"), String::npos) << printed;
+    EXPECT_EQ(Actor::GetNamed("Shepherd's Hut"), nullptr) << "the item went with the World";
+    EXPECT_EQ(Tagged("dropped_levelactor"), 0u) << "no copy";
+}
