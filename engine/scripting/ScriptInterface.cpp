@@ -5,6 +5,7 @@
 #include "engine/scripting/ScriptInterface.h"
 
 #include "engine/console/Log.h"
+#include "engine/scripting/PythonSnippet.h"
 #include "engine/scripting/ScriptInterrupts.h"
 #include "engine/scripting/ScriptSourceFiles.h"
 #include "engine/scripting/ScriptedObjects.h"
@@ -112,15 +113,7 @@ for name in ("stdout", "stderr"):
         setattr(sys, name, dropping(getattr(sys, name)))
         setattr(sys, "__%s__" % name, getattr(sys, name))
 )";
-    PyObject* globals = PyDict_New();
-    PyObject* result = globals ? PyRun_String(kCode, Py_file_input, globals, globals) : nullptr;
-    if (result == nullptr)
-    {
-        GetSystemLog()->Log("WARNING: Python's output may raise once its reader has gone.");
-        PyErr_Print();
-    }
-    Py_XDECREF(result);
-    Py_XDECREF(globals);
+    RunPythonSnippet(kCode, "WARNING: Python's output may raise once its reader has gone.");
 }
 
 /// Creates `_tessaly` and the `tessaly` proxy layer over it, which scripts import.
@@ -155,21 +148,8 @@ if threading is not None:
     with threading._shutdown_locks_lock:
         threading._shutdown_locks.clear()
 )";
-    PyObject* globals = PyDict_New();
-    PyObject* grace = PyFloat_FromDouble(ScriptInterface::kThreadGraceSeconds);
-    PyObject* result = nullptr;
-    if (globals && grace &&
-        PyDict_SetItemString(globals, "__builtins__", PyEval_GetBuiltins()) == 0 &&
-        PyDict_SetItemString(globals, "grace", grace) == 0)
-        result = PyRun_String(kCode, Py_file_input, globals, globals);
-    if (result == nullptr)
-    {
-        GetSystemLog()->Log("WARNING: Python may wait at exit for the script's threads.");
-        PyErr_Print();
-    }
-    Py_XDECREF(result);
-    Py_XDECREF(grace);
-    Py_XDECREF(globals);
+    RunPythonSnippet(kCode, "WARNING: Python may wait at exit for the script's threads.", "grace",
+                     PyFloat_FromDouble(ScriptInterface::kThreadGraceSeconds));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include "engine/scripting/ScriptSourceFiles.h"
 
-#include "engine/console/Log.h"
+#include "engine/scripting/PythonSnippet.h"
 #include "engine/util/DataFile.h"
 
 void ReadSourcesAsDataFiles()
@@ -51,19 +51,6 @@ def open_source(filename):
 external.FileLoader.get_data = get_data
 tokenize.open = open_source
 )";
-    PyObject* globals = PyDict_New();
-    PyObject* cap = PyLong_FromUnsignedLongLong(kMaxTextFileBytes);
-    PyObject* result = nullptr;
-    if (globals && cap &&
-        PyDict_SetItemString(globals, "__builtins__", PyEval_GetBuiltins()) == 0 &&
-        PyDict_SetItemString(globals, "cap", cap) == 0)
-        result = PyRun_String(kCode, Py_file_input, globals, globals);
-    if (result == nullptr)
-    {
-        GetSystemLog()->Log("WARNING: Python may wait on a module or cache file that is a pipe.");
-        PyErr_Print();
-    }
-    Py_XDECREF(result);
-    Py_XDECREF(cap);
-    Py_XDECREF(globals);
+    RunPythonSnippet(kCode, "WARNING: Python may wait on a module or cache file that is a pipe.",
+                     "cap", PyLong_FromUnsignedLongLong(kMaxTextFileBytes));
 }
