@@ -14,16 +14,15 @@ engine is never handed a value it cannot simulate, and no actor is ever left hal
 
 import bisect
 import configparser
-import errno
 import glob
 import math
 import os
 import re
-import stat
 import sys
 
 from tessaly import (ADS_Circle, ADS_Square, SAT_Loop, SAT_OneShot, SAT_PingPong, TXT_Center,
                      TXT_Left, TXT_Right, Actor, ParticleActor, PhysicsActor, TextActor, World)
+import tessaly_files  # the engine's reader of data files
 
 ARCHETYPE_FOLDER = "Config/ActorDef"
 LEVEL_FOLDER = "Config/Level"
@@ -31,9 +30,9 @@ LEVEL_FOLDER = "Config/Level"
 # out. A level of 100,000 took half a minute to make at each start of its screen, and a few
 # thousand overlapping bodies round the sheep cost Box2D seconds a step.
 MAX_LEVEL_ACTORS = 1000
-# The most a level or archetype file may hold (16 MiB): a hundred times what a level of
-# MAX_LEVEL_ACTORS actors needs, read in a few seconds.
-MAX_FILE_BYTES = 16 * 1024 * 1024
+# The most a level or archetype file may hold, as any text file of the engine's (16 MiB): a
+# hundred times what a level of MAX_LEVEL_ACTORS actors needs, read in a few seconds.
+MAX_FILE_BYTES = tessaly_files.MAX_FILE_BYTES
 
 
 class ArchetypeError(Exception):
@@ -313,29 +312,6 @@ def build(cls, settings):
 
 # --- Files ----------------------------------------------------------------------------------
 
-def read_data_file(path):
-    """The bytes of a regular file of at most MAX_FILE_BYTES. Anything else raises OSError: a
-    folder, pipe or device (which would wait for a writer, or never end) as a missing file, a
-    larger file, or one that grows or lies about its size (under /proc), as too large."""
-    if not stat.S_ISREG(os.stat(path).st_mode):  # looked at before opening: a device may act
-        raise OSError(errno.ENOENT, "not a regular file")
-    # Non-blocking, should a pipe have been put there since; a regular file ignores it.
-    fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC | os.O_NOCTTY)
-    try:
-        if not stat.S_ISREG(os.fstat(fd).st_mode):
-            raise OSError(errno.ENOENT, "not a regular file")
-        chunks, size = [], 0
-        while size <= MAX_FILE_BYTES:
-            chunk = os.read(fd, min(1 << 20, MAX_FILE_BYTES + 1 - size))
-            if not chunk:
-                return b"".join(chunks)
-            chunks.append(chunk)
-            size += len(chunk)
-        raise OSError(errno.EFBIG, "larger than %d bytes" % MAX_FILE_BYTES)
-    finally:
-        os.close(fd)
-
-
 # configparser takes no empty name: "[]" is a faulty line, not a section.
 _HEADER = re.compile(r"\s*\[([^\]]+)\]")
 _COMMENT = ("#", ";", "//")
@@ -345,7 +321,7 @@ def read_ini(path):
     """The file's sections, or None when it cannot be read. Faulty lines are reported and
     skipped; a section given twice keeps its later keys."""
     try:
-        data = read_data_file(path)
+        data = tessaly_files.read_data_file(path, MAX_FILE_BYTES)
     except OSError as error:
         report(path, None, None, "cannot read the file (%s)" % error.strerror)
         return None

@@ -191,6 +191,24 @@ void Forget(std::vector<int32_t>& ids, int32_t sessionID)
     }
 }
 
+/// Removes the live containers made since the profile's last "fseq" (madeIDs, emptied), whose
+/// frame was late, and forgets that the late frame's "alive" named them: a "set" before the
+/// next "alive" makes none again.
+template <typename Container, typename Gone>
+void RemoveMadeInFrame(std::vector<int32_t>& madeIDs, std::vector<int32_t>& aliveIDs,
+                       std::vector<int32_t>& aliveSorted, std::vector<Container*>& live,
+                       std::vector<int32_t>& sessionIDs, std::recursive_mutex& mutex, Gone gone)
+{
+    std::vector<int32_t> made;
+    made.swap(madeIDs);
+    RemoveSessions(made, live, sessionIDs, mutex, gone);
+    for (int32_t sessionID : made)
+    {
+        Forget(aliveIDs, sessionID);
+        Forget(aliveSorted, sessionID);
+    }
+}
+
 /// Updates the live container of each change, if it is still there, under the list's lock;
 /// the listener call that update returns is made after the lock is released.
 template <typename Container, typename Change, typename Update, typename Notify>
@@ -501,29 +519,14 @@ void TuioClient::CursorGone(TuioCursor* cursor)
 
 void TuioClient::RemoveFrameObjects()
 {
-    const std::vector<int32_t> made = std::move(m_frameNewObjects);
-    m_frameNewObjects.clear();
-    RemoveSessions(made, m_objects, m_objectSessionIDs, m_objectMutex,
-                   [this](TuioObject* o) { ObjectGone(o); });
-    // Named by the late frame only: a "set" before the next "alive" makes none again.
-    for (int32_t sessionID : made)
-    {
-        Forget(m_aliveObjectIDs, sessionID);
-        Forget(m_aliveObjectIDsSorted, sessionID);
-    }
+    RemoveMadeInFrame(m_frameNewObjects, m_aliveObjectIDs, m_aliveObjectIDsSorted, m_objects,
+                      m_objectSessionIDs, m_objectMutex, [this](TuioObject* o) { ObjectGone(o); });
 }
 
 void TuioClient::RemoveFrameCursors()
 {
-    const std::vector<int32_t> made = std::move(m_frameNewCursors);
-    m_frameNewCursors.clear();
-    RemoveSessions(made, m_cursors, m_cursorSessionIDs, m_cursorMutex,
-                   [this](TuioCursor* c) { CursorGone(c); });
-    for (int32_t sessionID : made)
-    {
-        Forget(m_aliveCursorIDs, sessionID);
-        Forget(m_aliveCursorIDsSorted, sessionID);
-    }
+    RemoveMadeInFrame(m_frameNewCursors, m_aliveCursorIDs, m_aliveCursorIDsSorted, m_cursors,
+                      m_cursorSessionIDs, m_cursorMutex, [this](TuioCursor* c) { CursorGone(c); });
 }
 
 bool TuioClient::IsLateFrame(int32_t frame) const

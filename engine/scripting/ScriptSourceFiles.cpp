@@ -13,9 +13,12 @@ void ReadSourcesAsDataFiles()
     // they are: a pipe in __pycache__ would hold up the start, and a module's source replaced
     // by a pipe the first traceback through it, Escape included.
     static const char* const kCode = R"(
-import _frozen_importlib_external as external, errno, io, os, stat, tokenize
+import _frozen_importlib_external as external, errno, io, os, stat, sys, tokenize, types
 
-def read_source(path):
+def read_data_file(path, cap=cap):
+    """The bytes of a regular file of at most cap bytes. Anything else raises OSError: a
+    folder, pipe or device (which would wait for a writer, or never end) as a missing file, a
+    larger file, or one that grows or lies about its size (under /proc), as too large."""
     if not stat.S_ISREG(os.stat(path).st_mode):  # looked at before opening: a device may act
         raise OSError(errno.ENOENT, "not a regular file", path)
     # Non-blocking, should a pipe have been put there since; a regular file ignores it.
@@ -34,11 +37,17 @@ def read_source(path):
     finally:
         os.close(fd)
 
+# The script library reads its data files (levels, archetypes) with the same reader.
+files = types.ModuleType("tessaly_files", "Data files read as the engine reads them.")
+files.read_data_file = read_data_file
+files.MAX_FILE_BYTES = cap
+sys.modules[files.__name__] = files
+
 def get_data(loader, path):
-    return read_source(path)
+    return read_data_file(path)
 
 def open_source(filename):
-    source = io.BytesIO(read_source(filename))
+    source = io.BytesIO(read_data_file(filename))
     source.name = filename  # as the file tokenize.open would give
     encoding, _ = tokenize.detect_encoding(source.readline)
     source.seek(0)

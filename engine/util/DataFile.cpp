@@ -27,6 +27,13 @@ DataFile Failed(DataFile::Status status, int error = 0, unsigned long long size 
     return found;
 }
 
+/// What a failed stat or open found.
+DataFile FailedToOpen(int error)
+{
+    return Failed(NamesNoFile(error) ? DataFile::Status::Missing : DataFile::Status::Unreadable,
+                  error);
+}
+
 } // namespace
 
 String DataFile::Reason(unsigned long long maxBytes) const
@@ -52,8 +59,7 @@ int OpenDataFile(const String& path, unsigned long long maxBytes, DataFile& foun
     struct stat status;
     if (stat(path.c_str(), &status) != 0)
     {
-        found = Failed(
-            NamesNoFile(errno) ? DataFile::Status::Missing : DataFile::Status::Unreadable, errno);
+        found = FailedToOpen(errno);
         return -1;
     }
     if (!S_ISREG(status.st_mode))
@@ -69,8 +75,7 @@ int OpenDataFile(const String& path, unsigned long long maxBytes, DataFile& foun
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
     {
-        found = Failed(
-            NamesNoFile(errno) ? DataFile::Status::Missing : DataFile::Status::Unreadable, errno);
+        found = FailedToOpen(errno);
         return -1;
     }
     const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
